@@ -1,0 +1,103 @@
+#include "platform/file_helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace platform {
+
+bool matchesMask(const QString& mask, const QString& name) {
+    QString m = mask;
+    // "x.*" also matches "x": the dot and what follows are optional.
+    bool dotStarOptional = m.endsWith(u".*"_s);
+    if (dotStarOptional)
+        m.chop(2);
+    QString pattern;
+    pattern.reserve(m.size() * 2 + 8);
+    for (QChar c : m) {
+        if (c == u'*')
+            pattern += u".*"_s;
+        else if (c == u'?')
+            pattern += u'.';
+        else
+            pattern += QRegularExpression::escape(QString(c));
+    }
+    if (dotStarOptional)
+        pattern += u"(\\..*)?"_s;
+    QRegularExpression re(QRegularExpression::anchoredPattern(pattern),
+                          QRegularExpression::CaseInsensitiveOption |
+                              QRegularExpression::DotMatchesEverythingOption);
+    return re.match(name).hasMatch();
+}
+
+static QStringList childNames(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+QString withSlash(const QString& path) {
+    if (path.isEmpty())
+        return path;
+    QString p = path;
+    while (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
+    return p == u"/"_s ? p : p + u'/';
+}
+
+QString resolveIgnoringCase(const QString& folder, const QString& name) {
+    const QString base = withSlash(folder);
+    if (QFileInfo::exists(base + name))
+        return base + name;
+    const QStringList names = childNames(folder);
+    for (const QString& child : names) {
+        if (child.compare(name, Qt::CaseInsensitive) == 0)
+            return base + child;
+    }
+    return base + name;
+}
+
+bool existsIgnoringCase(const QString& folder, const QString& name) {
+    return QFileInfo(resolveIgnoringCase(folder, name)).exists() ||
+           QFileInfo(resolveIgnoringCase(folder, name)).isSymLink();
+}
+
+QList<FileEntry> listByMask(const QString& folder, const QString& mask) {
+    QList<FileEntry> out;
+    const QString base = withSlash(folder);
+    QStringList names = childNames(folder);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    for (const QString& name : names) {
+        if (!matchesMask(mask, name))
+            continue;
+        QFileInfo info(base + name);
+        FileEntry e;
+        e.name = name;
+        e.path = base + name;
+        e.isDir = info.isDir() && !info.isSymLink();
+        e.readOnly = !info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner);
+        out.append(e);
+    }
+    return out;
+}
+
+bool isReadOnly(const QString& path) {
+    return !(QFile::permissions(path) & QFileDevice::WriteOwner);
+}
+
+bool clearReadOnly(const QString& path) {
+    return QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+}
+
+QString fileNamePart(const QString& path) {
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+} // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace platform {
+
+/// One entry of a folder listing.
+struct FileEntry {
+    QString name;     ///< name inside the folder, no path
+    QString path;     ///< full path
+    bool isDir = false;
+    bool readOnly = false; ///< owner write bit clear
+};
+
+/// True when `name` matches the wildcard `mask` ignoring case. "*" and "?"
+/// are wildcards; a mask ending in ".*" also matches names without a dot,
+/// so "*.*" matches everything and "stem*.*" matches "stem".
+bool matchesMask(const QString& mask, const QString& name);
+
+/// The existing child of `folder` whose name equals `name` ignoring case
+/// (an exact match wins); when none exists, `folder` + "/" + `name`.
+/// `folder` may or may not end in "/".
+QString resolveIgnoringCase(const QString& folder, const QString& name);
+
+/// True when a child of `folder` named `name` (ignoring case) exists.
+bool existsIgnoringCase(const QString& folder, const QString& name);
+
+/// The entries of `folder` matching `mask` ignoring case, hidden ones
+/// included, "." and ".." excluded, sorted by name. Links are reported
+/// but never followed into.
+QList<FileEntry> listByMask(const QString& folder, const QString& mask);
+
+/// Owner write bit clear.
+bool isReadOnly(const QString& path);
+/// Sets the owner write bit; true on success.
+bool clearReadOnly(const QString& path);
+
+/// `path` with exactly one trailing "/" (empty stays empty).
+QString withSlash(const QString& path);
+/// The file name part of a path holding "/" or "\" separators.
+QString fileNamePart(const QString& path);
+
+} // namespace platform
