@@ -39,6 +39,9 @@ public:
     /// The plain box centred on the screen with an OK button.
     virtual void plainMessage(const QString& text) = 0;
 
+    /// The error box of the general error handler: centred, OK button.
+    virtual void errorMessage(const QString& text) = 0;
+
     /// Text input box. nullopt when cancelled.
     virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                              const QString& defaultText) = 0;

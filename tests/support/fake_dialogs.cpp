@@ -28,6 +28,10 @@ void FakeDialogs::plainMessage(const QString& text) {
     shown.append({ShownDialog::Plain, platform::MsgKind::Information, text, {}, platform::Ok, {}});
 }
 
+void FakeDialogs::errorMessage(const QString& text) {
+    shown.append({ShownDialog::ErrorBox, platform::MsgKind::Error, text, {}, platform::Ok, {}});
+}
+
 std::optional<QString> FakeDialogs::inputText(const QString& caption, const QString& prompt,
                                               const QString&) {
     shown.append({ShownDialog::Input, platform::MsgKind::Information, prompt, caption, 0, {}});

@@ -14,7 +14,7 @@ namespace testing_support {
 
 /// What a scripted dialog was asked.
 struct ShownDialog {
-    enum Type { Message, Plain, Input, OpenFiles, SaveFile, Folder } type;
+    enum Type { Message, Plain, ErrorBox, Input, OpenFiles, SaveFile, Folder } type;
     platform::MsgKind kind = platform::MsgKind::Information;
     QString text;    ///< message text, input prompt or folder prompt
     QString caption; ///< input caption or dialog title
@@ -37,6 +37,7 @@ public:
     platform::Button message(platform::MsgKind kind, const QString& text, platform::Buttons buttons,
                              QPoint offset) override;
     void plainMessage(const QString& text) override;
+    void errorMessage(const QString& text) override;
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                      const QString& defaultText) override;
     QStringList openFiles(const QString& title, const QString& folder,
