@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+/// The About box: one picture over the whole window and a small link
+/// picture that opens the project's web page. A click on the picture
+/// closes it.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+    static QString webAddress();
+    QLabel* Image1 = nullptr; ///< the picture
+    QLabel* Link = nullptr;   ///< the link picture
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static QPixmap picture();
+    static QPixmap linkPicture();
+};

@@ -1,0 +1,379 @@
+#include "app/main_window.h"
+
+#include "app/about_box.h"
+#include "app/content_db.h"
+#include "app/lifecycle.h"
+#include "app/settings_file.h"
+#include "app/theme_engine.h"
+#include "app/value_list_editor.h"
+#include "platform/errors.h"
+#include "platform/qt_dialogs.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+int tagOf(const QObject* object) { return object ? object->property("Tag").toInt() : 0; }
+void setTag(QObject* object, int tag) { object->setProperty("Tag", tag); }
+
+TForm1::TForm1(platform::Dialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<platform::QtDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    buildWindow();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildWindow() {
+    setWindowTitle(u"Quorvel"_s);
+    // The window's fixed size was drawn for an 11-pixel interface font.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    // Fixed border with the system menu and a minimise box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(u"PageControl1"_s);
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setDocumentMode(false);
+    buildMapsPage();
+    buildModPage(false);
+    buildModPage(true);
+    buildCachePage();
+    buildUz2Page();
+    buildDemosPage();
+    buildConfigPage();
+    setCentralWidget(PageControl1);
+
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setSizeGripEnabled(false);
+    statusLabel_ = new QLabel;
+    statusLabel_->setTextFormat(Qt::PlainText);
+    StatusBar1->addWidget(statusLabel_, 1);
+    setStatusBar(StatusBar1);
+
+    buildMenus();
+    buildPopupMenus();
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
+    setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
+    connect(Filter1, &QComboBox::currentIndexChanged, this, &TForm1::Filter1Change);
+
+    // The client area below the menu bar is fixed at 488 x 362.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setFixedSize(ClientWidth, ClientHeight + menuHeight);
+    setAcceptDrops(true);
+    AboutBox = new TAboutBox(this);
+}
+
+// Start-up steps 3 to 13. An error in a step is shown by the general error
+// handler and the steps after it are skipped; the program goes on.
+void TForm1::FormCreate() {
+    try {
+        state_.ProgramDir = QDir::currentPath();
+        state_.CanClose = true;
+        state_.MapDirSet = state_.MutatorDirSet = state_.SkinDirSet = false;
+        state_.StartingUp = true;
+        state_.LastZipDir = QDir::homePath();
+        state_.LastUz2Dir = QDir::homePath();
+        lifecycle::prepareTempDir(state_);
+        prepareConfigEditor();
+        content_db::CreateMissingFiles(state_);
+        firstRun();
+        state_.DemosListed = false;
+        // The drop receiver fills ListBox3 (dropEvent); nothing to point.
+    } catch (const platform::Error& e) {
+        showError(e.text());
+    } catch (const std::exception& e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TForm1::prepareConfigEditor() {
+    using Style = ValueListEditor::EditStyle;
+    for (int row = 1; row <= 5; ++row)
+        VLE->setEditStyle(row, Style::Ellipsis);
+    VLE->setEditStyle(6, Style::PickList, {u"Yes"_s, u"No"_s});
+    VLE->setEditStyle(7, Style::PickList, {u"Always"_s, u"Ask me"_s});
+    VLE->setEditStyle(8, Style::PickList, {u"Yes"_s, u"No"_s});
+    VLE->setEditStyle(9, Style::Text);
+}
+
+void TForm1::firstRun() {
+    VLE->setValue(1, lifecycle::findGameFolder(QDir::homePath()));
+    themes_->selectBuiltIn(1);
+    themes_->setEnabled(true);
+    state_.ThemeIndex = 1;
+    VLE->setValue(6, u"Yes"_s);
+    VLE->setValue(7, u"Ask me"_s);
+    VLE->setValue(8, u"No"_s);
+    showPage(ConfigPage);
+}
+
+void TForm1::showError(const QString& text) { dialogs_->errorMessage(text); }
+
+void TForm1::setStatus(const QString& text) { statusLabel_->setText(text); }
+
+QString TForm1::status() const { return statusLabel_->text(); }
+
+void TForm1::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    PageControl1->setEnabled(!busy);
+    for (QMenu* menu : {SystemMenu, ThemeMenu, SortMenu, HelpMenu})
+        menu->menuAction()->setEnabled(!busy);
+}
+
+void TForm1::showPage(Page page) {
+    if (PageControl1->currentIndex() == page)
+        pageChanged(page);
+    else
+        PageControl1->setCurrentIndex(page);
+}
+
+void TForm1::pageChanged(int index) {
+    switch (index) {
+    case MapsPage:
+        TabMapsShow();
+        break;
+    case MutatorsPage:
+        TabMutsShow();
+        break;
+    case SkinsPage:
+        TabSkinsShow();
+        break;
+    case CachePage:
+        TabCacheShow();
+        break;
+    case Uz2Page:
+        TabUZShow();
+        break;
+    case DemosPage:
+        TabDemosShow();
+        break;
+    case ConfigPage:
+        TabConfigShow();
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+void fill(QListWidget* list, const QStringList& entries) {
+    list->clear();
+    list->addItems(entries);
+}
+} // namespace
+
+void TForm1::TabMapsShow() {
+    setStatus(QString());
+    ListBox1->clear();
+    dropEnabled_ = false;
+    DelZip->setChecked(false);
+    const MapLists lists = LoadMapLists(state_, currentFilterMask());
+    fill(LBun, lists.installed);
+    fill(LBinst, lists.notInstalled);
+    if (!lists.error.isEmpty())
+        dialogs_->plainMessage(lists.error);
+    else
+        setStatus(lists.status);
+}
+
+void TForm1::loadModLists(bool forSkins) {
+    const ModLists lists = LoadModLists(state_, forSkins);
+    fill(LBunMuts, lists.mutatorsInstalled);
+    fill(LBMuts, lists.mutators);
+    fill(LBUnskin, lists.skinsInstalled);
+    fill(LBSkin, lists.skins);
+    if (!lists.error.isEmpty())
+        dialogs_->plainMessage(lists.error);
+    else
+        setStatus(lists.status);
+}
+
+void TForm1::TabMutsShow() {
+    ListBox1->clear();
+    dropEnabled_ = false;
+    delMut->setChecked(false);
+    delSkin->setChecked(false);
+    loadModLists(false);
+}
+
+void TForm1::TabSkinsShow() {
+    ListBox1->clear();
+    dropEnabled_ = false;
+    delMut->setChecked(false);
+    delSkin->setChecked(false);
+    loadModLists(true);
+}
+
+void TForm1::TabCacheShow() {
+    rbCacheGroup->button(0)->setChecked(true);
+    bInstallCache->setText(u"Install"_s);
+    dropEnabled_ = false;
+    CacheBox->setChecked(false);
+}
+
+void TForm1::TabUZShow() {
+    ListBox3->clear();
+    LBUz->clear();
+    setStatus(u"  Handle .uz2-compressed files"_s);
+    rbUzActionGroup->button(0)->setChecked(true);
+    cbUzDelete->setChecked(false);
+    dropEnabled_ = true;
+}
+
+void TForm1::TabDemosShow() {
+    DemoList->clearSelection();
+    NameBar->setText(u"  Name: "_s);
+    LocationBar->setText(u"  Location: "_s);
+    dropEnabled_ = false;
+}
+
+void TForm1::TabConfigShow() {
+    // Row 4 first, then row 1, so the editor redraws with row 1 current.
+    VLE->setRow(4);
+    VLE->setRow(1);
+    setStatus(u"  Make your settings"_s);
+    dropEnabled_ = false;
+}
+
+QString TForm1::currentFilterMask() const {
+    const QVariant mask = Filter1->currentData();
+    return mask.isValid() ? mask.toString() : u"All"_s;
+}
+
+void TForm1::setMapFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    const QSignalBlocker block(Filter1);
+    Filter1->clear();
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        Filter1->addItem(parts[i], parts[i + 1]);
+    Filter1->setCurrentIndex(Filter1->count() > 0 ? 0 : -1);
+}
+
+void TForm1::Filter1Change() {
+    if (!state_.StartingUp && PageControl1->currentIndex() == MapsPage)
+        TabMapsShow();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropEnabled_ && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (!dropEnabled_) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    receiveDrop(paths);
+    event->acceptProposedAction();
+}
+
+void TForm1::receiveDrop(const QStringList& paths) {
+    if (!dropEnabled_)
+        return;
+    ListBox3->clear();
+    ListBox3->addItems(paths);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closedDown_) {
+        event->accept();
+        return;
+    }
+    if (!state_.CanClose) {
+        event->ignore();
+        return;
+    }
+    CloseDown();
+    event->accept();
+}
+
+void TForm1::CloseDown() {
+    settings_file::LayoutValues layout;
+    layout.ThemeIndex = state_.ThemeIndex;
+    layout.ThemeFile = state_.ThemeFile;
+    layout.ThemeOn = themes_->enabled();
+    layout.WindowPos = pos();
+    layout.LastZipDir = state_.LastZipDir;
+    layout.LastUz2Dir = state_.LastUz2Dir;
+    settings_file::storeLayout(state_.settingsPath(), layout);
+    if (!lifecycle::removeTempDir(state_))
+        dialogs_->message(platform::MsgKind::Error, lifecycle::couldNotRemoveTempText(state_),
+                          platform::Ok, QPoint(50, 125));
+    closedDown_ = true;
+}
+
+void TForm1::GameOver1Click() {
+    CloseDown();
+    close();
+    QCoreApplication::exit(0);
+}
+
+void TForm1::ShowErrorLog() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(state_.errorLogPath()));
+}
+
+void TForm1::ReportUnsupportedFiles() {
+    if (lifecycle::ReportUnsupportedFiles(state_, *dialogs_))
+        ShowErrorLog();
+}
+
+void TForm1::Contents1Click() {
+    // The help document beside the installed program, or in the source tree.
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        appDir + u"/../share/quorvel/docs/help/index.html"_s,
+        appDir + u"/../../docs/help/index.html"_s,
+        appDir + u"/docs/help/index.html"_s,
+    };
+    for (const QString& c : candidates) {
+        if (QFileInfo::exists(c)) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(c).canonicalFilePath()));
+            return;
+        }
+    }
+}
+
+void TForm1::About1Click() {
+    AboutBox->move(pos() + QPoint(125, 114));
+    AboutBox->exec();
+}
