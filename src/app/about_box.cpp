@@ -25,7 +25,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     Link->installEventFilter(this);
 }
 
-QString TAboutBox::webAddress() { return u"https://quorvel.org/"_s; }
+QString TAboutBox::webAddress() {
+    return u"https://quorvel.org/"_s;
+}
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {

@@ -33,8 +33,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-int tagOf(const QObject* object) { return object ? object->property("Tag").toInt() : 0; }
-void setTag(QObject* object, int tag) { object->setProperty("Tag", tag); }
+int tagOf(const QObject* object) {
+    return object ? object->property("Tag").toInt() : 0;
+}
+void setTag(QObject* object, int tag) {
+    object->setProperty("Tag", tag);
+}
 
 TForm1::TForm1(platform::Dialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()) {
@@ -135,11 +139,17 @@ void TForm1::firstRun() {
     showPage(ConfigPage);
 }
 
-void TForm1::showError(const QString& text) { dialogs_->errorMessage(text); }
+void TForm1::showError(const QString& text) {
+    dialogs_->errorMessage(text);
+}
 
-void TForm1::setStatus(const QString& text) { statusLabel_->setText(text); }
+void TForm1::setStatus(const QString& text) {
+    statusLabel_->setText(text);
+}
 
-QString TForm1::status() const { return statusLabel_->text(); }
+QString TForm1::status() const {
+    return statusLabel_->text();
+}
 
 void TForm1::setBusy(bool busy) {
     if (busy)

@@ -58,16 +58,22 @@ void TForm1::buildPopupMenus() {
             item(menu, QString::fromUtf16(i.caption), i.tag);
         return menu;
     };
-    PopupMenu1 = popup({{u"File info", 1}, {u"Install", 2}, {u"Delete", 3},
-                        {u"Mark as installed", 0}});
-    PopupMenu2 = popup({{u"File info", 21}, {u"Uninstall", 22}, {u"Create Zip", 23},
+    PopupMenu1 =
+        popup({{u"File info", 1}, {u"Install", 2}, {u"Delete", 3}, {u"Mark as installed", 0}});
+    PopupMenu2 = popup({{u"File info", 21},
+                        {u"Uninstall", 22},
+                        {u"Create Zip", 23},
                         {u"Uninstall && Delete", 24}});
-    PopupMenu3 = popup({{u"File info", 31}, {u"Install", 32}, {u"Delete", 33},
-                        {u"Mark as installed", 0}});
-    PopupMenu4 = popup({{u"File info", 41}, {u"Uninstall", 42}, {u"Create Zip", 43},
+    PopupMenu3 =
+        popup({{u"File info", 31}, {u"Install", 32}, {u"Delete", 33}, {u"Mark as installed", 0}});
+    PopupMenu4 = popup({{u"File info", 41},
+                        {u"Uninstall", 42},
+                        {u"Create Zip", 43},
                         {u"Uninstall && Delete", 44}});
-    PopupMenu5 = popup({{u"File info", 51}, {u"Install", 52}, {u"Delete", 53},
-                        {u"Mark as installed", 0}});
-    PopupMenu6 = popup({{u"File info", 61}, {u"Uninstall", 62}, {u"Create Zip", 63},
+    PopupMenu5 =
+        popup({{u"File info", 51}, {u"Install", 52}, {u"Delete", 53}, {u"Mark as installed", 0}});
+    PopupMenu6 = popup({{u"File info", 61},
+                        {u"Uninstall", 62},
+                        {u"Create Zip", 63},
                         {u"Uninstall && Delete", 64}});
 }

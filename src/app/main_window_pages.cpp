@@ -150,10 +150,10 @@ void TForm1::buildCachePage() {
     bInstallCache = new QPushButton(u"&Install"_s);
     bInstallCache->setToolTip(u"Install selected file(s)"_s);
     CacheBox = new QCheckBox(u"Show maps only"_s);
-    rbCache = radioGroup(u"What to do?"_s,
-                         {u"Install only"_s, u"Install and save as zip"_s, u"Save as zip only"_s,
-                          u"Delete file"_s},
-                         rbCacheGroup);
+    rbCache = radioGroup(
+        u"What to do?"_s,
+        {u"Install only"_s, u"Install and save as zip"_s, u"Save as zip only"_s, u"Delete file"_s},
+        rbCacheGroup);
     bClearCache = new QPushButton(u"Clear cache"_s);
     grid->addWidget(CacheBox, 0, 1);
     grid->addWidget(rbCache, 1, 1);

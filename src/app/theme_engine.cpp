@@ -8,15 +8,15 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 struct Palette {
-    const char16_t* window;  // page and window background
-    const char16_t* base;    // lists and edits
+    const char16_t* window; // page and window background
+    const char16_t* base;   // lists and edits
     const char16_t* text;
-    const char16_t* accent;  // selection, focus, headings
+    const char16_t* accent; // selection, focus, headings
     const char16_t* accentText;
     const char16_t* button;
     const char16_t* buttonHover;
     const char16_t* border;
-    const char16_t* tab;     // inactive tab
+    const char16_t* tab; // inactive tab
 };
 
 // One sheet template, four palettes: the looks differ in colour only, so
@@ -61,17 +61,17 @@ QToolTip { background: %base%; color: %text%; border: 1px solid %border%; }
 
 const Palette Themes[] = {
     // Deep Blue: dark navy with a clear blue accent.
-    {u"#1c2a44", u"#14203a", u"#e6ecf5", u"#4f8fe6", u"#ffffff", u"#2a3d60", u"#35507d",
-     u"#3d5479", u"#24355a"},
+    {u"#1c2a44", u"#14203a", u"#e6ecf5", u"#4f8fe6", u"#ffffff", u"#2a3d60", u"#35507d", u"#3d5479",
+     u"#24355a"},
     // Soft Grey: calm light greys, dark text.
-    {u"#e4e4e2", u"#fbfbfa", u"#262626", u"#5c6f82", u"#ffffff", u"#d6d6d3", u"#c9cbcc",
-     u"#a3a3a0", u"#d3d3d0"},
+    {u"#e4e4e2", u"#fbfbfa", u"#262626", u"#5c6f82", u"#ffffff", u"#d6d6d3", u"#c9cbcc", u"#a3a3a0",
+     u"#d3d3d0"},
     // Crystal: cool, bright, glassy blues.
-    {u"#eef5fb", u"#ffffff", u"#102a43", u"#2b8bd6", u"#ffffff", u"#d9eaf7", u"#c2ddf2",
-     u"#9cc3e0", u"#dbe9f5"},
+    {u"#eef5fb", u"#ffffff", u"#102a43", u"#2b8bd6", u"#ffffff", u"#d9eaf7", u"#c2ddf2", u"#9cc3e0",
+     u"#dbe9f5"},
     // Sand: warm beige with a terracotta accent.
-    {u"#efe4cf", u"#fbf6ea", u"#3b2f22", u"#b5653a", u"#ffffff", u"#e2d2b3", u"#d8c49e",
-     u"#bda982", u"#e5d7bb"},
+    {u"#efe4cf", u"#fbf6ea", u"#3b2f22", u"#b5653a", u"#ffffff", u"#e2d2b3", u"#d8c49e", u"#bda982",
+     u"#e5d7bb"},
 };
 
 } // namespace

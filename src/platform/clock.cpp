@@ -4,8 +4,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace platform {
 
-QString Clock::dateText(QDate date) { return date.toString(u"yyyy-MM-dd"_s); }
+QString Clock::dateText(QDate date) {
+    return date.toString(u"yyyy-MM-dd"_s);
+}
 
-QString Clock::todayText() const { return dateText(today()); }
+QString Clock::todayText() const {
+    return dateText(today());
+}
 
 } // namespace platform

@@ -8,8 +8,8 @@ namespace platform {
 
 /// One entry of a folder listing.
 struct FileEntry {
-    QString name;     ///< name inside the folder, no path
-    QString path;     ///< full path
+    QString name; ///< name inside the folder, no path
+    QString path; ///< full path
     bool isDir = false;
     bool readOnly = false; ///< owner write bit clear
 };

@@ -16,11 +16,10 @@ std::optional<int> runAndWait(const QString& program, const QStringList& argumen
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop,
-                     [&](QProcess::ProcessError e) {
-                         if (e == QProcess::FailedToStart)
-                             loop.quit();
-                     });
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
     process.start();
     // The event loop keeps the window painting while the program runs.
     if (process.state() != QProcess::NotRunning)

@@ -15,7 +15,6 @@ std::optional<int> runAndWait(const QString& program, const QStringList& argumen
                               const QString& workingDir);
 
 /// Starts a program and does not wait for it. True when it started.
-bool startDetached(const QString& program, const QStringList& arguments,
-                   const QString& workingDir);
+bool startDetached(const QString& program, const QStringList& arguments, const QString& workingDir);
 
 } // namespace platform

@@ -75,8 +75,8 @@ Button QtDialogs::message(MsgKind kind, const QString& text, Buttons buttons, QP
 }
 
 void QtDialogs::plainMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                    displayText(text), QMessageBox::Ok, mainWindow_);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), displayText(text),
+                    QMessageBox::Ok, mainWindow_);
     box.exec();
 }
 
@@ -89,8 +89,8 @@ void QtDialogs::errorMessage(const QString& text) {
 std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
                                             const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(mainWindow_, caption, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(mainWindow_, caption, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;
@@ -112,8 +112,7 @@ QString QtDialogs::saveFile(const QString& title, const QString& folder, const Q
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtDialogs::chooseFolder(const QString& prompt, const QString& startFolder,
-                                bool canCreate) {
+QString QtDialogs::chooseFolder(const QString& prompt, const QString& startFolder, bool canCreate) {
     QFileDialog dialog(mainWindow_, prompt, startFolder);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);

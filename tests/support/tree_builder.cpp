@@ -11,9 +11,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace testing_support {
 
-TempTree::TempTree() { EXPECT_TRUE(dir_.isValid()); }
+TempTree::TempTree() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
-QString TempTree::path(const QString& relative) const { return dir_.path() + u'/' + relative; }
+QString TempTree::path(const QString& relative) const {
+    return dir_.path() + u'/' + relative;
+}
 
 QString TempTree::file(const QString& relative, const QByteArray& content) {
     const QString p = path(relative);
@@ -31,12 +35,12 @@ QString TempTree::folder(const QString& relative) {
 }
 
 QString TempTree::gameFolder(const QString& relative, const QStringList& subFolders) {
-    const QStringList subs = subFolders.isEmpty()
-                                 ? QStringList{u"System"_s, u"Maps"_s, u"Textures"_s,
-                                               u"StaticMeshes"_s, u"Sounds"_s, u"Music"_s,
-                                               u"Animations"_s, u"KarmaData"_s, u"Help"_s,
-                                               u"Cache"_s}
-                                 : subFolders;
+    const QStringList subs =
+        subFolders.isEmpty()
+            ? QStringList{u"System"_s, u"Maps"_s,  u"Textures"_s,   u"StaticMeshes"_s,
+                          u"Sounds"_s, u"Music"_s, u"Animations"_s, u"KarmaData"_s,
+                          u"Help"_s,   u"Cache"_s}
+            : subFolders;
     for (const QString& s : subs)
         folder(relative + u'/' + s);
     return path(relative);
@@ -49,7 +53,9 @@ QByteArray TempTree::read(const QString& relative) const {
     return f.readAll();
 }
 
-bool TempTree::exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
+bool TempTree::exists(const QString& relative) const {
+    return QFileInfo::exists(path(relative));
+}
 
 QStringList TempTree::allFiles() const {
     QStringList out;

@@ -1,0 +1,65 @@
+#include "app/globals.h"
+#include "platform/file_helpers.h"
+#include "support/tree_builder.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using testing_support::TempTree;
+
+TEST(Masks, WildcardsIgnoreCaseAndDotStarIsOptional) {
+    struct Case {
+        QString mask, name;
+        bool match;
+    };
+    const Case cases[] = {
+        {u"*.*"_s, u"noext"_s, true},         {u"*.*"_s, u".hidden"_s, true},
+        {u"*.zip"_s, u"DM-A.ZIP"_s, true},    {u"*.zip"_s, u"DM-A.zipx"_s, false},
+        {u"DM-A*.*"_s, u"dm-a"_s, true},      {u"DM-A*.*"_s, u"dm-a.uxx"_s, true},
+        {u"DM-A*.*"_s, u"DM-B.uxx"_s, false}, {u"key*.uxx"_s, u"KEY12.UXX"_s, true},
+        {u"a?c"_s, u"abc"_s, true},           {u"a?c"_s, u"ac"_s, false},
+        {u"[x].txt"_s, u"[x].txt"_s, true},   {u"a+b.*"_s, u"a+b.c"_s, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::matchesMask(c.mask, c.name), c.match)
+            << c.mask.toStdString() << " vs " << c.name.toStdString();
+}
+
+TEST(CaseInsensitiveNames, ResolveAndList) {
+    TempTree tree;
+    tree.folder(u"game/Maps"_s);
+    tree.file(u"game/Maps/DM-Deck.ut2"_s);
+    tree.file(u"game/Maps/readme.TXT"_s);
+    const QString game = tree.path(u"game"_s);
+    EXPECT_EQ(platform::resolveIgnoringCase(game, u"maps"_s), game + u"/Maps"_s);
+    EXPECT_EQ(platform::resolveIgnoringCase(game + u'/', u"maps"_s), game + u"/Maps"_s);
+    EXPECT_EQ(platform::resolveIgnoringCase(game, u"Sounds"_s), game + u"/Sounds"_s);
+    EXPECT_TRUE(platform::existsIgnoringCase(game + u"/Maps"_s, u"dm-deck.UT2"_s));
+    EXPECT_FALSE(platform::existsIgnoringCase(game + u"/Maps"_s, u"dm-other.ut2"_s));
+    const auto entries = platform::listByMask(game + u"/Maps"_s, u"*.txt"_s);
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].name, u"readme.TXT"_s);
+    EXPECT_FALSE(entries[0].isDir);
+}
+
+TEST(Paths, SlashAndFileName) {
+    EXPECT_EQ(platform::withSlash(u"/a/b"_s), u"/a/b/"_s);
+    EXPECT_EQ(platform::withSlash(u"/a/b//"_s), u"/a/b/"_s);
+    EXPECT_EQ(platform::withSlash(QString()), QString());
+    EXPECT_EQ(platform::fileNamePart(u"Maps\\DM-A.ut2"_s), u"DM-A.ut2"_s);
+    EXPECT_EQ(platform::fileNamePart(u"a/b/c.txt"_s), u"c.txt"_s);
+    EXPECT_EQ(platform::fileNamePart(u"plain"_s), u"plain"_s);
+}
+
+TEST(GameSubFolders, ResolvedAgainstExistingChildren) {
+    TempTree tree;
+    AppState s;
+    s.GameDir = tree.gameFolder(u"ut"_s, {u"MAPS"_s, u"System"_s, u"textures"_s});
+    s.computeGameSubDirs();
+    EXPECT_EQ(s.MapsDir, s.GameDir + u"/MAPS/"_s);
+    EXPECT_EQ(s.TexturesDir, s.GameDir + u"/textures/"_s);
+    EXPECT_EQ(s.SystemDir, s.GameDir + u"/System/"_s);
+    EXPECT_EQ(s.AnimationsDir, s.GameDir + u"/animations/"_s); // missing: specified spelling
+    EXPECT_EQ(s.StaticMeshesDir, s.GameDir + u"/StaticMeshes/"_s);
+    EXPECT_EQ(s.HelpDir, s.GameDir + u"/help/"_s);
+}
