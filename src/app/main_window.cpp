@@ -85,6 +85,8 @@ void TForm1::buildWindow() {
     buildMenus();
     buildPopupMenus();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
+    connect(bConfigSave, &QPushButton::clicked, this, &TForm1::bConfigSaveClick);
+    connect(VLE, &ValueListEditor::editButtonClicked, this, &TForm1::VLEEditButtonClick);
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
     connect(Filter1, &QComboBox::currentIndexChanged, this, &TForm1::Filter1Change);
 
@@ -108,7 +110,10 @@ void TForm1::FormCreate() {
         lifecycle::prepareTempDir(state_);
         prepareConfigEditor();
         content_db::CreateMissingFiles(state_);
-        firstRun();
+        if (QFileInfo::exists(state_.settingsPath()))
+            LoadSettings(true);
+        else
+            firstRun();
         state_.DemosListed = false;
         // The drop receiver fills ListBox3 (dropEvent); nothing to point.
     } catch (const platform::Error& e) {
@@ -136,6 +141,14 @@ void TForm1::firstRun() {
     VLE->setValue(6, u"Yes"_s);
     VLE->setValue(7, u"Ask me"_s);
     VLE->setValue(8, u"No"_s);
+    showPage(ConfigPage);
+}
+
+void TForm1::settingsDamaged() {
+    QFile::remove(state_.settingsPath());
+    dialogs_->message(platform::MsgKind::Error,
+                      u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s,
+                      platform::Ok, QPoint(100, 75));
     showPage(ConfigPage);
 }
 

@@ -63,6 +63,19 @@ public:
     /// Fills Filter1 from "text|mask|text|mask..." and selects the first pair.
     void setMapFilter(const QString& filter);
 
+    /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
+    void LoadSettings(bool AtStartUp);
+    /// "Save" on the Configure page.
+    void bConfigSaveClick();
+    /// The ellipsis button of rows 1 to 5 of the editor.
+    void VLEEditButtonClick();
+    /// Theme menu: a built-in theme (0..3), a theme file, on/off.
+    void chooseBuiltInTheme(int index);
+    void LoadTheme1Click();
+    void ToggleTheme1Click();
+    /// Initial folder of the open dialog (the map folder once configured).
+    QString OpenDialog1Folder;
+
     // Page control and status bar.
     QTabWidget* PageControl1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -185,6 +198,8 @@ private:
     void Filter1Change();
     QString currentFilterMask() const;
 
+    void applyLayout(const QStringList& lines);
+    void settingsDamaged();
     void Contents1Click();
     void About1Click();
 

@@ -31,10 +31,14 @@ void TForm1::buildMenus() {
     ToggleTheme1 = item(ThemeMenu, u"Toggle On/Off"_s, 0);
     ThemeMenu->addSeparator();
     const QStringList themes = {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
-    for (int i = 0; i < themes.size(); ++i)
+    for (int i = 0; i < themes.size(); ++i) {
         ThemeItems.append(item(ThemeMenu, themes[i], i));
+        connect(ThemeItems.last(), &QAction::triggered, this, [this, i] { chooseBuiltInTheme(i); });
+    }
     ThemeMenu->addSeparator();
     LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0);
+    connect(ToggleTheme1, &QAction::triggered, this, &TForm1::ToggleTheme1Click);
+    connect(LoadTheme1, &QAction::triggered, this, &TForm1::LoadTheme1Click);
 
     SortMenu = menuBar()->addMenu(u"Sort list"_s);
     Bydate1 = item(SortMenu, u"By Date"_s, 0);

@@ -4,6 +4,7 @@
 #include "app/value_list_editor.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,36 +32,7 @@ using testing_support::TempTree;
 
 namespace {
 
-/// A program folder as the current directory and a home without a game.
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        oldDir_ = QDir::currentPath();
-        oldHome_ = qgetenv("HOME");
-        QDir().mkpath(tree.path(u"home"_s));
-        qputenv("HOME", tree.path(u"home"_s).toLocal8Bit());
-        QDir().mkpath(tree.path(u"prog"_s));
-        QDir::setCurrent(tree.path(u"prog"_s));
-    }
-    void TearDown() override {
-        window.reset();
-        QDir::setCurrent(oldDir_);
-        qputenv("HOME", oldHome_);
-    }
-    TForm1& start() {
-        window = std::make_unique<TForm1>(&dialogs);
-        return *window;
-    }
-    QString prog(const QString& name) const { return tree.path(u"prog/"_s + name); }
-
-    TempTree tree;
-    FakeDialogs dialogs;
-    std::unique_ptr<TForm1> window;
-
-private:
-    QString oldDir_;
-    QByteArray oldHome_;
-};
+using MainWindowTest = WindowFixture;
 
 QStringList captions(const QMenu* menu) {
     QStringList out;

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/qt_printers.h"
+
 namespace testing_support {
 
 /// A temporary folder for one test, with helpers that make files in it.
