@@ -1,0 +1,227 @@
+#include "intake/rar_header_scan.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+
+namespace intake {
+
+namespace {
+
+// RAR5 limits a header to 2 MB; RAR4 header sizes are 16-bit.
+constexpr qint64 MaxRar5HeaderSize = 2 * 1024 * 1024;
+
+/// A bounds-checked reader over one header's bytes.
+class Cursor {
+public:
+    explicit Cursor(const QByteArray& bytes, qsizetype pos = 0) : bytes_(bytes), pos_(pos) {}
+    bool ok() const { return ok_; }
+    qsizetype pos() const { return pos_; }
+    void seek(qsizetype pos) {
+        if (pos < 0 || pos > bytes_.size())
+            ok_ = false;
+        else
+            pos_ = pos;
+    }
+    quint64 le(int bytes) {
+        if (!ok_ || pos_ + bytes > bytes_.size()) {
+            ok_ = false;
+            return 0;
+        }
+        quint64 v = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            v = (v << 8) | static_cast<quint8>(bytes_.at(pos_ + i));
+        pos_ += bytes;
+        return v;
+    }
+    /// RAR5 variable-length integer: 7 bits a byte, low first.
+    quint64 vint() {
+        quint64 v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (!ok_ || pos_ >= bytes_.size())
+                break;
+            const quint8 b = static_cast<quint8>(bytes_.at(pos_++));
+            v |= quint64(b & 0x7F) << shift;
+            if ((b & 0x80) == 0)
+                return v;
+        }
+        ok_ = false;
+        return 0;
+    }
+    void skip(quint64 n) {
+        if (!ok_ || n > quint64(bytes_.size() - pos_))
+            ok_ = false;
+        else
+            pos_ += qsizetype(n);
+    }
+
+private:
+    const QByteArray& bytes_;
+    qsizetype pos_;
+    bool ok_ = true;
+};
+
+QByteArray readAt(QFile& file, qint64 pos, qint64 size) {
+    if (pos < 0 || size <= 0 || pos > file.size() || size > file.size() - pos || !file.seek(pos))
+        return {};
+    return file.read(size);
+}
+
+void scanRar4(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
+    qint64 pos = 7;
+    const qint64 end = file.size();
+    while (pos + 7 <= end) {
+        QByteArray head = readAt(file, pos, 7);
+        Cursor c(head, 2);
+        const quint64 type = c.le(1);
+        const quint64 flags = c.le(2);
+        const quint64 size = c.le(2);
+        if (!c.ok() || size < 7)
+            return;
+        head = readAt(file, pos, qint64(size));
+        if (head.size() != qsizetype(size))
+            return;
+        Cursor h(head, 7);
+        quint64 dataSize = (flags & 0x8000) ? h.le(4) : 0;
+        if (type == 0x73) {
+            facts.volume = (flags & 0x0001) != 0;
+            facts.headersEncrypted = (flags & 0x0080) != 0;
+            if (facts.headersEncrypted)
+                return;
+        } else if (type == 0x74) {
+            h.seek(7);
+            quint64 packed = h.le(4);
+            quint64 unpacked = h.le(4);
+            h.skip(1); // host system
+            const quint32 crc = quint32(h.le(4));
+            if (flags & 0x0100) {
+                h.skip(4 + 1 + 1 + 2 + 4); // time, version, method, name size, attributes
+                packed |= h.le(4) << 32;
+                unpacked |= h.le(4) << 32;
+            }
+            if (!h.ok())
+                return;
+            dataSize = packed;
+            RarHeaderFacts::Entry e;
+            e.unpackedSize = unpacked;
+            e.folder = (flags & 0x00E0) == 0x00E0;
+            e.encrypted = (flags & 0x0004) != 0;
+            e.splitAfter = (flags & 0x0002) != 0;
+            if (!e.folder)
+                e.crc = crc;
+            if (facts.entries.size() >= maxEntries)
+                return;
+            facts.entries.append(e);
+        } else if (type == 0x7B) {
+            return;
+        }
+        if (!h.ok() || dataSize > quint64(end))
+            return;
+        pos += qint64(size) + qint64(dataSize);
+    }
+}
+
+void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
+    qint64 pos = 8;
+    const qint64 end = file.size();
+    while (pos + 5 <= end) {
+        // CRC32, then the header size as a variable-length integer.
+        const QByteArray sizeBytes = readAt(file, pos + 4, std::min<qint64>(3, end - pos - 4));
+        Cursor s(sizeBytes);
+        const quint64 headerSize = s.vint();
+        if (!s.ok() || headerSize == 0 || headerSize > quint64(MaxRar5HeaderSize))
+            return;
+        const qint64 headerStart = pos + 4 + s.pos();
+        const QByteArray header = readAt(file, headerStart, qint64(headerSize));
+        if (header.size() != qsizetype(headerSize))
+            return;
+        Cursor h(header);
+        const quint64 type = h.vint();
+        const quint64 flags = h.vint();
+        const quint64 extraSize = (flags & 0x0001) ? h.vint() : 0;
+        const quint64 dataSize = (flags & 0x0002) ? h.vint() : 0;
+        if (!h.ok() || extraSize > headerSize || dataSize > quint64(end))
+            return;
+        if (type == 4) { // archive encryption: every later header is encrypted
+            facts.headersEncrypted = true;
+            return;
+        }
+        if (type == 1) {
+            facts.volume = (h.vint() & 0x0001) != 0;
+        } else if (type == 2) {
+            RarHeaderFacts::Entry e;
+            const quint64 fileFlags = h.vint();
+            e.unpackedSize = h.vint();
+            h.vint(); // attributes
+            if (fileFlags & 0x0002)
+                h.skip(4); // modification time
+            const quint32 crc = quint32((fileFlags & 0x0004) ? h.le(4) : 0);
+            e.folder = (fileFlags & 0x0001) != 0;
+            e.sizeKnown = (fileFlags & 0x0008) == 0;
+            e.splitAfter = (flags & 0x0010) != 0;
+            if (fileFlags & 0x0004)
+                e.crc = crc;
+            // The extra area holds records; record 1 is file encryption.
+            Cursor x(header, qsizetype(headerSize - extraSize));
+            while (x.ok() && x.pos() < qsizetype(headerSize)) {
+                const quint64 recordSize = x.vint();
+                const qsizetype recordStart = x.pos();
+                const quint64 recordType = x.vint();
+                if (!x.ok())
+                    break;
+                if (recordType == 1)
+                    e.encrypted = true;
+                x.seek(recordStart);
+                x.skip(recordSize);
+            }
+            if (!h.ok())
+                return;
+            if (facts.entries.size() >= maxEntries)
+                return;
+            facts.entries.append(e);
+        } else if (type == 5) {
+            return;
+        }
+        pos = headerStart + qint64(headerSize) + qint64(dataSize);
+    }
+}
+
+} // namespace
+
+RarHeaderFacts scanRarHeaders(const QString& path, qsizetype maxEntries) {
+    RarHeaderFacts facts;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return facts;
+    const QByteArray signature = file.read(8);
+    if (signature.startsWith(QByteArrayLiteral("Rar!\x1A\x07\x01\x00"))) {
+        facts.recognised = true;
+        facts.rar5 = true;
+        scanRar5(file, facts, maxEntries);
+    } else if (signature.startsWith(QByteArray("Rar!\x1A\x07\x00", 7))) {
+        facts.recognised = true;
+        scanRar4(file, facts, maxEntries);
+    }
+    return facts;
+}
+
+quint32 rarCrc32Update(quint32 crc, const char* data, qsizetype size) {
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    crc = ~crc;
+    for (qsizetype i = 0; i < size; ++i)
+        crc = table[(crc ^ static_cast<quint8>(data[i])) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+} // namespace intake

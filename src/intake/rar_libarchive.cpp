@@ -1,0 +1,169 @@
+#include "intake/rar_libarchive.h"
+
+#include "intake/rar_header_scan.h"
+#include "intake/unrar_binding.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cwchar>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace intake {
+
+namespace {
+
+struct ArchiveFree {
+    void operator()(archive* a) const { archive_read_free(a); }
+};
+using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
+
+QString entryName(archive_entry* entry) {
+    if (const wchar_t* wide = archive_entry_pathname_w(entry))
+        return QString::fromWCharArray(wide, static_cast<qsizetype>(std::wcslen(wide)));
+    // The wide form is missing when the name cannot be converted in the
+    // current locale; the raw bytes are then taken as UTF-8.
+    if (const char* raw = archive_entry_pathname(entry))
+        return QFile::decodeName(raw);
+    return {};
+}
+
+bool isLink(archive_entry* entry) {
+    return archive_entry_filetype(entry) == AE_IFLNK || archive_entry_hardlink(entry) != nullptr ||
+           archive_entry_symlink(entry) != nullptr;
+}
+
+/// One libarchive run over one archive, with what the block headers said.
+class Run {
+public:
+    Run(archive* a, RarHeaderFacts facts) : a_(a), facts_(std::move(facts)) {}
+
+    /// The header facts of the entry just read (its index counted over all
+    /// entries), when they agree with what libarchive read.
+    void nextEntry(archive_entry* entry) {
+        current_.reset();
+        const qsizetype i = index_++;
+        if (i >= facts_.entries.size())
+            return;
+        const RarHeaderFacts::Entry& facts = facts_.entries.at(i);
+        const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
+        const bool sameSize = !facts.sizeKnown || !archive_entry_size_is_set(entry) ||
+                              quint64(archive_entry_size(entry)) == facts.unpackedSize;
+        if (folder == facts.folder && sameSize)
+            current_ = facts;
+    }
+
+    bool encrypted(archive_entry* entry) const {
+        return archive_entry_is_data_encrypted(entry) || (current_ && current_->encrypted);
+    }
+
+    /// A failed header read: encrypted headers say so, anything else is
+    /// damage.
+    int headerFailureCode() const {
+        return facts_.headersEncrypted || archive_read_has_encrypted_entries(a_) > 0
+                   ? rarcode::MissingPassword
+                   : rarcode::BadArchive;
+    }
+
+    int extract(archive_entry* entry, const QString& targetDir, const QString& name) {
+        const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
+        const RarEntryTarget target = prepareRarEntryTarget(targetDir, name, isFolder);
+        if (target.kind == RarEntryTarget::Skip)
+            return skip();
+        if (target.kind == RarEntryTarget::Fail)
+            return rarcode::ECreate;
+        if (isFolder)
+            return QDir().mkpath(target.path) ? rarcode::Success : rarcode::ECreate;
+        if (encrypted(entry))
+            return rarcode::MissingPassword;
+        QFile out(target.path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return rarcode::ECreate;
+        const int r = copyData(entry, out);
+        out.close();
+        // No half-written or damaged file is left for the callers.
+        if (r != rarcode::Success)
+            out.remove();
+        return r;
+    }
+
+    int skip() { return archive_read_data_skip(a_) == ARCHIVE_OK ? rarcode::Success
+                                                                 : rarcode::BadArchive; }
+
+private:
+    int copyData(archive_entry* entry, QFile& out) {
+        char buffer[65536];
+        quint64 written = 0;
+        quint32 crc = 0;
+        for (;;) {
+            const la_ssize_t n = archive_read_data(a_, buffer, sizeof buffer);
+            if (n == 0)
+                break;
+            if (n < 0)
+                return encrypted(entry) ? rarcode::MissingPassword : rarcode::BadData;
+            if (out.write(buffer, n) != n)
+                return rarcode::EWrite;
+            crc = rarCrc32Update(crc, buffer, n);
+            written += quint64(n);
+        }
+        if (!out.flush())
+            return rarcode::EWrite;
+        // libarchive neither checks the CRC of stored data nor notices
+        // that a file goes on in a volume it does not have.
+        if (archive_entry_size_is_set(entry) && written != quint64(archive_entry_size(entry)))
+            return rarcode::BadData;
+        if (current_ && current_->crc && *current_->crc != crc)
+            return rarcode::BadData;
+        return rarcode::Success;
+    }
+
+    archive* a_;
+    RarHeaderFacts facts_;
+    qsizetype index_ = 0;
+    std::optional<RarHeaderFacts::Entry> current_;
+};
+
+} // namespace
+
+int processRarWithLibarchive(const QString& archivePath, const QString& targetDir, bool extract,
+                             const RarEntryHandler& onEntry) {
+    ArchivePtr a(archive_read_new());
+    if (!a)
+        return rarcode::NoMemory;
+    archive_read_support_format_rar(a.get());
+    archive_read_support_format_rar5(a.get());
+    if (archive_read_open_filename(a.get(), QFile::encodeName(archivePath).constData(), 65536) !=
+        ARCHIVE_OK)
+        return rarcode::BadArchive;
+    Run run(a.get(), scanRarHeaders(archivePath));
+
+    for (;;) {
+        archive_entry* entry = nullptr;
+        const int r = archive_read_next_header(a.get(), &entry);
+        if (r == ARCHIVE_EOF)
+            return rarcode::EndArchive;
+        if (r < ARCHIVE_WARN || entry == nullptr)
+            return run.headerFailureCode();
+        run.nextEntry(entry);
+        if (isLink(entry)) {
+            // Links are never created; the entry is passed over unseen.
+            if (run.skip() != rarcode::Success)
+                return rarcode::BadArchive;
+            continue;
+        }
+        const QString name = normalisedRarEntryName(entryName(entry));
+        const RarEntryAction action = onEntry ? onEntry(name) : RarEntryAction::Skip;
+        const int result = extract && action == RarEntryAction::Extract
+                               ? run.extract(entry, targetDir, name)
+                               : run.skip();
+        if (result != rarcode::Success)
+            return result;
+    }
+}
+
+} // namespace intake

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "intake/rar_common.h"
+
+#include <QString>
+
+namespace intake {
+
+/// Lists or extracts a rar archive (RAR 2.9-4.x and RAR5) with libarchive,
+/// the backend used when the unrar library is not available. Calls
+/// `onEntry` for every entry in archive order (link entries are skipped
+/// without a call) and writes the entries it answers `Extract` for below
+/// `targetDir`, keeping their folder parts; with `extract` false nothing is
+/// written. No passwords, no volumes.
+///
+/// Returns the unrar library's codes: 10 when every entry was processed,
+/// 13 when the archive cannot be opened or is damaged, 22 for an encrypted
+/// entry that was to be written, 12 for bad entry data, 16 when a file or
+/// folder cannot be created and 19 when writing fails.
+int processRarWithLibarchive(const QString& archivePath, const QString& targetDir, bool extract,
+                             const RarEntryHandler& onEntry);
+
+} // namespace intake
