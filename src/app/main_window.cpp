@@ -55,9 +55,10 @@ TForm1::~TForm1() = default;
 void TForm1::buildWindow() {
     setWindowTitle(u"Quorvel"_s);
     // The window's fixed size was drawn for an 11-pixel interface font.
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
+    // A style rule rather than setFont: the platform look gives some widget
+    // classes fonts of their own, which a rule overrides in every theme.
+    setStyleSheet(u"QWidget { font-size: 11px; }"_s);
+    ThemeEngine::installBaseStyle();
     // Fixed border with the system menu and a minimise box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -140,13 +140,24 @@ void TForm1::buildModPage(bool skins) {
     }
 }
 
+namespace {
+/// A page of a list on the left and a column of controls on the right.
+QVBoxLayout* listAndColumn(QWidget* page, QWidget* list) {
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(6, 6, 6, 6);
+    row->addWidget(list, 3);
+    auto* column = new QVBoxLayout;
+    row->addLayout(column, 2);
+    return column;
+}
+} // namespace
+
 void TForm1::buildCachePage() {
     TabCache = new QWidget;
-    auto* grid = new QGridLayout(TabCache);
-    grid->setContentsMargins(6, 6, 6, 6);
     LBCache = new QListWidget;
     LBCache->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid->addWidget(headedList(u"Files in your ..\\Cache"_s, LBCache), 0, 0, 4, 1);
+    QVBoxLayout* column =
+        listAndColumn(TabCache, headedList(u"Files in your ..\\Cache"_s, LBCache));
     bInstallCache = new QPushButton(u"&Install"_s);
     bInstallCache->setToolTip(u"Install selected file(s)"_s);
     CacheBox = new QCheckBox(u"Show maps only"_s);
@@ -155,12 +166,12 @@ void TForm1::buildCachePage() {
         {u"Install only"_s, u"Install and save as zip"_s, u"Save as zip only"_s, u"Delete file"_s},
         rbCacheGroup);
     bClearCache = new QPushButton(u"Clear cache"_s);
-    grid->addWidget(CacheBox, 0, 1);
-    grid->addWidget(rbCache, 1, 1);
-    grid->addWidget(bInstallCache, 2, 1);
-    grid->addWidget(bClearCache, 3, 1, Qt::AlignBottom);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
+    column->addSpacing(16);
+    column->addWidget(CacheBox);
+    column->addWidget(rbCache);
+    column->addWidget(bInstallCache);
+    column->addStretch(1);
+    column->addWidget(bClearCache);
     ListBox2 = hiddenList(TabCache);
     ListBox4 = hiddenList(TabCache);
     PageControl1->addTab(TabCache, u"  Cache   "_s);
@@ -168,25 +179,27 @@ void TForm1::buildCachePage() {
 
 void TForm1::buildUz2Page() {
     TabUZ = new QWidget;
-    auto* grid = new QGridLayout(TabUZ);
-    grid->setContentsMargins(6, 6, 6, 6);
-    auto* title = new QLabel(u"Compress / Decompress uz2"_s);
-    title->setObjectName(u"heading"_s);
-    grid->addWidget(title, 0, 0, 1, 2);
     LBUz = new QListWidget;
     LBUz->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid->addWidget(headedList(u"Select your file(s)"_s, LBUz), 1, 0, 4, 1);
+    auto* left = new QWidget;
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    auto* title = new QLabel(u"Compress / Decompress uz2"_s);
+    title->setObjectName(u"heading"_s);
+    leftLayout->addWidget(title);
+    leftLayout->addWidget(headedList(u"Select your file(s)"_s, LBUz), 1);
+    QVBoxLayout* column = listAndColumn(TabUZ, left);
     bOpenUz2 = new QPushButton(u"Open..."_s);
     rbUzAction = radioGroup(u"Choose action"_s, {u"Decompress .uz2"_s, u"Compress to .uz2"_s},
                             rbUzActionGroup);
     cbUzDelete = new QCheckBox(u"Delete input file(s) after action?"_s);
     bGo = new QPushButton(u"Go"_s);
-    grid->addWidget(bOpenUz2, 1, 1);
-    grid->addWidget(rbUzAction, 2, 1);
-    grid->addWidget(cbUzDelete, 3, 1);
-    grid->addWidget(bGo, 4, 1, Qt::AlignBottom);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    column->addSpacing(16);
+    column->addWidget(bOpenUz2);
+    column->addWidget(rbUzAction);
+    column->addWidget(cbUzDelete);
+    column->addStretch(1);
+    column->addWidget(bGo);
     ListBox3 = hiddenList(TabUZ);
     PageControl1->addTab(TabUZ, u" .uz2-files "_s);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QProxyStyle>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -43,6 +44,12 @@ QPushButton:hover, QToolButton:hover { background: %buttonHover%; }
 QPushButton:disabled { color: %border%; }
 QGroupBox { border: 1px solid %border%; border-radius: 3px; margin-top: 8px; padding-top: 4px; }
 QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }
+QCheckBox::indicator, QRadioButton::indicator { width: 11px; height: 11px;
+    border: 1px solid %border%; background: %base%; }
+QRadioButton::indicator { border-radius: 6px; }
+QCheckBox::indicator:checked, QRadioButton::indicator:checked { background: %accent%;
+    border: 3px solid %base%; outline: 1px solid %accent%; width: 7px; height: 7px; }
+QCheckBox::indicator:hover, QRadioButton::indicator:hover { border-color: %accent%; }
 QLabel#heading { color: %accent%; font-weight: bold; }
 QFrame#WarningPanel { border: 1px solid %accent%; }
 QToolTip { background: %base%; color: %text%; border: 1px solid %border%; }
@@ -74,7 +81,25 @@ const Palette Themes[] = {
      u"#e5d7bb"},
 };
 
+/// The platform look with tabs as narrow as the fixed window needs: the
+/// seven page captions carry their own blanks for spacing.
+class CompactStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace)
+            return 6;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 } // namespace
+
+void ThemeEngine::installBaseStyle() {
+    if (!QApplication::style()->inherits("QProxyStyle"))
+        QApplication::setStyle(new CompactStyle);
+}
 
 QStringList ThemeEngine::builtInNames() {
     return {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};

@@ -9,6 +9,9 @@
 class ThemeEngine {
 public:
     static QStringList builtInNames();
+    /// Installs the platform style with the compact tab spacing the fixed
+    /// window needs (once per application).
+    static void installBaseStyle();
 
     /// Selects built-in theme `index` (0..3); any other value acts as 1.
     void selectBuiltIn(int index);
