@@ -21,12 +21,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     Link->setPixmap(linkPicture());
     Link->setGeometry(250 - 74, 198 - 26, 66, 18);
     Link->setCursor(Qt::PointingHandCursor);
-    Link->setToolTip(webAddress());
     Link->installEventFilter(this);
-}
-
-QString TAboutBox::webAddress() {
-    return u"https://quorvel.org/"_s;
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
@@ -37,7 +32,8 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == Link) {
             // Whether a browser opened is not our concern here.
-            QDesktopServices::openUrl(QUrl(webAddress()));
+            if (webPage.isValid())
+                QDesktopServices::openUrl(webPage);
             return true;
         }
     }

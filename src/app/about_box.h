@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 
 class QLabel;
 
 /// The About box: one picture over the whole window and a small link
-/// picture that opens the project's web page. A click on the picture
+/// picture that opens the project's page (the About page of the help
+/// document, which is there without a network). A click on the picture
 /// closes it.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
-    static QString webAddress();
+    /// The page the link picture opens.
+    QUrl webPage;
     QLabel* Image1 = nullptr; ///< the picture
     QLabel* Link = nullptr;   ///< the link picture
 

@@ -96,6 +96,10 @@ void TForm1::buildWindow() {
     setFixedSize(ClientWidth, ClientHeight + menuHeight);
     setAcceptDrops(true);
     AboutBox = new TAboutBox(this);
+    if (const QString help = helpDocumentPath(); !help.isEmpty()) {
+        AboutBox->webPage = QUrl::fromLocalFile(help);
+        AboutBox->webPage.setFragment(u"about"_s);
+    }
 }
 
 // Start-up steps 3 to 13. An error in a step is shown by the general error
@@ -381,20 +385,30 @@ void TForm1::ReportUnsupportedFiles() {
         ShowErrorLog();
 }
 
-void TForm1::Contents1Click() {
-    // The help document beside the installed program, or in the source tree.
+QString TForm1::helpDocumentPath() {
+    // Beside the installed program, or in the source tree of a build.
     const QString appDir = QCoreApplication::applicationDirPath();
     const QStringList candidates = {
         appDir + u"/../share/quorvel/docs/help/index.html"_s,
         appDir + u"/../../docs/help/index.html"_s,
-        appDir + u"/docs/help/index.html"_s,
     };
     for (const QString& c : candidates) {
-        if (QFileInfo::exists(c)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(c).canonicalFilePath()));
-            return;
-        }
+        if (QFileInfo::exists(c))
+            return QFileInfo(c).canonicalFilePath();
     }
+    return {};
+}
+
+void TForm1::Contents1Click() {
+    const QString help = helpDocumentPath();
+    if (help.isEmpty()) {
+        dialogs_->message(platform::MsgKind::Error,
+                          u"The help document could not be found.\r\r"_s
+                          u"Reinstall Quorvel to get it back."_s,
+                          platform::Ok, QPoint(50, 125));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
 void TForm1::About1Click() {

@@ -200,6 +200,8 @@ private:
 
     void applyLayout(const QStringList& lines);
     void settingsDamaged();
+    /// The help document installed with the program (empty when missing).
+    static QString helpDocumentPath();
     void Contents1Click();
     void About1Click();
 
