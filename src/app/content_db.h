@@ -21,11 +21,15 @@ struct TContentRecord {
     QString ArchiveDir;   ///< string[100], ends in "/", or "Deleted from disk", or "Cache"
     QString DisplayName;  ///< string[50]
     quint8 Installed = 0; ///< 1 installed, 0 not
-    qint32 Kind = 0;      ///< 0 map/mutator, 1 same without archive, 2 skin, 3 skin without archive, 10 rejected
+    /// 0 map/mutator, 1 same without archive, 2 skin, 3 skin without archive, 10 rejected
+    qint32 Kind = 0;
     QString AddedDate;    ///< string[10]
     QString InstallDate;  ///< string[10]
     qint32 FileCount = 0; ///< used entries of Files (0..100)
-    QStringList Files;    ///< entries 1..100, each string[50]; only the first FileCount count
+    /// Entries 1..FileCount, each string[50]. A record read from disk has its
+    /// FileCount clamped to 0..MaxFiles (0..OldMaxFiles for old records) and
+    /// exactly that many Files; toBytes stores min(FileCount, Files.size()).
+    QStringList Files;
 
     /// The record's 5336 bytes: zero fill, FileCount entries of Files.
     QByteArray toBytes() const;
@@ -36,7 +40,7 @@ struct TContentRecord {
 /// Record of sharedfiles.dat: a game file placed by more than one archive.
 struct TSharedFileRecord {
     static constexpr int RecordSize = 56;
-    QString FileName;     ///< string[50]
+    QString FileName; ///< string[50]
     qint32 RefCount = 0;
 
     QByteArray toBytes() const;
