@@ -353,14 +353,12 @@ TEST_F(ZipAdd, AddsToAnExistingZipAndReplacesSameNames) {
     EXPECT_EQ(entries[3].data, "new");
 
     // Adding a folder that holds the archive itself leaves the archive out.
-    tree.file(u"src/made.zip"_s);
-    QFile::remove(tree.path(u"src/made.zip"_s));
     zip.setZipFileName(tree.path(u"src/self.zip"_s));
     zip.FSpecArgs = QStringList{tree.path(u"src/*.*"_s)};
     EXPECT_EQ(zip.Add(), 0);
     zip.FSpecArgs = QStringList{tree.path(u"src/*.*"_s)};
     EXPECT_EQ(zip.Add(), 0);
-    EXPECT_EQ(zip.EntryCount(), 3);
+    EXPECT_EQ(zip.EntryCount(), 3); // OLD.TXT, new.txt, skip.dat
 }
 
 TEST_F(ZipAdd, ReportsEachFileWhileTheArchiveIsWritten) {
