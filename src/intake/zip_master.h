@@ -62,7 +62,8 @@ public:
 
     /// Called per item while it is processed: with 0 when its work starts
     /// and 100 when it is done. Item is the stored entry name (Extract) or
-    /// the file's path (Add). Must not throw.
+    /// the file's path (Add). An exception thrown by it ends the operation
+    /// and reaches the caller; an Add then leaves the archive unchanged.
     using ItemProgress = std::function<void(const QString& item, qint64 totalSize, int perCent)>;
 
     /// `dialogs` shows error boxes; nullptr keeps the component silent.
