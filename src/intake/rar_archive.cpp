@@ -62,9 +62,13 @@ bool RarFileList::contains(const QString& name) const {
 
 // ---- TdRar3 ----------------------------------------------------------------
 
-int TdRar3::List() { return run(false); }
+int TdRar3::List() {
+    return run(false);
+}
 
-int TdRar3::Extract() { return run(true); }
+int TdRar3::Extract() {
+    return run(true);
+}
 
 int TdRar3::run(bool extract) {
     usedBackend_ = UsedBackend::None;
@@ -137,8 +141,8 @@ int TdRar3::runUnrar(const UnrarLibrary& lib, bool extract) {
     }
 }
 
-int TdRar3::processUnrarEntry(const UnrarLibrary& lib, void* handle,
-                              const RARHeaderDataEx& header, bool extract) {
+int TdRar3::processUnrarEntry(const UnrarLibrary& lib, void* handle, const RARHeaderDataEx& header,
+                              bool extract) {
     // Links are skipped unseen: the library would create them itself.
     if (header.RedirType != 0)
         return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);

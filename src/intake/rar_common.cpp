@@ -32,8 +32,7 @@ QString normalisedRarEntryName(QString name) {
     return name;
 }
 
-RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryName,
-                                     bool isFolder) {
+RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryName, bool isFolder) {
     // An empty target folder means the working folder, as the library would
     // take it; never the file system root.
     const QString root = QDir(base.isEmpty() ? QDir::currentPath() : base).absolutePath();
@@ -56,7 +55,7 @@ RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryNa
 
 void dropSpecialModeBits(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st{};
+    struct stat st {};
     if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return;
     const mode_t special = S_ISUID | S_ISGID | S_ISVTX;

@@ -92,8 +92,9 @@ public:
         return r;
     }
 
-    int skip() { return archive_read_data_skip(a_) == ARCHIVE_OK ? rarcode::Success
-                                                                 : rarcode::BadArchive; }
+    int skip() {
+        return archive_read_data_skip(a_) == ARCHIVE_OK ? rarcode::Success : rarcode::BadArchive;
+    }
 
 private:
     int copyData(archive_entry* entry, QFile& out) {

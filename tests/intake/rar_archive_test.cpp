@@ -55,22 +55,22 @@ TEST_P(RarArchiveTest, Rar5FoldersAreKeptBelowTheTarget) {
 }
 
 TEST_P(RarArchiveTest, Rar4WindowsNamesArriveWithSlashesInArchiveOrder) {
-    const QString archive =
-        makeRar4(u"old.rar"_s, {Rar4Entry::file("Zeta.txt", "z"), Rar4Entry::dir("Maps"),
-                                Rar4Entry::file("Maps\\DM-Old.ut2", QByteArray(3000, 'm')),
-                                Rar4Entry::dir("Maps\\Sub"),
-                                Rar4Entry::file("Maps\\Sub\\Old.utx", "texture"),
-                                Rar4Entry::file("alpha.txt", "")});
-    const QStringList expected{u"Zeta.txt"_s,        u"Maps"_s,          u"Maps/DM-Old.ut2"_s,
-                               u"Maps/Sub"_s,        u"Maps/Sub/Old.utx"_s, u"alpha.txt"_s};
+    const QString archive = makeRar4(
+        u"old.rar"_s,
+        {Rar4Entry::file("Zeta.txt", "z"), Rar4Entry::dir("Maps"),
+         Rar4Entry::file("Maps\\DM-Old.ut2", QByteArray(3000, 'm')), Rar4Entry::dir("Maps\\Sub"),
+         Rar4Entry::file("Maps\\Sub\\Old.utx", "texture"), Rar4Entry::file("alpha.txt", "")});
+    const QStringList expected{u"Zeta.txt"_s,         u"Maps"_s,
+                               u"Maps/DM-Old.ut2"_s,  u"Maps/Sub"_s,
+                               u"Maps/Sub/Old.utx"_s, u"alpha.txt"_s};
     rar.ArchiveFileName = archive;
     EXPECT_EQ(rar.List(), 10);
     EXPECT_EQ(listed, expected);
 
     EXPECT_EQ(rar.Extract(), 10);
     EXPECT_EQ(extracted, expected);
-    EXPECT_EQ(outFiles(), (QStringList{u"Maps/DM-Old.ut2"_s, u"Maps/Sub/Old.utx"_s,
-                                       u"Zeta.txt"_s, u"alpha.txt"_s}));
+    EXPECT_EQ(outFiles(), (QStringList{u"Maps/DM-Old.ut2"_s, u"Maps/Sub/Old.utx"_s, u"Zeta.txt"_s,
+                                       u"alpha.txt"_s}));
     EXPECT_EQ(tree.read(u"out/Maps/DM-Old.ut2"_s), QByteArray(3000, 'm'));
     EXPECT_EQ(tree.read(u"out/Maps/Sub/Old.utx"_s), "texture");
     expectBackendUsed();
@@ -95,10 +95,9 @@ TEST_P(RarArchiveTest, EmptyArchiveEndsWith10AndNoEvents) {
 }
 
 TEST_P(RarArchiveTest, FileListToProcessSelectsWholeNamesIgnoringCase) {
-    rar.ArchiveFileName =
-        makeRar4(u"sel.rar"_s, {Rar4Entry::file("Maps\\DM-A.ut2", "a"),
-                                Rar4Entry::file("Maps\\Sub\\T.utx", "t"),
-                                Rar4Entry::file("System\\A.int", "int")});
+    rar.ArchiveFileName = makeRar4(u"sel.rar"_s, {Rar4Entry::file("Maps\\DM-A.ut2", "a"),
+                                                  Rar4Entry::file("Maps\\Sub\\T.utx", "t"),
+                                                  Rar4Entry::file("System\\A.int", "int")});
     struct Case {
         QStringList names;
         QStringList written;
@@ -146,9 +145,8 @@ TEST_P(RarArchiveTest, LoneVolumeOfASetEndsWithAFailure) {
     for (int i = 0; i < 60000; ++i)
         random.append(static_cast<char>((i * 7919 + i / 13) & 0xFF));
     tree.file(u"vsrc/big.bin"_s, random);
-    ASSERT_EQ(testing_support::runRarTool(tree.path(u"vsrc"_s),
-                                          {u"a"_s, u"-m0"_s, u"-v20k"_s, u"../set.rar"_s,
-                                           u"big.bin"_s}),
+    ASSERT_EQ(testing_support::runRarTool(tree.path(u"vsrc"_s), {u"a"_s, u"-m0"_s, u"-v20k"_s,
+                                                                 u"../set.rar"_s, u"big.bin"_s}),
               0);
     ASSERT_TRUE(tree.exists(u"set.part2.rar"_s));
     const QString lone = tree.folder(u"lone"_s) + u"/set.part1.rar"_s;
@@ -157,8 +155,9 @@ TEST_P(RarArchiveTest, LoneVolumeOfASetEndsWithAFailure) {
     // The library stops at the entry that goes on in the missing part;
     // libarchive lists what the part holds but cannot extract it whole.
     const int listResult = rar.List();
-    if (unrar())
+    if (unrar()) {
         EXPECT_GT(listResult, 10);
+    }
     EXPECT_GT(rar.Extract(), 10);
     EXPECT_FALSE(tree.exists(u"out/big.bin"_s)) << "no half file is left";
 }

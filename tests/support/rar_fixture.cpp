@@ -31,9 +31,10 @@ void RarBackendTest::SetUp() {
         ++passwordRequests;
         if (passwordAnswers.empty())
             return std::nullopt;
-        std::optional<QString> answer = passwordAnswers.front();
+        const bool given = passwordAnswers.front().has_value();
+        const QString text = passwordAnswers.front().value_or(QString());
         passwordAnswers.pop_front();
-        return answer;
+        return given ? std::optional<QString>(text) : std::nullopt;
     };
 }
 

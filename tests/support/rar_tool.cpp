@@ -6,7 +6,9 @@
 
 namespace testing_support {
 
-QString rarToolPath() { return QStandardPaths::findExecutable(QStringLiteral("rar")); }
+QString rarToolPath() {
+    return QStandardPaths::findExecutable(QStringLiteral("rar"));
+}
 
 int runRarTool(const QString& workDir, const QStringList& arguments, QString* output) {
     const QString program = rarToolPath();

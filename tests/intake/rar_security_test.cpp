@@ -1,0 +1,162 @@
+// TdRar3 with passwords, hostile entry names and links, on both backends.
+#include "intake/rar_archive.h"
+#include "support/rar4_writer.h"
+#include "support/rar_fixture.h"
+#include "support/rar_tool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using testing_support::Rar4Entry;
+using testing_support::RarBackendTest;
+
+namespace {
+
+class RarSecurityTest : public RarBackendTest {
+protected:
+    QString encrypted(const QString& switchText) {
+        return makeRar5(u"enc.rar"_s,
+                        {{u"Maps/DM-Secret.ut2"_s, "secret map"}, {u"Readme.txt"_s, "hidden"}},
+                        {switchText});
+    }
+};
+
+TEST_P(RarSecurityTest, EncryptedEntriesListWithoutAPassword) {
+    rar.ArchiveFileName = encrypted(u"-psecret"_s);
+    EXPECT_EQ(rar.List(), 10);
+    EXPECT_TRUE(listed.contains(u"Maps/DM-Secret.ut2"_s));
+    EXPECT_EQ(passwordRequests, 0);
+}
+
+TEST_P(RarSecurityTest, PasswordAnswersDecideTheEncryptedEntry) {
+    rar.ArchiveFileName = encrypted(u"-psecret"_s);
+    struct Case {
+        const char* what;
+        std::optional<QString> answer;
+        int unrarResult;
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, 22},
+        {"empty", u""_s, 22},
+        {"wrong", u"guess"_s, 24},
+        {"right", u"secret"_s, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(rar.TargetDirectory).removeRecursively();
+        passwordRequests = 0;
+        passwordAnswers = {c.answer, u"secret"_s};
+        const int result = rar.Extract();
+        if (!unrar()) {
+            // libarchive reads no encrypted data and never asks.
+            EXPECT_EQ(result, 22);
+            EXPECT_EQ(passwordRequests, 0);
+            EXPECT_TRUE(outFiles().isEmpty());
+            continue;
+        }
+        EXPECT_EQ(result, c.unrarResult);
+        EXPECT_EQ(passwordRequests, 1) << "asked once per archive, though two entries need it";
+        if (result == 10) {
+            EXPECT_EQ(tree.read(u"out/Maps/DM-Secret.ut2"_s), "secret map");
+            EXPECT_EQ(tree.read(u"out/Readme.txt"_s), "hidden");
+        } else {
+            EXPECT_TRUE(outFiles().isEmpty()) << outFiles().join(u',').toStdString();
+        }
+    }
+}
+
+TEST_P(RarSecurityTest, EncryptedHeadersNeedThePasswordToList) {
+    rar.ArchiveFileName = encrypted(u"-hpsecret"_s);
+    passwordAnswers = {u"secret"_s};
+    const int withPassword = rar.List();
+    if (unrar()) {
+        EXPECT_EQ(withPassword, 10);
+        EXPECT_EQ(passwordRequests, 1);
+        EXPECT_TRUE(listed.contains(u"Readme.txt"_s));
+        passwordAnswers = {u"secret"_s};
+        EXPECT_EQ(rar.Extract(), 10);
+        EXPECT_EQ(tree.read(u"out/Readme.txt"_s), "hidden");
+    } else {
+        EXPECT_EQ(withPassword, 22);
+        EXPECT_EQ(passwordRequests, 0);
+        EXPECT_TRUE(listed.isEmpty());
+    }
+
+    listed.clear();
+    passwordRequests = 0;
+    passwordAnswers.clear(); // cancelled
+    EXPECT_EQ(rar.List(), 22);
+    EXPECT_TRUE(listed.isEmpty());
+    EXPECT_EQ(passwordRequests, unrar() ? 1 : 0);
+}
+
+TEST_P(RarSecurityTest, HostileNamesStayInsideTheTarget) {
+    const QString base = tree.folder(u"sandbox"_s);
+    rar.TargetDirectory = base + u"/out"_s;
+    const QByteArray absolute = QFile::encodeName(base) + "/abs-unix.txt";
+    rar.ArchiveFileName =
+        makeRar4(u"evil.rar"_s,
+                 {Rar4Entry::file("..\\..\\up.txt", "1"), Rar4Entry::file("\\abs.txt", "2"),
+                  Rar4Entry::file("C:\\drive.txt", "3"), Rar4Entry::file("a\\..\\..\\mid.txt", "4"),
+                  Rar4Entry::file(absolute, "5"), Rar4Entry::file("..", "6"),
+                  Rar4Entry::file("sub/../../../slash.txt", "7")});
+    EXPECT_EQ(rar.List(), 10);
+    EXPECT_EQ(listed.size(), 7);
+    EXPECT_EQ(listed.first(), u"../../up.txt"_s) << "names reach the caller as stored";
+
+    EXPECT_EQ(rar.Extract(), 10);
+    QStringList everything = tree.allFiles();
+    everything.removeAll(u"evil.rar"_s);
+    // The absolute name lands below the target with its folder parts.
+    const QString absoluteInside = u"sandbox/out"_s + QString::fromUtf8(absolute);
+    QStringList expected{
+        u"sandbox/out/up.txt"_s,    u"sandbox/out/abs.txt"_s, u"sandbox/out/drive.txt"_s,
+        u"sandbox/out/a/mid.txt"_s, absoluteInside,           u"sandbox/out/sub/slash.txt"_s};
+    expected.sort();
+    EXPECT_EQ(everything, expected);
+    EXPECT_FALSE(QFileInfo::exists(base + u"/abs-unix.txt"_s));
+}
+
+TEST_P(RarSecurityTest, AnExistingLinkInTheTargetIsNotFollowed) {
+    const QString outside = tree.folder(u"outside"_s);
+    QDir().mkpath(rar.TargetDirectory);
+    ASSERT_TRUE(QFile::link(outside, rar.TargetDirectory + u"/Maps"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/victim.txt"_s, rar.TargetDirectory + u"/file.txt"_s));
+    rar.ArchiveFileName = makeRar4(
+        u"via.rar"_s, {Rar4Entry::file("file.txt", "plain"), Rar4Entry::file("Maps\\x.ut2", "x")});
+    EXPECT_EQ(rar.Extract(), 16) << "the folder link is refused";
+    EXPECT_TRUE(QDir(outside).isEmpty()) << "nothing written through either link";
+    EXPECT_FALSE(QFileInfo(rar.TargetDirectory + u"/file.txt"_s).isSymLink());
+    EXPECT_EQ(tree.read(u"out/file.txt"_s), "plain");
+}
+
+TEST_P(RarSecurityTest, LinkEntriesAreSkippedUnseen) {
+    tree.file(u"lsrc/real.txt"_s, "real");
+    ASSERT_TRUE(QFile::link(u"../../../etc/passwd"_s, tree.path(u"lsrc/evil"_s)));
+    const QString rar5 = tree.path(u"links5.rar"_s);
+    ASSERT_EQ(testing_support::runRarTool(tree.path(u"lsrc"_s),
+                                          {u"a"_s, u"-ol"_s, rar5, u"evil"_s, u"real.txt"_s}),
+              0);
+    const QString rar4 = makeRar4(u"links4.rar"_s, {Rar4Entry::symlink("evil", "/etc/passwd"),
+                                                    Rar4Entry::file("real.txt", "real")});
+    for (const QString& archive : {rar5, rar4}) {
+        SCOPED_TRACE(archive.toStdString());
+        listed.clear();
+        QDir(rar.TargetDirectory).removeRecursively();
+        rar.ArchiveFileName = archive;
+        EXPECT_EQ(rar.List(), 10);
+        EXPECT_EQ(listed, QStringList{u"real.txt"_s});
+        EXPECT_EQ(rar.Extract(), 10);
+        EXPECT_EQ(outFiles(), QStringList{u"real.txt"_s});
+        EXPECT_FALSE(QFileInfo(rar.TargetDirectory + u"/evil"_s).isSymLink());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RarSecurityTest, testing_support::rarBackends(),
+                         testing_support::rarBackendName);
+
+} // namespace
