@@ -133,6 +133,9 @@ private:
 
 int processRarWithLibarchive(const QString& archivePath, const QString& targetDir, bool extract,
                              const RarEntryHandler& onEntry) {
+    // libarchive takes an empty name for standard input.
+    if (archivePath.isEmpty())
+        return rarcode::BadArchive;
     ArchivePtr a(archive_read_new());
     if (!a)
         return rarcode::NoMemory;

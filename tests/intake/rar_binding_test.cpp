@@ -201,6 +201,23 @@ TEST_F(RarBackendChoice, AFailingPasswordHandlerEndsTheLibraryRunCleanly) {
     EXPECT_EQ(events, QStringList{u"a.txt"_s});
 }
 
+TEST_F(RarBackendChoice, AnEmptyTargetMeansTheWorkingFolder) {
+    const QString previous = QDir::currentPath();
+    const QString work = tree.folder(u"work"_s);
+    ASSERT_TRUE(QDir::setCurrent(work));
+    rar.TargetDirectory.clear();
+    for (const RarBackend backend : {RarBackend::UnrarOnly, RarBackend::LibarchiveOnly}) {
+        rar.NameofUnrarDll = SystemUnrar;
+        rar.Backend = backend;
+        QDir(work + u"/Maps"_s).removeRecursively();
+        QFile::remove(work + u"/Readme.txt"_s);
+        EXPECT_EQ(rar.Extract(), 10);
+        EXPECT_EQ(tree.read(u"work/Maps/DM-Choice.ut2"_s), "map");
+        EXPECT_EQ(tree.read(u"work/Readme.txt"_s), "text");
+    }
+    QDir::setCurrent(previous);
+}
+
 TEST(Rar4Writer, BlocksCarryTheFormatsChecksums) {
     const QByteArray empty = testing_support::rar4Archive({});
     // Marker, the usual main header and end block as rar itself writes them.

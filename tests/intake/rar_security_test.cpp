@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 using testing_support::Rar4Entry;
 using testing_support::RarBackendTest;
@@ -154,6 +156,25 @@ TEST_P(RarSecurityTest, LinkEntriesAreSkippedUnseen) {
         EXPECT_EQ(outFiles(), QStringList{u"real.txt"_s});
         EXPECT_FALSE(QFileInfo(rar.TargetDirectory + u"/evil"_s).isSymLink());
     }
+}
+
+TEST_P(RarSecurityTest, SpecialModeBitsAreNotApplied) {
+    Rar4Entry tool = Rar4Entry::file("tool", "#!/bin/sh\n");
+    tool.hostOs = 3;
+    tool.attributes = 0106755; // set-user-id and set-group-id
+    rar.ArchiveFileName = makeRar4(u"mode.rar"_s, {tool});
+    EXPECT_EQ(rar.Extract(), 10);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(tree.path(u"out/tool"_s)).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07000, 0u);
+}
+
+TEST_P(RarSecurityTest, AnEmptyArchiveNameFailsWithoutReadingAnything) {
+    rar.ArchiveFileName.clear();
+    EXPECT_GT(rar.List(), 10);
+    EXPECT_GT(rar.Extract(), 10);
+    EXPECT_TRUE(listed.isEmpty());
+    EXPECT_TRUE(extracted.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RarSecurityTest, testing_support::rarBackends(),
