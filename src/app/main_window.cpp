@@ -6,7 +6,10 @@
 #include "app/settings_file.h"
 #include "app/theme_engine.h"
 #include "app/value_list_editor.h"
+#include "intake/rar_archive.h"
+#include "intake/zip_master.h"
 #include "platform/errors.h"
+#include "platform/file_helpers.h"
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
@@ -85,6 +88,7 @@ void TForm1::buildWindow() {
 
     buildMenus();
     buildPopupMenus();
+    buildArchiveComponents();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
     connect(bConfigSave, &QPushButton::clicked, this, &TForm1::bConfigSaveClick);
     connect(VLE, &ValueListEditor::editButtonClicked, this, &TForm1::VLEEditButtonClick);
@@ -100,6 +104,38 @@ void TForm1::buildWindow() {
         AboutBox->webPage = QUrl::fromLocalFile(help);
         AboutBox->webPage.setFragment(u"about"_s);
     }
+}
+
+void TForm1::buildArchiveComponents() {
+    ZipMaster1 = std::make_unique<intake::TZipMaster>(dialogs_);
+    ZipMaster1->OnItemProgress = [this](const QString& item, qint64 size, int perCent) {
+        ZipMaster1ItemProgress(item, size, perCent);
+    };
+    dRar31 = std::make_unique<intake::TdRar3>();
+    dRar31->NameofUnrarDll = u"libunrar.so.5"_s;
+    dRar31->OnFileAboutToBeListed = [this](const QString& n) { dRar31FileAboutToBeListed(n); };
+    dRar31->OnFileAboutToBeExtracted = [this](const QString& n) {
+        dRar31FileAboutToBeExtractedEX(n);
+    };
+    dRar31->OnReqPassword = [this] { return dRar31ReqPassword(); };
+}
+
+void TForm1::ZipMaster1ItemProgress(const QString& item, qint64, int) {
+    setStatus(state_.ProgressText + platform::fileNamePart(item));
+}
+
+void TForm1::dRar31FileAboutToBeListed(const QString& entryName) {
+    ListBox1->addItem(entryName);
+}
+
+void TForm1::dRar31FileAboutToBeExtractedEX(const QString& entryName) {
+    setStatus(state_.ProgressText + platform::fileNamePart(entryName));
+}
+
+std::optional<QString> TForm1::dRar31ReqPassword() {
+    // A cancelled dialog answers the empty password.
+    return dialogs_->inputText(dRar31->ArchiveFileName, u"Password needed"_s, QString())
+        .value_or(QString());
 }
 
 // Start-up steps 3 to 13. An error in a step is shown by the general error

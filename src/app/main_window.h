@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,6 +24,10 @@ class QAction;
 class TAboutBox;
 class ThemeEngine;
 class ValueListEditor;
+namespace intake {
+class TZipMaster;
+class TdRar3;
+} // namespace intake
 
 /// The main window: owner of the program state, the pages and menus, and
 /// dispatcher of every command. The work itself lives in the core folders.
@@ -163,6 +168,14 @@ public:
 
     TAboutBox* AboutBox = nullptr;
 
+    /// The zip and rar components every archive operation goes through.
+    std::unique_ptr<intake::TZipMaster> ZipMaster1;
+    std::unique_ptr<intake::TdRar3> dRar31;
+    void ZipMaster1ItemProgress(const QString& item, qint64 totalSize, int perCent);
+    void dRar31FileAboutToBeListed(const QString& entryName);
+    void dRar31FileAboutToBeExtractedEX(const QString& entryName);
+    std::optional<QString> dRar31ReqPassword();
+
     /// Size of the client area below the menu bar.
     static constexpr int ClientWidth = 488;
     static constexpr int ClientHeight = 362;
@@ -181,6 +194,7 @@ private:
     void buildUz2Page();
     void buildDemosPage();
     void buildConfigPage();
+    void buildArchiveComponents();
     void buildMenus();
     void buildPopupMenus();
     void prepareConfigEditor();

@@ -4,6 +4,8 @@
 #include "app/settings_file.h"
 #include "app/theme_engine.h"
 #include "app/value_list_editor.h"
+#include "intake/rar_archive.h"
+#include "intake/zip_master.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
 
@@ -77,6 +79,8 @@ void TForm1::LoadSettings(bool AtStartUp) {
         state_.computeGameSubDirs();
         if (AtStartUp)
             applyLayout(lines);
+        ZipMaster1->ExtrBaseDir = state_.TempDir;
+        dRar31->TargetDirectory = state_.TempDir;
         OpenDialog1Folder = state_.CustomMapDir;
     } catch (const platform::Error&) {
         settingsDamaged();

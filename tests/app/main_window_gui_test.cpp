@@ -296,3 +296,29 @@ TEST_F(MainWindowTest, BusyStateDisablesPagesAndMenus) {
     EXPECT_TRUE(w.PageControl1->isEnabled());
     EXPECT_TRUE(w.ThemeMenu->menuAction()->isEnabled());
 }
+
+TEST_F(MainWindowTest, GameOverShutsDownWithoutTheCloseQuery) {
+    TForm1& w = start();
+    w.show();
+    w.GameOver1->trigger();
+    EXPECT_FALSE(QFileInfo::exists(prog(u"Temp"_s)));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, ScratchFolderThatCannotBeRemovedIsReported) {
+    TForm1& w = start();
+    const QString real = w.state().TempDir;
+    // Nobody, not even root, can remove a folder of the process file system.
+    w.state().TempDir = u"/proc/self/fdinfo"_s;
+    w.move(30, 40);
+    EXPECT_TRUE(w.close());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+    EXPECT_EQ(dialogs.shown[0].buttons, platform::Ok);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(50, 125));
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"Couldn't remove directory /proc/self/fdinfo !\r\r"
+              u"Please delete the directory before you start Quorvel next time"_s);
+    QDir(real).removeRecursively();
+}
