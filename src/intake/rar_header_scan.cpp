@@ -96,15 +96,20 @@ void scanRar4(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
             quint64 unpacked = h.le(4);
             h.skip(1); // host system
             const quint32 crc = quint32(h.le(4));
+            h.skip(4 + 1 + 1); // time, version, method
+            const quint64 nameSize = h.le(2);
+            h.skip(4); // attributes
             if (flags & 0x0100) {
-                h.skip(4 + 1 + 1 + 2 + 4); // time, version, method, name size, attributes
                 packed |= h.le(4) << 32;
                 unpacked |= h.le(4) << 32;
             }
+            const qsizetype nameStart = h.pos();
+            h.skip(nameSize);
             if (!h.ok())
                 return;
             dataSize = packed;
             RarHeaderFacts::Entry e;
+            e.name = decodeRar4Name(head.mid(nameStart, qsizetype(nameSize)), flags & 0x0200);
             e.unpackedSize = unpacked;
             e.folder = (flags & 0x00E0) == 0x00E0;
             e.encrypted = (flags & 0x0004) != 0;
@@ -158,6 +163,13 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
             if (fileFlags & 0x0002)
                 h.skip(4); // modification time
             const quint32 crc = quint32((fileFlags & 0x0004) ? h.le(4) : 0);
+            h.vint(); // compression
+            h.vint(); // host system
+            const quint64 nameSize = h.vint();
+            const qsizetype nameStart = h.pos();
+            h.skip(nameSize);
+            if (h.ok())
+                e.name = QString::fromUtf8(header.mid(nameStart, qsizetype(nameSize)));
             e.folder = (fileFlags & 0x0001) != 0;
             e.sizeKnown = (fileFlags & 0x0008) == 0;
             e.splitAfter = (flags & 0x0010) != 0;
@@ -205,6 +217,67 @@ RarHeaderFacts scanRarHeaders(const QString& path, qsizetype maxEntries) {
         scanRar4(file, facts, maxEntries);
     }
     return facts;
+}
+
+QString decodeRar4Name(const QByteArray& field, bool unicode) {
+    const qsizetype zero = field.indexOf('\0');
+    const QByteArray narrow = zero < 0 ? field : field.left(zero);
+    if (!unicode)
+        return QFile::decodeName(narrow);
+    if (zero < 0) // the Unicode flag without a second part: UTF-8
+        return QString::fromUtf8(narrow);
+    // The compressed form: a high byte shared by short codes, then flag
+    // bytes whose 2-bit codes say how each character is stored: 0 low
+    // byte only, 1 low byte with the shared high byte, 2 both bytes, 3 a
+    // run copied from the narrow name (plus a correction).
+    const QByteArray enc = field.mid(zero + 1);
+    const auto byteAt = [](const QByteArray& b, qsizetype i) {
+        return static_cast<char16_t>(static_cast<quint8>(b.at(i)));
+    };
+    constexpr qsizetype MaxName = 1024;
+    QString name;
+    qsizetype pos = 0;
+    if (enc.isEmpty())
+        return QFile::decodeName(narrow);
+    const char16_t high = byteAt(enc, pos++);
+    quint8 flags = 0;
+    int flagBits = 0;
+    while (pos < enc.size() && name.size() < MaxName) {
+        if (flagBits == 0) {
+            flags = static_cast<quint8>(enc.at(pos++));
+            flagBits = 8;
+        }
+        const int code = flags >> 6;
+        flags = static_cast<quint8>(flags << 2);
+        flagBits -= 2;
+        if (code == 0 || code == 1) {
+            if (pos >= enc.size())
+                break;
+            name.append(QChar(char16_t(byteAt(enc, pos++) + (code == 1 ? high << 8 : 0))));
+        } else if (code == 2) {
+            if (pos + 1 >= enc.size())
+                break;
+            name.append(QChar(char16_t(byteAt(enc, pos) | byteAt(enc, pos + 1) << 8)));
+            pos += 2;
+        } else {
+            if (pos >= enc.size())
+                break;
+            int length = static_cast<quint8>(enc.at(pos++));
+            int correction = -1;
+            if (length & 0x80) {
+                if (pos >= enc.size())
+                    break;
+                correction = static_cast<quint8>(enc.at(pos++));
+                length &= 0x7F;
+            }
+            for (length += 2; length > 0 && name.size() < narrow.size(); --length) {
+                const char16_t c = byteAt(narrow, name.size());
+                name.append(
+                    QChar(correction < 0 ? c : char16_t(((c + correction) & 0xFF) + (high << 8))));
+            }
+        }
+    }
+    return name;
 }
 
 quint32 rarCrc32Update(quint32 crc, const char* data, qsizetype size) {

@@ -15,6 +15,9 @@ namespace intake {
 struct RarHeaderFacts {
     /// One file header (folders included), in archive order.
     struct Entry {
+        /// The stored name, decoded (RAR4: its Unicode form when present,
+        /// else the bytes as UTF-8; RAR5: UTF-8), separators as stored.
+        QString name;
         quint64 unpackedSize = 0;
         bool sizeKnown = true;
         bool folder = false;
@@ -35,6 +38,10 @@ struct RarHeaderFacts {
 /// that does not fit the file; a file that is no rar archive gives
 /// `recognised` false. At most `maxEntries` entries are kept.
 RarHeaderFacts scanRarHeaders(const QString& path, qsizetype maxEntries = 100000);
+
+/// The name field of a RAR4 file header: the narrow name, and after a zero
+/// byte, when there is one, its compressed Unicode form.
+QString decodeRar4Name(const QByteArray& field, bool unicode);
 
 /// CRC32 (IEEE) continued over `size` bytes; start with 0.
 quint32 rarCrc32Update(quint32 crc, const char* data, qsizetype size);

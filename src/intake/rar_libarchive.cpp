@@ -23,14 +23,17 @@ struct ArchiveFree {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
 
-QString entryName(archive_entry* entry) {
+/// The entry's name. libarchive converts names through the current locale,
+/// so under a plain "C" locale a non-ASCII name may come in no form at all;
+/// the name decoded from the block header stands in then.
+QString entryName(archive_entry* entry, const RarHeaderFacts::Entry* facts) {
+    if (const char* utf8 = archive_entry_pathname_utf8(entry))
+        return QString::fromUtf8(utf8);
     if (const wchar_t* wide = archive_entry_pathname_w(entry))
         return QString::fromWCharArray(wide, static_cast<qsizetype>(std::wcslen(wide)));
-    // The wide form is missing when the name cannot be converted in the
-    // current locale; the raw bytes are then taken as UTF-8.
     if (const char* raw = archive_entry_pathname(entry))
         return QFile::decodeName(raw);
-    return {};
+    return facts != nullptr ? facts->name : QString();
 }
 
 bool isLink(archive_entry* entry) {
@@ -57,6 +60,8 @@ public:
         if (folder == facts.folder && sameSize)
             current_ = facts;
     }
+
+    const RarHeaderFacts::Entry* facts() const { return current_ ? &*current_ : nullptr; }
 
     bool encrypted(archive_entry* entry) const {
         return archive_entry_is_data_encrypted(entry) || (current_ && current_->encrypted);
@@ -160,7 +165,7 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
                 return rarcode::BadArchive;
             continue;
         }
-        const QString name = normalisedRarEntryName(entryName(entry));
+        const QString name = normalisedRarEntryName(entryName(entry, run.facts()));
         const RarEntryAction action = onEntry ? onEntry(name) : RarEntryAction::Skip;
         const int result = extract && action == RarEntryAction::Extract
                                ? run.extract(entry, targetDir, name)

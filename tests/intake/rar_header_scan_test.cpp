@@ -97,6 +97,35 @@ TEST(RarHeaderScan, GarbageIsNotRecognisedAndHugeSizesStopTheScan) {
     EXPECT_LE(facts.entries.size(), 1);
 }
 
+TEST(RarHeaderScan, Rar4NamesDecodeEveryStoredForm) {
+    struct Case {
+        const char* what;
+        QByteArray field;
+        bool unicode;
+        QString name;
+    };
+    const Case cases[] = {
+        {"narrow", "Maps\\A.ut2", false, u"Maps\\A.ut2"_s},
+        {"UTF-8 under the Unicode flag", "M\xC3\xBCll", true, u"M\u00FCll"_s},
+        {"low bytes",
+         QByteArray("ab\0\0\x00"
+                    "ab",
+                    7),
+         true, u"ab"_s},
+        {"shared high byte", QByteArray("?\0\x04\x40\x16", 5), true, u"\u0416"_s},
+        {"whole characters", QByteArray("?\0\0\x80\x16\x04", 6), true, u"\u0416"_s},
+        {"run from the narrow name", QByteArray("abcdef\0\0\xC0\x04", 10), true, u"abcdef"_s},
+        {"run with correction", QByteArray("\x10\x11\0\x04\xC0\x80\x06", 7), true,
+         u"\u0416\u0417"_s},
+        {"mixed", QByteArray("xyz\0\x04\x70\x16\x00", 8), true, u"\u0416yz"_s},
+        {"cut short", QByteArray("ab\0\0\x80\x16", 6), true, u""_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(intake::decodeRar4Name(c.field, c.unicode), c.name);
+    }
+}
+
 TEST(RarHeaderScan, CrcContinuesAcrossPieces) {
     const QByteArray text("The quick brown fox jumps over the lazy dog");
     quint32 crc = intake::rarCrc32Update(0, text.constData(), 10);
