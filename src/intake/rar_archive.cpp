@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -128,8 +129,12 @@ int TdRar3::runUnrar(const UnrarLibrary& lib, bool extract) {
 
     // About 14 KB: kept off the stack.
     auto header = std::make_unique<RARHeaderDataEx>();
+    std::vector<wchar_t> redirName(1024);
     for (;;) {
         *header = RARHeaderDataEx{};
+        std::fill(redirName.begin(), redirName.end(), L'\0');
+        header->RedirName = redirName.data();
+        header->RedirNameSize = static_cast<unsigned int>(redirName.size());
         const int read = lib.RARReadHeaderEx(archive.handle(), header.get());
         rethrowPending();
         if (read != 0)
@@ -143,12 +148,26 @@ int TdRar3::runUnrar(const UnrarLibrary& lib, bool extract) {
 
 int TdRar3::processUnrarEntry(const UnrarLibrary& lib, void* handle, const RARHeaderDataEx& header,
                               bool extract) {
-    // Links are skipped unseen: the library would create them itself.
-    if (header.RedirType != 0)
+    // Links are skipped unseen: the library would create them itself. A
+    // file copy is a file whose data is an earlier entry's: copied here,
+    // since the library would look for that entry in the working folder.
+    const bool fileCopy = header.RedirType == FSREDIR_FILECOPY;
+    if (header.RedirType != 0 && !fileCopy)
         return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
     const QString name = normalisedRarEntryName(headerName(header));
     if (announce(name, extract) == RarEntryAction::Skip)
         return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
+    if (fileCopy) {
+        const qsizetype n = boundedLength(header.RedirName, header.RedirNameSize);
+        const QString source = normalisedRarEntryName(QString::fromWCharArray(header.RedirName, n));
+        const RarEntryTarget target = prepareRarEntryTarget(TargetDirectory, name, false);
+        const int skipped = lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
+        if (target.kind == RarEntryTarget::Fail)
+            return rarcode::ECreate;
+        if (skipped != 0 || target.kind == RarEntryTarget::Skip)
+            return skipped;
+        return copyRarReference(TargetDirectory, source, target.path);
+    }
 
     // The library gets the full, confined destination name: the stored
     // name never chooses where the file goes.

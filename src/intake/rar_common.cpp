@@ -53,6 +53,20 @@ RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryNa
     return {RarEntryTarget::Write, target};
 }
 
+int copyRarReference(const QString& base, const QString& referenceName, const QString& targetPath) {
+    constexpr int EReference = 23;
+    const QString root = QDir(base.isEmpty() ? QDir::currentPath() : base).absolutePath();
+    const QString source = confinedTarget(root, referenceName, true);
+    const QFileInfo info(source);
+    if (source.isEmpty() || info.isSymLink() || !info.isFile() || source == targetPath)
+        return EReference;
+    if (!isInside(QFileInfo(root).canonicalFilePath(), info.canonicalFilePath()))
+        return EReference;
+    if (QFileInfo::exists(targetPath) && !QFile::remove(targetPath))
+        return EReference;
+    return QFile::copy(source, targetPath) ? 0 : EReference;
+}
+
 void dropSpecialModeBits(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};

@@ -35,6 +35,12 @@ struct RarEntryTarget {
 /// already standing at the target is removed, so the write never follows it.
 RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryName, bool isFolder);
 
+/// Writes a file-copy entry (RAR5 "file reference", stored without data):
+/// copies the file that entry `referenceName` was extracted to, below
+/// `base`, to `targetPath`. Returns 0, or 23 (reference source missing)
+/// when that entry was not extracted (or is no plain file) or the copy fails.
+int copyRarReference(const QString& base, const QString& referenceName, const QString& targetPath);
+
 /// Removes set-user-id, set-group-id and sticky bits an archive may have
 /// asked for on an extracted file.
 void dropSpecialModeBits(const QString& path);

@@ -185,6 +185,14 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
                     break;
                 if (recordType == 1)
                     e.encrypted = true;
+                if (recordType == 5 && x.vint() == 5) { // redirection: file copy
+                    x.vint();                           // flags
+                    const quint64 length = x.vint();
+                    const qsizetype start = x.pos();
+                    x.skip(length);
+                    if (x.ok())
+                        e.copyOf = QString::fromUtf8(header.mid(start, qsizetype(length)));
+                }
                 x.seek(recordStart);
                 x.skip(recordSize);
             }

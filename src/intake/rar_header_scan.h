@@ -23,6 +23,9 @@ struct RarHeaderFacts {
         bool folder = false;
         bool encrypted = false;
         bool splitAfter = false;
+        /// RAR5 file copy: the name of the earlier entry whose data this
+        /// entry repeats (no data stored here); empty otherwise.
+        QString copyOf;
         /// CRC32 of the unpacked data when the archive stores one.
         std::optional<quint32> crc;
     };

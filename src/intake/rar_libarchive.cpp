@@ -86,6 +86,14 @@ public:
             return QDir().mkpath(target.path) ? rarcode::Success : rarcode::ECreate;
         if (encrypted(entry))
             return rarcode::MissingPassword;
+        if (current_ && !current_->copyOf.isEmpty()) {
+            // libarchive gives a file copy as an empty file.
+            const int r = skip();
+            return r != rarcode::Success
+                       ? r
+                       : copyRarReference(targetDir, normalisedRarEntryName(current_->copyOf),
+                                          target.path);
+        }
         QFile out(target.path);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return rarcode::ECreate;

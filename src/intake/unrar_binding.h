@@ -114,6 +114,9 @@ inline constexpr unsigned int RAR_OM_LIST = 0;
 inline constexpr unsigned int RAR_OM_EXTRACT = 1;
 inline constexpr int RAR_SKIP = 0;
 inline constexpr int RAR_EXTRACT = 2;
+/// `RedirType` of a file whose data is that of an earlier entry
+/// (`RedirName`); the other nonzero types are links.
+inline constexpr unsigned int FSREDIR_FILECOPY = 5;
 /// `Flags` bit of `RARHeaderDataEx`: the entry is a folder.
 inline constexpr unsigned int RHDF_DIRECTORY = 0x20;
 

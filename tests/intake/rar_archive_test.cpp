@@ -162,6 +162,31 @@ TEST_P(RarArchiveTest, LoneVolumeOfASetEndsWithAFailure) {
     EXPECT_FALSE(tree.exists(u"out/big.bin"_s)) << "no half file is left";
 }
 
+TEST_P(RarArchiveTest, FileCopyEntriesRepeatTheirSource) {
+    QByteArray data;
+    for (int i = 0; i < 100000; ++i)
+        data.append(static_cast<char>((i * 31 + i / 255) & 0xFF));
+    tree.file(u"csrc/Textures/One.utx"_s, data);
+    tree.file(u"csrc/Two.utx"_s, data);
+    const QString archive = tree.path(u"copies.rar"_s);
+    ASSERT_EQ(
+        testing_support::runRarTool(
+            tree.path(u"csrc"_s), {u"a"_s, u"-oi"_s, archive, u"Textures/One.utx"_s, u"Two.utx"_s}),
+        0);
+    rar.ArchiveFileName = archive;
+    EXPECT_EQ(rar.List(), 10);
+    EXPECT_EQ(listed, (QStringList{u"Textures/One.utx"_s, u"Two.utx"_s}));
+    EXPECT_EQ(rar.Extract(), 10);
+    EXPECT_EQ(tree.read(u"out/Textures/One.utx"_s), data);
+    EXPECT_EQ(tree.read(u"out/Two.utx"_s), data) << "the copy holds the source's data";
+
+    // Alone, the copy has no source to come from: the library's code 23.
+    QDir(rar.TargetDirectory).removeRecursively();
+    rar.FileListToProcess.add(u"two.utx"_s);
+    EXPECT_EQ(rar.Extract(), 23);
+    EXPECT_TRUE(outFiles().isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RarArchiveTest, testing_support::rarBackends(),
                          testing_support::rarBackendName);
 
