@@ -28,12 +28,14 @@ QString confinedTarget(const QString& base, const QString& entryName, bool keepF
     const QStringList parts = safeEntryParts(entryName);
     if (parts.isEmpty())
         return {};
+    const QString relative = keepFolders ? parts.join(u'/') : parts.last();
+    // An empty base is the working folder, never the file system root.
+    if (base.isEmpty())
+        return relative;
     QString root = base;
     while (root.size() > 1 && root.endsWith(u'/'))
         root.chop(1);
-    if (!keepFolders)
-        return root + u'/' + parts.last();
-    return root + u'/' + parts.join(u'/');
+    return root == u"/"_s ? root + relative : root + u'/' + relative;
 }
 
 } // namespace intake
