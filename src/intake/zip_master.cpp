@@ -61,14 +61,14 @@ bool isFolderEntry(const QString& name) {
     return name.endsWith(u'/') || name.endsWith(u'\\');
 }
 
-/// True when `specs` select the entry (see the class comment).
-bool selected(const QStringList& specs, const QString& name) {
-    if (specs.isEmpty() || specs.first() == u"*.*"_s)
+/// True when `fileSpecs` select the entry (see the class comment).
+bool selected(const QStringList& fileSpecs, const QString& name) {
+    if (fileSpecs.isEmpty() || fileSpecs.first() == u"*.*"_s)
         return true;
     QString stored = name;
     stored.replace(u'\\', u'/');
-    for (const QString& spec : specs) {
-        QString mask = spec;
+    for (const QString& fileSpec : fileSpecs) {
+        QString mask = fileSpec;
         mask.replace(u'\\', u'/');
         if (platform::matchesMask(mask, stored))
             return true;
@@ -154,7 +154,7 @@ void TZipMaster::readDirectory(bool quiet) {
 
 int TZipMaster::Extract() {
     begin();
-    const QStringList specs = FSpecArgs;
+    const QStringList fileSpecs = FSpecArgs;
     // Emptied on every way out: a name left behind would restrict the next
     // Extract, and installs extract with an empty list.
     FSpecArgs.clear();
@@ -186,7 +186,7 @@ int TZipMaster::Extract() {
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const QString name = entryName(archive.get(), zip_uint64_t(i));
-        if (selected(specs, name))
+        if (selected(fileSpecs, name))
             extractEntry(archive.get(), i, name, base, buffer);
     }
     finish();

@@ -124,18 +124,18 @@ struct FileSource {
     }
 };
 
-/// The files that `specs` name: each is a path whose file-name part may hold
+/// The files that `fileSpecs` name: each is a path whose file-name part may hold
 /// wildcards (matched ignoring case). Folders are skipped, and so is the
 /// archive itself.
-QList<FileToAdd> filesToAdd(const QStringList& specs, const QString& archivePath) {
+QList<FileToAdd> filesToAdd(const QStringList& fileSpecs, const QString& archivePath) {
     const QString archive = QFileInfo(archivePath).canonicalFilePath();
     QList<FileToAdd> files;
-    for (const QString& spec : specs) {
-        const qsizetype slash = spec.lastIndexOf(u'/');
+    for (const QString& fileSpec : fileSpecs) {
+        const qsizetype slash = fileSpec.lastIndexOf(u'/');
         const QString folder = slash < 0    ? QDir::currentPath()
                                : slash == 0 ? u"/"_s
-                                            : spec.left(slash);
-        const QString mask = spec.mid(slash + 1);
+                                            : fileSpec.left(slash);
+        const QString mask = fileSpec.mid(slash + 1);
         if (mask.isEmpty())
             continue;
         const QList<platform::FileEntry> entries = platform::listByMask(folder, mask);
@@ -156,14 +156,14 @@ QList<FileToAdd> filesToAdd(const QStringList& specs, const QString& archivePath
 
 int TZipMaster::Add() {
     begin();
-    const QStringList specs = FSpecArgs;
+    const QStringList fileSpecs = FSpecArgs;
     FSpecArgs.clear();
     if (zipFileName_.isEmpty()) {
         fail(ZipErrNoArchiveName, u"No zip file name was given"_s);
         finish();
         return errorCode_;
     }
-    const QList<FileToAdd> files = filesToAdd(specs, zipFileName_);
+    const QList<FileToAdd> files = filesToAdd(fileSpecs, zipFileName_);
     if (files.isEmpty()) {
         fail(ZipErrNothingToAdd, u"Nothing to add to\r"_s + zipFileName_);
         finish();

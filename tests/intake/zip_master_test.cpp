@@ -161,9 +161,9 @@ class ZipExtractMatching
       public testing::WithParamInterface<std::tuple<QStringList, QStringList>> {};
 
 TEST_P(ZipExtractMatching, SpecsMatchWholeStoredNames) {
-    const auto& [specs, extracted] = GetParam();
+    const auto& [fileSpecs, extracted] = GetParam();
     zip.setZipFileName(mapZip(tree));
-    zip.FSpecArgs = specs;
+    zip.FSpecArgs = fileSpecs;
     EXPECT_EQ(zip.Extract(), 0);
     EXPECT_EQ(zip.SuccessCount(), extracted.size());
     EXPECT_EQ(filesBelow(out), extracted);
