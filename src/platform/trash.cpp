@@ -1,15 +1,30 @@
 #include "platform/trash.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace platform {
 
 bool moveToTrash(const QString& path, QString* trashedPath) {
+    // Qt makes only the last level of the home trash folder; when the data
+    // folder itself is missing (a fresh account) it would fall back to a
+    // trash below the working folder. Make sure the data folder exists.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!dataHome.isEmpty())
+        QDir().mkpath(dataHome);
     QString where;
-    const bool ok = QFile::moveToTrash(path, &where);
-    if (ok && trashedPath)
+    if (!QFile::moveToTrash(path, &where))
+        return false;
+    if (QFileInfo(where).isRelative()) {
+        // Not a real trash: put the file back and report the failure.
+        QFile::rename(where, path);
+        return false;
+    }
+    if (trashedPath)
         *trashedPath = where;
-    return ok;
+    return true;
 }
 
 } // namespace platform

@@ -49,6 +49,7 @@ TEST(Trash, MovesTheFileAndSaysWhere) {
     qputenv("HOME", oldHome);
     ASSERT_TRUE(ok);
     EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(where.startsWith(tree.path(u"home/"_s))) << where.toStdString();
     QFile trashed(where);
     ASSERT_TRUE(trashed.open(QIODevice::ReadOnly)) << where.toStdString();
     EXPECT_EQ(trashed.readAll(), "zip");
