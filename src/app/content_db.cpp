@@ -41,12 +41,6 @@ QByteArray readWholeRecords(const QString& path, int recordSize) {
     return bytes;
 }
 
-void upgradeFile(const QString& path) {
-    // Decoding with the old size and encoding anew copies the fields one by
-    // one into a zero-filled record, and only entries 1 to FileCount.
-    content_db::WriteAll(path, content_db::ReadAll(path, TContentRecord::OldRecordSize));
-}
-
 } // namespace
 
 namespace content_db {
@@ -113,8 +107,14 @@ void CreateMissingFiles(const AppState& state) {
 }
 
 void UpgradeRecords(const AppState& state) {
-    upgradeFile(state.mapDataPath());
-    upgradeFile(state.modDataPath());
+    // Decoding with the old size and encoding anew copies the fields one by
+    // one into a zero-filled record, and only entries 1 to FileCount. Both
+    // files are read before either is written, so a file that cannot be
+    // read leaves both unconverted rather than one converted twice later.
+    const QList<TContentRecord> maps = ReadAll(state.mapDataPath(), TContentRecord::OldRecordSize);
+    const QList<TContentRecord> mods = ReadAll(state.modDataPath(), TContentRecord::OldRecordSize);
+    WriteAll(state.mapDataPath(), maps);
+    WriteAll(state.modDataPath(), mods);
 }
 
 } // namespace content_db
