@@ -1,5 +1,6 @@
 // The main menu and the six popup menus with their captions and Tags.
 #include "app/main_window.h"
+#include "app/theme_engine.h"
 
 #include <QAction>
 #include <QMenu>
@@ -38,6 +39,17 @@ void TForm1::buildMenus() {
     ThemeMenu->addSeparator();
     LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0);
     connect(ToggleTheme1, &QAction::triggered, this, &TForm1::ToggleTheme1Click);
+    // The menu shows which look is in use whenever it opens.
+    ToggleTheme1->setCheckable(true);
+    for (QAction* a : std::as_const(ThemeItems))
+        a->setCheckable(true);
+    LoadTheme1->setCheckable(true);
+    connect(ThemeMenu, &QMenu::aboutToShow, this, [this] {
+        ToggleTheme1->setChecked(themes_->enabled());
+        for (int i = 0; i < ThemeItems.size(); ++i)
+            ThemeItems[i]->setChecked(themes_->index() == i);
+        LoadTheme1->setChecked(themes_->index() == -1);
+    });
     connect(LoadTheme1, &QAction::triggered, this, &TForm1::LoadTheme1Click);
 
     SortMenu = menuBar()->addMenu(u"Sort list"_s);
