@@ -3,6 +3,8 @@
 // every length and count is clamped to what the record can hold.
 #include "app/content_db.h"
 
+#include <QStringDecoder>
+
 #include "platform/errors.h"
 
 #include <QtEndian>
@@ -135,8 +137,12 @@ QString decode(const char* data, int length) {
     if (length <= 0)
         return {};
     const auto* p = reinterpret_cast<const unsigned char*>(data);
-    if (isValidUtf8(p, length))
-        return QString::fromUtf8(data, length);
+    if (isValidUtf8(p, length)) {
+        // Keep a leading byte order mark: the name is stored exactly, and
+        // dropping it would change the text on every rewrite.
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return utf8(QByteArrayView(data, length));
+    }
     return fromCp1252(p, length);
 }
 
