@@ -1,6 +1,7 @@
 #include "app/value_list_editor.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -33,6 +34,16 @@ ValueListEditor::ValueListEditor(QWidget* parent) : QTableWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWordWrap(false);
+    // Keyboard moves (Up/Down out of a text row) take the editor along.
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int current) {
+        QWidget* w = cellWidget(current, 1);
+        if (!w || w->hasFocus() || (w->focusWidget() && w->focusWidget()->hasFocus()))
+            return;
+        if (QLineEdit* edit = lineEditOf(w))
+            edit->setFocus();
+        else
+            w->setFocus();
+    });
 }
 
 void ValueListEditor::setKeys(const QStringList& keys) {
@@ -94,9 +105,24 @@ void ValueListEditor::setEditStyle(int row, EditStyle style, const QStringList& 
         break;
     }
     }
-    editor->setFocusProxy(nullptr);
+    // Whichever editor gets the focus (click, Tab) makes its row current.
+    editor->setProperty("vleRow", row);
+    editor->installEventFilter(this);
+    if (QLineEdit* edit = lineEditOf(editor); edit && edit != editor) {
+        edit->setProperty("vleRow", row);
+        edit->installEventFilter(this);
+    }
     setCellWidget(row - 1, 1, editor);
     setValue(row, old);
+}
+
+bool ValueListEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        const int row = watched->property("vleRow").toInt();
+        if (row >= 1 && row != this->row())
+            setCurrentCell(row - 1, 1);
+    }
+    return QTableWidget::eventFilter(watched, event);
 }
 
 ValueListEditor::EditStyle ValueListEditor::editStyle(int row) const {

@@ -36,6 +36,9 @@ Q_SIGNALS:
     /// The ellipsis button of the current row was clicked.
     void editButtonClicked();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* editorFor(int row) const { return cellWidget(row - 1, 1); }
     QList<EditStyle> styles_;
