@@ -13,26 +13,19 @@
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -57,9 +50,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::buildWindow() {
     setWindowTitle(u"Quorvel"_s);
-    // The window's fixed size was drawn for an 11-pixel interface font.
-    // A style rule rather than setFont: the platform look gives some widget
-    // classes fonts of their own, which a rule overrides in every theme.
+    // The window's fixed size was drawn for an 11-pixel interface font; a
+    // style rule keeps that size under every theme's style sheet.
     setStyleSheet(u"QWidget { font-size: 11px; }"_s);
     ThemeEngine::installBaseStyle();
     // Fixed border with the system menu and a minimise box only.
@@ -156,7 +148,6 @@ void TForm1::FormCreate() {
         else
             firstRun();
         state_.DemosListed = false;
-        // The drop receiver fills ListBox3 (dropEvent); nothing to point.
     } catch (const platform::Error& e) {
         showError(e.text());
     } catch (const std::exception& e) {
