@@ -1,8 +1,8 @@
 #include "support/rar4_writer.h"
 
-#include <QFile>
+#include "intake/rar_header_scan.h"
 
-#include <array>
+#include <QFile>
 
 namespace testing_support {
 
@@ -111,20 +111,8 @@ Rar4Entry Rar4Entry::symlink(const QByteArray& name, const QByteArray& target) {
 }
 
 quint32 rarCrc32(const QByteArray& bytes) {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char ch : bytes)
-        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    // The reader's CRC; archives of this writer are also checked by `rar t`.
+    return intake::rarCrc32Update(0, bytes.constData(), bytes.size());
 }
 
 QByteArray rar4Archive(const QList<Rar4Entry>& entries) {
