@@ -113,6 +113,19 @@ void TZipMaster::begin() {
     successCount_ = 0;
 }
 
+bool TZipMaster::beginOperation(QStringList& fileSpecs) {
+    begin();
+    // Emptied on every way out: a name left behind would restrict the next
+    // operation, and installs extract with an empty list.
+    fileSpecs = FSpecArgs;
+    FSpecArgs.clear();
+    if (!zipFileName_.isEmpty())
+        return true;
+    fail(ZipErrNoArchiveName, u"No zip file name was given"_s);
+    finish();
+    return false;
+}
+
 void TZipMaster::fail(int code, const QString& text) {
     // The first failure of an operation is the one reported.
     if (errorCode_ != 0)
@@ -153,16 +166,9 @@ void TZipMaster::readDirectory(bool quiet) {
 }
 
 int TZipMaster::Extract() {
-    begin();
-    const QStringList fileSpecs = FSpecArgs;
-    // Emptied on every way out: a name left behind would restrict the next
-    // Extract, and installs extract with an empty list.
-    FSpecArgs.clear();
-    if (zipFileName_.isEmpty()) {
-        fail(ZipErrNoArchiveName, u"No zip file name was given"_s);
-        finish();
+    QStringList fileSpecs;
+    if (!beginOperation(fileSpecs))
         return errorCode_;
-    }
     const QString base = ExtrBaseDir;
     if (!QFileInfo(base).isDir()) {
         if (base.isEmpty() || !ExtrOptions.testFlag(ExtrForceDirs))

@@ -107,6 +107,9 @@ public:
 
 private:
     void begin();
+    /// Starts an Extract or Add: resets the results and takes (and empties)
+    /// FSpecArgs. False, with the failure reported, when no archive is named.
+    bool beginOperation(QStringList& fileSpecs);
     void fail(int code, const QString& text);
     void finish();
     void readDirectory(bool quiet);

@@ -155,14 +155,9 @@ QList<FileToAdd> filesToAdd(const QStringList& fileSpecs, const QString& archive
 } // namespace
 
 int TZipMaster::Add() {
-    begin();
-    const QStringList fileSpecs = FSpecArgs;
-    FSpecArgs.clear();
-    if (zipFileName_.isEmpty()) {
-        fail(ZipErrNoArchiveName, u"No zip file name was given"_s);
-        finish();
+    QStringList fileSpecs;
+    if (!beginOperation(fileSpecs))
         return errorCode_;
-    }
     const QList<FileToAdd> files = filesToAdd(fileSpecs, zipFileName_);
     if (files.isEmpty()) {
         fail(ZipErrNothingToAdd, u"Nothing to add to\r"_s + zipFileName_);
