@@ -5,6 +5,7 @@
 
 #include <QStringDecoder>
 
+#include "platform/byte_cursor.h"
 #include "platform/errors.h"
 
 #include <QtEndian>
@@ -35,6 +36,7 @@ constexpr int FileEntrySize = NameCapacity + 1;
 // Offsets of TSharedFileRecord.
 constexpr int FileNameAt = 0;
 constexpr int RefCountAt = 52;
+static_assert(RefCountAt + 4 == TSharedFileRecord::RecordSize);
 
 static_assert(FilesAt + TContentRecord::MaxFiles * FileEntrySize == TContentRecord::RecordSize);
 static_assert(FilesAt + TContentRecord::OldMaxFiles * FileEntrySize ==
@@ -103,17 +105,20 @@ void putText(char* record, int offset, const QString& text, int capacity) {
 
 // Reads a string[capacity] field; a length byte beyond the capacity is taken
 // as the capacity, the bytes after the text are ignored.
-QString getText(const char* record, int offset, int capacity) {
-    const int length = std::min<int>(static_cast<unsigned char>(record[offset]), capacity);
-    return record_text::decode(record + offset + 1, length);
+QString getText(platform::ByteCursor& record, int offset, int capacity) {
+    record.seek(offset);
+    const int length = std::min<int>(record.u8(), capacity);
+    const QByteArrayView text = record.bytes(length);
+    return record_text::decode(text.data(), static_cast<int>(text.size()));
 }
 
 void putInt(char* record, int offset, qint32 value) {
     qToLittleEndian<qint32>(value, record + offset);
 }
 
-qint32 getInt(const char* record, int offset) {
-    return qFromLittleEndian<qint32>(record + offset);
+qint32 getInt(platform::ByteCursor& record, int offset) {
+    record.seek(offset);
+    return record.i32();
 }
 
 } // namespace
@@ -177,20 +182,24 @@ TContentRecord TContentRecord::fromBytes(const char* data, int recordSize) {
     else
         throw platform::Error(u"Unsupported record size %1"_s.arg(recordSize));
 
+    // The layout fits the record (static_asserts above), so the cursor
+    // cannot fail; it only keeps every read inside the record.
+    platform::ByteCursor r(QByteArrayView(data, recordSize));
     TContentRecord rec;
-    rec.ArchiveName = getText(data, ArchiveNameAt, NameCapacity);
-    rec.ArchiveDir = getText(data, ArchiveDirAt, DirCapacity);
-    rec.DisplayName = getText(data, DisplayNameAt, NameCapacity);
-    rec.Installed = static_cast<quint8>(data[InstalledAt]);
-    rec.Kind = getInt(data, KindAt);
-    rec.AddedDate = getText(data, AddedDateAt, DateCapacity);
-    rec.InstallDate = getText(data, InstallDateAt, DateCapacity);
+    rec.ArchiveName = getText(r, ArchiveNameAt, NameCapacity);
+    rec.ArchiveDir = getText(r, ArchiveDirAt, DirCapacity);
+    rec.DisplayName = getText(r, DisplayNameAt, NameCapacity);
+    r.seek(InstalledAt);
+    rec.Installed = r.u8();
+    rec.Kind = getInt(r, KindAt);
+    rec.AddedDate = getText(r, AddedDateAt, DateCapacity);
+    rec.InstallDate = getText(r, InstallDateAt, DateCapacity);
     // Callers index Files by FileCount, so the count is clamped here, once,
     // and Files holds exactly that many entries.
-    rec.FileCount = std::clamp<qint32>(getInt(data, FileCountAt), 0, maxFiles);
+    rec.FileCount = std::clamp<qint32>(getInt(r, FileCountAt), 0, maxFiles);
     rec.Files.reserve(rec.FileCount);
     for (int i = 0; i < rec.FileCount; ++i)
-        rec.Files.append(getText(data, FilesAt + i * FileEntrySize, NameCapacity));
+        rec.Files.append(getText(r, FilesAt + i * FileEntrySize, NameCapacity));
     return rec;
 }
 
@@ -202,8 +211,9 @@ QByteArray TSharedFileRecord::toBytes() const {
 }
 
 TSharedFileRecord TSharedFileRecord::fromBytes(const char* data) {
+    platform::ByteCursor r(QByteArrayView(data, RecordSize));
     TSharedFileRecord rec;
-    rec.FileName = getText(data, FileNameAt, NameCapacity);
-    rec.RefCount = getInt(data, RefCountAt);
+    rec.FileName = getText(r, FileNameAt, NameCapacity);
+    rec.RefCount = getInt(r, RefCountAt);
     return rec;
 }

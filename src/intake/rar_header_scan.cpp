@@ -1,5 +1,7 @@
 #include "intake/rar_header_scan.h"
 
+#include "platform/byte_cursor.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -10,58 +12,10 @@ namespace intake {
 
 namespace {
 
+using platform::ByteCursor;
+
 // RAR5 limits a header to 2 MB; RAR4 header sizes are 16-bit.
 constexpr qint64 MaxRar5HeaderSize = 2 * 1024 * 1024;
-
-/// A bounds-checked reader over one header's bytes.
-class Cursor {
-public:
-    explicit Cursor(const QByteArray& bytes, qsizetype pos = 0) : bytes_(bytes), pos_(pos) {}
-    bool ok() const { return ok_; }
-    qsizetype pos() const { return pos_; }
-    void seek(qsizetype pos) {
-        if (pos < 0 || pos > bytes_.size())
-            ok_ = false;
-        else
-            pos_ = pos;
-    }
-    quint64 le(int bytes) {
-        if (!ok_ || pos_ + bytes > bytes_.size()) {
-            ok_ = false;
-            return 0;
-        }
-        quint64 v = 0;
-        for (int i = bytes - 1; i >= 0; --i)
-            v = (v << 8) | static_cast<quint8>(bytes_.at(pos_ + i));
-        pos_ += bytes;
-        return v;
-    }
-    /// RAR5 variable-length integer: 7 bits a byte, low first.
-    quint64 vint() {
-        quint64 v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (!ok_ || pos_ >= bytes_.size())
-                break;
-            const quint8 b = static_cast<quint8>(bytes_.at(pos_++));
-            v |= quint64(b & 0x7F) << shift;
-            if ((b & 0x80) == 0)
-                return v;
-        }
-        ok_ = false;
-        return 0;
-    }
-    void skip(quint64 n) {
-        if (!ok_ || n > quint64(bytes_.size() - pos_))
-            ok_ = false;
-        else
-            pos_ += qsizetype(n);
-    }
-
-private:
-    const QByteArray& bytes_;
-    qsizetype pos_;
-    bool ok_ = true;
-};
 
 QByteArray readAt(QFile& file, qint64 pos, qint64 size) {
     if (pos < 0 || size <= 0 || pos > file.size() || size > file.size() - pos || !file.seek(pos))
@@ -74,17 +28,17 @@ void scanRar4(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
     const qint64 end = file.size();
     while (pos + 7 <= end) {
         QByteArray head = readAt(file, pos, 7);
-        Cursor c(head, 2);
-        const quint64 type = c.le(1);
-        const quint64 flags = c.le(2);
-        const quint64 size = c.le(2);
+        ByteCursor c(head, 2);
+        const quint8 type = c.u8();
+        const quint16 flags = c.u16();
+        const quint16 size = c.u16();
         if (!c.ok() || size < 7)
             return;
         head = readAt(file, pos, qint64(size));
         if (head.size() != qsizetype(size))
             return;
-        Cursor h(head, 7);
-        quint64 dataSize = (flags & 0x8000) ? h.le(4) : 0;
+        ByteCursor h(head, 7);
+        quint64 dataSize = (flags & 0x8000) ? h.u32() : 0;
         if (type == 0x73) {
             facts.volume = (flags & 0x0001) != 0;
             facts.headersEncrypted = (flags & 0x0080) != 0;
@@ -92,24 +46,23 @@ void scanRar4(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
                 return;
         } else if (type == 0x74) {
             h.seek(7);
-            quint64 packed = h.le(4);
-            quint64 unpacked = h.le(4);
+            quint64 packed = h.u32();
+            quint64 unpacked = h.u32();
             h.skip(1); // host system
-            const quint32 crc = quint32(h.le(4));
+            const quint32 crc = h.u32();
             h.skip(4 + 1 + 1); // time, version, method
-            const quint64 nameSize = h.le(2);
+            const quint16 nameSize = h.u16();
             h.skip(4); // attributes
             if (flags & 0x0100) {
-                packed |= h.le(4) << 32;
-                unpacked |= h.le(4) << 32;
+                packed |= quint64(h.u32()) << 32;
+                unpacked |= quint64(h.u32()) << 32;
             }
-            const qsizetype nameStart = h.pos();
-            h.skip(nameSize);
+            const QByteArrayView nameField = h.bytes(nameSize);
             if (!h.ok())
                 return;
             dataSize = packed;
             RarHeaderFacts::Entry e;
-            e.name = decodeRar4Name(head.mid(nameStart, qsizetype(nameSize)), flags & 0x0200);
+            e.name = decodeRar4Name(nameField.toByteArray(), flags & 0x0200);
             e.unpackedSize = unpacked;
             e.folder = (flags & 0x00E0) == 0x00E0;
             e.encrypted = (flags & 0x0004) != 0;
@@ -134,7 +87,7 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
     while (pos + 5 <= end) {
         // CRC32, then the header size as a variable-length integer.
         const QByteArray sizeBytes = readAt(file, pos + 4, std::min<qint64>(3, end - pos - 4));
-        Cursor s(sizeBytes);
+        ByteCursor s(sizeBytes);
         const quint64 headerSize = s.vint();
         if (!s.ok() || headerSize == 0 || headerSize > quint64(MaxRar5HeaderSize))
             return;
@@ -142,7 +95,7 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
         const QByteArray header = readAt(file, headerStart, qint64(headerSize));
         if (header.size() != qsizetype(headerSize))
             return;
-        Cursor h(header);
+        ByteCursor h(header);
         const quint64 type = h.vint();
         const quint64 flags = h.vint();
         const quint64 extraSize = (flags & 0x0001) ? h.vint() : 0;
@@ -162,21 +115,19 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
             h.vint(); // attributes
             if (fileFlags & 0x0002)
                 h.skip(4); // modification time
-            const quint32 crc = quint32((fileFlags & 0x0004) ? h.le(4) : 0);
+            const quint32 crc = (fileFlags & 0x0004) ? h.u32() : 0;
             h.vint(); // compression
             h.vint(); // host system
-            const quint64 nameSize = h.vint();
-            const qsizetype nameStart = h.pos();
-            h.skip(nameSize);
+            const QByteArrayView name = h.bytes(h.vint());
             if (h.ok())
-                e.name = QString::fromUtf8(header.mid(nameStart, qsizetype(nameSize)));
+                e.name = QString::fromUtf8(name);
             e.folder = (fileFlags & 0x0001) != 0;
             e.sizeKnown = (fileFlags & 0x0008) == 0;
             e.splitAfter = (flags & 0x0010) != 0;
             if (fileFlags & 0x0004)
                 e.crc = crc;
             // The extra area holds records; record 1 is file encryption.
-            Cursor x(header, qsizetype(headerSize - extraSize));
+            ByteCursor x(header, qsizetype(headerSize - extraSize));
             while (x.ok() && x.pos() < qsizetype(headerSize)) {
                 const quint64 recordSize = x.vint();
                 const qsizetype recordStart = x.pos();
@@ -187,11 +138,9 @@ void scanRar5(QFile& file, RarHeaderFacts& facts, qsizetype maxEntries) {
                     e.encrypted = true;
                 if (recordType == 5 && x.vint() == 5) { // redirection: file copy
                     x.vint();                           // flags
-                    const quint64 length = x.vint();
-                    const qsizetype start = x.pos();
-                    x.skip(length);
+                    const QByteArrayView target = x.bytes(x.vint());
                     if (x.ok())
-                        e.copyOf = QString::fromUtf8(header.mid(start, qsizetype(length)));
+                        e.copyOf = QString::fromUtf8(target);
                 }
                 x.seek(recordStart);
                 x.skip(recordSize);

@@ -1,5 +1,7 @@
 #include "intake/zip_probe.h"
 
+#include "platform/byte_cursor.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -17,13 +19,15 @@ constexpr qint64 CentralHeaderSize = 46;
 constexpr qint64 SearchWindow = 65535 + EndRecordSize;
 constexpr int StartFlagsMask = 0x1F;
 
-quint16 le16(const char* p) {
-    return quint16(quint8(p[0]) | quint8(p[1]) << 8);
+using platform::ByteCursor;
+
+// A field past the end of `bytes` reads as 0, which no signature equals.
+quint16 le16At(QByteArrayView bytes, qsizetype at) {
+    return ByteCursor(bytes, at).u16();
 }
 
-quint32 le32(const char* p) {
-    return quint32(quint8(p[0])) | quint32(quint8(p[1])) << 8 | quint32(quint8(p[2])) << 16 |
-           quint32(quint8(p[3])) << 24;
+quint32 le32At(QByteArrayView bytes, qsizetype at) {
+    return ByteCursor(bytes, at).u32();
 }
 
 /// Reads pieces of the probed file. A piece past the end comes back short;
@@ -63,9 +67,10 @@ struct EndRecord {
     quint32 directoryOffset;
     quint16 commentLength;
 
-    explicit EndRecord(const char* p)
-        : disk(le16(p + 4)), directoryDisk(le16(p + 6)), directoryOffset(le32(p + 16)),
-          commentLength(le16(p + 20)) {}
+    /// `record` holds at least EndRecordSize bytes.
+    explicit EndRecord(QByteArrayView record)
+        : disk(le16At(record, 4)), directoryDisk(le16At(record, 6)),
+          directoryOffset(le32At(record, 16)), commentLength(le16At(record, 20)) {}
     bool spanned() const { return disk != directoryDisk; }
 };
 
@@ -73,12 +78,12 @@ struct EndRecord {
 /// that entry lies on the record's disk and points at a local header.
 int directoryFlags(ProbeReader& reader, const EndRecord& end) {
     const QByteArray central = reader.readAt(end.directoryOffset, CentralHeaderSize);
-    if (central.size() != CentralHeaderSize || le32(central.constData()) != CentralSig)
+    if (central.size() != CentralHeaderSize || le32At(central, 0) != CentralSig)
         return 0;
     int flags = ZipProbeHasCentral;
-    if (le16(central.constData() + 34) == end.disk) {
-        const QByteArray local = reader.readAt(le32(central.constData() + 42), 4);
-        if (local.size() == 4 && le32(local.constData()) == LocalSig)
+    if (le16At(central, 34) == end.disk) {
+        const QByteArray local = reader.readAt(le32At(central, 42), 4);
+        if (le32At(local, 0) == LocalSig)
             flags |= ZipProbeHasLocal;
     }
     return flags;
@@ -99,28 +104,26 @@ int ZipProbe(const QString& path) {
         return ZipProbeReadFailure;
     if (head.size() >= 2 && head[0] == 'M' && head[1] == 'Z')
         flags |= ZipProbeStartsExe;
-    if (head.size() == 4) {
-        switch (le32(head.constData())) {
-        case LocalSig:
-            flags |= ZipProbeStartsLocal;
-            break;
-        case SpanSig:
-            flags |= ZipProbeStartsSpan;
-            break;
-        case CentralSig:
-            flags |= ZipProbeStartsCentral;
-            break;
-        default:
-            break;
-        }
+    switch (le32At(head, 0)) {
+    case LocalSig:
+        flags |= ZipProbeStartsLocal;
+        break;
+    case SpanSig:
+        flags |= ZipProbeStartsSpan;
+        break;
+    case CentralSig:
+        flags |= ZipProbeStartsCentral;
+        break;
+    default:
+        break;
     }
 
     bool endSeen = false;
     bool search = true;
     if (size >= EndRecordSize) {
         const QByteArray tail = reader.readAt(size - EndRecordSize, EndRecordSize);
-        if (tail.size() == EndRecordSize && le32(tail.constData()) == EndSig) {
-            const EndRecord end(tail.constData());
+        if (tail.size() == EndRecordSize && le32At(tail, 0) == EndSig) {
+            const EndRecord end(tail);
             endSeen = true;
             flags |= ZipProbeHasEndRecord;
             if (end.commentLength == 0)
@@ -140,10 +143,9 @@ int ZipProbe(const QString& path) {
         const qint64 windowStart = size > SearchWindow ? size - SearchWindow : 0;
         const QByteArray window = reader.readAt(windowStart, size - windowStart);
         for (qint64 p = qint64(window.size()) - EndRecordSize; p >= 0; --p) {
-            const char* at = window.constData() + p;
-            if (le32(at) != EndSig)
+            if (le32At(window, p) != EndSig)
                 continue;
-            const EndRecord end(at);
+            const EndRecord end(QByteArrayView(window).sliced(p));
             endSeen = true;
             flags |= ZipProbeHasEndRecord;
             if (windowStart + p + EndRecordSize + end.commentLength == size)
