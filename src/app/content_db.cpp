@@ -3,6 +3,7 @@
 #include "app/content_db.h"
 
 #include "platform/errors.h"
+#include "platform/io_errors.h"
 #include "platform/text_file.h"
 
 #include <QFile>
@@ -13,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 [[noreturn]] void throwOpenError(const QString& path, const QFile& file) {
-    throw platform::Error(u"Cannot open file \"%1\". %2"_s.arg(path, file.errorString()));
+    throw platform::Error(platform::cannotOpenText(path, file.errorString()));
 }
 
 // Calls `take` with every whole record of the file, in file order. A trailing
@@ -27,7 +28,7 @@ template <typename Take> void forEachRecord(const QString& path, int recordSize,
     for (;;) {
         const qint64 got = file.read(buffer.data(), recordSize);
         if (got < 0)
-            throw platform::Error(u"Read error on \"%1\". %2"_s.arg(path, file.errorString()));
+            throw platform::Error(platform::readErrorText(path, file.errorString()));
         if (got < recordSize)
             break;
         take(buffer.constData());
@@ -102,7 +103,7 @@ void CreateMissingFiles(const AppState& state) {
         QFile file(path);
         // NewOnly: never truncate a file that appeared in the meantime.
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            throw platform::Error(u"Cannot create file \"%1\". %2"_s.arg(path, file.errorString()));
+            throw platform::Error(platform::cannotCreateText(path, file.errorString()));
     }
 }
 

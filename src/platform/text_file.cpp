@@ -1,18 +1,17 @@
 #include "platform/text_file.h"
 
 #include "platform/errors.h"
+#include "platform/io_errors.h"
 
 #include <QFile>
 #include <QSaveFile>
-
-using namespace Qt::Literals::StringLiterals;
 
 namespace platform {
 
 QStringList readLines(const QString& path, int maxLines) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(u"Cannot open file \"%1\". %2"_s.arg(path, file.errorString()));
+        throw Error(cannotOpenText(path, file.errorString()));
     QStringList lines;
     while (!file.atEnd() && (maxLines < 0 || lines.size() < maxLines)) {
         QByteArray line = file.readLine();
@@ -23,16 +22,16 @@ QStringList readLines(const QString& path, int maxLines) {
         lines.append(QString::fromUtf8(line));
     }
     if (file.error() != QFileDevice::NoError)
-        throw Error(u"Read error on \"%1\". %2"_s.arg(path, file.errorString()));
+        throw Error(readErrorText(path, file.errorString()));
     return lines;
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(u"Cannot create file \"%1\". %2"_s.arg(path, file.errorString()));
+        throw Error(cannotCreateText(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(u"Cannot write file \"%1\". %2"_s.arg(path, file.errorString()));
+        throw Error(cannotWriteText(path, file.errorString()));
 }
 
 void writeLines(const QString& path, const QStringList& lines) {
