@@ -16,7 +16,8 @@ namespace {
 
 std::vector<char> padded(const uint8_t* data, size_t size, int recordSize) {
     std::vector<char> buffer(static_cast<size_t>(recordSize), '\0');
-    std::memcpy(buffer.data(), data, std::min(size, buffer.size()));
+    if (size > 0)
+        std::memcpy(buffer.data(), data, std::min(size, buffer.size()));
     return buffer;
 }
 

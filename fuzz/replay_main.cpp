@@ -11,8 +11,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 static void runOne(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+    // libFuzzer never passes a null pointer, not even for an empty input,
+    // and the targets may rely on that (memcpy with a null source is
+    // undefined even for zero bytes): an empty file gets a valid address.
+    static const uint8_t empty = 0;
+    LLVMFuzzerTestOneInput(bytes.empty() ? &empty : bytes.data(), bytes.size());
 }
 
 int main(int argc, char** argv) {
