@@ -14,7 +14,70 @@ template <typename T> std::optional<T> pop(std::deque<T>& q, const QString& what
     q.pop_front();
     return v;
 }
+
+QString describe(platform::Button b) {
+    switch (b) {
+    case platform::NoButton:
+        return QStringLiteral("NoButton");
+    case platform::Ok:
+        return QStringLiteral("Ok");
+    case platform::Cancel:
+        return QStringLiteral("Cancel");
+    case platform::Yes:
+        return QStringLiteral("Yes");
+    case platform::No:
+        return QStringLiteral("No");
+    case platform::YesToAll:
+        return QStringLiteral("YesToAll");
+    case platform::Abort:
+        return QStringLiteral("Abort");
+    case platform::Retry:
+        return QStringLiteral("Retry");
+    case platform::Ignore:
+        return QStringLiteral("Ignore");
+    }
+    return QString::number(int(b));
+}
+
+QString describe(const QString& s) {
+    return u'"' + s + u'"';
+}
+
+QString describe(const std::optional<QString>& s) {
+    return s ? describe(*s) : QStringLiteral("cancel");
+}
+
+QString describe(const QStringList& list) {
+    QStringList quoted;
+    for (const QString& s : list)
+        quoted.append(describe(s));
+    return u'[' + quoted.join(QStringLiteral(", ")) + u']';
+}
+
+template <typename T> void checkUsed(std::deque<T>& q, const char* name) {
+    if (q.empty())
+        return;
+    QStringList left;
+    for (const T& answer : q)
+        left.append(describe(answer));
+    ADD_FAILURE() << "scripted answers never used in " << name << ": "
+                  << left.join(QStringLiteral(", ")).toStdString();
+    q.clear();
+}
 } // namespace
+
+FakeDialogs::~FakeDialogs() {
+    if (!::testing::Test::HasFatalFailure())
+        verifyAllAnswersUsed();
+}
+
+void FakeDialogs::verifyAllAnswersUsed() {
+    checkUsed(buttonAnswers, "buttonAnswers");
+    checkUsed(inputAnswers, "inputAnswers");
+    checkUsed(openAnswers, "openAnswers");
+    checkUsed(saveAnswers, "saveAnswers");
+    checkUsed(folderAnswers, "folderAnswers");
+}
 
 platform::Button FakeDialogs::message(platform::MsgKind kind, const QString& text,
                                       platform::Buttons buttons, QPoint offset) {

@@ -24,9 +24,18 @@ struct ShownDialog {
 
 /// A Dialogs port that records every dialog and answers from queues.
 /// A dialog without a queued answer fails the running test and answers
-/// Cancel/No/empty, so a forgotten script never hangs a test.
+/// Cancel/No/empty, so a forgotten script never hangs a test. An answer
+/// still queued when the fake goes away fails the test too: the code did
+/// not ask a question the test expected it to ask.
 class FakeDialogs : public platform::Dialogs {
 public:
+    FakeDialogs() = default;
+    FakeDialogs(const FakeDialogs&) = delete;
+    FakeDialogs& operator=(const FakeDialogs&) = delete;
+    /// Calls verifyAllAnswersUsed(), unless the test has already stopped
+    /// at a fatal failure (its unused answers then say nothing new).
+    ~FakeDialogs() override;
+
     std::deque<platform::Button> buttonAnswers;
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<QStringList> openAnswers;
@@ -49,6 +58,10 @@ public:
 
     /// Texts of all dialogs shown, in order.
     QStringList texts() const;
+
+    /// Adds a test failure for each queue that still holds answers, naming
+    /// the queue and the answers left, and empties the queues.
+    void verifyAllAnswersUsed();
 };
 
 } // namespace testing_support
