@@ -4,6 +4,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+void AppState::setGameDir(const QString& dir) {
+    GameDir = dir;
+    computeGameSubDirs();
+}
+
 void AppState::computeGameSubDirs() {
     const QString base = GameDir;
     auto sub = [&](const QString& name) {

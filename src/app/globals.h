@@ -51,6 +51,14 @@ struct AppState {
     qint32 ProgressTotal = 0;
     QStringList ErrorLogLines;
 
+    // The hidden helper lists of the window, kept here as plain lists.
+    QStringList ListBox1; ///< a command's copy of the selection; rar entry names of a listing
+    QStringList ListBox2; ///< non-map names of a cache install queue
+    QStringList ListBox3; ///< full paths of the files on the .uz2 page
+    QStringList ListBox4; ///< the queue of a cache install
+    /// The folder the window's open dialog starts in.
+    QString OpenDialog1Folder;
+
     /// Source of today's date for AddedDate and InstallDate.
     platform::Clock clock;
 
@@ -61,6 +69,8 @@ struct AppState {
     QString settingsPath() const { return ProgramDir + QStringLiteral("/Quorvel.ini"); }
     QString errorLogPath() const { return ProgramDir + QStringLiteral("/error.log"); }
 
+    /// Sets GameDir and the ten game sub-folders that follow from it.
+    void setGameDir(const QString& dir);
     /// Sets the ten game sub-folders from GameDir, each resolved ignoring
     /// case against the existing children of GameDir.
     void computeGameSubDirs();

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
+#include "platform/io_errors.h"
 #include "platform/text_file.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ void prepareTempDir(AppState& state) {
         return;
     }
     if (!QDir().mkpath(state.TempDir))
-        throw platform::Error(u"Cannot create directory %1"_s.arg(state.TempDir));
+        throw platform::Error(platform::cannotCreateFolderText(state.TempDir));
 }
 
 static bool removeTree(const QString& path) {
@@ -57,23 +58,6 @@ bool removeTempDir(const AppState& state) {
 QString couldNotRemoveTempText(const AppState& state) {
     return u"Couldn't remove directory "_s + state.TempDir + u" !\r\r"_s +
            u"Please delete the directory before you start Quorvel next time"_s;
-}
-
-QString findGameFolder(const QString& home) {
-    const QStringList candidates = {
-        home + u"/ut2004"_s,
-        home + u"/.ut2004"_s,
-        u"/usr/local/games/ut2004"_s,
-        u"/usr/games/ut2004"_s,
-        u"/opt/ut2004"_s,
-        home + u"/.steam/steam/steamapps/common/Unreal Tournament 2004"_s,
-        home + u"/.local/share/Steam/steamapps/common/Unreal Tournament 2004"_s,
-    };
-    for (const QString& c : candidates) {
-        if (QFileInfo(platform::resolveIgnoringCase(c, u"System"_s)).isDir())
-            return c;
-    }
-    return {};
 }
 
 bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {

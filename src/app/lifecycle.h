@@ -21,10 +21,6 @@ bool removeTempDir(const AppState& state);
 /// The message shown when removeTempDir fails.
 QString couldNotRemoveTempText(const AppState& state);
 
-/// First run: the game folder found by probing the usual install places
-/// below `home` and the system; empty when none holds a System folder.
-QString findGameFolder(const QString& home);
-
 /// Writes error.log from ErrorLogLines, empties them and asks whether to
 /// read the log. Returns true when the user answered Yes (the caller then
 /// opens the log). Does nothing and returns false when there are no lines.

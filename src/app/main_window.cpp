@@ -1,47 +1,67 @@
 #include "app/main_window.h"
 
 #include "app/about_box.h"
+#include "app/config_page.h"
 #include "app/content_db.h"
 #include "app/lifecycle.h"
+#include "app/maps_page.h"
+#include "app/mod_page.h"
+#include "app/qt_theme_engine.h"
 #include "app/settings_file.h"
-#include "app/theme_engine.h"
-#include "app/value_list_editor.h"
-#include "intake/rar_archive.h"
-#include "intake/zip_master.h"
-#include "platform/errors.h"
-#include "platform/file_helpers.h"
+#include "cache/cache_page.h"
+#include "cache/uz2_page.h"
+#include "intake/demos_page.h"
+#include "platform/game_programs.h"
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
-int tagOf(const QObject* object) {
-    return object ? object->property("Tag").toInt() : 0;
+namespace {
+/// The help document installed with the program (empty when missing).
+QString helpDocumentPath() {
+    // Beside the installed program, or in the source tree of a build.
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        appDir + u"/../share/quorvel/docs/help/index.html"_s,
+        appDir + u"/../../docs/help/index.html"_s,
+    };
+    for (const QString& c : candidates) {
+        if (QFileInfo::exists(c))
+            return QFileInfo(c).canonicalFilePath();
+    }
+    return {};
 }
-void setTag(QObject* object, int tag) {
-    object->setProperty("Tag", tag);
-}
+} // namespace
 
-TForm1::TForm1(platform::Dialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()) {
+TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolders, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()),
+      gameFolders_(std::move(gameFolders)) {
     if (!dialogs_) {
         ownDialogs_ = std::make_unique<platform::QtDialogs>(this);
         dialogs_ = ownDialogs_.get();
     }
+    core_ = std::make_unique<AppCore>(*dialogs_, *this);
+    ZipMaster1 = &core_->ZipMaster1;
+    dRar31 = &core_->dRar31;
+    commands_ = std::make_unique<CommandBoundary>(core_->state,
+                                                  [this](const QString& text) { showError(text); });
+    commands_->enterBusy = [this] { return enterBusy(); };
     buildWindow();
     FormCreate();
 }
@@ -58,20 +78,31 @@ void TForm1::buildWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    PageControl1 = new QTabWidget;
-    PageControl1->setObjectName(u"PageControl1"_s);
-    PageControl1->setUsesScrollButtons(false);
-    PageControl1->setDocumentMode(false);
-    buildMapsPage();
-    buildModPage(false);
-    buildModPage(true);
-    buildCachePage();
-    buildUz2Page();
-    buildDemosPage();
-    buildConfigPage();
-    setCentralWidget(PageControl1);
+    PC1 = new QTabWidget;
+    PC1->setObjectName(u"PC1"_s);
+    PC1->setUsesScrollButtons(false);
+    PC1->setDocumentMode(false);
+    CommandContext& ctx = context();
+    TabMaps = new MapsPage(ctx, *commands_);
+    TabMuts = new ModPage(ModPage::Mutators, ctx);
+    TabSkins = new ModPage(ModPage::Skins, ctx);
+    TabMuts->setPartner(TabSkins);
+    TabSkins->setPartner(TabMuts);
+    TabCache = new CachePage;
+    TabUZ = new Uz2Page(ctx);
+    TabDemos = new DemosPage;
+    TabConfig = new ConfigPage(ctx, *commands_);
+    PC1->addTab(TabMaps, u"  Maps   "_s);
+    PC1->addTab(TabMuts, u"  Mutators   "_s);
+    PC1->addTab(TabSkins, u"  Skins   "_s);
+    PC1->addTab(TabCache, u"  Cache   "_s);
+    PC1->addTab(TabUZ, u" .uz2-files "_s);
+    PC1->addTab(TabDemos, u"  Demos  "_s);
+    PC1->addTab(TabConfig, u" Configure  "_s);
+    setCentralWidget(PC1);
 
     StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName(u"StatusBar1"_s);
     StatusBar1->setSizeGripEnabled(false);
     statusLabel_ = new QLabel;
     statusLabel_->setTextFormat(Qt::PlainText);
@@ -80,12 +111,8 @@ void TForm1::buildWindow() {
 
     buildMenus();
     buildPopupMenus();
-    buildArchiveComponents();
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
-    connect(bConfigSave, &QPushButton::clicked, this, &TForm1::bConfigSaveClick);
-    connect(VLE, &ValueListEditor::editButtonClicked, this, &TForm1::VLEEditButtonClick);
-    setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
-    connect(Filter1, &QComboBox::currentIndexChanged, this, &TForm1::Filter1Change);
+    connect(PC1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
+    connect(TabConfig, &ConfigPage::saved, this, [this] { LoadSettings(false); });
 
     // The client area below the menu bar is fixed at 488 x 362.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -98,90 +125,40 @@ void TForm1::buildWindow() {
     }
 }
 
-void TForm1::buildArchiveComponents() {
-    ZipMaster1 = std::make_unique<intake::TZipMaster>(dialogs_);
-    ZipMaster1->OnItemProgress = [this](const QString& item, qint64 size, int perCent) {
-        ZipMaster1ItemProgress(item, size, perCent);
-    };
-    dRar31 = std::make_unique<intake::TdRar3>();
-    dRar31->NameofUnrarDll = u"libunrar.so.5"_s;
-    dRar31->OnFileAboutToBeListed = [this](const QString& n) { dRar31FileAboutToBeListed(n); };
-    dRar31->OnFileAboutToBeExtracted = [this](const QString& n) {
-        dRar31FileAboutToBeExtractedEX(n);
-    };
-    dRar31->OnReqPassword = [this] { return dRar31ReqPassword(); };
-}
-
-void TForm1::ZipMaster1ItemProgress(const QString& item, qint64, int) {
-    setStatus(state_.ProgressText + platform::fileNamePart(item));
-}
-
-void TForm1::dRar31FileAboutToBeListed(const QString& entryName) {
-    ListBox1->addItem(entryName);
-}
-
-void TForm1::dRar31FileAboutToBeExtractedEX(const QString& entryName) {
-    setStatus(state_.ProgressText + platform::fileNamePart(entryName));
-}
-
-std::optional<QString> TForm1::dRar31ReqPassword() {
-    // A cancelled dialog answers the empty password.
-    return dialogs_->inputText(dRar31->ArchiveFileName, u"Password needed"_s, QString())
-        .value_or(QString());
-}
-
 // Start-up steps 3 to 13. An error in a step is shown by the general error
 // handler and the steps after it are skipped; the program goes on.
 void TForm1::FormCreate() {
-    try {
-        state_.ProgramDir = QDir::currentPath();
-        state_.CanClose = true;
-        state_.MapDirSet = state_.MutatorDirSet = state_.SkinDirSet = false;
-        state_.StartingUp = true;
-        state_.LastZipDir = QDir::homePath();
-        state_.LastUz2Dir = QDir::homePath();
-        lifecycle::prepareTempDir(state_);
-        prepareConfigEditor();
-        content_db::CreateMissingFiles(state_);
-        if (QFileInfo::exists(state_.settingsPath()))
+    runCommand(CommandBoundary::Quick, [this] {
+        AppState& s = state();
+        s.ProgramDir = QDir::currentPath();
+        s.CanClose = true;
+        s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = false;
+        s.StartingUp = true;
+        s.LastZipDir = QDir::homePath();
+        s.LastUz2Dir = QDir::homePath();
+        lifecycle::prepareTempDir(s);
+        TabConfig->prepareConfigEditor();
+        content_db::CreateMissingFiles(s);
+        if (QFileInfo::exists(s.settingsPath()))
             LoadSettings(true);
         else
             firstRun();
-        state_.DemosListed = false;
-    } catch (const platform::Error& e) {
-        showError(e.text());
-    } catch (const std::exception& e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-void TForm1::prepareConfigEditor() {
-    using Style = ValueListEditor::EditStyle;
-    for (int row = 1; row <= 5; ++row)
-        VLE->setEditStyle(row, Style::Ellipsis);
-    VLE->setEditStyle(6, Style::PickList, {u"Yes"_s, u"No"_s});
-    VLE->setEditStyle(7, Style::PickList, {u"Always"_s, u"Ask me"_s});
-    VLE->setEditStyle(8, Style::PickList, {u"Yes"_s, u"No"_s});
-    VLE->setEditStyle(9, Style::Text);
+        s.DemosListed = false;
+    });
 }
 
 void TForm1::firstRun() {
-    VLE->setValue(1, lifecycle::findGameFolder(QDir::homePath()));
+    const QStringList places =
+        gameFolders_.value_or(platform::gameFolderCandidates(QDir::homePath()));
+    TabConfig->showFirstRunDefaults(platform::findGameFolder(places));
     themes_->selectBuiltIn(1);
     themes_->setEnabled(true);
-    state_.ThemeIndex = 1;
-    VLE->setValue(6, u"Yes"_s);
-    VLE->setValue(7, u"Ask me"_s);
-    VLE->setValue(8, u"No"_s);
-    showPage(ConfigPage);
+    state().ThemeIndex = 1;
+    showPage(ConfigTab);
 }
 
-void TForm1::settingsDamaged() {
-    QFile::remove(state_.settingsPath());
-    dialogs_->message(platform::MsgKind::Error,
-                      u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s,
-                      platform::Ok, QPoint(100, 75));
-    showPage(ConfigPage);
+bool TForm1::runCommand(CommandBoundary::Kind kind, const std::function<void()>& command) {
+    return commands_->run(kind, command);
 }
 
 void TForm1::showError(const QString& text) {
@@ -196,14 +173,62 @@ QString TForm1::status() const {
     return statusLabel_->text();
 }
 
-void TForm1::setBusy(bool busy) {
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
+std::function<void()> TForm1::enterBusy() {
+    // Remember what was enabled, so a command inside another leaves the
+    // window as busy as it found it.
+    const bool pagesEnabled = PC1->isEnabled();
+    QList<std::pair<QAction*, bool>> menus;
+    for (QMenu* menu : {SystemMenu, ThemeMenu, SortMenu, HelpMenu}) {
+        menus.append({menu->menuAction(), menu->menuAction()->isEnabled()});
+        menu->menuAction()->setEnabled(false);
+    }
+    PC1->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return [this, pagesEnabled, menus] {
         QApplication::restoreOverrideCursor();
-    PageControl1->setEnabled(!busy);
-    for (QMenu* menu : {SystemMenu, ThemeMenu, SortMenu, HelpMenu})
-        menu->menuAction()->setEnabled(!busy);
+        PC1->setEnabled(pagesEnabled);
+        for (const auto& [action, enabled] : menus)
+            action->setEnabled(enabled);
+    };
+}
+
+void TForm1::showPage(Page page) {
+    if (PC1->currentIndex() == page)
+        pageChanged(page);
+    else
+        PC1->setCurrentIndex(page);
+}
+
+void TForm1::pageChanged(int index) {
+    // Files may be dropped onto the window only while the .uz2 page shows.
+    dropEnabled_ = index == Uz2Tab;
+    runCommand(CommandBoundary::Quick, [this, index] {
+        switch (index) {
+        case MapsTab:
+            TabMaps->TabMapsShow();
+            break;
+        case MutatorsTab:
+            TabMuts->TabShow();
+            break;
+        case SkinsTab:
+            TabSkins->TabShow();
+            break;
+        case CacheTab:
+            TabCache->TabCacheShow();
+            break;
+        case Uz2Tab:
+            TabUZ->TabUZShow();
+            break;
+        case DemosTab:
+            TabDemos->TabDemosShow();
+            break;
+        case ConfigTab:
+            TabConfig->TabConfigShow();
+            break;
+        default:
+            break;
+        }
+    });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -211,7 +236,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!state_.CanClose) {
+    if (!state().CanClose) {
         event->ignore();
         return;
     }
@@ -221,15 +246,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::CloseDown() {
     settings_file::LayoutValues layout;
-    layout.ThemeIndex = state_.ThemeIndex;
-    layout.ThemeFile = state_.ThemeFile;
+    layout.ThemeIndex = state().ThemeIndex;
+    layout.ThemeFile = state().ThemeFile;
     layout.ThemeOn = themes_->enabled();
     layout.WindowPos = pos();
-    layout.LastZipDir = state_.LastZipDir;
-    layout.LastUz2Dir = state_.LastUz2Dir;
-    settings_file::storeLayout(state_.settingsPath(), layout);
-    if (!lifecycle::removeTempDir(state_))
-        dialogs_->message(platform::MsgKind::Error, lifecycle::couldNotRemoveTempText(state_),
+    layout.LastZipDir = state().LastZipDir;
+    layout.LastUz2Dir = state().LastUz2Dir;
+    settings_file::storeLayout(state().settingsPath(), layout);
+    if (!lifecycle::removeTempDir(state()))
+        dialogs_->message(platform::MsgKind::Error, lifecycle::couldNotRemoveTempText(state()),
                           platform::Ok, QPoint(50, 125));
     closedDown_ = true;
 }
@@ -240,27 +265,40 @@ void TForm1::GameOver1Click() {
     QCoreApplication::exit(0);
 }
 
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropEnabled_ && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (!dropEnabled_) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    receiveDrop(paths);
+    event->acceptProposedAction();
+}
+
+void TForm1::receiveDrop(const QStringList& paths) {
+    if (dropEnabled_)
+        state().ListBox3 = paths;
+}
+
 void TForm1::ShowErrorLog() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(state_.errorLogPath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(state().errorLogPath()));
 }
 
 void TForm1::ReportUnsupportedFiles() {
-    if (lifecycle::ReportUnsupportedFiles(state_, *dialogs_))
+    if (lifecycle::ReportUnsupportedFiles(state(), *dialogs_))
         ShowErrorLog();
-}
-
-QString TForm1::helpDocumentPath() {
-    // Beside the installed program, or in the source tree of a build.
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        appDir + u"/../share/quorvel/docs/help/index.html"_s,
-        appDir + u"/../../docs/help/index.html"_s,
-    };
-    for (const QString& c : candidates) {
-        if (QFileInfo::exists(c))
-            return QFileInfo(c).canonicalFilePath();
-    }
-    return {};
 }
 
 void TForm1::Contents1Click() {

@@ -1,6 +1,7 @@
-// The main menu and the six popup menus with their captions and Tags.
+// The main menu and the six popup menus with their captions, names and Tags.
 #include "app/main_window.h"
-#include "app/theme_engine.h"
+#include "app/qt_page_parts.h"
+#include "app/qt_theme_engine.h"
 
 #include <QAction>
 #include <QMenu>
@@ -9,27 +10,29 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QAction* item(QMenu* menu, const QString& caption, int tag) {
+QAction* item(QMenu* menu, const QString& caption, int tag, const QString& name = {}) {
     QAction* action = menu->addAction(caption);
     setTag(action, tag);
+    if (!name.isEmpty())
+        action->setObjectName(name);
     return action;
 }
 } // namespace
 
 void TForm1::buildMenus() {
     SystemMenu = menuBar()->addMenu(u"System"_s);
-    Updatedatabase1 = item(SystemMenu, u"Update database"_s, 0);
-    ReinstallFiles1 = item(SystemMenu, u"Mark as installed"_s, 75);
+    Updatedatabase1 = item(SystemMenu, u"Update database"_s, 0, u"Updatedatabase1"_s);
+    ReinstallFiles1 = item(SystemMenu, u"Mark as installed"_s, 75, u"ReinstallFiles1"_s);
     QMenu* makeList = SystemMenu->addMenu(u"Make List"_s);
-    BriefList1 = item(makeList, u"Brief List"_s, 0);
-    DetailedList1 = item(makeList, u"Detailed List"_s, 1);
-    FullList1 = item(makeList, u"Full List"_s, 2);
+    BriefList1 = item(makeList, u"Brief List"_s, 0, u"BriefList1"_s);
+    DetailedList1 = item(makeList, u"Detailed List"_s, 1, u"DetailedList1"_s);
+    FullList1 = item(makeList, u"Full List"_s, 2, u"FullList1"_s);
     SystemMenu->addSeparator();
-    GameOver1 = item(SystemMenu, u"Game Over"_s, 1);
+    GameOver1 = item(SystemMenu, u"Game Over"_s, 1, u"GameOver1"_s);
     connect(GameOver1, &QAction::triggered, this, &TForm1::GameOver1Click);
 
     ThemeMenu = menuBar()->addMenu(u"Change Theme"_s);
-    ToggleTheme1 = item(ThemeMenu, u"Toggle On/Off"_s, 0);
+    ToggleTheme1 = item(ThemeMenu, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
     ThemeMenu->addSeparator();
     const QStringList themes = {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
     for (int i = 0; i < themes.size(); ++i) {
@@ -37,8 +40,8 @@ void TForm1::buildMenus() {
         connect(ThemeItems.last(), &QAction::triggered, this, [this, i] { chooseBuiltInTheme(i); });
     }
     ThemeMenu->addSeparator();
-    LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0);
-    connect(ToggleTheme1, &QAction::triggered, this, &TForm1::ToggleTheme1Click);
+    LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0, u"LoadTheme1"_s);
+    connect(ToggleTheme1, &QAction::triggered, this, [this] { themes_->toggle(); });
     // The menu shows which look is in use whenever it opens.
     ToggleTheme1->setCheckable(true);
     for (QAction* a : std::as_const(ThemeItems))
@@ -50,46 +53,57 @@ void TForm1::buildMenus() {
             ThemeItems[i]->setChecked(themes_->index() == i);
         LoadTheme1->setChecked(themes_->index() == -1);
     });
-    connect(LoadTheme1, &QAction::triggered, this, &TForm1::LoadTheme1Click);
+    connect(LoadTheme1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { LoadTheme1Click(); }); });
 
     SortMenu = menuBar()->addMenu(u"Sort list"_s);
-    Bydate1 = item(SortMenu, u"By Date"_s, 0);
-    ByName1 = item(SortMenu, u"By Name"_s, 0);
+    Bydate1 = item(SortMenu, u"By Date"_s, 0, u"Bydate1"_s);
+    ByName1 = item(SortMenu, u"By Name"_s, 0, u"ByName1"_s);
 
     HelpMenu = menuBar()->addMenu(u"Help"_s);
-    Contents1 = item(HelpMenu, u"Contents"_s, 0);
-    About1 = item(HelpMenu, u"About"_s, 0);
-    connect(Contents1, &QAction::triggered, this, &TForm1::Contents1Click);
-    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+    Contents1 = item(HelpMenu, u"Contents"_s, 0, u"Contents1"_s);
+    About1 = item(HelpMenu, u"About"_s, 0, u"About1"_s);
+    connect(Contents1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { Contents1Click(); }); });
+    connect(About1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { About1Click(); }); });
 }
 
 void TForm1::buildPopupMenus() {
     struct Item {
         const char16_t* caption;
         int tag;
+        const char16_t* name;
     };
-    auto popup = [this](std::initializer_list<Item> items) {
+    auto popup = [this](const char16_t* name, std::initializer_list<Item> items) {
         auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromUtf16(name));
         for (const Item& i : items)
-            item(menu, QString::fromUtf16(i.caption), i.tag);
+            item(menu, QString::fromUtf16(i.caption), i.tag, QString::fromUtf16(i.name));
         return menu;
     };
-    PopupMenu1 =
-        popup({{u"File info", 1}, {u"Install", 2}, {u"Delete", 3}, {u"Mark as installed", 0}});
-    PopupMenu2 = popup({{u"File info", 21},
-                        {u"Uninstall", 22},
-                        {u"Create Zip", 23},
-                        {u"Uninstall && Delete", 24}});
-    PopupMenu3 =
-        popup({{u"File info", 31}, {u"Install", 32}, {u"Delete", 33}, {u"Mark as installed", 0}});
-    PopupMenu4 = popup({{u"File info", 41},
-                        {u"Uninstall", 42},
-                        {u"Create Zip", 43},
-                        {u"Uninstall && Delete", 44}});
-    PopupMenu5 =
-        popup({{u"File info", 51}, {u"Install", 52}, {u"Delete", 53}, {u"Mark as installed", 0}});
-    PopupMenu6 = popup({{u"File info", 61},
-                        {u"Uninstall", 62},
-                        {u"Create Zip", 63},
-                        {u"Uninstall && Delete", 64}});
+    PopupMenu1 = popup(u"PopupMenu1", {{u"File info", 1, u"FileInfo1"},
+                                       {u"Install", 2, u"Install1"},
+                                       {u"Delete", 3, u"Delete1"},
+                                       {u"Mark as installed", 0, u"Markasinstalled1"}});
+    PopupMenu2 = popup(u"PopupMenu2", {{u"File info", 21, u"FileInfo2"},
+                                       {u"Uninstall", 22, u"Uninstall1"},
+                                       {u"Create Zip", 23, u"Createzip1"},
+                                       {u"Uninstall && Delete", 24, u"UninstallDelete1"}});
+    PopupMenu3 = popup(u"PopupMenu3", {{u"File info", 31, u"FileInfo3"},
+                                       {u"Install", 32, u"Install2"},
+                                       {u"Delete", 33, u"Delete2"},
+                                       {u"Mark as installed", 0, u"Markasinstalled2"}});
+    PopupMenu4 = popup(u"PopupMenu4", {{u"File info", 41, u"FileInfo4"},
+                                       {u"Uninstall", 42, u"Uninstall2"},
+                                       {u"Create Zip", 43, u"CreateZip2"},
+                                       {u"Uninstall && Delete", 44, u"Remove1"}});
+    PopupMenu5 = popup(u"PopupMenu5", {{u"File info", 51, u"FileInfo5"},
+                                       {u"Install", 52, u"Install3"},
+                                       {u"Delete", 53, u"Delete3"},
+                                       {u"Mark as installed", 0, u"Markasinstalled3"}});
+    PopupMenu6 = popup(u"PopupMenu6", {{u"File info", 61, u"FileInfo6"},
+                                       {u"Uninstall", 62, u"Uninstall3"},
+                                       {u"Create Zip", 63, u"CreateZip3"},
+                                       {u"Uninstall && Delete", 64, u"UninstallDelete2"}});
 }

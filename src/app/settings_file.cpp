@@ -35,6 +35,14 @@ int decimalAt(const QStringList& lines, int index) {
     return value;
 }
 
+/// A file without all of lines 0 to 14 is damaged.
+platform::Error tooShort(const QStringList& lines) {
+    return platform::Error(
+        u"The settings file is damaged: it has %1 lines, at least %2 are needed."_s
+            .arg(lines.size())
+            .arg(AdditionalGamesLine + 1));
+}
+
 } // namespace
 
 QString currentVersion() {
@@ -107,10 +115,7 @@ QStringList SettingsValues::editorValues() const {
 
 SettingsValues parseSettingsValues(const QStringList& lines) {
     if (lines.size() <= AdditionalGamesLine)
-        throw platform::Error(
-            u"The settings file is damaged: it has %1 lines, at least %2 are needed."_s
-                .arg(lines.size())
-                .arg(AdditionalGamesLine + 1));
+        throw tooShort(lines);
     SettingsValues v;
     v.GameName = lines.at(GameNameLine);
     v.GameDir = lines.at(GameDirLine);
@@ -128,7 +133,36 @@ SettingsValues parseSettingsValues(const QStringList& lines) {
     return v;
 }
 
-std::optional<LayoutValues> parseLayout(const QStringList& lines) {
+void applySettings(AppState& state, const QStringList& lines, AppliedSettings& applied) {
+    auto line = [&](int index) -> const QString& {
+        if (index >= lines.size())
+            throw tooShort(lines);
+        return lines.at(index);
+    };
+    auto row = [&](int index) -> const QString& {
+        const QString& value = line(index);
+        applied.editorRows.append(value);
+        return value;
+    };
+    state.GameName = line(GameNameLine);
+    state.setGameDir(row(GameDirLine));
+    // The three flags are only ever set: a folder emptied by a later "Save"
+    // stays scanned until the program restarts.
+    state.CustomMapDir = row(CustomMapDirLine);
+    state.MapDirSet = state.MapDirSet || !state.CustomMapDir.isEmpty();
+    state.CustomSkinDir = row(CustomSkinDirLine);
+    state.SkinDirSet = state.SkinDirSet || !state.CustomSkinDir.isEmpty();
+    state.MutatorDir = row(MutatorDirLine);
+    state.MutatorDirSet = state.MutatorDirSet || !state.MutatorDir.isEmpty();
+    state.DemosDir = row(DemosDirLine);
+    state.ScanSubDirs = row(SubDirsLine) == u"Yes"_s;
+    state.OverwriteAlways = row(OverwriteLine) == u"Always"_s;
+    state.InstallExtraFiles = row(ExtraFilesLine) == u"Yes"_s;
+    applied.mapFilter = mapFilterFor(row(AdditionalGamesLine));
+    state.computeGameSubDirs();
+}
+
+std::optional<LayoutValues> parseThemeLines(const QStringList& lines) {
     int themeIndex = -2;
     if (lines.size() > ThemeIndexLine) {
         bool ok = false;
@@ -143,6 +177,14 @@ std::optional<LayoutValues> parseLayout(const QStringList& lines) {
     layout.ThemeIndex = themeIndex;
     layout.ThemeFile = lines.value(ThemeFileLine);
     layout.ThemeOn = lines.value(ThemeOnLine) == u"Yes"_s;
+    return layout;
+}
+
+std::optional<LayoutValues> parseLayout(const QStringList& lines) {
+    std::optional<LayoutValues> theme = parseThemeLines(lines);
+    if (!theme)
+        return std::nullopt;
+    LayoutValues layout = *theme;
     // A present position value must be a number; a file cut short before
     // line 20 keeps the default position rather than counting as damaged.
     if (lines.size() > LeftLine) {

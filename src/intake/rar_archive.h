@@ -68,9 +68,10 @@ public:
     QString TargetDirectory;
     /// Folder of the unrar library; empty: the system's library search.
     QString Path2UnrarDll;
-    /// File name of the unrar library. When "libunrar.so.5" cannot be
+    /// File name of the unrar library (the Linux one by default, so no
+    /// user falls back to libarchive unasked). When "libunrar.so.5" cannot be
     /// loaded, "libunrar.so" is tried in the same place.
-    QString NameofUnrarDll = QStringLiteral("unrar.dll");
+    QString NameofUnrarDll = QStringLiteral("libunrar.so.5");
     /// The entries Extract extracts; empty: all. Never emptied here.
     RarFileList FileListToProcess;
     RarBackend Backend = RarBackend::Auto;

@@ -7,28 +7,33 @@ namespace platform {
 
 /// Busy state of a long command: while a guard lives, the window shows the
 /// busy cursor, refuses to close and has its page control and menus
-/// disabled. Every way out of the command, exceptions included, restores it.
+/// disabled. Every way out of the command, exceptions included, restores
+/// the state the guard found, so a long command that runs another inside
+/// it keeps the window busy until the outer one ends.
 class BusyGuard {
 public:
-    /// `canClose` is cleared for the guard's life; `setBusy` switches the
-    /// cursor and the controls (may be empty for core code without a window).
-    BusyGuard(bool& canClose, std::function<void(bool)> setBusy)
-        : canClose_(canClose), setBusy_(std::move(setBusy)) {
+    /// Switches the window to busy and returns what puts back the state it
+    /// found (cursor, page control, menus). May be empty for core code run
+    /// without a window.
+    using Enter = std::function<std::function<void()>()>;
+
+    BusyGuard(bool& canClose, const Enter& enter) : canClose_(canClose), wasCanClose_(canClose) {
         canClose_ = false;
-        if (setBusy_)
-            setBusy_(true);
+        if (enter)
+            restore_ = enter();
     }
     ~BusyGuard() {
-        canClose_ = true;
-        if (setBusy_)
-            setBusy_(false);
+        if (restore_)
+            restore_();
+        canClose_ = wasCanClose_;
     }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 
 private:
     bool& canClose_;
-    std::function<void(bool)> setBusy_;
+    bool wasCanClose_;
+    std::function<void()> restore_;
 };
 
 } // namespace platform

@@ -17,4 +17,19 @@ std::optional<int> runAndWait(const QString& program, const QStringList& argumen
 /// Starts a program and does not wait for it. True when it started.
 bool startDetached(const QString& program, const QStringList& arguments, const QString& workingDir);
 
+/// Child processes as commands start them; tests derive from it to see or
+/// refuse a start.
+class Processes {
+public:
+    virtual ~Processes() = default;
+    virtual std::optional<int> runAndWait(const QString& program, const QStringList& arguments,
+                                          const QString& workingDir) {
+        return platform::runAndWait(program, arguments, workingDir);
+    }
+    virtual bool startDetached(const QString& program, const QStringList& arguments,
+                               const QString& workingDir) {
+        return platform::startDetached(program, arguments, workingDir);
+    }
+};
+
 } // namespace platform

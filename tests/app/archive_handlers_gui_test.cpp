@@ -1,3 +1,5 @@
+#include "app/config_page.h"
+#include "app/maps_page.h"
 #include "app/value_list_editor.h"
 #include "intake/rar_archive.h"
 #include "intake/zip_master.h"
@@ -8,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace testing_support;
@@ -21,8 +24,8 @@ TEST_F(ArchiveHandlersTest, ComponentsExtractIntoTempOnceSettingsApply) {
     tree.file(u"game/System/UT2004.exe"_s);
     TForm1& w = start();
     EXPECT_EQ(w.dRar31->NameofUnrarDll, u"libunrar.so.5"_s);
-    w.VLE->setValue(1, game);
-    w.bConfigSaveClick();
+    w.TabConfig->VLE->setValue(1, game);
+    w.TabConfig->bConfigSave->click();
     EXPECT_EQ(w.ZipMaster1->ExtrBaseDir, w.state().TempDir);
     EXPECT_EQ(w.dRar31->TargetDirectory, w.state().TempDir);
 }
@@ -33,13 +36,11 @@ TEST_F(ArchiveHandlersTest, RarListingFillsTheHiddenList) {
     ASSERT_TRUE(writeRar4Archive(archive, {Rar4Entry::file("Maps\\DM-Two.ut2", "map"),
                                            Rar4Entry::file("readme.txt", "hi")}));
     for (auto backend : {intake::RarBackend::UnrarOnly, intake::RarBackend::LibarchiveOnly}) {
-        w.ListBox1->clear();
+        w.state().ListBox1.clear();
         w.dRar31->Backend = backend;
         w.dRar31->ArchiveFileName = archive;
         EXPECT_EQ(w.dRar31->List(), 10);
-        ASSERT_EQ(w.ListBox1->count(), 2);
-        EXPECT_EQ(w.ListBox1->item(0)->text(), u"Maps/DM-Two.ut2"_s);
-        EXPECT_EQ(w.ListBox1->item(1)->text(), u"readme.txt"_s);
+        EXPECT_EQ(w.state().ListBox1, (QStringList{u"Maps/DM-Two.ut2"_s, u"readme.txt"_s}));
     }
 }
 

@@ -78,18 +78,6 @@ TEST(TempFolder, ShutDownWithoutTempSucceeds) {
                   u" !\r\rPlease delete the directory before you start Quorvel next time"_s);
 }
 
-TEST(GameFolderProbe, FirstCandidateWithSystemFolderWinsIgnoringCase) {
-    TempTree tree;
-    const QString home = tree.root();
-    EXPECT_EQ(lifecycle::findGameFolder(home), QString());
-    tree.folder(u"ut2004/Maps"_s); // no System folder: not a game folder
-    tree.folder(u".ut2004/system"_s);
-    tree.folder(u".steam/steam/steamapps/common/Unreal Tournament 2004/System"_s);
-    EXPECT_EQ(lifecycle::findGameFolder(home), home + u"/.ut2004"_s);
-    tree.folder(u"ut2004/SYSTEM"_s);
-    EXPECT_EQ(lifecycle::findGameFolder(home), home + u"/ut2004"_s);
-}
-
 TEST(UnsupportedFiles, NothingHappensWithoutLines) {
     TempTree tree;
     AppState s = stateIn(tree);

@@ -1,7 +1,15 @@
 #include "app/about_box.h"
+#include "app/config_page.h"
 #include "app/main_window.h"
-#include "app/theme_engine.h"
+#include "app/maps_page.h"
+#include "app/mod_page.h"
+#include "app/qt_page_parts.h"
+#include "app/qt_theme_engine.h"
 #include "app/value_list_editor.h"
+#include "cache/cache_page.h"
+#include "cache/uz2_page.h"
+#include "intake/demos_page.h"
+#include "platform/errors.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
 #include "window_fixture.h"
@@ -56,12 +64,12 @@ TEST_F(MainWindowTest, FirstRunShowsConfigureWithDefaultsAndMakesEmptyRecordFile
     EXPECT_TRUE(QFileInfo(prog(u"Temp"_s)).isDir());
     EXPECT_EQ(w.state().ProgramDir, tree.path(u"prog"_s));
     EXPECT_EQ(w.state().TempDir, prog(u"Temp"_s));
-    EXPECT_EQ(w.PageControl1->currentIndex(), int(TForm1::ConfigPage));
-    EXPECT_EQ(w.VLE->value(1), QString());
-    EXPECT_EQ(w.VLE->value(6), u"Yes"_s);
-    EXPECT_EQ(w.VLE->value(7), u"Ask me"_s);
-    EXPECT_EQ(w.VLE->value(8), u"No"_s);
-    EXPECT_EQ(w.VLE->row(), 1);
+    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
+    EXPECT_EQ(w.TabConfig->VLE->value(1), QString());
+    EXPECT_EQ(w.TabConfig->VLE->value(6), u"Yes"_s);
+    EXPECT_EQ(w.TabConfig->VLE->value(7), u"Ask me"_s);
+    EXPECT_EQ(w.TabConfig->VLE->value(8), u"No"_s);
+    EXPECT_EQ(w.TabConfig->VLE->row(), 1);
     EXPECT_EQ(w.status(), u"  Make your settings"_s);
     EXPECT_TRUE(w.state().StartingUp);
     EXPECT_FALSE(w.state().DemosListed);
@@ -73,7 +81,7 @@ TEST_F(MainWindowTest, FirstRunShowsConfigureWithDefaultsAndMakesEmptyRecordFile
 TEST_F(MainWindowTest, FirstRunFindsTheGameFolder) {
     tree.folder(u"home/.ut2004/System"_s);
     TForm1& w = start();
-    EXPECT_EQ(w.VLE->value(1), tree.path(u"home/.ut2004"_s));
+    EXPECT_EQ(w.TabConfig->VLE->value(1), tree.path(u"home/.ut2004"_s));
 }
 
 TEST_F(MainWindowTest, ConfigEditorRowsAndKinds) {
@@ -83,18 +91,18 @@ TEST_F(MainWindowTest, ConfigEditorRowsAndKinds) {
         u"Game Directory"_s,    u"Custom Map Directory"_s, u"Custom Skin Directory"_s,
         u"Mutator Directory"_s, u"Demos Directory"_s,      u"Search files in subdirs"_s,
         u"Overwrite files"_s,   u"Install extra files"_s,  u"Additional games"_s};
-    ASSERT_EQ(w.VLE->rowCount(), 9);
+    ASSERT_EQ(w.TabConfig->VLE->rowCount(), 9);
     for (int row = 1; row <= 9; ++row) {
-        EXPECT_EQ(w.VLE->key(row), keys[row - 1]);
+        EXPECT_EQ(w.TabConfig->VLE->key(row), keys[row - 1]);
         const Style want = row <= 5 ? Style::Ellipsis : (row <= 8 ? Style::PickList : Style::Text);
-        EXPECT_EQ(w.VLE->editStyle(row), want) << row;
+        EXPECT_EQ(w.TabConfig->VLE->editStyle(row), want) << row;
     }
-    EXPECT_EQ(w.VLE->pickList(6), (QStringList{u"Yes"_s, u"No"_s}));
-    EXPECT_EQ(w.VLE->pickList(7), (QStringList{u"Always"_s, u"Ask me"_s}));
-    EXPECT_EQ(w.VLE->pickList(8), (QStringList{u"Yes"_s, u"No"_s}));
-    EXPECT_EQ(w.VLE->columnWidth(0), 141);
-    EXPECT_EQ(w.VLE->columnWidth(1), 333);
-    EXPECT_EQ(w.VLE->rowHeight(0), 20);
+    EXPECT_EQ(w.TabConfig->VLE->pickList(6), (QStringList{u"Yes"_s, u"No"_s}));
+    EXPECT_EQ(w.TabConfig->VLE->pickList(7), (QStringList{u"Always"_s, u"Ask me"_s}));
+    EXPECT_EQ(w.TabConfig->VLE->pickList(8), (QStringList{u"Yes"_s, u"No"_s}));
+    EXPECT_EQ(w.TabConfig->VLE->columnWidth(0), 141);
+    EXPECT_EQ(w.TabConfig->VLE->columnWidth(1), 333);
+    EXPECT_EQ(w.TabConfig->VLE->rowHeight(0), 20);
 }
 
 TEST_F(MainWindowTest, LeftoverTempIsEmptiedAndReadOnlyFileGoesAtShutDown) {
@@ -158,34 +166,34 @@ TEST_F(MainWindowTest, StartUpStepFailureIsReportedAndLaterStepsSkipped) {
 TEST_F(MainWindowTest, PagesCaptionsAndTags) {
     TForm1& w = start();
     QStringList tabs;
-    for (int i = 0; i < w.PageControl1->count(); ++i)
-        tabs.append(w.PageControl1->tabText(i));
+    for (int i = 0; i < w.PC1->count(); ++i)
+        tabs.append(w.PC1->tabText(i));
     EXPECT_EQ(tabs,
               (QStringList{u"  Maps   "_s, u"  Mutators   "_s, u"  Skins   "_s, u"  Cache   "_s,
                            u" .uz2-files "_s, u"  Demos  "_s, u" Configure  "_s}));
-    for (QListWidget* left : {w.LBinst, w.LBMuts, w.LBSkin})
+    for (QListWidget* left : {w.TabMaps->LBinst, w.TabMuts->NotInstalled, w.TabSkins->NotInstalled})
         EXPECT_EQ(tagOf(left), 1);
-    for (QListWidget* right : {w.LBun, w.LBunMuts, w.LBUnskin})
+    for (QListWidget* right : {w.TabMaps->LBun, w.TabMuts->Installed, w.TabSkins->Installed})
         EXPECT_EQ(tagOf(right), 2);
-    for (QListWidget* list : {w.LBinst, w.LBun, w.LBMuts, w.LBunMuts, w.LBSkin, w.LBUnskin})
+    for (QListWidget* list :
+         {w.TabMaps->LBinst, w.TabMaps->LBun, w.TabMuts->NotInstalled, w.TabMuts->Installed,
+          w.TabSkins->NotInstalled, w.TabSkins->Installed})
         EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(tagOf(w.bUninstallMaps), 1);
-    EXPECT_EQ(tagOf(w.bUninstallMuts), 2);
-    EXPECT_EQ(tagOf(w.bUninstallSkins), 3);
-    EXPECT_EQ(w.bInstallMaps->text(), u"&Install"_s);
-    for (QCheckBox* box : {w.DelZip, w.delMut, w.delSkin}) {
+    EXPECT_EQ(tagOf(w.TabMaps->bUninstallMaps), 1);
+    EXPECT_EQ(tagOf(w.TabMuts->bUninstall), 2);
+    EXPECT_EQ(tagOf(w.TabSkins->bUninstall), 3);
+    EXPECT_EQ(w.TabMaps->bInstallMaps->text(), u"&Install"_s);
+    for (QCheckBox* box : {w.TabMaps->DelZip, w.TabMuts->DelBox, w.TabSkins->DelBox}) {
         EXPECT_EQ(box->text(), u"Delete file after installation"_s);
         EXPECT_EQ(
             box->toolTip(),
             u"Tick this box if you want to delete the zip-files when the maps are installed"_s);
     }
-    EXPECT_EQ(w.bInstallCache->toolTip(), u"Install selected file(s)"_s);
-    EXPECT_EQ(w.rbCacheGroup->buttons().size(), 4);
-    EXPECT_EQ(w.rbUzActionGroup->buttons().size(), 2);
-    EXPECT_EQ(w.DirBox->itemText(0), u"Show all"_s);
-    for (QListWidget* hidden : {w.ListBox1, w.ListBox2, w.ListBox3, w.ListBox4})
-        EXPECT_TRUE(hidden->isHidden());
-    EXPECT_TRUE(w.WarningPanel->isHidden());
+    EXPECT_EQ(w.TabCache->bInstallCache->toolTip(), u"Install selected file(s)"_s);
+    EXPECT_EQ(w.TabCache->rbCacheGroup->buttons().size(), 4);
+    EXPECT_EQ(w.TabUZ->rbUzActionGroup->buttons().size(), 2);
+    EXPECT_EQ(w.TabDemos->DirBox->itemText(0), u"Show all"_s);
+    EXPECT_TRUE(w.TabDemos->DemoWarning->isHidden());
     EXPECT_EQ(w.windowTitle(), u"Quorvel"_s);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -226,26 +234,26 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
 
 TEST_F(MainWindowTest, PageShowHandlers) {
     TForm1& w = start();
-    w.DelZip->setChecked(true);
-    w.ListBox1->addItem(u"left over"_s);
-    w.showPage(TForm1::MapsPage);
-    EXPECT_FALSE(w.DelZip->isChecked());
-    EXPECT_EQ(w.ListBox1->count(), 0);
+    w.TabMaps->DelZip->setChecked(true);
+    w.state().ListBox1.append(u"left over"_s);
+    w.showPage(TForm1::MapsTab);
+    EXPECT_FALSE(w.TabMaps->DelZip->isChecked());
+    EXPECT_TRUE(w.state().ListBox1.isEmpty());
     EXPECT_EQ(w.status(), u"  0 maps listed as installed and 0 maps as not installed"_s);
-    w.showPage(TForm1::SkinsPage);
+    w.showPage(TForm1::SkinsTab);
     EXPECT_EQ(w.status(), u"  0 skins listed as installed and 0 skins as not installed"_s);
-    w.showPage(TForm1::MutatorsPage);
+    w.showPage(TForm1::MutatorsTab);
     EXPECT_EQ(w.status(), u"  0 mutators listed as installed and 0 mutators as not installed"_s);
-    w.rbCacheGroup->button(2)->setChecked(true);
-    w.bInstallCache->setText(u"Save"_s);
-    w.showPage(TForm1::CachePage);
-    EXPECT_TRUE(w.rbCacheGroup->button(0)->isChecked());
-    EXPECT_EQ(w.bInstallCache->text(), u"Install"_s);
-    w.showPage(TForm1::DemosPage);
-    EXPECT_EQ(w.NameBar->text(), u"  Name: "_s);
-    EXPECT_EQ(w.LocationBar->text(), u"  Location: "_s);
+    w.TabCache->rbCacheGroup->button(2)->setChecked(true);
+    w.TabCache->bInstallCache->setText(u"Save"_s);
+    w.showPage(TForm1::CacheTab);
+    EXPECT_TRUE(w.TabCache->rbCacheGroup->button(0)->isChecked());
+    EXPECT_EQ(w.TabCache->bInstallCache->text(), u"Install"_s);
+    w.showPage(TForm1::DemosTab);
+    EXPECT_EQ(w.TabDemos->StatusBar2->text(), u"  Name: "_s);
+    EXPECT_EQ(w.TabDemos->StatusBar3->text(), u"  Location: "_s);
     QFile::remove(prog(u"somdata.dat"_s));
-    w.showPage(TForm1::MutatorsPage);
+    w.showPage(TForm1::MutatorsTab);
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_EQ(dialogs.shown.last().type, testing_support::ShownDialog::Plain);
     EXPECT_EQ(dialogs.shown.last().text,
@@ -254,16 +262,16 @@ TEST_F(MainWindowTest, PageShowHandlers) {
 
 TEST_F(MainWindowTest, FilesCanBeDroppedOnlyOnTheUz2Page) {
     TForm1& w = start();
-    w.showPage(TForm1::MapsPage);
+    w.showPage(TForm1::MapsTab);
     EXPECT_FALSE(w.dropEnabled());
     w.receiveDrop({u"/a/x.uz2"_s});
-    EXPECT_EQ(w.ListBox3->count(), 0);
-    w.showPage(TForm1::Uz2Page);
+    EXPECT_TRUE(w.state().ListBox3.isEmpty());
+    w.showPage(TForm1::Uz2Tab);
     EXPECT_TRUE(w.dropEnabled());
     EXPECT_EQ(w.status(), u"  Handle .uz2-compressed files"_s);
     w.receiveDrop({u"/a/x.uz2"_s, u"/a/y.uz2"_s});
-    EXPECT_EQ(w.ListBox3->count(), 2);
-    w.showPage(TForm1::ConfigPage);
+    EXPECT_EQ(w.state().ListBox3.size(), 2);
+    w.showPage(TForm1::ConfigTab);
     EXPECT_FALSE(w.dropEnabled());
 }
 
@@ -286,15 +294,67 @@ TEST_F(MainWindowTest, AboutBoxOpensAtItsOffsetAndClosesOnClick) {
     EXPECT_TRUE(w.AboutBox->windowFlags() & Qt::FramelessWindowHint);
 }
 
-TEST_F(MainWindowTest, BusyStateDisablesPagesAndMenus) {
+TEST_F(MainWindowTest, CommandThatThrowsEndsInOneErrorBoxAndLeavesTheWindowUsable) {
     TForm1& w = start();
-    w.setBusy(true);
-    EXPECT_FALSE(w.PageControl1->isEnabled());
-    EXPECT_FALSE(w.SystemMenu->menuAction()->isEnabled());
-    EXPECT_FALSE(w.HelpMenu->menuAction()->isEnabled());
-    w.setBusy(false);
-    EXPECT_TRUE(w.PageControl1->isEnabled());
-    EXPECT_TRUE(w.ThemeMenu->menuAction()->isEnabled());
+    w.show();
+    auto busyNow = [&] {
+        return !w.PC1->isEnabled() && !w.SystemMenu->menuAction()->isEnabled() &&
+               !w.ThemeMenu->menuAction()->isEnabled() && !w.SortMenu->menuAction()->isEnabled() &&
+               !w.HelpMenu->menuAction()->isEnabled() && !w.state().CanClose &&
+               QApplication::overrideCursor() != nullptr;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> fail;
+        QString text;
+    };
+    const Case cases[] = {
+        {"program error", [] { throw platform::Error(u"Cannot open file \"x\"."_s); },
+         u"Cannot open file \"x\"."_s},
+        {"library error", [] { throw std::runtime_error("bad allocation size"); },
+         u"bad allocation size"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.shown.clear();
+        bool wasBusy = false;
+        EXPECT_FALSE(w.runCommand(CommandBoundary::Long, [&] {
+            wasBusy = busyNow();
+            c.fail();
+        }));
+        EXPECT_TRUE(wasBusy);
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_EQ(dialogs.shown[0].type, testing_support::ShownDialog::ErrorBox);
+        EXPECT_EQ(dialogs.shown[0].text, c.text);
+        EXPECT_TRUE(w.PC1->isEnabled());
+        for (QMenu* menu : {w.SystemMenu, w.ThemeMenu, w.SortMenu, w.HelpMenu})
+            EXPECT_TRUE(menu->menuAction()->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(w.state().CanClose);
+    }
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, LongCommandInsideAnotherKeepsTheWindowBusyUntilTheOuterEnds) {
+    TForm1& w = start();
+    bool busyAfterInner = false;
+    bool closeRefused = false;
+    EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [&] {
+        EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [] {}));
+        // An inner command that fails must not re-enable the window either.
+        EXPECT_FALSE(w.runCommand(CommandBoundary::Long, [] { throw platform::Error(u"x"_s); }));
+        busyAfterInner = !w.PC1->isEnabled() && !w.HelpMenu->menuAction()->isEnabled() &&
+                         QApplication::overrideCursor() != nullptr;
+        closeRefused = !w.close();
+    }));
+    EXPECT_TRUE(busyAfterInner);
+    EXPECT_TRUE(closeRefused);
+    EXPECT_TRUE(w.PC1->isEnabled());
+    EXPECT_TRUE(w.HelpMenu->menuAction()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(dialogs.texts(), QStringList{u"x"_s});
+    EXPECT_TRUE(w.close());
 }
 
 TEST_F(MainWindowTest, GameOverShutsDownWithoutTheCloseQuery) {

@@ -1,4 +1,6 @@
-#include "app/theme_engine.h"
+#include "app/config_page.h"
+#include "app/maps_page.h"
+#include "app/qt_theme_engine.h"
 #include "app/value_list_editor.h"
 #include "window_fixture.h"
 
@@ -6,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,18 +57,18 @@ TEST_F(SettingsTest, SaveCloseAndStartAgainRoundTrip) {
     tree.file(u"game/System/ut2004-bin"_s, "#!/bin/sh\n");
     const QString maps = tree.folder(u"maps"_s);
     TForm1& w = start();
-    w.VLE->setValue(1, game);
-    w.VLE->setValue(2, maps);
-    w.VLE->setValue(9, u"SUP TDM"_s);
-    w.bConfigSaveClick();
+    w.TabConfig->VLE->setValue(1, game);
+    w.TabConfig->VLE->setValue(2, maps);
+    w.TabConfig->VLE->setValue(9, u"SUP TDM"_s);
+    w.TabConfig->bConfigSave->click();
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
     EXPECT_EQ(tree.read(u"prog/Quorvel.ini"_s), settingsFile(savedLines(game, maps, u"SUP TDM"_s)));
     EXPECT_FALSE(w.state().StartingUp);
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_EQ(w.state().MapsDir, game + u"/Maps/"_s);
-    EXPECT_EQ(w.PageControl1->currentIndex(), int(TForm1::MapsPage));
-    EXPECT_EQ(w.Filter1->count(), 9);
-    EXPECT_EQ(w.Filter1->itemData(8).toString(), u"TDM"_s);
+    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::MapsTab));
+    EXPECT_EQ(w.TabMaps->Filter1->count(), 9);
+    EXPECT_EQ(w.TabMaps->Filter1->itemData(8).toString(), u"TDM"_s);
 
     w.chooseBuiltInTheme(3);
     w.state().LastZipDir = u"/zips"_s;
@@ -79,17 +82,17 @@ TEST_F(SettingsTest, SaveCloseAndStartAgainRoundTrip) {
     EXPECT_TRUE(again.themes().enabled());
     EXPECT_EQ(again.state().ThemeIndex, 3);
     EXPECT_EQ(again.state().LastZipDir, u"/zips"_s);
-    EXPECT_EQ(again.VLE->value(2), maps);
-    EXPECT_EQ(again.PageControl1->currentIndex(), int(TForm1::MapsPage));
+    EXPECT_EQ(again.TabConfig->VLE->value(2), maps);
+    EXPECT_EQ(again.PC1->currentIndex(), int(TForm1::MapsTab));
     EXPECT_FALSE(again.state().StartingUp);
 }
 
 TEST_F(SettingsTest, SaveWithoutGameExecutableAsksAndNoWritesNothing) {
     const QString game = tree.gameFolder(u"game"_s);
     TForm1& w = start();
-    w.VLE->setValue(1, game);
+    w.TabConfig->VLE->setValue(1, game);
     dialogs.buttonAnswers.push_back(platform::No);
-    w.bConfigSaveClick();
+    w.TabConfig->bConfigSave->click();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text,
               u"Warning! Can't find "_s + game +
@@ -101,24 +104,24 @@ TEST_F(SettingsTest, SaveWithoutGameExecutableAsksAndNoWritesNothing) {
     EXPECT_TRUE(w.state().StartingUp);
 
     dialogs.buttonAnswers.push_back(platform::Yes);
-    w.bConfigSaveClick();
+    w.TabConfig->bConfigSave->click();
     EXPECT_TRUE(QFileInfo::exists(prog(u"Quorvel.ini"_s)));
     EXPECT_FALSE(w.state().StartingUp);
 }
 
 TEST_F(SettingsTest, FolderButtonsTakeTheChosenFolderAndMoveOn) {
     TForm1& w = start();
-    w.VLE->setValue(3, u"/old/skins"_s);
-    w.VLE->setRow(3);
+    w.TabConfig->VLE->setValue(3, u"/old/skins"_s);
+    w.TabConfig->VLE->setRow(3);
     dialogs.folderAnswers.push_back(QString()); // cancelled
-    w.VLE->clickEditButton(3);
-    EXPECT_EQ(w.VLE->value(3), u"/old/skins"_s);
-    EXPECT_EQ(w.VLE->row(), 4);
+    w.TabConfig->VLE->clickEditButton(3);
+    EXPECT_EQ(w.TabConfig->VLE->value(3), u"/old/skins"_s);
+    EXPECT_EQ(w.TabConfig->VLE->row(), 4);
     EXPECT_EQ(dialogs.shown.last().text, u"Where's your Custom skins saved?"_s);
     dialogs.folderAnswers.push_back(u"/new/mutators"_s);
-    w.VLE->clickEditButton(4);
-    EXPECT_EQ(w.VLE->value(4), u"/new/mutators"_s);
-    EXPECT_EQ(w.VLE->row(), 5);
+    w.TabConfig->VLE->clickEditButton(4);
+    EXPECT_EQ(w.TabConfig->VLE->value(4), u"/new/mutators"_s);
+    EXPECT_EQ(w.TabConfig->VLE->row(), 5);
     EXPECT_EQ(dialogs.shown.last().text, u"Where do you store Mutators?"_s);
     EXPECT_FALSE(QFileInfo::exists(prog(u"Quorvel.ini"_s))) << "nothing is saved yet";
 }
@@ -143,7 +146,7 @@ TEST_F(SettingsTest, DamagedFilesAreDeletedAndReported) {
                   u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s);
         EXPECT_EQ(dialogs.shown[0].offset, QPoint(100, 75));
         EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
-        EXPECT_EQ(w.PageControl1->currentIndex(), int(TForm1::ConfigPage));
+        EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
         EXPECT_TRUE(w.state().StartingUp);
         window.reset();
     }
@@ -183,15 +186,15 @@ TEST_F(SettingsTest, FolderFlagsStaySetWhenAFolderIsEmptiedBySave) {
     const QString game = tree.gameFolder(u"game"_s);
     tree.file(u"game/System/UT2004.exe"_s);
     TForm1& w = start();
-    w.VLE->setValue(1, game);
-    w.VLE->setValue(2, u"/maps"_s);
-    w.VLE->setValue(4, u"/muts"_s);
-    w.bConfigSaveClick();
+    w.TabConfig->VLE->setValue(1, game);
+    w.TabConfig->VLE->setValue(2, u"/maps"_s);
+    w.TabConfig->VLE->setValue(4, u"/muts"_s);
+    w.TabConfig->bConfigSave->click();
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_TRUE(w.state().MutatorDirSet);
     EXPECT_FALSE(w.state().SkinDirSet);
-    w.VLE->setValue(2, QString());
-    w.bConfigSaveClick();
+    w.TabConfig->VLE->setValue(2, QString());
+    w.TabConfig->bConfigSave->click();
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_EQ(w.state().CustomMapDir, QString());
     TForm1& again = restart();
@@ -229,7 +232,7 @@ TEST_F(SettingsTest, OldLayoutIsUpgradedAtStartUp) {
     EXPECT_TRUE(w.state().OverwriteAlways);
     EXPECT_TRUE(w.state().InstallExtraFiles);
     EXPECT_FALSE(w.state().ScanSubDirs);
-    EXPECT_EQ(w.VLE->value(7), u"Always"_s);
+    EXPECT_EQ(w.TabConfig->VLE->value(7), u"Always"_s);
 }
 
 TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
@@ -245,13 +248,13 @@ TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
     second.replace(1, 11, "DM-Deck.zip");
     tree.file(u"prog/mapdata.dat"_s, record + second);
     TForm1& w = start();
-    EXPECT_EQ(filterMasks(w.Filter1).first(), u"All files=All"_s);
-    w.showPage(TForm1::MapsPage);
-    EXPECT_EQ(w.LBinst->count(), 2);
-    w.Filter1->setCurrentIndex(w.Filter1->findData(u"CTF"_s));
-    EXPECT_EQ(w.LBinst->count(), 2) << "ignored while starting up";
+    EXPECT_EQ(filterMasks(w.TabMaps->Filter1).first(), u"All files=All"_s);
+    w.showPage(TForm1::MapsTab);
+    EXPECT_EQ(w.TabMaps->LBinst->count(), 2);
+    w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"CTF"_s));
+    EXPECT_EQ(w.TabMaps->LBinst->count(), 2) << "ignored while starting up";
     w.state().StartingUp = false;
-    w.Filter1->setCurrentIndex(w.Filter1->findData(u"DM"_s));
-    ASSERT_EQ(w.LBinst->count(), 1);
-    EXPECT_EQ(w.LBinst->item(0)->text(), u"DM-Deck.zip"_s);
+    w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"DM"_s));
+    ASSERT_EQ(w.TabMaps->LBinst->count(), 1);
+    EXPECT_EQ(w.TabMaps->LBinst->item(0)->text(), u"DM-Deck.zip"_s);
 }

@@ -180,7 +180,7 @@ TEST_F(RarBackendChoice, AutoPrefersTheLibraryAndLibarchiveOnlyNeverLoadsIt) {
     rar.Backend = RarBackend::LibarchiveOnly;
     EXPECT_EQ(rar.List(), 10);
     EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Libarchive);
-    EXPECT_EQ(TdRar3().NameofUnrarDll, u"unrar.dll"_s);
+    EXPECT_EQ(TdRar3().NameofUnrarDll, u"libunrar.so.5"_s);
 }
 
 TEST_F(RarBackendChoice, AFailingPasswordHandlerEndsTheLibraryRunCleanly) {

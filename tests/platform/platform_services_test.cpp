@@ -56,18 +56,35 @@ TEST(Trash, MovesTheFileAndSaysWhere) {
     EXPECT_FALSE(platform::moveToTrash(tree.path(u"home/none.zip"_s)));
 }
 
-TEST(BusyGuard, EveryWayOutRestoresTheWindow) {
+TEST(BusyGuard, EveryWayOutRestoresWhatItFound) {
     bool canClose = true;
+    bool windowBusy = false;
     QList<bool> calls;
+    // The window's side: switch to busy, hand back what restores the old state.
+    const platform::BusyGuard::Enter enter = [&] {
+        const bool was = windowBusy;
+        windowBusy = true;
+        calls.append(true);
+        return std::function<void()>([&, was] {
+            windowBusy = was;
+            calls.append(false);
+        });
+    };
     try {
-        platform::BusyGuard guard(canClose, [&](bool busy) { calls.append(busy); });
+        platform::BusyGuard outer(canClose, enter);
         EXPECT_FALSE(canClose);
+        { platform::BusyGuard inner(canClose, enter); }
+        EXPECT_FALSE(canClose) << "an inner command must not re-enable the window";
+        EXPECT_TRUE(windowBusy);
         throw platform::Error(u"disk full"_s);
     } catch (const platform::Error& e) {
         EXPECT_EQ(e.text(), u"disk full"_s);
     }
     EXPECT_TRUE(canClose);
-    EXPECT_EQ(calls, (QList<bool>{true, false}));
+    EXPECT_FALSE(windowBusy);
+    EXPECT_EQ(calls, (QList<bool>{true, true, false, false}));
+    platform::BusyGuard coreOnly(canClose, {});
+    EXPECT_FALSE(canClose);
 }
 
 TEST(TextFiles, CrLfWrittenAndBothEndingsRead) {

@@ -1,4 +1,4 @@
-#include "app/theme_engine.h"
+#include "app/qt_theme_engine.h"
 
 #include <QApplication>
 #include <QFile>
@@ -51,7 +51,7 @@ QCheckBox::indicator:checked, QRadioButton::indicator:checked { background: %acc
     border: 3px solid %base%; outline: 1px solid %accent%; width: 7px; height: 7px; }
 QCheckBox::indicator:hover, QRadioButton::indicator:hover { border-color: %accent%; }
 QLabel#heading { color: %accent%; font-weight: bold; }
-QFrame#WarningPanel { border: 1px solid %accent%; }
+QFrame#DemoWarning { border: 1px solid %accent%; }
 QToolTip { background: %base%; color: %text%; border: 1px solid %border%; }
 )"_s;
     s.replace(u"%window%"_s, QString::fromUtf16(p.window));

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/globals.h"
+
+namespace platform {
+class Dialogs;
+class Processes;
+class StatusSink;
+class Trash;
+} // namespace platform
+namespace intake {
+class TZipMaster;
+class TdRar3;
+} // namespace intake
+
+/// What every command works with: the program state, the user's dialogs,
+/// the status line, the zip and rar components and the platform seams.
+/// Core operations take it instead of reaching into widgets, so they run
+/// the same under the window and in tests.
+struct CommandContext {
+    AppState& state;
+    platform::Dialogs& dialogs;
+    platform::StatusSink& status;
+    intake::TZipMaster& zip;
+    intake::TdRar3& rar;
+    platform::Trash& trash;
+    platform::Processes& processes;
+
+    /// Today's date for AddedDate and InstallDate.
+    const platform::Clock& clock() const { return state.clock; }
+};

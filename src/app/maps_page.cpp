@@ -1,0 +1,91 @@
+#include "app/maps_page.h"
+
+#include "app/command_boundary.h"
+#include "app/command_context.h"
+#include "app/content_db.h"
+#include "app/qt_page_parts.h"
+#include "platform/dialogs.h"
+#include "platform/status_sink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), ctx_(context), commands_(commands) {
+    setObjectName(u"TabMaps"_s);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    LBinst = page_parts::contentList(u"LBinst"_s, 1);
+    LBun = page_parts::contentList(u"LBun"_s, 2);
+    grid->addWidget(page_parts::headedList(u"Maplist"_s, LBinst), 0, 0);
+    grid->addWidget(page_parts::headedList(u"Installed maps"_s, LBun), 0, 1);
+
+    auto* left = new QHBoxLayout;
+    bInstallMaps = new QPushButton(u"&Install"_s);
+    bInstallMaps->setObjectName(u"bInstallMaps"_s);
+    Filter1 = new QComboBox;
+    Filter1->setObjectName(u"Filter1"_s);
+    left->addWidget(bInstallMaps);
+    left->addWidget(Filter1, 1);
+    auto* right = new QHBoxLayout;
+    DelZip = new QCheckBox(u"Delete file after installation"_s);
+    DelZip->setObjectName(u"DelZip"_s);
+    DelZip->setToolTip(page_parts::deleteHint());
+    bUninstallMaps = new QPushButton(u"Uninstall"_s);
+    bUninstallMaps->setObjectName(u"bUninstallMaps"_s);
+    setTag(bUninstallMaps, 1);
+    right->addWidget(DelZip, 1);
+    right->addWidget(bUninstallMaps);
+    grid->addLayout(left, 1, 0);
+    grid->addLayout(right, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
+    // Until the settings are loaded the filter holds its initial pairs.
+    setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
+    connect(Filter1, &QComboBox::currentIndexChanged, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { Filter1Change(); }); });
+}
+
+void MapsPage::TabMapsShow() {
+    ctx_.status.setStatus(QString());
+    ctx_.state.ListBox1.clear();
+    DelZip->setChecked(false);
+    LoadMapLists();
+}
+
+void MapsPage::LoadMapLists() {
+    const MapLists lists = ::LoadMapLists(ctx_.state, currentFilterMask());
+    page_parts::fill(LBun, lists.installed);
+    page_parts::fill(LBinst, lists.notInstalled);
+    if (!lists.error.isEmpty())
+        ctx_.dialogs.plainMessage(lists.error);
+    else
+        ctx_.status.setStatus(lists.status);
+}
+
+QString MapsPage::currentFilterMask() const {
+    const QVariant mask = Filter1->currentData();
+    return mask.isValid() ? mask.toString() : u"All"_s;
+}
+
+void MapsPage::setMapFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    const QSignalBlocker block(Filter1);
+    Filter1->clear();
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        Filter1->addItem(parts[i], parts[i + 1]);
+    Filter1->setCurrentIndex(Filter1->count() > 0 ? 0 : -1);
+}
+
+void MapsPage::Filter1Change() {
+    // The settings loader rebuilds the filter while starting up.
+    if (!ctx_.state.StartingUp)
+        LoadMapLists();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+class CommandBoundary;
+class QCheckBox;
+class QComboBox;
+class QListWidget;
+class QPushButton;
+struct CommandContext;
+
+/// The "  Maps   " page: map archives not installed (left) and installed
+/// maps (right), the game-type filter and the install controls.
+class MapsPage : public QWidget {
+    Q_OBJECT
+public:
+    MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* parent = nullptr);
+
+    /// The page was shown: status and ListBox1 cleared, DelZip unticked,
+    /// lists reloaded.
+    void TabMapsShow();
+    /// Fills LBinst and LBun from mapdata.dat through the filter and shows
+    /// the counts (or the plain box when the file cannot be read).
+    void LoadMapLists();
+    /// Fills Filter1 from "text|mask|text|mask..." and selects the first
+    /// pair, without counting as a change.
+    void setMapFilter(const QString& filter);
+    /// The mask of the selected filter entry ("All" when none).
+    QString currentFilterMask() const;
+    /// The filter's selection changed: reload the lists (not while starting up).
+    void Filter1Change();
+
+    QListWidget* LBinst = nullptr; ///< Tag 1: map archives not installed
+    QListWidget* LBun = nullptr;   ///< Tag 2: installed maps
+    QPushButton* bInstallMaps = nullptr;
+    QComboBox* Filter1 = nullptr;
+    QCheckBox* DelZip = nullptr;
+    QPushButton* bUninstallMaps = nullptr; ///< Tag 1
+
+private:
+    CommandContext& ctx_;
+    CommandBoundary& commands_;
+};

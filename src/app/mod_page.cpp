@@ -1,0 +1,66 @@
+#include "app/mod_page.h"
+
+#include "app/command_context.h"
+#include "app/content_db.h"
+#include "app/qt_page_parts.h"
+#include "platform/dialogs.h"
+#include "platform/status_sink.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+ModPage::ModPage(Kind kind, CommandContext& context, QWidget* parent)
+    : QWidget(parent), kind_(kind), ctx_(context) {
+    const bool skins = kind == Skins;
+    setObjectName(skins ? u"TabSkins"_s : u"TabMuts"_s);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    NotInstalled = page_parts::contentList(skins ? u"LBSkin"_s : u"LBMuts"_s, 1);
+    Installed = page_parts::contentList(skins ? u"LBUnskin"_s : u"LBunMuts"_s, 2);
+    grid->addWidget(page_parts::headedList(skins ? u"Skins"_s : u"Mutators"_s, NotInstalled), 0, 0);
+    grid->addWidget(
+        page_parts::headedList(skins ? u"Installed Skins"_s : u"Installed mutators"_s, Installed),
+        0, 1);
+    bInstall = new QPushButton(u"&Install"_s);
+    bInstall->setObjectName(skins ? u"bInstSkin"_s : u"bInstMuts"_s);
+    DelBox = new QCheckBox(u"Delete file after installation"_s);
+    DelBox->setObjectName(skins ? u"delSkin"_s : u"delMut"_s);
+    DelBox->setToolTip(page_parts::deleteHint());
+    bUninstall = new QPushButton(u"Uninstall"_s);
+    bUninstall->setObjectName(skins ? u"bUninstSkin"_s : u"bUninstMuts"_s);
+    setTag(bUninstall, skins ? 3 : 2);
+    auto* leftRow = new QHBoxLayout;
+    leftRow->addWidget(bInstall);
+    leftRow->addStretch(1);
+    auto* rightRow = new QHBoxLayout;
+    rightRow->addWidget(DelBox, 1);
+    rightRow->addWidget(bUninstall);
+    grid->addLayout(leftRow, 1, 0);
+    grid->addLayout(rightRow, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+}
+
+void ModPage::TabShow() {
+    ctx_.state.ListBox1.clear();
+    DelBox->setChecked(false);
+    if (partner_)
+        partner_->DelBox->setChecked(false);
+    LoadModLists();
+}
+
+void ModPage::LoadModLists() {
+    const bool skins = kind_ == Skins;
+    const ModLists lists = ::LoadModLists(ctx_.state, skins);
+    page_parts::fill(Installed, skins ? lists.skinsInstalled : lists.mutatorsInstalled);
+    page_parts::fill(NotInstalled, skins ? lists.skins : lists.mutators);
+    if (!lists.error.isEmpty())
+        ctx_.dialogs.plainMessage(lists.error);
+    else
+        ctx_.status.setStatus(lists.status);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QListWidget;
+class QPushButton;
+struct CommandContext;
+
+/// The "  Mutators   " and "  Skins   " pages, which differ only in their
+/// texts, Tags and the kind of record they list. The controls carry the
+/// names of their page as object names: LBMuts, LBunMuts, bInstMuts,
+/// delMut, bUninstMuts on Mutators; LBSkin, LBUnskin, bInstSkin, delSkin,
+/// bUninstSkin on Skins.
+class ModPage : public QWidget {
+    Q_OBJECT
+public:
+    enum Kind { Mutators, Skins };
+
+    ModPage(Kind kind, CommandContext& context, QWidget* parent = nullptr);
+
+    Kind kind() const { return kind_; }
+    /// The other page of the pair: showing one page unticks both delete
+    /// boxes.
+    void setPartner(ModPage* partner) { partner_ = partner; }
+
+    /// The page was shown (TabMutsShow, TabSkinsShow): ListBox1 cleared,
+    /// both delete boxes unticked, lists reloaded.
+    void TabShow();
+    /// Fills the two lists from somdata.dat and shows this page's counts
+    /// (or the plain box when the file cannot be read).
+    void LoadModLists();
+
+    QListWidget* NotInstalled = nullptr; ///< LBMuts / LBSkin, Tag 1
+    QListWidget* Installed = nullptr;    ///< LBunMuts / LBUnskin, Tag 2
+    QPushButton* bInstall = nullptr;     ///< bInstMuts / bInstSkin
+    QCheckBox* DelBox = nullptr;         ///< delMut / delSkin
+    QPushButton* bUninstall = nullptr;   ///< bUninstMuts (Tag 2) / bUninstSkin (Tag 3)
+
+private:
+    Kind kind_;
+    CommandContext& ctx_;
+    ModPage* partner_ = nullptr;
+};

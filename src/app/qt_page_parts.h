@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QButtonGroup;
+class QGroupBox;
+class QListWidget;
+class QObject;
+class QVBoxLayout;
+class QWidget;
+
+/// The Tag of a widget or action (0 when none was set): shared handlers
+/// tell their callers apart by it.
+int tagOf(const QObject* object);
+void setTag(QObject* object, int tag);
+
+/// Pieces the pages of the main window are built from.
+namespace page_parts {
+
+/// A content list: several entries may be selected; its popup menu is the
+/// window's to open, never Qt's own.
+QListWidget* contentList(const QString& name, int tag);
+/// A list with its heading above it.
+QWidget* headedList(const QString& heading, QListWidget* list);
+/// A titled group of radio buttons, the first one checked.
+QGroupBox* radioGroup(const QString& name, const QString& title, const QStringList& items,
+                      QButtonGroup*& group);
+/// A page of a list on the left and a column of controls on the right;
+/// returns the column.
+QVBoxLayout* listAndColumn(QWidget* page, QWidget* list);
+/// Replaces the entries of a list.
+void fill(QListWidget* list, const QStringList& entries);
+
+/// The hint of the three "Delete file after installation" boxes.
+QString deleteHint();
+
+} // namespace page_parts
