@@ -18,9 +18,9 @@ AppCore::AppCore(platform::Dialogs& dialogs, platform::StatusSink& status,
                  std::unique_ptr<platform::Trash> trash,
                  std::unique_ptr<platform::Processes> processes)
     : ZipMaster1(&dialogs), dialogs_(dialogs), status_(status), trash_(orDefault(std::move(trash))),
-      processes_(orDefault(std::move(processes))), context_{state,      dialogs_, status_,
-                                                            ZipMaster1, dRar31,   *trash_,
-                                                            *processes_} {
+      processes_(orDefault(std::move(processes))), context_{state,       dialogs_, status_,
+                                                            ZipMaster1,  dRar31,   *trash_,
+                                                            *processes_, folders_} {
     ZipMaster1.OnItemProgress = [this](const QString& item, qint64 size, int perCent) {
         ZipMaster1ItemProgress(item, size, perCent);
     };

@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "intake/rar_archive.h"
 #include "intake/zip_master.h"
+#include "platform/folder_index.h"
 #include "platform/process.h"
 #include "platform/trash.h"
 
@@ -36,6 +37,8 @@ public:
     intake::TdRar3 dRar31;
 
     CommandContext& context() { return context_; }
+    /// A command starts: nothing seen by an earlier one is trusted.
+    void beginCommand() { folders_.clear(); }
 
     // The components' events.
     void ZipMaster1ItemProgress(const QString& item, qint64 totalSize, int perCent);
@@ -48,5 +51,6 @@ private:
     platform::StatusSink& status_;
     std::unique_ptr<platform::Trash> trash_;
     std::unique_ptr<platform::Processes> processes_;
+    platform::FolderIndex folders_;
     CommandContext context_;
 };

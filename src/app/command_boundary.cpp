@@ -17,6 +17,8 @@ bool CommandBoundary::run(Kind kind, const std::function<void()>& command) {
         std::optional<platform::BusyGuard> busy;
         if (kind == Long)
             busy.emplace(state_.CanClose, enterBusy);
+        if (beginCommand)
+            beginCommand();
         command();
         return true;
     } catch (const platform::Error& e) {

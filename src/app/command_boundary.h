@@ -25,6 +25,8 @@ public:
     /// Switches the window to busy and returns what restores it; set by the
     /// window (empty without one).
     platform::BusyGuard::Enter enterBusy;
+    /// Called as every command starts (the core forgets its folder index).
+    std::function<void()> beginCommand;
 
     /// Runs `command`; true when it ran to its end without an error.
     bool run(Kind kind, const std::function<void()>& command);

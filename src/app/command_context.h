@@ -4,6 +4,7 @@
 
 namespace platform {
 class Dialogs;
+class FolderIndex;
 class Processes;
 class StatusSink;
 class Trash;
@@ -25,6 +26,10 @@ struct CommandContext {
     intake::TdRar3& rar;
     platform::Trash& trash;
     platform::Processes& processes;
+    /// Case-insensitive look-ups in the game and cache folders; emptied
+    /// when a command starts, kept current by the code that copies or
+    /// deletes files there.
+    platform::FolderIndex& folders;
 
     /// Today's date for AddedDate and InstallDate.
     const platform::Clock& clock() const { return state.clock; }

@@ -62,6 +62,7 @@ TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolder
     commands_ = std::make_unique<CommandBoundary>(core_->state,
                                                   [this](const QString& text) { showError(text); });
     commands_->enterBusy = [this] { return enterBusy(); };
+    commands_->beginCommand = [this] { core_->beginCommand(); };
     buildWindow();
     FormCreate();
 }

@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -77,6 +78,12 @@ Button QtDialogs::message(MsgKind kind, const QString& text, Buttons buttons, QP
 void QtDialogs::plainMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), displayText(text),
                     QMessageBox::Ok, mainWindow_);
+    // The plain box stands in the middle of the screen, not over the window.
+    const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        box.adjustSize();
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    }
     box.exec();
 }
 

@@ -4,6 +4,7 @@
 #include "app/value_list_editor.h"
 #include "window_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -254,7 +255,43 @@ TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
     w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"CTF"_s));
     EXPECT_EQ(w.TabMaps->LBinst->count(), 2) << "ignored while starting up";
     w.state().StartingUp = false;
+    w.TabMaps->DelZip->setChecked(true);
     w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"DM"_s));
     ASSERT_EQ(w.TabMaps->LBinst->count(), 1);
     EXPECT_EQ(w.TabMaps->LBinst->item(0)->text(), u"DM-Deck.zip"_s);
+    EXPECT_TRUE(w.TabMaps->DelZip->isChecked()) << "a filter change only reloads the lists";
+    EXPECT_EQ(w.status(), u"  0 maps listed as installed and 1 maps as not installed"_s);
+}
+
+TEST_F(SettingsTest, ValuesBeforeADamagedLineStayInEffect) {
+    // Cut after line 8: the game folder and the map and skin folders apply,
+    // the rest keeps its value, and the file counts as damaged.
+    const QString game = tree.gameFolder(u"game"_s);
+    tree.file(u"prog/Quorvel.ini"_s, settingsFile(savedLines(game, u"/maps"_s).mid(0, 9)));
+    TForm1& w = start();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s});
+    EXPECT_FALSE(QFileInfo::exists(prog(u"Quorvel.ini"_s)));
+    EXPECT_EQ(w.state().GameDir, game);
+    EXPECT_EQ(w.state().MapsDir, game + u"/Maps/"_s);
+    EXPECT_EQ(w.state().CustomMapDir, u"/maps"_s);
+    EXPECT_TRUE(w.state().MapDirSet);
+    EXPECT_EQ(w.TabConfig->VLE->value(1), game);
+    EXPECT_EQ(w.TabConfig->VLE->value(2), u"/maps"_s);
+    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
+    EXPECT_TRUE(w.state().StartingUp);
+    window.reset();
+
+    // A bad window position: the theme lines before it stay applied.
+    dialogs.shown.clear();
+    QStringList lines = savedLines(game, QString());
+    lines << u"2"_s << QString() << u"Yes"_s << u"left"_s << u"20"_s;
+    tree.file(u"prog/Quorvel.ini"_s, settingsFile(lines));
+    TForm1& again = start();
+    EXPECT_EQ(dialogs.shown.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(prog(u"Quorvel.ini"_s)));
+    EXPECT_EQ(again.state().ThemeIndex, 2);
+    EXPECT_EQ(again.themes().index(), 2);
+    EXPECT_TRUE(again.themes().enabled());
+    EXPECT_EQ(again.TabMaps->Filter1->count(), 7) << "line 14 was applied before the layout";
 }
