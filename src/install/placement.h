@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/command_context.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+/// Where the files of an unpacked archive go in the game's folders, and
+/// the undoable delete every command uses.
+namespace install {
+
+/// The categories of InstallFileList, in list order. The existence check
+/// visits them in another order (Textures before KarmaData).
+enum InstallCategory : int {
+    Animations = 0,
+    Maps,
+    Music,
+    Sounds,
+    StaticMeshes,
+    KarmaData,
+    Textures,
+    System,
+    CategoryCount
+};
+
+/// The names of the extracted files that CheckExistingFiles looks for in
+/// the game, one list per category. Lists hold as many names as the
+/// archive has.
+struct InstallFileList {
+    std::array<QStringList, CategoryCount> lists;
+};
+
+/// Fills the lists from the files directly in TempDir: .ukx, .ut2, .ogg,
+/// .uax, .usx, .utx, .ka, then .u, .int, .ini, .ucl, .upl for System,
+/// leaving out the .int files named exactly XMaps.int, XPlayers.int and
+/// XWeapons.int.
+InstallFileList BuildInstallFileList(CommandContext& ctx);
+
+/// Places the files of one archive. Precondition: the archive is extracted
+/// into TempDir and flattened. Returns ok: the archive was accepted and
+/// the run has placed at least one file so far.
+bool PlaceExtractedFiles(CommandContext& ctx, const QString& archiveExt);
+
+/// Asks about the listed files that the game already has, and registers
+/// the existing ones (maps excepted) in sharedfiles.dat. Returns accepted.
+bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
+
+/// Copies the files of TempDir into the game folders by extension and
+/// deletes them from TempDir.
+void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archiveExt);
+
+/// Appends TempDir's `name` to the game's System file of that name, after
+/// a ".old" backup; creates the game's file when it has none.
+void MergeIntFile(CommandContext& ctx, const QString& name);
+
+/// One pass of moving the contents of TempDir's subfolders up into
+/// TempDir (at most 10 subfolders a pass). True when TempDir had no
+/// subfolder or the pass could change nothing; callers repeat until true.
+bool FlattenTempFolder(CommandContext& ctx);
+
+/// Moves every entry left in TempDir into ProgramDir + "/ToBeMoved/".
+/// True when the last move succeeded; false when there was nothing to move.
+bool MoveLeftovers(CommandContext& ctx);
+
+/// Sends one file to the desktop trash. False for a missing file.
+bool MoveToRecycleBin(CommandContext& ctx, const QString& path);
+
+} // namespace install
