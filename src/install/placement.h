@@ -51,6 +51,12 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
 /// deletes them from TempDir.
 void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archiveExt);
 
+/// The archive's file name without folder, with four characters deleted
+/// from its first "." ("DM-Foo.zip" gives "DM-Foo"): the zip component's
+/// archive for ".zip", the rar component's for ".rar", empty otherwise.
+/// The help files of an archive are named after it.
+QString ArchiveStem(CommandContext& ctx, const QString& archiveExt);
+
 /// Appends TempDir's `name` to the game's System file of that name, after
 /// a ".old" backup; creates the game's file when it has none.
 void MergeIntFile(CommandContext& ctx, const QString& name);

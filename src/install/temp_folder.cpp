@@ -1,5 +1,6 @@
 #include "install/placement.h"
 
+#include "platform/dialogs.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
 
@@ -31,6 +32,49 @@ bool moveNoReplace(const QString& from, const QString& to) {
     if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
         return false;
     return QDir().rename(from, to);
+}
+
+/// Moves one entry to `target`, which must not exist: a rename, else (across
+/// file systems) a file copy or a folder rebuilt entry by entry, and the
+/// source deleted once it is copied.
+bool moveEntry(const QString& from, const QString& target) {
+    const QFileInfo info(from);
+    if (!info.isDir() || info.isSymLink())
+        return QFile::rename(from, target); // copies and removes across file systems
+    if (moveNoReplace(from, target))
+        return true;
+    if (!QDir().mkdir(target))
+        return false;
+    bool all = true;
+    for (const platform::FileEntry& child : platform::listByMask(from, u"*"_s))
+        all = moveEntry(child.path, platform::withSlash(target) + child.name) && all;
+    return all && QDir().rmdir(from);
+}
+
+/// Moves one leftover into ToBeMoved. An entry of the same name there is
+/// replaced only when the user says so; two folders are merged, asking
+/// about each file that clashes, as the desktop's file manager does.
+bool moveLeftover(CommandContext& ctx, const QString& from, const QString& target) {
+    const QFileInfo existing(target);
+    if (!existing.exists() && !existing.isSymLink())
+        return moveEntry(from, target);
+    const QFileInfo source(from);
+    const bool sourceIsDir = source.isDir() && !source.isSymLink();
+    if (sourceIsDir && existing.isDir() && !existing.isSymLink()) {
+        bool all = true;
+        for (const platform::FileEntry& child : platform::listByMask(from, u"*"_s))
+            all = moveLeftover(ctx, child.path, platform::withSlash(target) + child.name) && all;
+        return all && QDir().rmdir(from);
+    }
+    const QString text = target + u" already exists.\r\rReplace it with "_s + source.fileName() +
+                         u" from "_s + source.path() + u"?"_s;
+    if (ctx.dialogs.message(platform::MsgKind::Confirmation, text, platform::Yes | platform::No,
+                            QPoint(50, 125)) != platform::Yes)
+        return false;
+    const bool removed = existing.isDir() && !existing.isSymLink()
+                             ? QDir(target).removeRecursively()
+                             : QFile::remove(target);
+    return removed && moveEntry(from, target);
 }
 
 } // namespace
@@ -74,6 +118,19 @@ bool FlattenTempFolder(CommandContext& ctx) {
         }
     }
     return !changed;
+}
+
+bool MoveLeftovers(CommandContext& ctx) {
+    const QString toBeMoved = ctx.state.ProgramDir + u"/ToBeMoved/"_s;
+    bool lastMoved = false;
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
+        if (!QFileInfo(toBeMoved).isDir())
+            QDir().mkpath(toBeMoved);
+        lastMoved = moveLeftover(ctx, e.path, toBeMoved + e.name);
+        if (!QFileInfo::exists(e.path) && !QFileInfo(e.path).isSymLink())
+            ctx.folders.removed(e.path);
+    }
+    return lastMoved;
 }
 
 } // namespace install

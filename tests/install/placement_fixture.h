@@ -13,9 +13,9 @@ namespace testing_support {
 
 /// A program folder with Temp and a fake game folder, and a core whose
 /// dialogs answer from a script; for the placement operations.
-class PlacementFixture : public ::testing::Test {
-protected:
-    PlacementFixture() : core(dialogs, status) {
+class PlacementBed {
+public:
+    PlacementBed() : core(dialogs, status) {
         core.state.ProgramDir = tree.root();
         core.state.TempDir = tree.folder(QStringLiteral("Temp"));
         core.state.setGameDir(tree.gameFolder());
@@ -47,5 +47,8 @@ protected:
     platform::MemoryStatusSink status;
     AppCore core;
 };
+
+/// PlacementBed as a GoogleTest fixture.
+class PlacementFixture : public ::testing::Test, public PlacementBed {};
 
 } // namespace testing_support

@@ -1,0 +1,160 @@
+#include "install/placement.h"
+
+#include "app/content_db.h"
+#include "install/game_paths.h"
+#include "platform/dialogs.h"
+#include "platform/folder_index.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace install {
+
+namespace {
+
+/// The extensions that fill each list, in filling order.
+struct ListSource {
+    InstallCategory category;
+    QString ext;
+};
+
+const QList<ListSource>& listSources() {
+    static const QList<ListSource> sources = {
+        {Animations, u".ukx"_s}, {Maps, u".ut2"_s},         {Music, u".ogg"_s},
+        {Sounds, u".uax"_s},     {StaticMeshes, u".usx"_s}, {Textures, u".utx"_s},
+        {KarmaData, u".ka"_s},   {System, u".u"_s},         {System, u".int"_s},
+        {System, u".ini"_s},     {System, u".ucl"_s},       {System, u".upl"_s},
+    };
+    return sources;
+}
+
+/// The game's own .int files that are merged and never asked about; the
+/// names as the game writes them, compared exactly.
+bool isGameIntFile(const QString& name) {
+    return name == u"XMaps.int"_s || name == u"XPlayers.int"_s || name == u"XWeapons.int"_s;
+}
+
+/// The folder each category is looked in.
+QString categoryDir(const AppState& s, int category) {
+    switch (category) {
+    case Animations:
+        return s.AnimationsDir;
+    case Maps:
+        return s.MapsDir;
+    case Music:
+        return s.MusicDir;
+    case Sounds:
+        return s.SoundsDir;
+    case StaticMeshes:
+        return s.StaticMeshesDir;
+    case KarmaData:
+        return s.KarmaDataDir;
+    case Textures:
+        return s.TexturesDir;
+    default:
+        return s.SystemDir;
+    }
+}
+
+/// Shared names are stored in string[50]; a longer name is compared as it
+/// would read back, or it could never match its own record.
+QByteArray storedName(const QString& name) {
+    return record_text::encode(name, 50);
+}
+
+/// Raises the count of every record read from sharedfiles.dat that names
+/// an existing file, and appends a record at 2 for each that none names.
+void registerShared(CommandContext& ctx, const QStringList& existing) {
+    const QString path = ctx.state.sharedDataPath();
+    QList<TSharedFileRecord> records = content_db::ReadAllShared(path);
+    const qsizetype loaded = records.size();
+    QList<QByteArray> loadedNames;
+    loadedNames.reserve(loaded);
+    for (const TSharedFileRecord& r : std::as_const(records))
+        loadedNames.append(storedName(r.FileName));
+    for (const QString& name : existing) {
+        const QByteArray key = storedName(name);
+        bool found = false;
+        // Only the records read from the file: a name appended in this call
+        // is not raised again.
+        for (qsizetype i = 0; i < loaded; ++i) {
+            if (loadedNames[i] == key) {
+                ++records[i].RefCount;
+                found = true;
+            }
+        }
+        if (!found) {
+            TSharedFileRecord rec;
+            rec.FileName = name;
+            rec.RefCount = 2;
+            records.append(rec);
+        }
+    }
+    content_db::WriteAllShared(path, records);
+}
+
+} // namespace
+
+InstallFileList BuildInstallFileList(CommandContext& ctx) {
+    InstallFileList list;
+    const QList<platform::FileEntry> files = detail::tempFiles(ctx);
+    for (const ListSource& source : listSources()) {
+        for (const platform::FileEntry& f : files) {
+            if (!detail::hasExtension(f.name, source.ext))
+                continue;
+            if (source.category == System && isGameIntFile(f.name))
+                continue;
+            list.lists[source.category].append(f.name);
+        }
+    }
+    return list;
+}
+
+bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
+    static constexpr InstallCategory visitOrder[] = {Animations,   Maps,     Music,     Sounds,
+                                                     StaticMeshes, Textures, KarmaData, System};
+    bool always = ctx.state.OverwriteAlways;
+    QStringList existing;
+    for (const InstallCategory category : visitOrder) {
+        const QStringList& names = lists.lists[category];
+        if (names.isEmpty())
+            continue;
+        const QString folder = detail::gameFolder(ctx, categoryDir(ctx.state, category));
+        for (const QString& name : names) {
+            if (!ctx.folders.exists(folder, name))
+                continue;
+            if (!always) {
+                const platform::Button answer = ctx.dialogs.message(
+                    platform::MsgKind::Warning, name + u" already exists. Proceed anyway?"_s,
+                    platform::Yes | platform::No | platform::YesToAll, QPoint(75, 75));
+                // A box closed without a choice refuses, as "&No" does.
+                if (answer != platform::Yes && answer != platform::YesToAll) {
+                    --ctx.state.ProgressTotal;
+                    return false;
+                }
+                // No window here: let the status bar repaint after the box.
+                QCoreApplication::processEvents();
+                if (answer == platform::YesToAll) {
+                    ctx.state.OverwriteAlways = true;
+                    always = true;
+                }
+            }
+            if (category != Maps)
+                existing.append(name);
+        }
+    }
+    if (!existing.isEmpty())
+        registerShared(ctx, existing);
+    return true;
+}
+
+bool PlaceExtractedFiles(CommandContext& ctx, const QString& archiveExt) {
+    const InstallFileList lists = BuildInstallFileList(ctx);
+    const bool accepted = CheckExistingFiles(ctx, lists);
+    if (accepted)
+        CopyToGameFolders(ctx, false, archiveExt);
+    return accepted && ctx.state.ProgressDone > 0;
+}
+
+} // namespace install
