@@ -1,0 +1,140 @@
+#include "support/package_writer.h"
+
+#include <QFile>
+#include <QtEndian>
+
+namespace testing_support {
+
+namespace {
+
+void putU16(QByteArray& out, quint16 v) {
+    char b[2];
+    qToLittleEndian(v, b);
+    out.append(b, 2);
+}
+
+void putU32(QByteArray& out, quint32 v) {
+    char b[4];
+    qToLittleEndian(v, b);
+    out.append(b, 4);
+}
+
+void putI32(QByteArray& out, qint32 v) {
+    putU32(out, quint32(v));
+}
+
+void putName(QByteArray& out, const PackageName& name, quint16 version) {
+    if (name.raw) {
+        out.append(*name.raw);
+    } else if (version >= 64) {
+        out.append(char(quint8(name.text.size() + 1)));
+        out.append(name.text);
+        out.append('\0');
+    } else {
+        out.append(name.text);
+        out.append('\0');
+    }
+    putU32(out, name.flags);
+}
+
+} // namespace
+
+QByteArray compactIndex(qint32 value) {
+    QByteArray out;
+    quint32 magnitude = value < 0 ? 0u - quint32(value) : quint32(value);
+    quint8 first = magnitude & 0x3F;
+    if (value < 0)
+        first |= 0x80;
+    magnitude >>= 6;
+    if (magnitude != 0)
+        first |= 0x40;
+    out.append(char(first));
+    for (int i = 1; i < 4 && magnitude != 0; ++i) {
+        quint8 b = magnitude & 0x7F;
+        magnitude >>= 7;
+        if (magnitude != 0)
+            b |= 0x80;
+        out.append(char(b));
+    }
+    if (magnitude != 0)
+        out.append(char(quint8(magnitude)));
+    return out;
+}
+
+QByteArray packageBytes(const PackageSpec& spec) {
+    const bool guidHeader = spec.version >= 68;
+    QByteArray tail; // everything after the header, offsets relative to it
+
+    QByteArray generations;
+    for (const auto& [exports, names] : spec.generations) {
+        putI32(generations, exports);
+        putI32(generations, names);
+    }
+    const qsizetype headerSize =
+        36 + (guidHeader ? spec.beforeGuid.size() + 16 + 4 + generations.size() : 8);
+
+    const quint32 nameAt = quint32(headerSize + tail.size());
+    for (const PackageName& name : spec.names)
+        putName(tail, name, spec.version);
+    tail.append(spec.objectData);
+
+    const quint32 importAt = quint32(headerSize + tail.size());
+    for (const PackageImport& i : spec.imports) {
+        tail.append(compactIndex(i.classPackage));
+        tail.append(compactIndex(i.classIndex));
+        putI32(tail, i.package);
+        tail.append(compactIndex(i.object));
+    }
+
+    const quint32 exportAt = quint32(headerSize + tail.size());
+    for (const PackageExport& e : spec.exports) {
+        tail.append(compactIndex(e.classIndex));
+        tail.append(compactIndex(e.super));
+        putI32(tail, e.group);
+        tail.append(compactIndex(e.object));
+        putU32(tail, e.flags);
+        tail.append(compactIndex(e.serialSize));
+        if (e.serialSize >= 1)
+            tail.append(compactIndex(e.serialOffset));
+    }
+
+    const quint32 heritageAt = quint32(headerSize + tail.size());
+    if (!guidHeader) {
+        for (const QByteArray& guid : spec.heritage)
+            tail.append(guid);
+    }
+
+    QByteArray out;
+    putU32(out, spec.signature);
+    putU16(out, spec.version);
+    putU16(out, spec.licenseeMode);
+    putU32(out, spec.flags);
+    putI32(out, spec.nameCount.value_or(qint32(spec.names.size())));
+    putU32(out, spec.nameOffset.value_or(nameAt));
+    putI32(out, spec.exportCount.value_or(qint32(spec.exports.size())));
+    putU32(out, spec.exportOffset.value_or(exportAt));
+    putI32(out, spec.importCount.value_or(qint32(spec.imports.size())));
+    putU32(out, spec.importOffset.value_or(importAt));
+    if (guidHeader) {
+        out.append(spec.beforeGuid);
+        out.append(spec.guid);
+        putI32(out, spec.generationCount.value_or(qint32(spec.generations.size())));
+        out.append(generations);
+    } else {
+        putI32(out, spec.heritageCount.value_or(qint32(spec.heritage.size())));
+        putU32(out, spec.heritageOffset.value_or(heritageAt));
+    }
+    Q_ASSERT(out.size() == headerSize);
+    out.append(tail);
+    return out;
+}
+
+bool writePackage(const QString& path, const PackageSpec& spec) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = packageBytes(spec);
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace testing_support
