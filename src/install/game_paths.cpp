@@ -30,6 +30,8 @@ QString gameFolder(CommandContext& ctx, const QString& dir) {
 
 QList<platform::FileEntry> tempFiles(CommandContext& ctx) {
     QList<platform::FileEntry> files;
+    if (ctx.state.TempDir.isEmpty())
+        return files; // never the working folder by accident
     for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
         // Extraction makes no links; one found here is not followed into
         // the game folders.

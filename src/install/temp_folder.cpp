@@ -80,6 +80,8 @@ bool moveLeftover(CommandContext& ctx, const QString& from, const QString& targe
 } // namespace
 
 bool FlattenTempFolder(CommandContext& ctx) {
+    if (ctx.state.TempDir.isEmpty())
+        return true; // never the working folder by accident
     const QString temp = platform::withSlash(ctx.state.TempDir);
     const QList<platform::FileEntry> entries = platform::listByMask(temp, u"*"_s);
     QList<platform::FileEntry> subfolders;
@@ -121,6 +123,8 @@ bool FlattenTempFolder(CommandContext& ctx) {
 }
 
 bool MoveLeftovers(CommandContext& ctx) {
+    if (ctx.state.TempDir.isEmpty())
+        return false;
     const QString toBeMoved = ctx.state.ProgramDir + u"/ToBeMoved/"_s;
     bool lastMoved = false;
     for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
