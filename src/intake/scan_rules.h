@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/content_db.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+/// The rule tables of the three archive scans: what each scan looks for,
+/// the texts it logs, and which records it writes back.
+namespace intake {
+
+enum class ScanKind { Maps, Mutators, Skins };
+
+/// Why an archive was refused; the value left at the end picks the text.
+enum RejectReason : int {
+    RejectUnknownFile = 0,  ///< no entry of the required kind
+    RejectInvalidZip = 1,   ///< ZipProbe below 1
+    RejectUnsupported = 2,  ///< a .ut2mod, .ut4mod or .exe entry
+    RejectTooManyFiles = 3, ///< more than MaxArchiveEntries entries
+    RejectInvalidRar = 4,   ///< any refused rar
+};
+
+/// Archives with more entries are refused without looking at them.
+inline constexpr int MaxArchiveEntries = 99;
+/// Extensions are compared after cutting them to this many characters.
+inline constexpr int MaxExtensionLength = 10;
+/// Room of the record fields that must hold the archive's place exactly.
+inline constexpr int MaxArchiveNameBytes = 50;
+inline constexpr int MaxArchiveDirBytes = 100;
+
+/// One column of the per-scan table.
+struct ScanRules {
+    ScanKind kind;
+    const char* requiredExt; ///< counted: an archive needs at least one
+    const char* nameExt;     ///< the entry that gives the DisplayName
+    qint32 newKind;          ///< Kind of an accepted new record
+    bool nameIsArchiveName;  ///< DisplayName of a new record starts as ArchiveName
+    const char* tooManyText; ///< log text of RejectTooManyFiles
+};
+
+const ScanRules& rulesFor(ScanKind kind);
+
+/// The log text of `reason` for this scan (each begins with a blank).
+QString rejectText(const ScanRules& rules, int reason);
+/// Logged for a found file that is neither .zip nor .rar.
+QString notAnArchiveText();
+/// Logged for an archive whose place does not fit a record.
+QString pathTooLongText();
+
+/// The lower-cased extension of the file-name part of `name` ("/" and "\"
+/// both end a folder part), dot included, cut to MaxExtensionLength
+/// characters; empty when the name has no dot.
+QString entryExtension(const QString& name);
+/// The file-name part of `name` ("/" and "\" both separate folders).
+QString bareName(const QString& name);
+
+/// True when ArchiveDir ("folder/") or ArchiveName would not fit their
+/// record fields, so a stored record would not name the archive.
+bool placeTooLong(const QString& archiveDir, const QString& archiveName);
+
+/// What the write-back rules read besides the record.
+struct WriteBackInput {
+    const AppState& state;
+    /// True when `path` is an existing file (a folder is not).
+    std::function<bool(const QString& path)> fileExists;
+};
+
+/// Whether the scan of `kind` writes `rec` back to its database.
+bool keepRecord(ScanKind kind, const TContentRecord& rec, const WriteBackInput& in);
+
+} // namespace intake
