@@ -2,6 +2,7 @@
 // for databases of the size players have (hundreds to a few thousand
 // archives, a few megabytes).
 #include "app/content_db.h"
+#include "app/content_lists.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -73,29 +73,3 @@ void CreateMissingFiles(const AppState& state);
 /// Converts mapdata.dat and somdata.dat from 3296- to 5336-byte records.
 void UpgradeRecords(const AppState& state);
 } // namespace content_db
-
-/// The two lists of the Maps page, in display order, and the status text.
-/// When the file could not be read, `error` holds the message for the plain
-/// message box, the lists hold what was added before and `status` is empty.
-struct MapLists {
-    QStringList installed;    ///< LBun
-    QStringList notInstalled; ///< LBinst
-    QString status;
-    QString error;
-};
-
-/// The four lists of the Mutators and Skins pages.
-struct ModLists {
-    QStringList mutatorsInstalled; ///< LBunMuts
-    QStringList mutators;          ///< LBMuts
-    QStringList skinsInstalled;    ///< LBUnskin
-    QStringList skins;             ///< LBSkin
-    QString status;                ///< skin or mutator counts, as asked
-    QString error;
-};
-
-MapLists LoadMapLists(const AppState& state, const QString& filterMask);
-ModLists LoadModLists(const AppState& state, bool ForSkins);
-
-/// Inserts `entry` at its name place (ignoring case), after equal entries.
-void insertByName(QStringList& list, const QString& entry);

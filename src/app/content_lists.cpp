@@ -1,8 +1,10 @@
 // The loaders that turn the record files into the installed and
 // not-installed lists of the Maps, Mutators and Skins pages.
-#include "app/content_db.h"
+#include "app/content_lists.h"
 
 #include "platform/errors.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <utility>
@@ -26,6 +28,65 @@ QString retryHint() {
 }
 
 } // namespace
+
+namespace {
+
+bool lessIgnoringCase(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+/// Sorts "date@name" keys ascending and returns the names from the last
+/// key to the first, each without the text up to its first "@".
+QStringList newestFirst(QStringList keys) {
+    std::stable_sort(keys.begin(), keys.end(), lessIgnoringCase);
+    QStringList out;
+    out.reserve(keys.size());
+    for (auto it = keys.crbegin(); it != keys.crend(); ++it)
+        out.append(it->mid(it->indexOf(u'@') + 1));
+    return out;
+}
+
+} // namespace
+
+QStringList mapListByDate(const QStringList& entries, const QList<TContentRecord>& records,
+                          bool installedList) {
+    // The first record of each name wins, as a search in file order would.
+    QHash<QString, const TContentRecord*> first;
+    for (const TContentRecord& r : records) {
+        const QString& name = installedList ? r.DisplayName : r.ArchiveName;
+        if (!first.contains(name))
+            first.insert(name, &r);
+    }
+    QStringList keys;
+    for (const QString& entry : entries) {
+        const TContentRecord* r = first.value(entry);
+        if (r)
+            keys.append((installedList ? r->InstallDate : r->AddedDate) + u'@' + entry);
+    }
+    return newestFirst(keys);
+}
+
+ModDateLists modListsByDate(const QList<TContentRecord>& records, bool ForSkins) {
+    QStringList notInstalled;
+    QStringList installed;
+    for (const TContentRecord& r : records) {
+        const bool skin = r.Kind >= FirstSkinKind && r.Kind < FirstUnlistedKind;
+        const bool mutator = r.Kind < FirstSkinKind;
+        if (ForSkins ? !skin : !mutator)
+            continue;
+        if (r.Installed == 0)
+            notInstalled.append(r.AddedDate + u'@' + r.DisplayName);
+        else if (r.Installed == 1)
+            installed.append(r.InstallDate + u'@' + r.DisplayName);
+    }
+    return {newestFirst(notInstalled), newestFirst(installed)};
+}
+
+QStringList byName(const QStringList& entries) {
+    QStringList out = entries;
+    std::stable_sort(out.begin(), out.end(), lessIgnoringCase);
+    return out;
+}
 
 void insertByName(QStringList& list, const QString& entry) {
     const auto at =

@@ -6,6 +6,7 @@
 #include "app/lifecycle.h"
 #include "app/maps_page.h"
 #include "app/mod_page.h"
+#include "app/qt_list_pair.h"
 #include "app/qt_theme_engine.h"
 #include "app/settings_file.h"
 #include "cache/cache_page.h"
@@ -112,6 +113,9 @@ void TForm1::buildWindow() {
 
     buildMenus();
     buildPopupMenus();
+    TabMaps->Lists->setPopups(PopupMenu1, PopupMenu2);
+    TabMuts->Lists->setPopups(PopupMenu3, PopupMenu4);
+    TabSkins->Lists->setPopups(PopupMenu5, PopupMenu6);
     connect(PC1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
     connect(TabConfig, &ConfigPage::saved, this, [this] { LoadSettings(false); });
 

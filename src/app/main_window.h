@@ -69,6 +69,11 @@ public:
     /// Theme menu: a built-in theme (0..3), a theme file, on/off.
     void chooseBuiltInTheme(int index);
     void LoadTheme1Click();
+    /// "Sort list": the lists of the page shown to date or name order.
+    void Bydate1Click();
+    void ByName1Click();
+    /// "Make List": the report level is the item's Tag.
+    void BriefList1Click(const QAction* sender);
 
     /// Whether files may be dropped onto the window now (.uz2 page shown).
     bool dropEnabled() const { return dropEnabled_; }

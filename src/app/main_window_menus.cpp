@@ -1,7 +1,11 @@
 // The main menu and the six popup menus with their captions, names and Tags.
 #include "app/main_window.h"
+#include "app/maps_page.h"
+#include "app/mod_page.h"
+#include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
 #include "app/qt_theme_engine.h"
+#include "app/reports.h"
 
 #include <QAction>
 #include <QMenu>
@@ -27,6 +31,11 @@ void TForm1::buildMenus() {
     BriefList1 = item(makeList, u"Brief List"_s, 0, u"BriefList1"_s);
     DetailedList1 = item(makeList, u"Detailed List"_s, 1, u"DetailedList1"_s);
     FullList1 = item(makeList, u"Full List"_s, 2, u"FullList1"_s);
+    for (QAction* level : {BriefList1, DetailedList1, FullList1}) {
+        connect(level, &QAction::triggered, this, [this, level] {
+            runCommand(CommandBoundary::Quick, [this, level] { BriefList1Click(level); });
+        });
+    }
     SystemMenu->addSeparator();
     GameOver1 = item(SystemMenu, u"Game Over"_s, 1, u"GameOver1"_s);
     connect(GameOver1, &QAction::triggered, this, &TForm1::GameOver1Click);
@@ -59,6 +68,10 @@ void TForm1::buildMenus() {
     SortMenu = menuBar()->addMenu(u"Sort list"_s);
     Bydate1 = item(SortMenu, u"By Date"_s, 0, u"Bydate1"_s);
     ByName1 = item(SortMenu, u"By Name"_s, 0, u"ByName1"_s);
+    connect(Bydate1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { Bydate1Click(); }); });
+    connect(ByName1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { ByName1Click(); }); });
 
     HelpMenu = menuBar()->addMenu(u"Help"_s);
     Contents1 = item(HelpMenu, u"Contents"_s, 0, u"Contents1"_s);
@@ -106,4 +119,47 @@ void TForm1::buildPopupMenus() {
                                        {u"Uninstall", 62, u"Uninstall3"},
                                        {u"Create Zip", 63, u"CreateZip3"},
                                        {u"Uninstall && Delete", 64, u"UninstallDelete2"}});
+}
+
+void TForm1::Bydate1Click() {
+    switch (PC1->currentIndex()) {
+    case MapsTab:
+        TabMaps->SortByDate();
+        break;
+    case MutatorsTab:
+        TabMuts->SortByDate();
+        break;
+    case SkinsTab:
+        TabSkins->SortByDate();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::ByName1Click() {
+    switch (PC1->currentIndex()) {
+    case MapsTab:
+        TabMaps->ByName();
+        break;
+    case MutatorsTab:
+        TabMuts->ByName();
+        break;
+    case SkinsTab:
+        TabSkins->ByName();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::BriefList1Click(const QAction* sender) {
+    reports::ListsSnapshot lists;
+    lists.mapsInstalled = TabMaps->Lists->rightEntries();
+    lists.mapsNotInstalled = TabMaps->Lists->leftEntries();
+    lists.mutatorsInstalled = TabMuts->Lists->rightEntries();
+    lists.mutators = TabMuts->Lists->leftEntries();
+    lists.skinsInstalled = TabSkins->Lists->rightEntries();
+    lists.skins = TabSkins->Lists->leftEntries();
+    reports::BriefList1Click(context(), tagOf(sender), lists);
 }

@@ -3,6 +3,8 @@
 #include "app/command_boundary.h"
 #include "app/command_context.h"
 #include "app/content_db.h"
+#include "app/content_lists.h"
+#include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
@@ -46,6 +48,7 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     grid->addLayout(right, 1, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
+    Lists = new ListPair(LBinst, LBun, this);
 
     // Until the settings are loaded the filter holds its initial pairs.
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
@@ -64,10 +67,26 @@ void MapsPage::LoadMapLists() {
     const MapLists lists = ::LoadMapLists(ctx_.state, currentFilterMask());
     page_parts::fill(LBun, lists.installed);
     page_parts::fill(LBinst, lists.notInstalled);
-    if (!lists.error.isEmpty())
+    if (!lists.error.isEmpty()) {
         ctx_.dialogs.plainMessage(lists.error);
-    else
-        ctx_.status.setStatus(lists.status);
+        return;
+    }
+    ctx_.status.setStatus(lists.status);
+    if (Lists->dateOrder)
+        SortByDate();
+}
+
+void MapsPage::SortByDate() {
+    Lists->dateOrder = true;
+    const QList<TContentRecord> records = content_db::ReadAll(ctx_.state.mapDataPath());
+    page_parts::fill(LBinst, mapListByDate(page_parts::entries(LBinst), records, false));
+    page_parts::fill(LBun, mapListByDate(page_parts::entries(LBun), records, true));
+}
+
+void MapsPage::ByName() {
+    Lists->dateOrder = false;
+    page_parts::fill(LBinst, byName(page_parts::entries(LBinst)));
+    page_parts::fill(LBun, byName(page_parts::entries(LBun)));
 }
 
 QString MapsPage::currentFilterMask() const {

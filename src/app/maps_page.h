@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class CommandBoundary;
+class ListPair;
 class QCheckBox;
 class QComboBox;
 class QListWidget;
@@ -29,6 +30,11 @@ public:
     QString currentFilterMask() const;
     /// The filter's selection changed: reload the lists (not while starting up).
     void Filter1Change();
+    /// "By Date": both lists to date order, rebuilt from their own entries
+    /// so the filter holds.
+    void SortByDate();
+    /// "By Name": both lists to name order, sorted at once.
+    void ByName();
 
     QListWidget* LBinst = nullptr; ///< Tag 1: map archives not installed
     QListWidget* LBun = nullptr;   ///< Tag 2: installed maps
@@ -36,6 +42,8 @@ public:
     QComboBox* Filter1 = nullptr;
     QCheckBox* DelZip = nullptr;
     QPushButton* bUninstallMaps = nullptr; ///< Tag 1
+    /// The mouse-down handling and sort mode of LBinst and LBun.
+    ListPair* Lists = nullptr;
 
 private:
     CommandContext& ctx_;

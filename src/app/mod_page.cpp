@@ -2,6 +2,8 @@
 
 #include "app/command_context.h"
 #include "app/content_db.h"
+#include "app/content_lists.h"
+#include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
@@ -44,6 +46,7 @@ ModPage::ModPage(Kind kind, CommandContext& context, QWidget* parent)
     grid->addLayout(rightRow, 1, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
+    Lists = new ListPair(NotInstalled, Installed, this);
 }
 
 void ModPage::TabShow() {
@@ -59,8 +62,25 @@ void ModPage::LoadModLists() {
     const ModLists lists = ::LoadModLists(ctx_.state, skins);
     page_parts::fill(Installed, skins ? lists.skinsInstalled : lists.mutatorsInstalled);
     page_parts::fill(NotInstalled, skins ? lists.skins : lists.mutators);
-    if (!lists.error.isEmpty())
+    if (!lists.error.isEmpty()) {
         ctx_.dialogs.plainMessage(lists.error);
-    else
-        ctx_.status.setStatus(lists.status);
+        return;
+    }
+    ctx_.status.setStatus(lists.status);
+    if (Lists->dateOrder)
+        SortByDate();
+}
+
+void ModPage::SortByDate() {
+    Lists->dateOrder = true;
+    const ModDateLists lists =
+        modListsByDate(content_db::ReadAll(ctx_.state.modDataPath()), kind_ == Skins);
+    page_parts::fill(NotInstalled, lists.notInstalled);
+    page_parts::fill(Installed, lists.installed);
+}
+
+void ModPage::ByName() {
+    Lists->dateOrder = false;
+    page_parts::fill(NotInstalled, byName(page_parts::entries(NotInstalled)));
+    page_parts::fill(Installed, byName(page_parts::entries(Installed)));
 }

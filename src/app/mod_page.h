@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class ListPair;
 class QCheckBox;
 class QListWidget;
 class QPushButton;
@@ -30,12 +31,18 @@ public:
     /// Fills the two lists from somdata.dat and shows this page's counts
     /// (or the plain box when the file cannot be read).
     void LoadModLists();
+    /// "By Date": both lists to date order, rebuilt from all records.
+    void SortByDate();
+    /// "By Name": both lists to name order, sorted at once.
+    void ByName();
 
     QListWidget* NotInstalled = nullptr; ///< LBMuts / LBSkin, Tag 1
     QListWidget* Installed = nullptr;    ///< LBunMuts / LBUnskin, Tag 2
     QPushButton* bInstall = nullptr;     ///< bInstMuts / bInstSkin
     QCheckBox* DelBox = nullptr;         ///< delMut / delSkin
     QPushButton* bUninstall = nullptr;   ///< bUninstMuts (Tag 2) / bUninstSkin (Tag 3)
+    /// The mouse-down handling (LBMutsMouseDown, LBSkinMouseDown) and sort mode.
+    ListPair* Lists = nullptr;
 
 private:
     Kind kind_;

@@ -71,6 +71,23 @@ void fill(QListWidget* list, const QStringList& entries) {
     list->addItems(entries);
 }
 
+QStringList entries(const QListWidget* list) {
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+QStringList selectedEntries(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isSelected())
+            out.append(list->item(i)->text());
+    }
+    return out;
+}
+
 QString deleteHint() {
     return u"Tick this box if you want to delete the zip-files when the maps are installed"_s;
 }

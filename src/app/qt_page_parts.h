@@ -31,6 +31,10 @@ QGroupBox* radioGroup(const QString& name, const QString& title, const QStringLi
 QVBoxLayout* listAndColumn(QWidget* page, QWidget* list);
 /// Replaces the entries of a list.
 void fill(QListWidget* list, const QStringList& entries);
+/// The entries of a list, in list order.
+QStringList entries(const QListWidget* list);
+/// The selected entries of a list, in list order.
+QStringList selectedEntries(const QListWidget* list);
 
 /// The hint of the three "Delete file after installation" boxes.
 QString deleteHint();

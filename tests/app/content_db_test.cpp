@@ -1,4 +1,5 @@
 #include "app/content_db.h"
+#include "app/content_lists.h"
 
 #include "platform/errors.h"
 #include "support/tree_builder.h"
