@@ -86,8 +86,8 @@ void TForm1::buildWindow() {
     PC1->setDocumentMode(false);
     CommandContext& ctx = context();
     TabMaps = new MapsPage(ctx, *commands_);
-    TabMuts = new ModPage(ModPage::Mutators, ctx);
-    TabSkins = new ModPage(ModPage::Skins, ctx);
+    TabMuts = new ModPage(ModPage::Mutators, ctx, *commands_);
+    TabSkins = new ModPage(ModPage::Skins, ctx, *commands_);
     TabMuts->setPartner(TabSkins);
     TabSkins->setPartner(TabMuts);
     TabCache = new CachePage;

@@ -16,8 +16,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-ModPage::ModPage(Kind kind, CommandContext& context, QWidget* parent)
-    : QWidget(parent), kind_(kind), ctx_(context) {
+ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), kind_(kind), ctx_(context), commands_(commands) {
     const bool skins = kind == Skins;
     setObjectName(skins ? u"TabSkins"_s : u"TabMuts"_s);
     auto* grid = new QGridLayout(this);

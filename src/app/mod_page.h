@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class CommandBoundary;
 class ListPair;
 class QCheckBox;
 class QListWidget;
@@ -18,7 +19,8 @@ class ModPage : public QWidget {
 public:
     enum Kind { Mutators, Skins };
 
-    ModPage(Kind kind, CommandContext& context, QWidget* parent = nullptr);
+    ModPage(Kind kind, CommandContext& context, CommandBoundary& commands,
+            QWidget* parent = nullptr);
 
     Kind kind() const { return kind_; }
     /// The other page of the pair: showing one page unticks both delete
@@ -47,5 +49,6 @@ public:
 private:
     Kind kind_;
     CommandContext& ctx_;
+    CommandBoundary& commands_;
     ModPage* partner_ = nullptr;
 };

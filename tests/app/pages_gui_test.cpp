@@ -85,8 +85,8 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     EXPECT_TRUE(maps.DelZip->isChecked());
     EXPECT_EQ(status.status(), u"  1 maps listed as installed and 1 maps as not installed"_s);
 
-    ModPage mutators(ModPage::Mutators, core.context());
-    ModPage skins(ModPage::Skins, core.context());
+    ModPage mutators(ModPage::Mutators, core.context(), commands);
+    ModPage skins(ModPage::Skins, core.context(), commands);
     mutators.setPartner(&skins);
     skins.setPartner(&mutators);
     EXPECT_EQ(mutators.NotInstalled->objectName(), u"LBMuts"_s);
