@@ -19,9 +19,9 @@ class QIODevice;
 /// original except the last, which may hold fewer. An empty file is zero
 /// chunks, an empty .uz2.
 ///
-/// Both directions stream chunk by chunk: memory use stays near 100 KiB
-/// whatever the size of the file, and no size read from a .uz2 allocates
-/// anything (the buffers are fixed). Decompression gives the original bytes
+/// Both directions stream chunk by chunk: memory use stays at a few hundred
+/// KiB (zlib's state and two fixed buffers) whatever the size of the file,
+/// and no size read from a .uz2 allocates anything. Decompression gives the original bytes
 /// exactly or refuses the file with a message; it never guesses.
 namespace cache {
 
