@@ -65,7 +65,10 @@ void PackageStream::fill(qsizetype n) {
     start_ = 0;
     while (buffer_.size() < n && !end_) {
         const qsizetype old = buffer_.size();
-        const qsizetype want = std::max(n - old, ChunkSize);
+        // What is asked for, at least a chunk, but never more than the
+        // device still has: the buffer only grows by bytes that are there.
+        const qint64 left = std::max<qint64>(device_.bytesAvailable(), 1);
+        const qsizetype want = qsizetype(std::min<qint64>(std::max(n - old, ChunkSize), left));
         buffer_.resize(old + want);
         const qint64 got = device_.read(buffer_.data() + old, want);
         if (got < 0) {
