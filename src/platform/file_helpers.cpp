@@ -1,9 +1,10 @@
 #include "platform/file_helpers.h"
 
+#include "platform/wildcard_mask.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -12,27 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace platform {
 
 bool matchesMask(const QString& mask, const QString& name) {
-    QString m = mask;
-    // "x.*" also matches "x": the dot and what follows are optional.
-    bool dotStarOptional = m.endsWith(u".*"_s);
-    if (dotStarOptional)
-        m.chop(2);
-    QString pattern;
-    pattern.reserve(m.size() * 2 + 8);
-    for (QChar c : m) {
-        if (c == u'*')
-            pattern += u".*"_s;
-        else if (c == u'?')
-            pattern += u'.';
-        else
-            pattern += QRegularExpression::escape(QString(c));
-    }
-    if (dotStarOptional)
-        pattern += u"(\\..*)?"_s;
-    QRegularExpression re(QRegularExpression::anchoredPattern(pattern),
-                          QRegularExpression::CaseInsensitiveOption |
-                              QRegularExpression::DotMatchesEverythingOption);
-    return re.match(name).hasMatch();
+    return WildcardMask(mask).matches(name);
 }
 
 static QStringList childNames(const QString& folder) {
@@ -69,12 +50,13 @@ bool existsIgnoringCase(const QString& folder, const QString& name) {
 QList<FileEntry> listByMask(const QString& folder, const QString& mask) {
     QList<FileEntry> out;
     const QString base = withSlash(folder);
+    const WildcardMask matcher(mask);
     QStringList names = childNames(folder);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     for (const QString& name : names) {
-        if (!matchesMask(mask, name))
+        if (!matcher.matches(name))
             continue;
         QFileInfo info(base + name);
         FileEntry e;

@@ -1,5 +1,6 @@
 #include "app/globals.h"
 #include "platform/file_helpers.h"
+#include "platform/wildcard_mask.h"
 #include "support/tree_builder.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,44 @@ TEST(Masks, WildcardsIgnoreCaseAndDotStarIsOptional) {
         QString mask, name;
         bool match;
     };
+    // "*" spans folders ("/") and matches nothing at all; "?" is any one
+    // character; regular-expression signs are plain characters.
     const Case cases[] = {
-        {u"*.*"_s, u"noext"_s, true},         {u"*.*"_s, u".hidden"_s, true},
-        {u"*.zip"_s, u"DM-A.ZIP"_s, true},    {u"*.zip"_s, u"DM-A.zipx"_s, false},
-        {u"DM-A*.*"_s, u"dm-a"_s, true},      {u"DM-A*.*"_s, u"dm-a.uxx"_s, true},
-        {u"DM-A*.*"_s, u"DM-B.uxx"_s, false}, {u"key*.uxx"_s, u"KEY12.UXX"_s, true},
-        {u"a?c"_s, u"abc"_s, true},           {u"a?c"_s, u"ac"_s, false},
-        {u"[x].txt"_s, u"[x].txt"_s, true},   {u"a+b.*"_s, u"a+b.c"_s, true},
+        {u"*.*"_s, u"noext"_s, true},
+        {u"*.*"_s, u".hidden"_s, true},
+        {u"*.zip"_s, u"DM-A.ZIP"_s, true},
+        {u"*.zip"_s, u"DM-A.zipx"_s, false},
+        {u"DM-A*.*"_s, u"dm-a"_s, true},
+        {u"DM-A*.*"_s, u"dm-a.uxx"_s, true},
+        {u"DM-A*.*"_s, u"DM-B.uxx"_s, false},
+        {u"key*.uxx"_s, u"KEY12.UXX"_s, true},
+        {u"a?c"_s, u"abc"_s, true},
+        {u"a?c"_s, u"ac"_s, false},
+        {u"[x].txt"_s, u"[x].txt"_s, true},
+        {u"a+b.*"_s, u"a+b.c"_s, true},
+        {u"maps/*"_s, u"Maps/Sub/X.ut2"_s, true},
+        {u"*.ut2"_s, u"maps/x.ut2"_s, true},
+        {u"a?b"_s, u"a/b"_s, true},
+        {u"*"_s, QString(), true},
+        {u"*"_s, u"any.thing"_s, true},
+        {u"*.*"_s, QString(), true},
+        {QString(), QString(), true},
+        {QString(), u"x"_s, false},
+        {u".*"_s, u"x"_s, false},
+        {u".*"_s, u".x"_s, true},
+        {u"\u00C4rger*.*"_s, u"\u00E4RGER.txt"_s, true},
+        {u"x\\y"_s, u"x\\y"_s, true},
+        {u"(a|b)"_s, u"a"_s, false},
+        {u"^a$"_s, u"^A$"_s, true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(platform::matchesMask(c.mask, c.name), c.match)
+    for (const Case& c : cases) {
+        // One compiled mask for many names answers as the one-off does.
+        const platform::WildcardMask compiled(c.mask);
+        EXPECT_EQ(compiled.matches(c.name), c.match)
             << c.mask.toStdString() << " vs " << c.name.toStdString();
+        EXPECT_EQ(platform::matchesMask(c.mask, c.name), c.match);
+        EXPECT_EQ(compiled.matches(c.name), c.match) << "unchanged by use";
+    }
 }
 
 TEST(CaseInsensitiveNames, ResolveAndList) {
@@ -40,6 +68,12 @@ TEST(CaseInsensitiveNames, ResolveAndList) {
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].name, u"readme.TXT"_s);
     EXPECT_FALSE(entries[0].isDir);
+    tree.file(u"game/Maps/.hidden"_s);
+    tree.file(u"game/Maps/noext"_s);
+    QStringList all;
+    for (const platform::FileEntry& e : platform::listByMask(game + u"/Maps"_s, u"*.*"_s))
+        all.append(e.name);
+    EXPECT_EQ(all, (QStringList{u".hidden"_s, u"DM-Deck.ut2"_s, u"noext"_s, u"readme.TXT"_s}));
 }
 
 TEST(Paths, SlashAndFileName) {
