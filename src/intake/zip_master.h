@@ -1,6 +1,10 @@
 #pragma once
 
+#include "intake/safe_path.h"
+
 #include <QFlags>
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -32,8 +36,14 @@ namespace intake {
 /// than followed, and a link among the folders below the base is refused.
 /// Existing files are replaced; in flat extraction a later entry with the
 /// same bare name replaces the earlier one (both count as processed). A
-/// file is written through a temporary file, so a damaged entry never
-/// leaves a half-written file behind.
+/// file is written under a temporary name and renamed, so a damaged entry
+/// never leaves a half-written file behind.
+///
+/// Nor can an archive fill the disk: an entry never writes more than its
+/// declared size, and nothing at all is written when the archive holds
+/// more than `Limits.maxEntries` entries or when the declared sizes of the
+/// selected files would not fit the free space of ExtrBaseDir's file
+/// system, less a reserve (see ExtractionBudget).
 ///
 /// Errors set `ErrorCode` above 10 (see ZipError) and, unless `Unattended`
 /// or no Dialogs was given, show an error box.
@@ -53,11 +63,14 @@ public:
         ZipErrMakeDir = 14,       ///< a folder could not be created
         ZipErrReadEntry =
             15, ///< an entry could not be decompressed (damaged, encrypted, unknown method)
-        ZipErrWriteFile = 16,     ///< an extracted file could not be written
-        ZipErrNothingToAdd = 17,  ///< Add: no file matched FSpecArgs
-        ZipErrCreateArchive = 18, ///< Add: the archive could not be opened or created
-        ZipErrReadFile = 19,      ///< Add: a file to add could not be read
-        ZipErrWriteArchive = 20,  ///< Add: the archive could not be written
+        ZipErrWriteFile = 16,      ///< an extracted file could not be written
+        ZipErrNothingToAdd = 17,   ///< Add: no file matched FSpecArgs
+        ZipErrCreateArchive = 18,  ///< Add: the archive could not be opened or created
+        ZipErrReadFile = 19,       ///< Add: a file to add could not be read
+        ZipErrWriteArchive = 20,   ///< Add: the archive could not be written
+        ZipErrEntryTooLarge = 21,  ///< an entry's data goes past its declared size (a zip bomb)
+        ZipErrNoSpace = 22,        ///< the selected files would not fit the free disk space
+        ZipErrTooManyEntries = 23, ///< the archive holds more than Limits.maxEntries entries
     };
 
     /// Called per item while it is processed: with 0 when its work starts
@@ -104,8 +117,18 @@ public:
     QStringList AddStoreSuffixes;
     bool Unattended = false;
     ItemProgress OnItemProgress;
+    /// Bounds of Extract; `Limits.freeSpace` lets tests stand in for the disk.
+    ExtractionLimits Limits;
 
 private:
+    class Selection;
+    /// A selected entry, with its declared size (-1: unknown).
+    struct PlannedEntry {
+        quint64 index;
+        QString name;
+        qint64 size;
+    };
+
     void begin();
     /// Starts an Extract or Add: resets the results and takes (and empties)
     /// FSpecArgs. False, with the failure reported, when no archive is named.
@@ -113,8 +136,12 @@ private:
     void fail(int code, const QString& text);
     void finish();
     void readDirectory(bool quiet);
-    void extractEntry(zip* archive, qint64 index, const QString& name, const QString& base,
-                      QByteArray& buffer);
+    /// The selected entries to write, in directory order; empty, with the
+    /// failure reported, when the limits refuse the extraction.
+    QList<PlannedEntry> planExtraction(zip* archive, const Selection& selection,
+                                       const QString& base);
+    void extractEntry(zip* archive, const PlannedEntry& planned, const QString& base,
+                      QByteArray& buffer, QSet<QString>& madeFolders);
     bool storedSuffix(const QString& name) const;
 
     platform::Dialogs* dialogs_;

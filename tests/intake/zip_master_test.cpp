@@ -16,6 +16,7 @@
 using namespace Qt::Literals::StringLiterals;
 using intake::TZipMaster;
 using testing_support::FakeDialogs;
+using testing_support::patchZipSizes;
 using testing_support::readZip;
 using testing_support::TempTree;
 using testing_support::ZipBuilder;
@@ -299,6 +300,165 @@ TEST_F(ZipExtract, NeverWritesThroughExistingLinks) {
     EXPECT_TRUE(filesBelow(elsewhere).isEmpty());
     EXPECT_FALSE(QFileInfo(out + u"/evil.txt"_s).isSymLink());
     EXPECT_EQ(tree.read(u"out/evil.txt"_s), "payload");
+}
+
+// Archives made to fill the disk or the folder: nothing past what the
+// headers declare, nothing at all when the declared whole does not fit.
+using ZipLimits = Fixture;
+
+constexpr qint64 MiB = qint64(1) << 20;
+
+TEST_F(ZipLimits, DataPastTheDeclaredSizeIsNeverWritten) {
+    struct Case {
+        const char* what;
+        bool store;
+        quint32 declared;
+        int code;
+        const char* says;
+    };
+    // 10 MiB of zeros behind headers that claim otherwise. Deflated: the
+    // stream goes on past the claim. Stored, sizes both saying 10: libzip
+    // reads only 10 bytes, whose check fails. Short: the data ends first.
+    const Case cases[] = {
+        {"deflated", false, 10, TZipMaster::ZipErrEntryTooLarge,
+         "Its data goes on past the 10 bytes its header declares"},
+        {"stored", true, 10, TZipMaster::ZipErrReadEntry, "\rbomb.bin\rfrom "},
+        {"short", false, 11 * MiB, TZipMaster::ZipErrReadEntry,
+         "Its data ends after 10485760 of the 11534336 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(ZipBuilder()
+                        .file(u"bomb.bin"_s, QByteArray(10 * MiB, '\0'), c.store)
+                        .file(u"small.txt"_s, "fine")
+                        .write(tree.path(u"bomb.zip"_s)));
+        QByteArray bytes = tree.read(u"bomb.zip"_s);
+        ASSERT_TRUE(patchZipSizes(bytes, u"bomb.bin"_s, c.declared, c.store ? qint64(c.declared) : -1));
+        tree.file(u"bomb.zip"_s, bytes);
+        tree.file(u"out/bomb.bin"_s, "the old file");
+        dialogs.shown.clear();
+        zip.setZipFileName(tree.path(u"bomb.zip"_s));
+        EXPECT_EQ(zip.Extract(), c.code);
+        EXPECT_EQ(zip.SuccessCount(), 1);
+        // No partial file, no temporary one, and the old file is intact.
+        EXPECT_EQ(filesBelow(out), (QStringList{u"bomb.bin"_s, u"small.txt"_s}));
+        EXPECT_EQ(tree.read(u"out/bomb.bin"_s), "the old file");
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.contains(QString::fromLatin1(c.says)))
+            << dialogs.shown[0].text.toStdString();
+    }
+}
+
+TEST_F(ZipLimits, DeclaredSizesMustFitTheFreeSpaceLessItsReserve) {
+    // 5000 bytes take two 4 KiB blocks, 100 bytes one: 12 KiB in all.
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"a.txt"_s, QByteArray(5000, 'a'))
+                    .file(u"sub/b.txt"_s, QByteArray(100, 'b'))
+                    .write(tree.path(u"two.zip"_s)));
+    // Claims of 2 GiB and of 4 GiB (all 32 bits set would call for Zip64)
+    // with a byte of data each:
+    // refused before libzip reads any of it.
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"big1.bin"_s, "x")
+                    .file(u"big2.bin"_s, "y")
+                    .write(tree.path(u"claims.zip"_s)));
+    QByteArray claims = tree.read(u"claims.zip"_s);
+    ASSERT_TRUE(patchZipSizes(claims, u"big1.bin"_s, quint32(2048 * MiB - 1)));
+    ASSERT_TRUE(patchZipSizes(claims, u"big2.bin"_s, 0xFFFFFFFEu));
+    tree.file(u"claims.zip"_s, claims);
+    const qint64 claimed = 2048 * MiB + 4096 * MiB; // in whole blocks
+    struct Case {
+        const char* what;
+        const char* archive;
+        QStringList specs;
+        qint64 free;
+        bool refused;
+        const char* reserve = "64.00 MiB";
+    };
+    const Case cases[] = {
+        {"exactly enough", "two.zip", {}, 64 * MiB + 12288, false},
+        {"a byte short", "two.zip", {}, 64 * MiB + 12287, true},
+        {"only the selected count", "two.zip", {u"sub/b.txt"_s}, 64 * MiB + 4096, false},
+        {"free space unknown", "two.zip", {}, -1, false},
+        {"5% reserve above 64 MiB",
+         "claims.zip",
+         {},
+         claimed + claimed / 20 - 1,
+         true,
+         "307.20 MiB"},
+        {"claims that fit", "claims.zip", {u"nothing"_s}, 64 * MiB, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        dialogs.shown.clear();
+        QString asked;
+        zip.Limits.freeSpace = [&](const QString& folder) {
+            asked = folder;
+            return c.free;
+        };
+        zip.setZipFileName(tree.path(QString::fromLatin1(c.archive)));
+        zip.FSpecArgs = c.specs;
+        zip.ExtrOptions = TZipMaster::ExtrDirNames;
+        const int result = zip.Extract();
+        EXPECT_EQ(asked, out);
+        if (!c.refused) {
+            EXPECT_EQ(result, 0);
+            continue;
+        }
+        EXPECT_EQ(result, TZipMaster::ZipErrNoSpace);
+        EXPECT_EQ(zip.SuccessCount(), 0);
+        EXPECT_TRUE(filesBelow(out).isEmpty()) << "nothing written";
+        EXPECT_TRUE(QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        const QString text = dialogs.shown[0].text;
+        EXPECT_TRUE(text.startsWith(u"Not enough free disk space to extract\r"_s +
+                                    zip.ZipFileName() + u"\rIt needs "_s))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(out));
+        EXPECT_TRUE(text.contains(u"(%1 of them kept in reserve)"_s.arg(QLatin1String(c.reserve))))
+            << text.toStdString();
+        EXPECT_TRUE(text.endsWith(u"Nothing was extracted. Free some disk space and try again."_s));
+    }
+}
+
+TEST_F(ZipLimits, TooManyEntriesAreRefusedBeforeAnyIsWritten) {
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"1"_s, "1")
+                    .file(u"2"_s, "2")
+                    .folder(u"d/"_s)
+                    .file(u"d/3"_s, "3")
+                    .write(tree.path(u"four.zip"_s)));
+    zip.setZipFileName(tree.path(u"four.zip"_s));
+    zip.ExtrOptions = TZipMaster::ExtrDirNames;
+    zip.Limits.maxEntries = 4;
+    EXPECT_EQ(zip.Extract(), 0);
+    EXPECT_EQ(filesBelow(out), (QStringList{u"1"_s, u"2"_s, u"d/3"_s}));
+
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    zip.Limits.maxEntries = 3;
+    zip.FSpecArgs = QStringList{u"1"_s}; // the whole archive counts, not the selection
+    EXPECT_EQ(zip.Extract(), TZipMaster::ZipErrTooManyEntries);
+    EXPECT_TRUE(QDir(out).isEmpty());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"Nothing was extracted from\r"_s + zip.ZipFileName() +
+                  u"\rIt holds 4 entries, more than the 3 one archive may hold: it is damaged "
+                  u"or made to do harm. Delete it, or ask its maker for a sound copy."_s);
+
+    // The default: one entry more than a zip without Zip64 can record.
+    ZipBuilder many;
+    for (qint64 i = 0; i <= intake::ExtractionLimits::DefaultMaxEntries; ++i)
+        many.file(QString::number(i), {}, true);
+    ASSERT_TRUE(many.write(tree.path(u"many.zip"_s)));
+    TZipMaster fresh;
+    fresh.setZipFileName(tree.path(u"many.zip"_s));
+    EXPECT_EQ(fresh.EntryCount(), 65536);
+    fresh.ExtrBaseDir = out;
+    EXPECT_EQ(fresh.Extract(), TZipMaster::ZipErrTooManyEntries);
+    EXPECT_TRUE(QDir(out).isEmpty());
 }
 
 using ZipAdd = Fixture;

@@ -1,6 +1,7 @@
 #include "support/zip_builder.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <zip.h>
 
@@ -98,6 +99,32 @@ QList<ZipEntryInfo> readZip(const QString& path) {
     }
     zip_discard(archive);
     return out;
+}
+
+bool patchZipSizes(QByteArray& zip, const QString& name, quint32 uncompressed, qint64 compressed) {
+    const QByteArray wanted = name.toUtf8();
+    const auto put32 = [&zip](qsizetype at, quint32 value) {
+        qToLittleEndian(value, zip.data() + at);
+    };
+    // Central headers: sizes at 20 and 24, name length at 28, local header
+    // offset at 42, name at 46. Local headers: sizes at 18 and 22.
+    for (qsizetype at = zip.indexOf("PK\x01\x02"); at >= 0 && at + 46 <= zip.size();
+         at = zip.indexOf("PK\x01\x02", at + 4)) {
+        const quint16 nameLength = qFromLittleEndian<quint16>(zip.constData() + at + 28);
+        if (zip.mid(at + 46, nameLength) != wanted)
+            continue;
+        const quint32 local = qFromLittleEndian<quint32>(zip.constData() + at + 42);
+        if (qsizetype(local) + 30 > zip.size() || zip.mid(local, 4) != "PK\x03\x04")
+            return false;
+        put32(at + 24, uncompressed);
+        put32(local + 22, uncompressed);
+        if (compressed >= 0) {
+            put32(at + 20, quint32(compressed));
+            put32(local + 18, quint32(compressed));
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace testing_support

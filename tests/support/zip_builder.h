@@ -43,4 +43,11 @@ struct ZipEntryInfo {
 /// The entries of an archive in directory order; empty when it cannot be read.
 QList<ZipEntryInfo> readZip(const QString& path);
 
+/// Makes the local and central headers of entry `name` in the archive
+/// bytes `zip` declare `uncompressed` bytes (and `compressed` bytes, unless
+/// it is negative), whatever data follows: lying archives. False when no
+/// such entry is found.
+bool patchZipSizes(QByteArray& zip, const QString& name, quint32 uncompressed,
+                   qint64 compressed = -1);
+
 } // namespace testing_support
