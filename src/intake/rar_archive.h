@@ -52,6 +52,17 @@ private:
 /// entry returned 10 or 255, else the library's own code (22: an encrypted
 /// entry without password, 24: wrong password, 12: bad data, 13: not an
 /// archive or damaged, ...). Callers take anything above 10 as failure.
+///
+/// Extract never writes more than the archive declares, nor more than the
+/// target's disk can take: before anything is written it refuses, with
+/// 102 (`rarcode::TooManyEntries`), an archive of more than
+/// `Limits.maxEntries` entries, and with 101 (`rarcode::NotEnoughSpace`)
+/// one whose selected files would not fit the free space less a reserve
+/// (see ExtractionBudget); while extracting it stops an entry whose data
+/// goes past its declared size with 12, and the same limits for what the
+/// headers could not tell beforehand (encrypted headers). Each file is
+/// written under a temporary name and renamed, so a failure leaves neither
+/// a partial file nor a spoilt old one. `LastErrorText` says what happened.
 class TdRar3 : private UnrarCallbackTarget {
 public:
     /// Which backend served the last operation.
@@ -75,6 +86,8 @@ public:
     /// The entries Extract extracts; empty: all. Never emptied here.
     RarFileList FileListToProcess;
     RarBackend Backend = RarBackend::Auto;
+    /// Bounds of Extract; `Limits.freeSpace` lets tests stand in for the disk.
+    ExtractionLimits Limits;
 
     /// List: before each entry.
     std::function<void(const QString& entryName)> OnFileAboutToBeListed;
@@ -91,20 +104,30 @@ public:
     int Extract();
 
     UsedBackend usedBackend() const { return usedBackend_; }
+    /// What the last List or Extract ended with, in words for the user
+    /// ("\r" between lines); empty after success.
+    const QString& LastErrorText() const { return lastErrorText_; }
 
 private:
     int run(bool extract);
+    int runBackend(bool extract);
+    /// Before an extraction: the entry count and free space from the headers.
+    int checkHeaders(const RarHeaderFacts& facts);
     int runUnrar(const UnrarLibrary& lib, bool extract);
     int processUnrarEntry(const UnrarLibrary& lib, void* handle, const RARHeaderDataEx& header,
                           bool extract);
     RarEntryAction announce(const QString& entryName, bool extract);
     void rethrowPending();
     std::optional<QByteArray> unrarNarrowPassword() override;
+    bool unrarProcessData(qint64 bytes) override;
 
     UsedBackend usedBackend_ = UsedBackend::None;
     bool passwordAsked_ = false;
     QByteArray password_;
     std::exception_ptr pending_;
+    /// Set while an Extract runs.
+    std::optional<RarExtractGuard> guard_;
+    QString lastErrorText_;
 };
 
 } // namespace intake

@@ -1,6 +1,7 @@
 #include "intake/rar_common.h"
 
 #include "intake/safe_path.h"
+#include "intake/unrar_binding.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,89 @@ void dropSpecialModeBits(const QString& path) {
     const mode_t special = S_ISUID | S_ISGID | S_ISVTX;
     if ((st.st_mode & special) != 0)
         ::chmod(name.constData(), st.st_mode & 0777);
+}
+
+RarExtractGuard::RarExtractGuard(const ExtractionLimits& limits, const QString& archivePath,
+                                 const QString& targetDir)
+    : limits_(limits), archive_(archivePath), budget_(limits, targetDir) {}
+
+int RarExtractGuard::stop(int code, const QString& text) {
+    if (stopCode_ == 0) {
+        stopCode_ = code;
+        reason_ = text;
+    }
+    return stopCode_;
+}
+
+int RarExtractGuard::tooManyEntries(qint64 count) {
+    return stop(rarcode::TooManyEntries,
+                u"Nothing was extracted from\r"_s + archive_ +
+                    u"\rIt holds %1 entries, more than the %2 one archive may hold: it is "
+                    u"damaged or made to do harm. Delete it, or ask its maker for a sound copy."_s
+                        .arg(count)
+                        .arg(limits_.maxEntries));
+}
+
+int RarExtractGuard::noSpace(const ExtractionBudget& budget, bool beforeWriting) {
+    return stop(
+        rarcode::NotEnoughSpace,
+        u"Not enough free disk space to extract\r"_s + archive_ + u"\r"_s + budget.shortageText() +
+            (beforeWriting ? u"\rNothing was extracted."_s : u"\rThe extraction was stopped."_s) +
+            u" Free some disk space and try again."_s);
+}
+
+int RarExtractGuard::checkHeaders(const RarHeaderFacts& facts,
+                                  const std::function<bool(const QString&)>& selected) {
+    if (facts.entries.size() > limits_.maxEntries)
+        return tooManyEntries(facts.entries.size());
+    ExtractionBudget planned = budget_;
+    for (const RarHeaderFacts::Entry& entry : facts.entries) {
+        // RAR4 marks a size it does not know (a file archived from a pipe)
+        // with all ones, which the scan passes on as a size: such data is
+        // counted while it is written.
+        const bool unknown =
+            !entry.sizeKnown || (!facts.rar5 && (entry.unpackedSize == 0xFFFFFFFFu ||
+                                                 entry.unpackedSize == ~quint64(0)));
+        if (!entry.folder && !unknown && selected(normalisedRarEntryName(entry.name)))
+            planned.addFile(entry.unpackedSize);
+    }
+    return planned.fits() ? 0 : noSpace(planned, true);
+}
+
+int RarExtractGuard::countHeader() {
+    if (++headers_ > limits_.maxEntries)
+        return tooManyEntries(headers_);
+    return 0;
+}
+
+int RarExtractGuard::beginEntry(const QString& entryName, qint64 declaredSize) {
+    entry_ = entryName;
+    declared_ = declaredSize;
+    written_ = 0;
+    if (declaredSize >= 0) {
+        budget_.addFile(quint64(declaredSize));
+        if (!budget_.fits())
+            return noSpace(budget_, false);
+    }
+    return 0;
+}
+
+int RarExtractGuard::data(qint64 bytes) {
+    if (stopCode_ != 0)
+        return stopCode_;
+    written_ += bytes;
+    if (declared_ >= 0 && written_ > declared_)
+        return stop(
+            rarcode::BadData,
+            u"Cannot extract\r"_s + entry_ + u"\rfrom "_s + archive_ +
+                u"\rIts data goes on past the %1 bytes its header declares: the archive "
+                u"is damaged or made to do harm. The file was not written."_s.arg(declared_));
+    if (declared_ < 0) {
+        budget_.addBytes(bytes);
+        if (!budget_.fits())
+            return noSpace(budget_, false);
+    }
+    return 0;
 }
 
 } // namespace intake

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "intake/rar_header_scan.h"
+#include "intake/safe_path.h"
+
 #include <QString>
 
 #include <functional>
@@ -44,5 +47,48 @@ int copyRarReference(const QString& base, const QString& referenceName, const QS
 /// Removes set-user-id, set-group-id and sticky bits an archive may have
 /// asked for on an extracted file.
 void dropSpecialModeBits(const QString& path);
+
+/// The bounds of one rar extraction, kept alike by both backends: the
+/// number of entries, the free space of the target's file system and the
+/// declared size of each entry. Methods return 0 to go on, or the code to
+/// stop with (`reason` then says why, for `TdRar3::LastErrorText`).
+class RarExtractGuard {
+public:
+    RarExtractGuard(const ExtractionLimits& limits, const QString& archivePath,
+                    const QString& targetDir);
+
+    /// Before anything is written, from the block headers: too many
+    /// entries, or selected files whose declared sizes would not fit.
+    /// Archives whose headers cannot be read (encrypted headers) pass; the
+    /// checks during extraction stop them.
+    int checkHeaders(const RarHeaderFacts& facts,
+                     const std::function<bool(const QString& entryName)>& selected);
+    /// Each header the backend reads; past the entry limit: stop.
+    int countHeader();
+    /// Before an entry's data is written; `declaredSize` < 0: not known.
+    int beginEntry(const QString& entryName, qint64 declaredSize);
+    /// `bytes` of the current entry, before they are written: stop when
+    /// they go past its declared size, or (size unknown) past the free space.
+    int data(qint64 bytes);
+    /// Set by the first stop; empty while none happened.
+    const QString& reason() const { return reason_; }
+    /// The code of the first stop; 0 while none happened.
+    int stopCode() const { return stopCode_; }
+
+private:
+    int stop(int code, const QString& text);
+    int tooManyEntries(qint64 count);
+    int noSpace(const ExtractionBudget& budget, bool beforeWriting);
+
+    ExtractionLimits limits_;
+    QString archive_;
+    ExtractionBudget budget_;
+    qint64 headers_ = 0;
+    QString entry_;
+    qint64 declared_ = -1;
+    qint64 written_ = 0;
+    int stopCode_ = 0;
+    QString reason_;
+};
 
 } // namespace intake

@@ -44,7 +44,8 @@ bool isLink(archive_entry* entry) {
 /// One libarchive run over one archive, with what the block headers said.
 class Run {
 public:
-    Run(archive* a, RarHeaderFacts facts) : a_(a), facts_(std::move(facts)) {}
+    Run(archive* a, const RarHeaderFacts& facts, RarExtractGuard* guard)
+        : a_(a), facts_(facts), guard_(guard) {}
 
     /// The header facts of the entry just read (its index counted over all
     /// entries), when they agree with what libarchive read.
@@ -86,6 +87,8 @@ public:
             return QDir().mkpath(target.path) ? rarcode::Success : rarcode::ECreate;
         if (encrypted(entry))
             return rarcode::MissingPassword;
+        if (const int refused = guard_->beginEntry(name, declaredSize(entry)))
+            return refused;
         if (current_ && !current_->copyOf.isEmpty()) {
             // libarchive gives a file copy as an empty file.
             const int r = skip();
@@ -94,15 +97,15 @@ public:
                        : copyRarReference(targetDir, normalisedRarEntryName(current_->copyOf),
                                           target.path);
         }
-        QFile out(target.path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        // No half-written or damaged file is left for the callers, and a
+        // file already at the target is replaced only by a whole one.
+        PendingFile out(target.path);
+        if (!out.open())
             return rarcode::ECreate;
-        const int r = copyData(entry, out);
-        out.close();
-        // No half-written or damaged file is left for the callers.
+        const int r = copyData(entry, out.file());
         if (r != rarcode::Success)
-            out.remove();
-        return r;
+            return r;
+        return out.commit() ? rarcode::Success : rarcode::EWrite;
     }
 
     int skip() {
@@ -110,6 +113,16 @@ public:
     }
 
 private:
+    /// The size the headers declare; -1 when neither libarchive nor the
+    /// block header knows it.
+    qint64 declaredSize(archive_entry* entry) const {
+        if (archive_entry_size_is_set(entry))
+            return archive_entry_size(entry);
+        if (current_ && current_->sizeKnown)
+            return qint64(std::min<quint64>(current_->unpackedSize, INT64_MAX));
+        return -1;
+    }
+
     int copyData(archive_entry* entry, QFile& out) {
         char buffer[65536];
         quint64 written = 0;
@@ -120,6 +133,10 @@ private:
                 break;
             if (n < 0)
                 return encrypted(entry) ? rarcode::MissingPassword : rarcode::BadData;
+            // libarchive hands out a stored entry's packed bytes, however
+            // many its header claims the file has.
+            if (const int refused = guard_->data(n))
+                return refused;
             if (out.write(buffer, n) != n)
                 return rarcode::EWrite;
             crc = rarCrc32Update(crc, buffer, n);
@@ -137,14 +154,16 @@ private:
     }
 
     archive* a_;
-    RarHeaderFacts facts_;
+    const RarHeaderFacts& facts_;
+    RarExtractGuard* guard_;
     qsizetype index_ = 0;
     std::optional<RarHeaderFacts::Entry> current_;
 };
 
 } // namespace
 
-int processRarWithLibarchive(const QString& archivePath, const QString& targetDir, bool extract,
+int processRarWithLibarchive(const QString& archivePath, const QString& targetDir,
+                             const RarHeaderFacts& facts, RarExtractGuard* guard,
                              const RarEntryHandler& onEntry) {
     // libarchive takes an empty name for standard input.
     if (archivePath.isEmpty())
@@ -157,7 +176,7 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
     if (archive_read_open_filename(a.get(), QFile::encodeName(archivePath).constData(), 65536) !=
         ARCHIVE_OK)
         return rarcode::BadArchive;
-    Run run(a.get(), scanRarHeaders(archivePath));
+    Run run(a.get(), facts, guard);
 
     for (;;) {
         archive_entry* entry = nullptr;
@@ -167,6 +186,10 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
         if (r < ARCHIVE_WARN || entry == nullptr)
             return run.headerFailureCode();
         run.nextEntry(entry);
+        if (guard != nullptr) {
+            if (const int refused = guard->countHeader())
+                return refused;
+        }
         if (isLink(entry)) {
             // Links are never created; the entry is passed over unseen.
             if (run.skip() != rarcode::Success)
@@ -175,7 +198,7 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
         }
         const QString name = normalisedRarEntryName(entryName(entry, run.facts()));
         const RarEntryAction action = onEntry ? onEntry(name) : RarEntryAction::Skip;
-        const int result = extract && action == RarEntryAction::Extract
+        const int result = guard != nullptr && action == RarEntryAction::Extract
                                ? run.extract(entry, targetDir, name)
                                : run.skip();
         if (result != rarcode::Success)

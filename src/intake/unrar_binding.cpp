@@ -46,8 +46,13 @@ int UnrarCallback(unsigned int msg, long userData, long p1, long p2) {
         buffer[n] = '\0';
         return 0;
     }
+    case UCM_PROCESSDATA: {
+        // Sent before each block of unpacked data is written (not for
+        // skipped entries), so a refusal keeps the block off the disk.
+        auto* target = reinterpret_cast<UnrarCallbackTarget*>(static_cast<std::intptr_t>(userData));
+        return target == nullptr || target->unrarProcessData(p2) ? 0 : -1;
+    }
     case UCM_NEEDPASSWORDW: // left empty: the library asks again narrowly
-    case UCM_PROCESSDATA:
     default:
         return 0;
     }

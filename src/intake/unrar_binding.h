@@ -108,6 +108,12 @@ inline constexpr int EReference = 23;
 inline constexpr int BadPassword = 24;
 /// The library could not be loaded or lacks one of its entry points.
 inline constexpr int UnrarNotAvailable = -111;
+// Quorvel's own refusals, clear of the library's codes (11..25 in its
+// newer releases) and of the 255 `TdRar3` reports for a stop at the end.
+/// The files would not fit the free space of the target's disk.
+inline constexpr int NotEnoughSpace = 101;
+/// The archive holds more entries than one archive may.
+inline constexpr int TooManyEntries = 102;
 } // namespace rarcode
 
 inline constexpr unsigned int RAR_OM_LIST = 0;
@@ -138,6 +144,12 @@ public:
     /// The password for the library's narrow request, in its byte form;
     /// nullopt cancels the operation (used when the handler failed).
     virtual std::optional<QByteArray> unrarNarrowPassword() = 0;
+    /// `bytes` of unpacked data about to be written; false stops the
+    /// library before it writes them. Everything is taken by default.
+    virtual bool unrarProcessData(qint64 bytes) {
+        Q_UNUSED(bytes);
+        return true;
+    }
 };
 
 /// The callback registered with the library. User data: the
@@ -145,7 +157,8 @@ public:
 /// p1 (at most p2 bytes); message 4 is answered without a password so the
 /// library falls back to message 2; volume changes (0 and 3) are refused
 /// with -1, since a lone part of a set would otherwise be asked for again
-/// and again; everything else continues with 0.
+/// and again; message 1 (data about to be written, p2 bytes) goes to
+/// `unrarProcessData`, -1 when it refuses; everything else continues with 0.
 int UnrarCallback(unsigned int msg, long userData, long p1, long p2);
 
 /// User data value that carries `target`.

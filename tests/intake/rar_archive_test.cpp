@@ -127,8 +127,18 @@ TEST_P(RarArchiveTest, DamagedDataFailsWith12AndLeavesNoFile) {
     bad.badCrc = true;
     rar.ArchiveFileName = makeRar4(u"crc.rar"_s, {Rar4Entry::file("good.txt", "ok"), bad});
     EXPECT_EQ(rar.List(), 10) << "listing does not check data";
+    EXPECT_TRUE(rar.LastErrorText().isEmpty());
     EXPECT_EQ(rar.Extract(), 12);
     EXPECT_EQ(outFiles(), QStringList{u"good.txt"_s});
+    EXPECT_EQ(rar.LastErrorText(), u"Damaged data in\r"_s + rar.ArchiveFileName +
+                                       u"\rA file failed its check and was not written (a wrong "
+                                       u"password shows the same way)."_s);
+
+    // A file already there is replaced by a whole one only.
+    tree.file(u"out/bad.utx"_s, "the old file");
+    EXPECT_EQ(rar.Extract(), 12);
+    EXPECT_EQ(outFiles(), (QStringList{u"bad.utx"_s, u"good.txt"_s}));
+    EXPECT_EQ(tree.read(u"out/bad.utx"_s), "the old file");
 }
 
 TEST_P(RarArchiveTest, NotARarArchiveFailsWith13) {
@@ -136,6 +146,8 @@ TEST_P(RarArchiveTest, NotARarArchiveFailsWith13) {
     EXPECT_EQ(rar.List(), 13);
     EXPECT_EQ(rar.Extract(), 13);
     EXPECT_TRUE(listed.isEmpty());
+    EXPECT_EQ(rar.LastErrorText(),
+              rar.ArchiveFileName + u"\ris not a rar archive, or it is damaged."_s);
     rar.ArchiveFileName = tree.path(u"missing.rar"_s);
     EXPECT_GT(rar.List(), 10);
 }

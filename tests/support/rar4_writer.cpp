@@ -72,8 +72,8 @@ QByteArray fileBlock(const Rar4Entry& e) {
     body.append(static_cast<char>(0x74));
     put16(body, flags);
     put16(body, static_cast<quint32>(32 + nameField.size()));
-    put32(body, static_cast<quint32>(e.data.size())); // packed size
-    put32(body, static_cast<quint32>(e.data.size())); // unpacked size
+    put32(body, static_cast<quint32>(e.data.size()));                          // packed size
+    put32(body, e.declaredSize.value_or(static_cast<quint32>(e.data.size()))); // unpacked size
     body.append(static_cast<char>(e.hostOs));
     put32(body, crc);
     put32(body, DosTime);

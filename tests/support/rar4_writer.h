@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 namespace testing_support {
 
 /// One entry of a RAR 2.9/4.x test archive. Entries are stored
@@ -25,6 +27,9 @@ struct Rar4Entry {
     QString unicodeName;
     /// Stores a file CRC that does not match the data.
     bool badCrc = false;
+    /// The unpacked size the header declares; unset: the data's size. The
+    /// packed size is always that of the data that follows.
+    std::optional<quint32> declaredSize;
 
     static Rar4Entry file(const QByteArray& name, const QByteArray& data);
     static Rar4Entry dir(const QByteArray& name);
