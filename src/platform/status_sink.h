@@ -10,6 +10,9 @@ public:
     virtual ~StatusSink() = default;
     virtual void setStatus(const QString& text) = 0;
     virtual QString status() const = 0;
+    /// Progress of a run of several items beside the text: `done` of
+    /// `total`; a total of 0 hides it. Sinks without a bar ignore it.
+    virtual void setProgress(int /*done*/, int /*total*/) {}
 };
 
 /// A sink that only keeps the text; for core code run without a window.

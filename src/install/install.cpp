@@ -1,0 +1,278 @@
+#include "install/install.h"
+
+#include "app/content_db.h"
+#include "install/game_paths.h"
+#include "install/install_run.h"
+#include "install/placement.h"
+#include "intake/rar_archive.h"
+#include "intake/zip_master.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/file_helpers.h"
+#include "platform/folder_index.h"
+#include "platform/status_sink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace install {
+
+namespace {
+
+/// Paths of archives are built from fields of 100 and 50 characters.
+constexpr int kArchivePathLength = 150;
+
+bool isMaps(ContentKind kind) {
+    return kind == ContentKind::Maps;
+}
+
+/// The entry a record has in the page's left list, or nothing when the
+/// list does not show it there (installed, rejected, of the other page).
+/// Looking only at these records keeps an entry from naming a record of
+/// the other kind, or one already installed, that happens to share its
+/// name; two entries of one name install the two records in turn.
+std::optional<QString> leftListEntry(const TContentRecord& r, ContentKind kind) {
+    if (r.Installed == 1 || r.Kind >= 10)
+        return std::nullopt;
+    switch (kind) {
+    case ContentKind::Maps:
+        if (r.Kind != 0)
+            return std::nullopt;
+        return r.ArchiveName;
+    case ContentKind::Mutators:
+    case ContentKind::Skins:
+        if ((r.Kind >= 2) != (kind == ContentKind::Skins))
+            return std::nullopt;
+        return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
+    }
+    return std::nullopt;
+}
+
+qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, const QString& item) {
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (leftListEntry(records[i], kind) == item)
+            return i;
+    }
+    return -1;
+}
+
+/// "  Installing " and the entry with two leading blanks and five
+/// characters deleted from its first "." ("DM-Foo.zip" shows "DM-Foo").
+QString extractingText(const QString& item) {
+    QString shown = item;
+    const qsizetype dot = shown.indexOf(u'.');
+    if (dot >= 0)
+        shown.remove(dot, 5);
+    return u"  Installing "_s + u"  "_s + shown + u" ... Extracting "_s;
+}
+
+/// Extracts the whole archive into TempDir; the components' result (above
+/// 10: failed), 0 for an extension that is neither zip nor rar.
+int extractArchive(CommandContext& ctx, ContentKind kind, const QString& ext, const QString& path) {
+    if (ext == u".zip"_s) {
+        // Maps are extracted flat; mutators and skins keep their folders
+        // until the temporary folder is flattened.
+        ctx.zip.ExtrOptions = isMaps(kind)
+                                  ? intake::TZipMaster::ExtrOpts()
+                                  : intake::TZipMaster::ExtrOpts(intake::TZipMaster::ExtrDirNames |
+                                                                 intake::TZipMaster::ExtrForceDirs);
+        ctx.zip.ExtrBaseDir = ctx.state.TempDir;
+        ctx.zip.setZipFileName(path);
+        const int code = ctx.zip.Extract();
+        ctx.zip.ExtrOptions = {};
+        return code;
+    }
+    if (ext == u".rar"_s) {
+        ctx.rar.ArchiveFileName = path;
+        ctx.rar.TargetDirectory = ctx.state.TempDir;
+        return ctx.rar.Extract();
+    }
+    return 0;
+}
+
+/// Removes a file, link or folder tree without following links.
+void removeEntry(CommandContext& ctx, const platform::FileEntry& e) {
+    const bool link = QFileInfo(e.path).isSymLink();
+    if (e.isDir && !link) {
+        if (e.readOnly)
+            platform::clearReadOnly(e.path);
+        for (const platform::FileEntry& child : platform::listByMask(e.path, u"*"_s))
+            removeEntry(ctx, child);
+        QDir().rmdir(e.path);
+    } else {
+        if (e.readOnly && !link)
+            platform::clearReadOnly(e.path);
+        QFile::remove(e.path);
+    }
+    ctx.folders.removed(e.path);
+}
+
+/// Deletes every file directly in TempDir (read-only ones too); folders
+/// stay for MoveLeftovers.
+void deleteTempFiles(CommandContext& ctx) {
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
+        if (!e.isDir || QFileInfo(e.path).isSymLink())
+            removeEntry(ctx, e);
+    }
+}
+
+QSet<QString> tempEntryNames(const CommandContext& ctx) {
+    QSet<QString> names;
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s))
+        names.insert(e.name);
+    return names;
+}
+
+/// Takes out what a failed extraction wrote, so none of it is placed with
+/// the next archive under that archive's name; what earlier archives left
+/// stays for ToBeMoved.
+void removeAddedEntries(CommandContext& ctx, const QSet<QString>& before) {
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
+        if (!before.contains(e.name))
+            removeEntry(ctx, e);
+    }
+}
+
+QString kindWord(ContentKind kind) {
+    switch (kind) {
+    case ContentKind::Maps:
+        return u" map(s)"_s;
+    case ContentKind::Mutators:
+        return u" mutator(s)"_s;
+    case ContentKind::Skins:
+        return u" skin(s)"_s;
+    }
+    return {};
+}
+
+/// The records' kind code after an install, before the archive is deleted.
+qint32 installedKind(ContentKind kind) {
+    return kind == ContentKind::Skins ? 2 : 0;
+}
+
+/// One entry of the run. `ok` is the run's flag, left by the last archive
+/// whose extraction succeeded; returns true when a record was changed.
+bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool deleteAfter,
+                QList<TContentRecord>& records, InstallResult& result) {
+    AppState& s = ctx.state;
+    const qsizetype index = findRecord(records, kind, item);
+    if (index < 0) {
+        // The lists and the record file disagree: nothing to install from.
+        result.FailedArchives.append(item);
+        return false;
+    }
+    TContentRecord& rec = records[index];
+    const QString archiveName = isMaps(kind) ? item : rec.ArchiveName;
+    const QString ext = detail::extensionOf(archiveName).toLower();
+    s.ProgressText = extractingText(item);
+    ctx.status.setStatus(s.ProgressText);
+    QString archivePath = rec.ArchiveDir + archiveName;
+    if (!isMaps(kind))
+        archivePath.truncate(kArchivePathLength);
+
+    const QSet<QString> before = tempEntryNames(ctx);
+    const int code = extractArchive(ctx, kind, ext, archivePath);
+    // Below 0 the rar library could not be loaded and nothing was
+    // extracted: that archive is not installed either.
+    if (code > 10 || code < 0) {
+        result.FailedArchives.append(item);
+        removeAddedEntries(ctx, before);
+        return false;
+    }
+    while (!FlattenTempFolder(ctx)) {
+    }
+    s.ProgressText = u"  Installing "_s + item;
+    const qint32 placedBefore = s.ProgressDone;
+    result.ok = PlaceExtractedFiles(ctx, ext);
+    // The flag counts the whole run; the record is marked only for an
+    // archive that placed files itself.
+    const bool installed = result.ok && s.ProgressDone > placedBefore;
+    if (installed) {
+        rec.Installed = 1;
+        rec.InstallDate = ctx.clock().todayText();
+        rec.Kind = installedKind(kind);
+        if (deleteAfter && MoveToRecycleBin(ctx, archivePath)) {
+            rec.Kind += 1;
+            rec.ArchiveDir = u"Deleted from disk"_s;
+        }
+    }
+    deleteTempFiles(ctx);
+    return installed;
+}
+
+} // namespace
+
+InstallResult InstallArchives(CommandContext& outer, ContentKind kind, const QStringList& selected,
+                              bool deleteAfter) {
+    InstallResult result;
+    if (selected.isEmpty()) {
+        outer.status.setStatus(u"  Nothing selected"_s);
+        return result;
+    }
+    // Extraction and clean-up work in TempDir; never in the working folder.
+    if (outer.state.TempDir.isEmpty())
+        throw platform::Error(u"The temporary folder is not set up: nothing was installed."_s);
+    result.ran = true;
+
+    detail::InstallRun run(outer, int(selected.size()));
+    CommandContext& ctx = run.context();
+    AppState& s = ctx.state;
+    s.ListBox1 = selected;
+    s.ProgressTotal = qint32(s.ListBox1.size());
+    s.ProgressDone = 0;
+    const QString database = isMaps(kind) ? s.mapDataPath() : s.modDataPath();
+    QList<TContentRecord> records = content_db::ReadAll(database);
+
+    const QStringList items = s.ListBox1;
+    bool changed = false;
+    try {
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            changed = installOne(ctx, kind, items[i], deleteAfter, records, result) || changed;
+            run.progress(int(i + 1));
+        }
+    } catch (...) {
+        // The files of the archives installed so far are in the game: keep
+        // their records in step when the file can still be written.
+        deleteTempFiles(ctx);
+        if (changed) {
+            try {
+                content_db::WriteAll(database, records);
+            } catch (const platform::Error&) {
+            }
+        }
+        throw;
+    }
+    run.restoreOverwriteAlways();
+    content_db::WriteAll(database, records);
+    result.trashedTo = run.trashed();
+    return result;
+}
+
+void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& result) {
+    const AppState& s = ctx.state;
+    if (!result.FailedArchives.isEmpty()) {
+        QString text = u"The following files could not be installed for unknown reason\r"_s;
+        for (const QString& name : result.FailedArchives)
+            text += name + u'\r';
+        ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
+    }
+    if (result.ok)
+        ctx.status.setStatus(u"  Installed "_s + QString::number(s.ProgressTotal) + kindWord(kind) +
+                             u" with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s);
+    else
+        ctx.status.setStatus(u"  Operation cancelled"_s);
+    if (MoveLeftovers(ctx))
+        ctx.dialogs.message(platform::MsgKind::Warning,
+                            u"Not all files could be installed by Quorvel. You have to manually "_s
+                            u"move them yourself.\r\rThe files/directories can be found in "_s +
+                                s.ProgramDir + u"/ToBeMoved.  See Help for more info."_s,
+                            platform::Ok, QPoint(-15, 150));
+}
+
+} // namespace install

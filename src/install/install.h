@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/command_context.h"
+
+#include <QString>
+#include <QStringList>
+
+/// The "&Install" command of the Maps, Mutators and Skins pages: each
+/// selected archive is extracted into TempDir, placed in the game folders,
+/// and its record marked installed.
+namespace install {
+
+/// The page an install runs for: its record file (mapdata.dat or
+/// somdata.dat), how its entries name their records, the kind code of its
+/// records and the word of its status line.
+enum class ContentKind { Maps, Mutators, Skins };
+
+/// What a run leaves for its end (FinishInstall).
+struct InstallResult {
+    /// False when nothing was selected: the status says so and nothing
+    /// else happened.
+    bool ran = false;
+    /// The placement result of the last archive whose extraction
+    /// succeeded: the final status reports the run when true, and
+    /// "  Operation cancelled" when false.
+    bool ok = false;
+    /// The entries that were not installed for a reason the user was not
+    /// asked about: their extraction failed, or no record of the page
+    /// holds them. In run order.
+    QStringList FailedArchives;
+    /// Where each archive sent to the trash went, as the trash said.
+    QStringList trashedTo;
+};
+
+/// Installs the entries `selected` (in list order, as the page's left list
+/// shows them) and rewrites the page's record file. Sets ProgressTotal,
+/// ProgressDone and ProgressText; the status shows the progress per file
+/// and, for several entries, a progress bar of the entries done, hidden
+/// again when the run ends. OverwriteAlways, ListBox1 and TempDir are put
+/// back on every way out. Nothing selected: "  Nothing selected".
+///
+/// An error (a record file that cannot be read or written, ...) ends the
+/// run and is thrown as platform::Error after the records of the archives
+/// already installed have been written, when that can still be done.
+InstallResult InstallArchives(CommandContext& ctx, ContentKind kind, const QStringList& selected,
+                              bool deleteAfter);
+
+/// The end of a run, after the page has refilled its lists and the window
+/// is no longer busy: the error box naming the failed entries, the final
+/// status line, and what is left in TempDir moved to ToBeMoved with a
+/// warning.
+void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& result);
+
+} // namespace install

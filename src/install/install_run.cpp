@@ -1,0 +1,85 @@
+#include "install/install_run.h"
+
+#include "intake/rar_archive.h"
+
+#include <QCoreApplication>
+
+namespace install::detail {
+
+namespace {
+/// Often enough for the eye, rare enough to cost nothing against copying.
+constexpr qint64 kPaintEveryMs = 15;
+} // namespace
+
+void KeepPainted::operator()() {
+    if (since_.isValid() && since_.elapsed() < kPaintEveryMs)
+        return;
+    // All events: a close request is answered by CanClose, which the busy
+    // state holds false, and must not wait until the run is over.
+    QCoreApplication::processEvents();
+    since_.start();
+}
+
+void PaintingStatus::setStatus(const QString& text) {
+    inner_.setStatus(text);
+    paint_();
+}
+
+void PaintingStatus::setProgress(int done, int total) {
+    inner_.setProgress(done, total);
+    paint_();
+}
+
+bool RecordingTrash::moveToTrash(const QString& path, QString* trashedPath) {
+    QString where;
+    const bool moved = inner_.moveToTrash(path, &where);
+    if (moved)
+        trashed_.append(where);
+    if (trashedPath)
+        *trashedPath = where;
+    return moved;
+}
+
+InstallRun::InstallRun(CommandContext& ctx, int total)
+    : ctx_(ctx), status_(ctx.status, paint_),
+      trash_(ctx.trash), run_{ctx.state, ctx.dialogs, status_,       ctx.zip,
+                              ctx.rar,   trash_,      ctx.processes, ctx.folders},
+      total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways),
+      savedZipProgress_(ctx.zip.OnItemProgress),
+      savedRarExtracted_(ctx.rar.OnFileAboutToBeExtracted) {
+    // The components write their progress to the status line themselves;
+    // the window is repainted after them as well.
+    ctx.zip.OnItemProgress = [this](const QString& item, qint64 size, int perCent) {
+        if (savedZipProgress_)
+            savedZipProgress_(item, size, perCent);
+        paint_();
+    };
+    ctx.rar.OnFileAboutToBeExtracted = [this](const QString& entryName) {
+        if (savedRarExtracted_)
+            savedRarExtracted_(entryName);
+        paint_();
+    };
+    progress(0);
+}
+
+InstallRun::~InstallRun() {
+    restoreOverwriteAlways();
+    ctx_.zip.OnItemProgress = savedZipProgress_;
+    ctx_.rar.OnFileAboutToBeExtracted = savedRarExtracted_;
+    // Every other caller extracts flat.
+    ctx_.zip.ExtrOptions = {};
+    ctx_.state.ListBox1.clear();
+    if (total_ > 1)
+        ctx_.status.setProgress(0, 0);
+}
+
+void InstallRun::progress(int done) {
+    if (total_ > 1)
+        status_.setProgress(done, total_);
+}
+
+void InstallRun::restoreOverwriteAlways() {
+    ctx_.state.OverwriteAlways = savedOverwriteAlways_;
+}
+
+} // namespace install::detail

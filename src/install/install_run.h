@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/command_context.h"
+#include "intake/zip_master.h"
+#include "platform/status_sink.h"
+#include "platform/trash.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+/// What an install run changes around itself and puts back on every way
+/// out, errors included.
+namespace install::detail {
+
+/// Lets the window repaint while a run works on the user-interface thread:
+/// pending events are processed after a status change, at most every few
+/// milliseconds so that a run of many small files is not slowed down.
+class KeepPainted {
+public:
+    void operator()();
+
+private:
+    QElapsedTimer since_;
+};
+
+/// Passes the status on and keeps the window painted.
+class PaintingStatus : public platform::StatusSink {
+public:
+    PaintingStatus(platform::StatusSink& inner, KeepPainted& paint)
+        : inner_(inner), paint_(paint) {}
+    void setStatus(const QString& text) override;
+    QString status() const override { return inner_.status(); }
+    void setProgress(int done, int total) override;
+
+private:
+    platform::StatusSink& inner_;
+    KeepPainted& paint_;
+};
+
+/// Passes files on to the real trash and keeps where each one went.
+class RecordingTrash : public platform::Trash {
+public:
+    explicit RecordingTrash(platform::Trash& inner) : inner_(inner) {}
+    bool moveToTrash(const QString& path, QString* trashedPath = nullptr) override;
+    const QStringList& trashed() const { return trashed_; }
+
+private:
+    platform::Trash& inner_;
+    QStringList trashed_;
+};
+
+/// One install run: the context its steps work with (status that keeps
+/// the window painted, trash that records), the component events that
+/// repaint too, and the saved OverwriteAlways. The destructor puts back
+/// OverwriteAlways, the components' events and extraction options,
+/// empties ListBox1 and hides the progress bar.
+class InstallRun {
+public:
+    /// `total`: the entries of the run; a progress bar is shown for more
+    /// than one.
+    InstallRun(CommandContext& ctx, int total);
+    ~InstallRun();
+    InstallRun(const InstallRun&) = delete;
+    InstallRun& operator=(const InstallRun&) = delete;
+
+    CommandContext& context() { return run_; }
+    /// `done` entries of the run are through.
+    void progress(int done);
+    /// Puts OverwriteAlways back to its value at the start (also done by
+    /// the destructor).
+    void restoreOverwriteAlways();
+    const QStringList& trashed() const { return trash_.trashed(); }
+
+private:
+    CommandContext& ctx_;
+    KeepPainted paint_;
+    PaintingStatus status_;
+    RecordingTrash trash_;
+    CommandContext run_;
+    int total_;
+    bool savedOverwriteAlways_;
+    intake::TZipMaster::ItemProgress savedZipProgress_;
+    std::function<void(const QString&)> savedRarExtracted_;
+};
+
+} // namespace install::detail
