@@ -6,6 +6,7 @@
 #include "app/content_lists.h"
 #include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
+#include "install/install.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
@@ -54,6 +55,7 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
     connect(Filter1, &QComboBox::currentIndexChanged, this,
             [this] { commands_.run(CommandBoundary::Quick, [this] { Filter1Change(); }); });
+    connect(bInstallMaps, &QPushButton::clicked, this, [this] { bInstallMapsClick(bInstallMaps); });
 }
 
 void MapsPage::TabMapsShow() {
@@ -107,4 +109,23 @@ void MapsPage::Filter1Change() {
     // The settings loader rebuilds the filter while starting up.
     if (!ctx_.state.StartingUp)
         LoadMapLists();
+}
+
+void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
+    // Every sender installs maps; the button and popup item share this.
+    install::InstallResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [this, &result] {
+        result = install::InstallArchives(ctx_, install::ContentKind::Maps,
+                                          page_parts::selectedEntries(LBinst), DelZip->isChecked());
+        if (!result.ran)
+            return;
+        LoadMapLists();
+        LBinst->clearSelection();
+        DelZip->setChecked(false);
+    });
+    // The messages and leftovers come after the busy state has ended.
+    if (ran && result.ran)
+        commands_.run(CommandBoundary::Quick, [this, &result] {
+            install::FinishInstall(ctx_, install::ContentKind::Maps, result);
+        });
 }

@@ -35,6 +35,11 @@ public:
     void SortByDate();
     /// "By Name": both lists to name order, sorted at once.
     void ByName();
+    /// "&Install" (the button, or the popup item with Tag 2): installs the
+    /// archives selected in LBinst. Runs its own command boundary: call it
+    /// straight from the click, not inside another long command, so the
+    /// window is enabled again before the closing messages.
+    void bInstallMapsClick(const QObject* sender);
 
     QListWidget* LBinst = nullptr; ///< Tag 1: map archives not installed
     QListWidget* LBun = nullptr;   ///< Tag 2: installed maps

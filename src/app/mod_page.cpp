@@ -1,10 +1,12 @@
 #include "app/mod_page.h"
 
+#include "app/command_boundary.h"
 #include "app/command_context.h"
 #include "app/content_db.h"
 #include "app/content_lists.h"
 #include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
+#include "install/install.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
@@ -14,7 +16,24 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+/// Which page's install a sender asks for.
+std::optional<ModPage::Kind> installKindOf(const QObject* sender) {
+    if (!sender)
+        return std::nullopt;
+    const QString name = sender->objectName();
+    const int tag = tagOf(sender);
+    if (name == u"bInstMuts"_s || tag == 32)
+        return ModPage::Mutators;
+    if (name == u"bInstSkin"_s || tag == 52)
+        return ModPage::Skins;
+    return std::nullopt;
+}
+} // namespace
 
 ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, QWidget* parent)
     : QWidget(parent), kind_(kind), ctx_(context), commands_(commands) {
@@ -47,6 +66,7 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     Lists = new ListPair(NotInstalled, Installed, this);
+    connect(bInstall, &QPushButton::clicked, this, [this] { bInstMutsClick(bInstall); });
 }
 
 void ModPage::TabShow() {
@@ -83,4 +103,31 @@ void ModPage::ByName() {
     Lists->dateOrder = false;
     page_parts::fill(NotInstalled, byName(page_parts::entries(NotInstalled)));
     page_parts::fill(Installed, byName(page_parts::entries(Installed)));
+}
+
+void ModPage::bInstMutsClick(const QObject* sender) {
+    if (installKindOf(sender) != kind_)
+        return;
+    const install::ContentKind kind =
+        kind_ == Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
+    install::InstallResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [this, kind, &result] {
+        // Either page's box asks for the delete; showing a page unticks both.
+        const bool deleteAfter = DelBox->isChecked() || (partner_ && partner_->DelBox->isChecked());
+        result = install::InstallArchives(ctx_, kind, page_parts::selectedEntries(NotInstalled),
+                                          deleteAfter);
+        if (!result.ran)
+            return;
+        LoadModLists();
+        for (ModPage* page : {this, partner_}) {
+            if (!page)
+                continue;
+            page->NotInstalled->clearSelection();
+            page->DelBox->setChecked(false);
+        }
+    });
+    // The messages and leftovers come after the busy state has ended.
+    if (ran && result.ran)
+        commands_.run(CommandBoundary::Quick,
+                      [this, kind, &result] { install::FinishInstall(ctx_, kind, result); });
 }

@@ -37,6 +37,13 @@ public:
     void SortByDate();
     /// "By Name": both lists to name order, sorted at once.
     void ByName();
+    /// "&Install" of both pages: the button bInstMuts or a sender with
+    /// Tag 32 installs mutators, bInstSkin or Tag 52 skins, any other
+    /// sender nothing; a page acts only for its own kind. Runs its own
+    /// command boundary: call it straight from the click, not inside
+    /// another long command, so the window is enabled again before the
+    /// closing messages.
+    void bInstMutsClick(const QObject* sender);
 
     QListWidget* NotInstalled = nullptr; ///< LBMuts / LBSkin, Tag 1
     QListWidget* Installed = nullptr;    ///< LBunMuts / LBUnskin, Tag 2
