@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -109,6 +110,14 @@ void TForm1::buildWindow() {
     statusLabel_ = new QLabel;
     statusLabel_->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(statusLabel_, 1);
+    // Narrow and lower than the text, so the status line keeps its room
+    // and height while a run shows its progress.
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName(u"ProgressBar1"_s);
+    progressBar_->setFixedSize(60, 10);
+    progressBar_->setTextVisible(false);
+    progressBar_->hide();
+    StatusBar1->addPermanentWidget(progressBar_);
     setStatusBar(StatusBar1);
 
     buildMenus();
@@ -176,6 +185,16 @@ void TForm1::setStatus(const QString& text) {
 
 QString TForm1::status() const {
     return statusLabel_->text();
+}
+
+void TForm1::setProgress(int done, int total) {
+    if (total <= 0) {
+        progressBar_->hide();
+        return;
+    }
+    progressBar_->setRange(0, total);
+    progressBar_->setValue(qBound(0, done, total));
+    progressBar_->show();
 }
 
 std::function<void()> TForm1::enterBusy() {

@@ -18,6 +18,7 @@ class ModPage;
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class TAboutBox;
@@ -49,6 +50,8 @@ public:
 
     void setStatus(const QString& text) override;
     QString status() const override;
+    /// A small bar at the right of the status bar; hidden for total 0.
+    void setProgress(int done, int total) override;
 
     /// The command boundary: `command` runs to its end or its error goes to
     /// the general error handler; a Long command holds the busy state.
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<ThemeEngine> themes_;
     std::optional<QStringList> gameFolders_;
     QLabel* statusLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
     bool dropEnabled_ = false;
     bool closedDown_ = false;
 };
