@@ -49,7 +49,8 @@ void check(const cache::TUTPackage& package, qsizetype size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return 0;
