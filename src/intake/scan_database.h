@@ -8,11 +8,9 @@
 
 namespace intake {
 
-/// A record file as a scan holds it: the records and the bytes they came
-/// from, so that a rewrite giving the same bytes can be left out.
+/// A record file as a scan holds it.
 struct ScanDatabase {
     QList<TContentRecord> records;
-    QByteArray bytes;    ///< the whole file as read
     bool exists = false; ///< the file was there
 };
 
@@ -20,10 +18,14 @@ struct ScanDatabase {
 /// when `missingIsEmpty`, else an error. Throws platform::Error.
 ScanDatabase loadScanDatabase(const QString& path, bool missingIsEmpty);
 
-/// Writes `records` over the file unless the file already holds exactly
-/// those bytes. Returns whether it wrote. Throws platform::Error; the old
-/// file then stays as it was.
-bool writeScanDatabase(const QString& path, const ScanDatabase& loaded,
-                       const QList<TContentRecord>& records);
+/// Rewrites the file with `records`, atomically. Throws platform::Error;
+/// the old file then stays as it was.
+///
+/// A scan that keeps every loaded record and adds none does not call
+/// this: the rewrite would give the same bytes, or differ only where the
+/// reader ignores or decodes alike (bytes after a text, a trailing part of
+/// a record, Windows-1252 texts that would become UTF-8 and might then be
+/// cut), so the file is worth more unchanged.
+void writeScanDatabase(const QString& path, const QList<TContentRecord>& records);
 
 } // namespace intake

@@ -40,25 +40,6 @@ TEST(ScanRules, RejectTextsPerScan) {
     EXPECT_EQ(intake::notAnArchiveText(), u" - Not a .zip- or .rar-archive."_s);
 }
 
-TEST(ScanRules, PerScanTable) {
-    struct Row {
-        ScanKind kind;
-        const char* required;
-        const char* name;
-        int newKind;
-        bool nameIsArchiveName;
-    };
-    for (const Row& row : {Row{ScanKind::Maps, ".ut2", ".ut2", 0, false},
-                           Row{ScanKind::Mutators, ".u", ".int", 0, true},
-                           Row{ScanKind::Skins, ".upl", ".upl", 2, true}}) {
-        const intake::ScanRules& r = intake::rulesFor(row.kind);
-        EXPECT_STREQ(r.requiredExt, row.required);
-        EXPECT_STREQ(r.nameExt, row.name);
-        EXPECT_EQ(r.newKind, row.newKind);
-        EXPECT_EQ(r.nameIsArchiveName, row.nameIsArchiveName);
-    }
-}
-
 TEST(ScanRules, EntryExtensions) {
     const QList<QPair<QString, QString>> cases{
         {u"DM-Foo.UT2"_s, u".ut2"_s},

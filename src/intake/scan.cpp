@@ -1,0 +1,304 @@
+// The three archive scans: find the archives of a folder, record and
+// classify the new ones, write back what the rules keep.
+#include "intake/scan.h"
+
+#include "app/content_db.h"
+#include "install/placement.h"
+#include "intake/folder_search.h"
+#include "intake/rar_archive.h"
+#include "intake/scan_database.h"
+#include "intake/scan_rules.h"
+#include "intake/zip_master.h"
+#include "intake/zip_probe.h"
+#include "platform/file_helpers.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace intake {
+
+namespace {
+
+// FlattenTempFolder ends when a pass can change nothing; the bound only
+// guards against a folder tree that keeps changing under it.
+constexpr int MaxFlattenPasses = 4096;
+
+// ListBox1 and FileListToProcess are left empty after each archive, also
+// when an archive operation throws.
+class ListsEmptiedAfter {
+public:
+    explicit ListsEmptiedAfter(CommandContext& ctx) : ctx_(ctx) {}
+    ~ListsEmptiedAfter() {
+        ctx_.state.ListBox1.clear();
+        ctx_.rar.FileListToProcess.clear();
+        ctx_.zip.FSpecArgs.clear();
+    }
+    ListsEmptiedAfter(const ListsEmptiedAfter&) = delete;
+    ListsEmptiedAfter& operator=(const ListsEmptiedAfter&) = delete;
+
+private:
+    CommandContext& ctx_;
+};
+
+// One new archive under examination: its record and the tallies of the
+// classification.
+class ArchiveExam {
+public:
+    ArchiveExam(CommandContext& ctx, const ScanRules& rules, TContentRecord& rec, bool isZip)
+        : ctx_(ctx), rules_(rules), rec_(rec), isZip_(isZip) {}
+
+    void examineZip(const QString& path);
+    void examineRar(const QString& path);
+    /// Settles the name and kind; returns the reason when refused.
+    std::optional<int> finish();
+
+private:
+    void classify(const QString& storedName, const QString& recordedName);
+    void takeName(const QString& storedName, const QString& recordedName);
+    void extractAlone(const QString& storedName);
+
+    CommandContext& ctx_;
+    const ScanRules& rules_;
+    TContentRecord& rec_;
+    const bool isZip_;
+    int reason_ = RejectUnknownFile;
+    bool rejected_ = false;
+    int requiredCount_ = 0;
+};
+
+void ArchiveExam::examineZip(const QString& path) {
+    if (ZipProbe(path) < 1) {
+        reason_ = RejectInvalidZip;
+        rejected_ = true;
+        return;
+    }
+    ctx_.zip.setZipFileName(path);
+    const int count = ctx_.zip.EntryCount();
+    if (count > MaxArchiveEntries) {
+        reason_ = RejectTooManyFiles;
+        rejected_ = true;
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const QString stored = ctx_.zip.EntryName(i);
+        classify(stored, bareName(stored));
+    }
+}
+
+void ArchiveExam::examineRar(const QString& path) {
+    reason_ = RejectInvalidRar;
+    const ListsEmptiedAfter emptied(ctx_);
+    ctx_.state.ListBox1.clear();
+    ctx_.rar.ArchiveFileName = path;
+    // The result is not judged: the names listed before a failure count.
+    ctx_.rar.List();
+    const QStringList names = ctx_.state.ListBox1;
+    ctx_.state.ListBox1.clear();
+    if (names.size() > MaxArchiveEntries) {
+        reason_ = RejectTooManyFiles;
+        rejected_ = true;
+        return;
+    }
+    for (const QString& name : names)
+        classify(name, name);
+}
+
+void ArchiveExam::classify(const QString& storedName, const QString& recordedName) {
+    rec_.Files.append(recordedName);
+    rec_.FileCount = static_cast<qint32>(rec_.Files.size());
+    const QString ext = entryExtension(storedName);
+    if (ext == QLatin1String(rules_.nameExt)) {
+        takeName(storedName, recordedName);
+    } else if (ext == u".ut2mod"_s || ext == u".ut4mod"_s || ext == u".exe"_s) {
+        reason_ = RejectUnsupported;
+        rejected_ = true;
+    }
+    if (ext == QLatin1String(rules_.requiredExt))
+        ++requiredCount_;
+}
+
+void ArchiveExam::takeName(const QString& storedName, const QString& recordedName) {
+    switch (rules_.kind) {
+    case ScanKind::Maps:
+        rec_.DisplayName = recordedName;
+        break;
+    case ScanKind::Skins: {
+        const QString bare = bareName(storedName);
+        rec_.DisplayName = bare.left(std::max<qsizetype>(bare.size() - 4, 0));
+        break;
+    }
+    case ScanKind::Mutators:
+        extractAlone(storedName);
+        rec_.DisplayName = ReadIntName(ctx_, storedName);
+        break;
+    }
+}
+
+// Extracts one entry into TempDir, where ReadIntName expects it.
+void ArchiveExam::extractAlone(const QString& storedName) {
+    const ListsEmptiedAfter emptied(ctx_);
+    if (isZip_) {
+        // Where the settings point it anyway; ReadIntName looks there.
+        ctx_.zip.ExtrBaseDir = ctx_.state.TempDir;
+        ctx_.zip.FSpecArgs = QStringList{storedName};
+        ctx_.zip.Extract();
+        return;
+    }
+    ctx_.rar.FileListToProcess.add(storedName);
+    ctx_.rar.TargetDirectory = ctx_.state.TempDir;
+    ctx_.rar.Extract();
+    ctx_.rar.FileListToProcess.clear();
+    // Every pass brings the files up one level, so an .int however deep
+    // in the archive reaches TempDir.
+    for (int pass = 0; pass < MaxFlattenPasses && !install::FlattenTempFolder(ctx_); ++pass) {
+    }
+}
+
+std::optional<int> ArchiveExam::finish() {
+    if (rules_.kind == ScanKind::Maps && requiredCount_ > 1)
+        rec_.DisplayName = rec_.ArchiveName;
+    std::optional<int> refused;
+    if (rejected_ || requiredCount_ < 1) {
+        rec_.Kind = 10;
+        refused = reason_;
+    }
+    if (rules_.kind == ScanKind::Mutators && rec_.DisplayName.isEmpty())
+        rec_.DisplayName = rec_.ArchiveName;
+    return refused;
+}
+
+// An existing file, links followed; a folder is not one. A plain stat:
+// the write-back asks this for every record of the database.
+bool isFileOnDisk(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QString folderOf(const ScanRules& rules, const AppState& s) {
+    switch (rules.kind) {
+    case ScanKind::Maps:
+        return s.CustomMapDir;
+    case ScanKind::Mutators:
+        return s.MutatorDir;
+    case ScanKind::Skins:
+        return s.CustomSkinDir;
+    }
+    return {};
+}
+
+void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
+    AppState& s = ctx.state;
+    const ScanRules& rules = rulesFor(kind);
+    const bool maps = kind == ScanKind::Maps;
+    const QString dbPath = maps ? s.mapDataPath() : s.modDataPath();
+    // The worker walks the folders while this thread reads the database;
+    // nothing the search reports is looked at before the database is in.
+    scan.SubDirs = s.ScanSubDirs;
+    StartFolderSearch(scan, folderOf(rules, s), QStringList{u"*.zip"_s, u"*.rar"_s});
+    ScanDatabase db;
+    try {
+        db = loadScanDatabase(dbPath, maps);
+    } catch (...) {
+        scan.AbortSearch();
+        throw;
+    }
+
+    // Only what was loaded counts as known: two new archives of one name
+    // in two folders are both recorded.
+    QSet<QString> known;
+    known.reserve(db.records.size());
+    for (const TContentRecord& rec : db.records)
+        known.insert(rec.ArchiveName);
+
+    const QStringList found = WaitForFolderSearch(scan);
+
+    const QString today = ctx.clock().todayText();
+    QList<TContentRecord> added;
+    for (const QString& path : found) {
+        // Found paths use "/" only; a "\" is part of a Linux file name.
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const QString name = path.mid(slash + 1);
+        const QString dir = path.left(slash + 1);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
+        const bool isZip = ext == u".zip"_s;
+        if (!isZip && ext != u".rar"_s) {
+            s.ErrorLogLines.append(path + notAnArchiveText());
+            continue;
+        }
+        if (known.contains(name))
+            continue;
+        // A record cut to fit would name no file: it would be dropped and
+        // added again on every run, and could never be installed.
+        if (placeTooLong(dir, name)) {
+            s.ErrorLogLines.append(path + pathTooLongText());
+            continue;
+        }
+        TContentRecord rec;
+        rec.ArchiveName = name;
+        rec.ArchiveDir = dir;
+        if (rules.nameIsArchiveName)
+            rec.DisplayName = name;
+        rec.Installed = 0;
+        rec.Kind = rules.newKind;
+        rec.AddedDate = today;
+        ArchiveExam exam(ctx, rules, rec, isZip);
+        if (isZip)
+            exam.examineZip(path);
+        else
+            exam.examineRar(path);
+        if (const std::optional<int> reason = exam.finish())
+            s.ErrorLogLines.append(path + rejectText(rules, *reason));
+        added.append(std::move(rec));
+    }
+
+    // The search has just listed the folders: what it found as a plain
+    // file exists; everything else is looked up on disk.
+    QSet<QString> plainFound;
+    plainFound.reserve(found.size());
+    for (const QString& path : found) {
+        if (!scan.NotPlainFiles().contains(path))
+            plainFound.insert(path);
+    }
+    const WriteBackInput in{s, [&plainFound](const QString& path) {
+                                return plainFound.contains(path) || isFileOnDisk(path);
+                            }};
+    QList<TContentRecord> kept;
+    kept.reserve(db.records.size() + added.size());
+    for (const TContentRecord& rec : db.records) {
+        if (keepRecord(kind, rec, in))
+            kept.append(rec);
+    }
+    const qsizetype keptLoaded = kept.size();
+    for (TContentRecord& rec : added) {
+        if (keepRecord(kind, rec, in))
+            kept.append(std::move(rec));
+    }
+    // Every loaded record kept and nothing added: the file already holds
+    // these records, so it is left alone (see writeScanDatabase).
+    const bool unchanged = keptLoaded == db.records.size() && kept.size() == keptLoaded;
+    if (!db.exists || !unchanged)
+        writeScanDatabase(dbPath, kept);
+}
+} // namespace
+
+void ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
+    runScan(ctx, scan, ScanKind::Maps);
+}
+
+void ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
+    runScan(ctx, scan, ScanKind::Mutators);
+}
+
+void ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
+    runScan(ctx, scan, ScanKind::Skins);
+}
+
+} // namespace intake

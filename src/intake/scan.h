@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/command_context.h"
+#include "intake/scan_int_name.h"
+
+/// The three archive scans. Each loads its database, searches its folder
+/// (CustomMapDir, MutatorDir or CustomSkinDir; subfolders when
+/// ScanSubDirs) for "*.zip" and "*.rar", records every archive whose file
+/// name no loaded record has, classifies it by its entries, logs the
+/// archives it refuses to ErrorLogLines, and writes back the records its
+/// rules keep. A known archive is never opened. The database is rewritten
+/// only when its bytes change. Errors reading or writing the database
+/// throw platform::Error; the file is then left as it was.
+namespace intake {
+
+class TmFileScan;
+
+/// mapdata.dat; a missing file counts as empty.
+void ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
+/// somdata.dat, the mutators of MutatorDir.
+void ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan);
+/// somdata.dat, the skins of CustomSkinDir.
+void ScanSkinArchives(CommandContext& ctx, TmFileScan& scan);
+
+} // namespace intake
