@@ -92,7 +92,7 @@ void TForm1::buildWindow() {
     TabMuts->setPartner(TabSkins);
     TabSkins->setPartner(TabMuts);
     TabCache = new CachePage;
-    TabUZ = new Uz2Page(ctx);
+    TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage;
     TabConfig = new ConfigPage(ctx, *commands_);
     PC1->addTab(TabMaps, u"  Maps   "_s);
@@ -313,7 +313,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 
 void TForm1::receiveDrop(const QStringList& paths) {
     if (dropEnabled_)
-        state().ListBox3 = paths;
+        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); });
 }
 
 void TForm1::ShowErrorLog() {

@@ -1,7 +1,9 @@
 #include "cache/uz2_page.h"
 
+#include "app/command_boundary.h"
 #include "app/command_context.h"
 #include "app/qt_page_parts.h"
+#include "cache/uz2.h"
 #include "platform/status_sink.h"
 
 #include <QAbstractButton>
@@ -15,7 +17,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Uz2Page::Uz2Page(CommandContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
+Uz2Page::Uz2Page(CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), ctx_(context), commands_(commands),
+      openFilter_(cache::uz2OpenFilter(cache::Uz2Action::Decompress)) {
     setObjectName(u"TabUZ"_s);
     LBUz = new QListWidget;
     LBUz->setObjectName(u"LBUz"_s);
@@ -43,6 +47,9 @@ Uz2Page::Uz2Page(CommandContext& context, QWidget* parent) : QWidget(parent), ct
     column->addWidget(cbUzDelete);
     column->addStretch(1);
     column->addWidget(bGoUz2);
+    connect(bOpenUz2, &QPushButton::clicked, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { bOpenUz2Click(); }); });
+    connect(bGoUz2, &QPushButton::clicked, this, [this] { bGoUz2Click(); });
 }
 
 void Uz2Page::TabUZShow() {
@@ -50,5 +57,51 @@ void Uz2Page::TabUZShow() {
     LBUz->clear();
     ctx_.status.setStatus(u"  Handle .uz2-compressed files"_s);
     rbUzActionGroup->button(0)->setChecked(true);
+    openFilter_ = cache::uz2OpenFilter(cache::Uz2Action::Decompress);
     cbUzDelete->setChecked(false);
+}
+
+void Uz2Page::showNames(const QStringList& names) {
+    LBUz->clear();
+    LBUz->addItems(names);
+}
+
+void Uz2Page::bOpenUz2Click() {
+    const cache::Uz2Action action = cache::uz2ActionAt(rbUzActionGroup->checkedId());
+    if (const QString filter = cache::uz2OpenFilter(action); !filter.isEmpty())
+        openFilter_ = filter;
+    if (const std::optional<QStringList> names = cache::chooseUz2Files(ctx_, action, openFilter_))
+        showNames(*names);
+}
+
+void Uz2Page::dragndropDropFiles(const QStringList& paths) {
+    const std::optional<cache::Uz2Drop> drop = cache::dropUz2Files(ctx_, paths);
+    if (!drop)
+        return;
+    showNames(drop->names);
+    rbUzActionGroup->button(int(drop->action))->setChecked(true);
+}
+
+void Uz2Page::bGoUz2Click() {
+    bool selected = false;
+    commands_.run(CommandBoundary::Quick,
+                  [this, &selected] { selected = cache::checkUz2Selection(ctx_); });
+    if (!selected)
+        return;
+    const cache::Uz2Action action = cache::uz2ActionAt(rbUzActionGroup->checkedId());
+    const bool deleteInputs = cbUzDelete->isChecked();
+    cache::Uz2Run run;
+    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+        run = cache::runUz2(ctx_, action, deleteInputs, page_parts::entries(LBUz),
+                            [this](qsizetype i, const QString& line, const QString& reason) {
+                                if (QListWidgetItem* item = LBUz->item(int(i))) {
+                                    item->setText(line);
+                                    item->setToolTip(reason);
+                                }
+                            });
+    });
+    // The closing message comes after the busy state has ended.
+    if (ran)
+        commands_.run(CommandBoundary::Quick,
+                      [this, &run, deleteInputs] { cache::finishUz2(ctx_, run, deleteInputs); });
 }

@@ -140,7 +140,7 @@ TEST_F(PagesTest, ToolPagesResetWhenShown) {
     EXPECT_EQ(cache.bInstallCache->text(), u"Install"_s);
     EXPECT_FALSE(cache.CacheBox->isChecked());
 
-    Uz2Page uz2(core.context());
+    Uz2Page uz2(core.context(), commands);
     core.state.ListBox3 = {u"/a/x.uz2"_s};
     uz2.LBUz->addItem(u"x.uz2"_s);
     uz2.rbUzActionGroup->button(1)->setChecked(true);

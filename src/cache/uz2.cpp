@@ -1,0 +1,262 @@
+#include "cache/uz2.h"
+
+#include "cache/uz2_codec.h"
+#include "install/placement.h"
+#include "platform/dialogs.h"
+#include "platform/file_helpers.h"
+#include "platform/game_programs.h"
+#include "platform/process.h"
+#include "platform/status_sink.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace cache {
+
+namespace {
+
+const QPoint MessageOffset(50, 125);
+const QString OwnCodecNote = u" with Quorvel's own codec"_s;
+
+QString folderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+QString errorText(const QString& word, bool withStop) {
+    return u"An error occured while "_s + word + u"ing files"_s + (withStop ? u"."_s : QString());
+}
+
+/// The game's tool when SystemDir has one that can be run; a file of that
+/// name without execute permission could only fail to start.
+QString usableTool(const QString& systemDir) {
+    const QString tool = platform::findGameTool(systemDir);
+    if (tool.isEmpty() || !QFileInfo(tool).isExecutable())
+        return {};
+    return tool;
+}
+
+/// Hides the progress bar on every way out of a run.
+struct ProgressReset {
+    platform::StatusSink& status;
+    ~ProgressReset() { status.setProgress(0, 0); }
+};
+
+/// How one file went.
+struct FileOutcome {
+    enum Kind { Ok, Failed, Skipped, NotStarted } kind = Failed;
+    QString reason;
+};
+
+FileOutcome runTool(CommandContext& ctx, const QString& tool, const QString& word,
+                    const QString& path) {
+    const std::optional<int> code =
+        ctx.processes.runAndWait(tool, {word, path}, ctx.state.SystemDir);
+    if (!code)
+        return {FileOutcome::NotStarted, {}};
+    if (*code != 0)
+        return {FileOutcome::Failed, u"The game's tool ended with exit code %1."_s.arg(*code)};
+    return {FileOutcome::Ok, {}};
+}
+
+FileOutcome runCodec(CommandContext& ctx, Uz2Action action, const QString& path) {
+    if (action == Uz2Action::None)
+        return {FileOutcome::Failed, u"No action was chosen."_s};
+    const bool compress = action == Uz2Action::Compress;
+    QString output = uz2OutputName(path, compress);
+    if (output.isEmpty())
+        return {FileOutcome::Failed, u"\"%1\" is not a .uz2 file."_s.arg(path)};
+    // The game finds files ignoring case: an output that differs from an
+    // existing file only in case would stand beside it as a second copy.
+    const QString existing =
+        platform::resolveIgnoringCase(folderOf(output), QFileInfo(output).fileName());
+    const QFileInfo existingInfo(existing);
+    if (existingInfo.exists() || existingInfo.isSymLink()) {
+        const platform::Button answer =
+            ctx.dialogs.message(platform::MsgKind::Confirmation,
+                                existing + u" already exists.\r\rDo you want to replace it?"_s,
+                                platform::Yes | platform::No, MessageOffset);
+        if (answer != platform::Yes)
+            return {FileOutcome::Skipped, u"%1 already exists and was kept."_s.arg(existing)};
+        output = existing;
+    }
+    // The window stays alive while a large file is converted.
+    const Uz2Progress progress = [](qint64, qint64) {
+        QCoreApplication::processEvents();
+        return true;
+    };
+    const Uz2Result result =
+        compress ? compressUz2(path, output, progress) : decompressUz2(path, output, progress);
+    if (!result.ok)
+        return {FileOutcome::Failed, result.error};
+    return {FileOutcome::Ok, {}};
+}
+
+} // namespace
+
+Uz2Action uz2ActionAt(int index) {
+    switch (index) {
+    case 0:
+        return Uz2Action::Decompress;
+    case 1:
+        return Uz2Action::Compress;
+    default:
+        return Uz2Action::None;
+    }
+}
+
+QString uz2CommandWord(Uz2Action action) {
+    switch (action) {
+    case Uz2Action::Decompress:
+        return u"Decompress "_s;
+    case Uz2Action::Compress:
+        return u"Compress "_s;
+    case Uz2Action::None:
+        break;
+    }
+    return {};
+}
+
+QString uz2OpenFilter(Uz2Action action) {
+    switch (action) {
+    case Uz2Action::Decompress:
+        return u"UT2004 compressed files(*.uz2)"_s;
+    case Uz2Action::Compress:
+        // "*" rather than "*.*": names without a dot are files too.
+        return u"All files(*)"_s;
+    case Uz2Action::None:
+        break;
+    }
+    return {};
+}
+
+QString uz2SelectionText(qsizetype count, Uz2Action action) {
+    const QString what = action == Uz2Action::Decompress ? u"decompressed. Hit Go to start."_s
+                                                         : u"compressed. Hit Go to start."_s;
+    return u"  "_s + QString::number(count) + u" files selected to be "_s + what;
+}
+
+std::optional<QStringList> chooseUz2Files(CommandContext& ctx, Uz2Action action,
+                                          const QString& filter) {
+    const QStringList chosen = ctx.dialogs.openFiles(u"Open"_s, ctx.state.LastUz2Dir, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    ctx.state.LastUz2Dir = folderOf(chosen.first());
+    ctx.state.ListBox3 = chosen;
+    QStringList names;
+    for (const QString& path : chosen)
+        names.append(platform::fileNamePart(path));
+    ctx.status.setStatus(uz2SelectionText(chosen.size(), action));
+    return names;
+}
+
+std::optional<Uz2Drop> dropUz2Files(CommandContext& ctx, const QStringList& paths) {
+    if (paths.isEmpty() || !ctx.state.CanClose)
+        return std::nullopt;
+    // Paths are kept whole: a path cut to a length limit names another file.
+    ctx.state.ListBox3 = paths;
+    Uz2Drop drop;
+    ctx.state.LastUz2Dir = folderOf(paths.first());
+    for (const QString& path : paths)
+        drop.names.append(platform::fileNamePart(path));
+    drop.action = hasUz2Extension(platform::fileNamePart(paths.first())) ? Uz2Action::Decompress
+                                                                         : Uz2Action::Compress;
+    ctx.status.setStatus(uz2SelectionText(paths.size(), drop.action));
+    return drop;
+}
+
+bool checkUz2Selection(CommandContext& ctx) {
+    if (!ctx.state.ListBox3.isEmpty())
+        return true;
+    ctx.dialogs.message(platform::MsgKind::Error, u"No file(s) selected "_s, platform::Ok,
+                        QPoint(150, 125));
+    return false;
+}
+
+Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QStringList& lines,
+              const Uz2LineMarked& marked) {
+    Uz2Run run;
+    const QString word = uz2CommandWord(action).trimmed();
+    run.commandWord = word;
+    // A copy: the list the run walks cannot change under it.
+    const QStringList files = ctx.state.ListBox3;
+    run.lines = lines.mid(0, files.size());
+    for (qsizetype i = run.lines.size(); i < files.size(); ++i)
+        run.lines.append(platform::fileNamePart(files[i]));
+    run.reasons = QStringList(files.size(), QString());
+    const QString tool = usableTool(ctx.state.SystemDir);
+    run.builtIn = tool.isEmpty();
+    const QString note = run.builtIn ? OwnCodecNote : QString();
+    ProgressReset progressReset{ctx.status};
+
+    auto mark = [&](qsizetype i, QStringView mark, const QString& reason) {
+        run.lines[i] += mark.toString();
+        run.reasons[i] = reason;
+        if (marked)
+            marked(i, run.lines[i], reason);
+    };
+
+    try {
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (files.size() > 1)
+                ctx.status.setProgress(int(i), int(files.size()));
+            const QString& path = files[i];
+            if (action == Uz2Action::Compress && hasUz2Extension(platform::fileNamePart(path))) {
+                // It would only come back as x.uz2.uz2.
+                mark(i, Uz2ErrorMark,
+                     u"\"%1\" is a .uz2 file already; it is not compressed again."_s.arg(path));
+                continue;
+            }
+            const QString status = u"  "_s + word + u"ing "_s + run.lines[i] + note;
+            // Shown while the file is worked on.
+            ctx.status.setStatus(status);
+            const FileOutcome outcome =
+                run.builtIn ? runCodec(ctx, action, path) : runTool(ctx, tool, word, path);
+            switch (outcome.kind) {
+            case FileOutcome::NotStarted:
+                run.error = errorText(word, true);
+                return run;
+            case FileOutcome::Failed:
+                mark(i, Uz2ErrorMark, outcome.reason);
+                break;
+            case FileOutcome::Skipped:
+                mark(i, Uz2SkippedMark, outcome.reason);
+                break;
+            case FileOutcome::Ok: {
+                ctx.status.setStatus(status + u" -> Successfully"_s);
+                ++run.succeeded;
+                QString reason;
+                if (deleteInputs && !install::MoveToRecycleBin(ctx, path)) {
+                    ++run.notTrashed;
+                    reason = u"Converted; the input could not be moved to the trash."_s;
+                }
+                mark(i, Uz2OkMark, reason);
+                break;
+            }
+            }
+        }
+    } catch (...) {
+        // Whatever ended the loop gets the run's one message.
+        run.error = errorText(word, false);
+    }
+    return run;
+}
+
+void finishUz2(CommandContext& ctx, const Uz2Run& run, bool deleteInputs) {
+    if (!run.error.isEmpty()) {
+        ctx.dialogs.message(platform::MsgKind::Error, run.error, platform::Ok, MessageOffset);
+        return;
+    }
+    QString text = u"  "_s + QString::number(run.succeeded) + u" files successfully "_s +
+                   run.commandWord + u"ed"_s + (run.builtIn ? OwnCodecNote : QString()) + u"."_s;
+    if (deleteInputs) {
+        text += u" Input file(s) moved to recyclebin"_s;
+        if (run.notTrashed > 0)
+            text += u", %1 could not be moved"_s.arg(run.notTrashed);
+    }
+    ctx.status.setStatus(text);
+    ctx.state.ListBox3.clear();
+}
+
+} // namespace cache
