@@ -9,6 +9,7 @@
 #include "platform/status_sink.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,11 +29,19 @@ QString errorText(const QString& word, bool withStop) {
     return u"An error occured while "_s + word + u"ing files"_s + (withStop ? u"."_s : QString());
 }
 
-/// The game's tool when SystemDir has one that can be run; a file of that
-/// name without execute permission could only fail to start.
+/// True for a Windows program ("MZ" header), which Linux does not start by
+/// itself: the UCC.exe of a Windows copy of the game run through Proton.
+bool isWindowsProgram(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
+/// The game's tool when SystemDir has one that can be run. Without one the
+/// codec does the same work, so nothing is lost by passing over a file that
+/// could only fail to start.
 QString usableTool(const QString& systemDir) {
     const QString tool = platform::findGameTool(systemDir);
-    if (tool.isEmpty() || !QFileInfo(tool).isExecutable())
+    if (tool.isEmpty() || !QFileInfo(tool).isExecutable() || isWindowsProgram(tool))
         return {};
     return tool;
 }

@@ -171,7 +171,8 @@ TEST_F(Uz2Run, AToolThatCannotStartEndsTheRunWithItsMessage) {
 }
 
 TEST_F(Uz2Run, WithoutAToolQuorvelsOwnCodecWritesBesideTheInput) {
-    // A tool without execute permission could only fail to start.
+    // A tool without execute permission, and a Windows program, could only
+    // fail to start.
     installTool(u"ucc-bin"_s, "/bin/sh", false);
     const QByteArray data = QByteArray(100000, 'a') + "tail";
     const QString input = tree.file(u"with space/DM-Rain.ut2"_s, data);
@@ -184,7 +185,10 @@ TEST_F(Uz2Run, WithoutAToolQuorvelsOwnCodecWritesBesideTheInput) {
     ASSERT_TRUE(QFileInfo::exists(uz2));
 
     QFile::remove(input);
+    QFile::remove(tree.path(u"game/System/ucc-bin"_s));
+    makeExecutable(tree.file(u"game/System/UCC.exe"_s, "MZ\x90\x03 a Windows program"));
     const cache::Uz2Run unpacked = go(Uz2Action::Decompress, true, select({uz2}));
+    EXPECT_TRUE(unpacked.builtIn);
     EXPECT_EQ(unpacked.succeeded, 1);
     EXPECT_EQ(tree.read(u"with space/DM-Rain.ut2"_s), data);
     EXPECT_EQ(trashed(), QStringList{u"DM-Rain.ut2.uz2"_s});
