@@ -254,3 +254,25 @@ TEST_F(InstallRunTest, NothingSelectedAndNoTemporaryFolder) {
                  platform::Error);
     EXPECT_TRUE(tree.exists(u"prog/keep.txt"_s));
 }
+
+TEST_F(InstallRunTest, WhatCannotBeFlattenedGoesToToBeMovedWithAWarning) {
+    // Textures/Foo.utx cannot come up beside the Foo.utx already there.
+    content_db::WriteAll(
+        core.state.modDataPath(),
+        {archive(u"Foo.zip"_s, {{u"Foo.utx"_s, "top"}, {u"Textures/Foo.utx"_s, "sub"}}, u"Foo"_s)});
+    const install::InstallResult result =
+        InstallArchives(ctx(), ContentKind::Mutators, {u"Foo"_s}, false);
+    EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "top");
+    EXPECT_EQ(tempEntries(), QStringList{u"Textures"_s}) << "folders wait for the end";
+    install::FinishInstall(ctx(), ContentKind::Mutators, result);
+    EXPECT_EQ(tree.read(u"prog/ToBeMoved/Textures/Foo.utx"_s), "sub");
+    EXPECT_TRUE(tempEntries().isEmpty());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Warning);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(-15, 150));
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"Not all files could be installed by Quorvel. You have to manually move them "_s
+              u"yourself.\r\rThe files/directories can be found in "_s +
+                  tree.path(u"prog"_s) + u"/ToBeMoved.  See Help for more info."_s);
+    EXPECT_EQ(status.status(), u"  Installed 1 mutator(s) with 1 file(s) total."_s);
+}
