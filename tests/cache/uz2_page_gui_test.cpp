@@ -11,7 +11,6 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QListWidget>
@@ -50,13 +49,12 @@ QStringList lines(const QListWidget* list) {
 
 class Uz2PageWindow : public WindowFixture {
 protected:
-    TForm1& startOnPage(bool withTool = true) {
+    /// The window on the .uz2 page, with the fake tool in the game.
+    TForm1& startOnPage() {
         TForm1& w = start();
         w.state().setGameDir(tree.gameFolder(u"game"_s));
-        if (withTool) {
-            const QString tool = tree.file(u"game/System/ucc-bin"_s, toolScript(log()));
-            QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
-        }
+        const QString tool = tree.file(u"game/System/ucc-bin"_s, toolScript(log()));
+        QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
         w.showPage(TForm1::Uz2Tab);
         return w;
     }
@@ -147,24 +145,6 @@ TEST_F(Uz2PageWindow, TheWindowIsBusyWhileTheToolRunsAndRefusesDrops) {
     EXPECT_TRUE(w.PC1->isEnabled());
     EXPECT_TRUE(w.state().CanClose);
     EXPECT_EQ(w.status(), u"  1 files successfully Compressed."_s);
-}
-
-TEST_F(Uz2PageWindow, WithoutAToolTheOwnCodecWorksAndTheReasonShows) {
-    TForm1& w = startOnPage(false);
-    const QString broken = tree.file(u"in/Broken.ut2.uz2"_s, "not a uz2");
-    const QString music = tree.file(u"in/Song.ogg"_s, QByteArray(70000, 'm'));
-    drop(w, {broken});
-    w.TabUZ->bGoUz2->click();
-    EXPECT_EQ(lines(w.TabUZ->LBUz), QStringList{u"Broken.ut2.uz2 -> Error"_s});
-    EXPECT_TRUE(w.TabUZ->LBUz->item(0)->toolTip().contains(u"is not a valid .uz2 file"_s));
-    EXPECT_EQ(w.status(), u"  0 files successfully Decompressed with Quorvel's own codec."_s);
-    EXPECT_FALSE(tree.exists(u"in/Broken.ut2"_s));
-
-    drop(w, {music});
-    w.TabUZ->bGoUz2->click();
-    EXPECT_EQ(lines(w.TabUZ->LBUz), QStringList{u"Song.ogg -> ok"_s});
-    EXPECT_TRUE(tree.exists(u"in/Song.ogg.uz2"_s));
-    EXPECT_EQ(w.status(), u"  1 files successfully Compressed with Quorvel's own codec."_s);
 }
 
 namespace {

@@ -299,38 +299,6 @@ TEST_F(Uz2Run, DropsChooseOneActionByTheFirstFile) {
     EXPECT_EQ(core.state.LastUz2Dir, u"/drop/from here"_s);
 }
 
-TEST_F(Uz2Run, ChoosingFilesAndGoAfterACompletedRun) {
-    installTool();
-    const QString first = tree.file(u"pick/One.ogg"_s, "1");
-    const QStringList chosen = {first, tree.file(u"pick/Two.ogg"_s, "2"),
-                                tree.file(u"pick/Three"_s, "3")};
-    dialogs.openAnswers = {{}, chosen};
-    core.state.ListBox3 = {u"/earlier/choice"_s};
-    EXPECT_FALSE(cache::chooseUz2Files(core.context(), Uz2Action::Compress, u"All files(*)"_s));
-    EXPECT_EQ(core.state.ListBox3, QStringList{u"/earlier/choice"_s});
-    EXPECT_EQ(core.state.LastUz2Dir, tree.path(u"home"_s));
-
-    const std::optional<QStringList> names =
-        cache::chooseUz2Files(core.context(), Uz2Action::Compress, u"All files(*)"_s);
-    ASSERT_TRUE(names);
-    EXPECT_EQ(*names, (QStringList{u"One.ogg"_s, u"Two.ogg"_s, u"Three"_s}));
-    EXPECT_EQ(core.state.ListBox3, chosen);
-    EXPECT_EQ(core.state.LastUz2Dir, tree.path(u"pick"_s));
-    EXPECT_EQ(status.status(), u"  3 files selected to be compressed. Hit Go to start."_s);
-
-    ASSERT_TRUE(cache::checkUz2Selection(core.context()));
-    const cache::Uz2Run run = go(Uz2Action::Compress, false, *names);
-    EXPECT_EQ(run.succeeded, 3);
-    EXPECT_EQ(status.status(), u"  3 files successfully Compressed."_s);
-    dialogs.shown.clear();
-    EXPECT_FALSE(cache::checkUz2Selection(core.context()));
-    ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
-    EXPECT_EQ(dialogs.shown[0].text, u"No file(s) selected "_s);
-    EXPECT_EQ(dialogs.shown[0].buttons, platform::Ok);
-    EXPECT_EQ(dialogs.shown[0].offset, QPoint(150, 125));
-}
-
 namespace {
 class Uz2RunWithBrokenTrash : public Uz2Run {
 protected:
