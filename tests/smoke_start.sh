@@ -6,7 +6,7 @@ binary=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
-HOME="$dir/home" timeout --preserve-status -s TERM 5 "$binary"
+HOME="$dir/home" timeout --preserve-status -s TERM 10 "$binary"
 rc=$?
 fail=0
 [ "$rc" -eq 0 ] || { echo "exit code $rc, expected 0"; fail=1; }
