@@ -93,7 +93,7 @@ void TForm1::buildWindow() {
     TabSkins->setPartner(TabMuts);
     TabCache = new CachePage;
     TabUZ = new Uz2Page(ctx, *commands_);
-    TabDemos = new DemosPage;
+    TabDemos = new DemosPage(ctx, *commands_, core_->fScan);
     TabConfig = new ConfigPage(ctx, *commands_);
     PC1->addTab(TabMaps, u"  Maps   "_s);
     PC1->addTab(TabMuts, u"  Mutators   "_s);

@@ -153,7 +153,7 @@ TEST_F(PagesTest, ToolPagesResetWhenShown) {
     EXPECT_EQ(status.status(), u"  Handle .uz2-compressed files"_s);
     EXPECT_EQ(uz2.bGoUz2->text(), u"Go"_s);
 
-    DemosPage demos;
+    DemosPage demos(core.context(), commands, core.fScan);
     demos.StatusBar2->setText(u"  Name: x.demo4"_s);
     demos.TabDemosShow();
     EXPECT_EQ(demos.StatusBar2->text(), u"  Name: "_s);
