@@ -1,0 +1,384 @@
+#include "cache/cache_install.h"
+
+#include "app/content_db.h"
+#include "cache/cache_index.h"
+#include "cache/package.h"
+#include "install/install_run.h"
+#include "install/placement.h"
+#include "intake/zip_master.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/file_helpers.h"
+#include "platform/folder_index.h"
+#include "platform/status_sink.h"
+#include "platform/text_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace cache {
+
+namespace {
+
+const QPoint kBoxOffset(50, 125);
+
+/// A package moved out of the cache for the current item.
+struct Taken {
+    QString name;      ///< its file name in cache.ini
+    QString cachePath; ///< where it was
+    QString tempPath;  ///< where it is now
+};
+
+bool entryExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool isMapName(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && name.mid(dot).toLower() == u".ut2"_s;
+}
+
+/// Moves one file (a rename, or a copy and delete across file systems),
+/// never over an existing entry.
+void moveFile(CommandContext& ctx, const QString& from, const QString& to) {
+    if (entryExists(to))
+        throw platform::Error(u"Cannot move \""_s + from + u"\" to \""_s + to +
+                              u"\": a file of that name is already there."_s);
+    QFile file(from);
+    if (!file.rename(to))
+        throw platform::Error(u"Cannot move \""_s + from + u"\" to \""_s + to + u"\". "_s +
+                              file.errorString());
+    ctx.folders.removed(from);
+    ctx.folders.added(to);
+}
+
+/// Moves a cached file into TempDir under its file name.
+void take(CommandContext& ctx, CacheFiles& files, QList<Taken>& taken, const QString& cachedFile,
+          const QString& name) {
+    const QString from = platform::withSlash(cacheFolder(ctx.state)) + cachedFile;
+    const QString to = ctx.state.TempDir + u'/' + name;
+    moveFile(ctx, from, to);
+    files.remove(cachedFile);
+    taken.append({name, from, to});
+}
+
+/// Moves the taken packages still in TempDir back to their old places in
+/// the cache; returns their names. `quiet`: a move that fails leaves the
+/// file in TempDir instead of ending the run (the run is ending already).
+QStringList putBack(CommandContext& ctx, const QList<Taken>& taken, bool quiet) {
+    QStringList names;
+    for (const Taken& t : taken) {
+        if (!entryExists(t.tempPath))
+            continue;
+        try {
+            moveFile(ctx, t.tempPath, t.cachePath);
+        } catch (const platform::Error&) {
+            if (!quiet)
+                throw;
+            continue;
+        }
+        names.append(t.name);
+    }
+    return names;
+}
+
+/// Files and links directly in TempDir are deleted; folders stay, as do
+/// files that cannot be deleted.
+void deleteTempFiles(CommandContext& ctx) {
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
+        if (e.isDir && !QFileInfo(e.path).isSymLink())
+            continue;
+        if (QFile::remove(e.path))
+            ctx.folders.removed(e.path);
+    }
+}
+
+void forget(TContentRecord& rec, const QStringList& names) {
+    for (const QString& name : names)
+        rec.Files.removeAll(name);
+    rec.FileCount = qint32(rec.Files.size());
+}
+
+/// The import names of the package in table order, each once.
+QStringList importNames(const TUTPackage& reader) {
+    QStringList names;
+    QSet<QString> seen;
+    for (qsizetype i = 0; i < reader.ImportCount(); ++i) {
+        const QString name = reader.ImportObjectName(reader.ImportEntry(i));
+        if (!name.isEmpty() && !seen.contains(name)) {
+            seen.insert(name);
+            names.append(name);
+        }
+    }
+    return names;
+}
+
+/// Moves along every cached package whose base name equals an import name
+/// of the item's package (the first such line of `ini` from its second
+/// line on), until the record's Files are full.
+void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, CacheFiles& files,
+                 TContentRecord& rec, QList<Taken>& taken) {
+    reader.OpenPackage(taken.first().tempPath);
+    QHash<QString, CacheLine> byBase;
+    for (qsizetype i = 1; i < ini.size(); ++i) {
+        if (const std::optional<CacheLine> line = cachedPackage(ini.text(i))) {
+            const QString base = packageBase(line->fileName);
+            if (!byBase.contains(base))
+                byBase.insert(base, *line);
+        }
+    }
+    for (const QString& name : importNames(reader)) {
+        const auto it = byBase.constFind(name);
+        if (it == byBase.constEnd())
+            continue;
+        const QString cached = files.first(it->key);
+        if (cached.isEmpty() || entryExists(ctx.state.TempDir + u'/' + it->fileName))
+            continue;
+        if (rec.FileCount >= TContentRecord::MaxFiles) {
+            ctx.dialogs.message(
+                platform::MsgKind::Warning,
+                rec.ArchiveName +
+                    u" imports more cached packages than one record can hold. Only the first "_s +
+                    QString::number(TContentRecord::MaxFiles - 1) + u" were taken along."_s,
+                platform::Ok, kBoxOffset);
+            return;
+        }
+        take(ctx, files, taken, cached, it->fileName);
+        rec.Files.append(it->fileName);
+        rec.FileCount = qint32(rec.Files.size());
+    }
+}
+
+/// Zip folder + stem + ".zip" from the files of TempDir; true when the
+/// component reports success (it shows its own errors).
+bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
+             const QString& statusText) {
+    ctx.status.setStatus(statusText);
+    // The component's progress shows this text before each file name.
+    ctx.state.ProgressText = statusText + u' ';
+    ctx.zip.setZipFileName(platform::withSlash(plan.zipFolder) + stem + u".zip"_s);
+    ctx.zip.FSpecArgs = QStringList{ctx.state.TempDir + u"/*.*"_s};
+    return ctx.zip.Add() == 0;
+}
+
+/// What becomes of the item's packages in TempDir; true when the item is
+/// counted. The record's Files end as the names that left the cache for
+/// good.
+bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
+                CacheFiles& files, TContentRecord& rec, QList<Taken>& taken) {
+    AppState& s = ctx.state;
+    if (plan.action == CacheAction::DeleteFile)
+        return true; // the clean-up deletes it
+    takeImports(ctx, reader, ini, files, rec, taken);
+    const QString stem = packageBase(rec.ArchiveName);
+    bool zipMade = false;
+    if (plan.action == CacheAction::InstallAndZip || plan.action == CacheAction::ZipOnly) {
+        const QString text = plan.action == CacheAction::ZipOnly
+                                 ? u"Saving files to zip ..."_s
+                                 : u"Installing and Saving to zip ..."_s;
+        if (!makeZip(ctx, plan, stem, text)) {
+            forget(rec, putBack(ctx, taken, false));
+            return false;
+        }
+        if (plan.action == CacheAction::ZipOnly)
+            return true;
+        rec.ArchiveName = stem + u".zip"_s;
+        zipMade = true;
+    }
+
+    s.ProgressText = u"  Installing "_s + rec.DisplayName;
+    const qint32 placedBefore = s.ProgressDone;
+    // ProgressDone counts since the last run that reset it; the item is
+    // installed only when it placed files itself.
+    const bool placed =
+        install::PlaceExtractedFiles(ctx, QString()) && s.ProgressDone > placedBefore;
+    // What was not placed goes back into the cache.
+    forget(rec, putBack(ctx, taken, false));
+    if (!placed)
+        return false;
+    if (zipMade) {
+        rec.ArchiveDir = platform::withSlash(plan.zipFolder);
+        rec.Kind = 0;
+    } else {
+        rec.ArchiveDir = u"Cache"_s;
+        rec.Kind = 1;
+    }
+    rec.Installed = 1;
+    rec.InstallDate = ctx.clock().todayText();
+    content_db::Append(isMapName(rec.DisplayName) ? s.mapDataPath() : s.modDataPath(), rec);
+    return true;
+}
+
+/// One queued name; true when it is counted.
+bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
+             QList<Taken>& taken, const std::function<void()>& relist) {
+    const std::optional<QString> iniPath = findCacheIni(ctx.state);
+    if (!iniPath)
+        throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
+                              ctx.state.CacheDir + u"\"."_s);
+    const CacheIni ini = readCacheIni(*iniPath);
+    const qsizetype at = findCacheLine(ini, name);
+    if (at < 0)
+        return false; // taken along earlier, or gone from the index
+    TContentRecord rec;
+    rec.ArchiveName = name;
+    rec.DisplayName = name;
+    rec.Files = QStringList{name};
+    rec.FileCount = 1;
+    CacheFiles files = listCacheFiles(ctx.state);
+    const QString cached = files.first(cachedPackage(ini.text(at))->key);
+    bool counted = false;
+    if (!cached.isEmpty()) {
+        take(ctx, files, taken, cached, name);
+        counted = handleItem(ctx, reader, plan, ini, files, rec, taken);
+    }
+    deleteTempFiles(ctx);
+    RemoveCacheEntries(ctx, rec);
+    if (relist)
+        relist();
+    return counted;
+}
+
+} // namespace
+
+CacheAction cacheActionAt(int index) {
+    return index >= 0 && index <= 3 ? CacheAction(index) : CacheAction::None;
+}
+
+QString cacheButtonCaption(CacheAction action) {
+    switch (action) {
+    case CacheAction::InstallOnly:
+    case CacheAction::InstallAndZip:
+        return u"Install"_s;
+    case CacheAction::ZipOnly:
+        return u"Save"_s;
+    case CacheAction::DeleteFile:
+        return u"Delete"_s;
+    case CacheAction::None:
+        break;
+    }
+    return {};
+}
+
+QStringList cacheQueue(AppState& state, const QStringList& selected) {
+    state.ListBox2.clear();
+    state.ListBox4.clear();
+    for (const QString& name : selected)
+        (isMapName(name) ? state.ListBox4 : state.ListBox2).append(name);
+    state.ListBox4.append(state.ListBox2);
+    return state.ListBox4;
+}
+
+std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
+                                      const QStringList& selected) {
+    AppState& s = ctx.state;
+    // Packages are moved into TempDir; never the working folder.
+    if (s.TempDir.isEmpty())
+        throw platform::Error(u"The temporary folder is not set up: nothing was installed."_s);
+    for (const platform::FileEntry& e : platform::listByMask(s.TempDir, u"*"_s)) {
+        if (!e.isDir || QFileInfo(e.path).isSymLink()) {
+            ctx.dialogs.message(platform::MsgKind::Warning,
+                                s.TempDir +
+                                    u" is not empty. Please delete all files before you continue"_s,
+                                platform::Ok, kBoxOffset);
+            return std::nullopt;
+        }
+    }
+    CachePlan plan;
+    plan.action = action;
+    plan.queue = cacheQueue(s, selected);
+    if (plan.queue.isEmpty() || action == CacheAction::None) {
+        s.ListBox2.clear();
+        s.ListBox4.clear();
+        return std::nullopt;
+    }
+    if (action == CacheAction::InstallAndZip || action == CacheAction::ZipOnly) {
+        plan.zipFolder = ctx.dialogs.chooseFolder(u"Select the folder for the zip file(s)"_s,
+                                                  s.LastZipDir, true);
+        if (plan.zipFolder.isEmpty()) {
+            ctx.status.setStatus(u"Operation cancelled"_s);
+            s.ListBox2.clear();
+            s.ListBox4.clear();
+            return std::nullopt;
+        }
+        s.LastZipDir = plan.zipFolder;
+    }
+    return plan;
+}
+
+CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const CachePlan& plan,
+                               const std::function<void()>& relist) {
+    CacheRunResult result;
+    install::detail::InstallRun run(outer, int(plan.queue.size()));
+    CommandContext& ctx = run.context();
+    QList<Taken> taken;
+    try {
+        for (qsizetype i = 0; i < plan.queue.size(); ++i) {
+            taken.clear();
+            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist))
+                ++result.count;
+            run.progress(int(i + 1));
+        }
+    } catch (const std::exception& e) {
+        // Nothing of the item is lost: what is still in TempDir goes back.
+        putBack(ctx, taken, true);
+        result.failed = true;
+        const auto* error = dynamic_cast<const platform::Error*>(&e);
+        result.error = error ? error->text() : QString::fromLocal8Bit(e.what());
+    }
+    ctx.state.ListBox2.clear();
+    ctx.state.ListBox4.clear();
+    return result;
+}
+
+void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunResult& result) {
+    if (result.failed) {
+        ctx.dialogs.message(platform::MsgKind::Error,
+                            u"Sorry, but something went terrible wrong. Check your settings."_s,
+                            platform::Ok, kBoxOffset);
+        return;
+    }
+    const QString n = u"  "_s + QString::number(result.count);
+    switch (plan.action) {
+    case CacheAction::InstallOnly:
+        ctx.status.setStatus(n + u" file(s) installed."_s);
+        break;
+    case CacheAction::InstallAndZip:
+        ctx.status.setStatus(n + u" file(s) installed and saved as zip to "_s + plan.zipFolder);
+        break;
+    case CacheAction::ZipOnly:
+        ctx.status.setStatus(n + u" file(s) saved as zip to "_s + plan.zipFolder);
+        break;
+    case CacheAction::DeleteFile:
+        ctx.status.setStatus(n + u" file(s) was deleted."_s);
+        break;
+    case CacheAction::None:
+        break;
+    }
+}
+
+bool ConfirmClearCache(CommandContext& ctx) {
+    return ctx.dialogs.message(platform::MsgKind::Warning,
+                               u"Are you sure you wan't to totally clean out your cache?"_s,
+                               platform::Ok | platform::Cancel, kBoxOffset) == platform::Ok;
+}
+
+void ClearCache(CommandContext& ctx) {
+    const QString folder = cacheFolder(ctx.state);
+    if (folder.isEmpty())
+        throw platform::Error(u"The game folder is not set: there is no cache to clear."_s);
+    for (const platform::FileEntry& e : platform::listByMask(folder, u"*.*"_s)) {
+        if (!e.isDir && QFile::remove(e.path))
+            ctx.folders.removed(e.path);
+    }
+    const QString ini = platform::withSlash(folder) + u"cache.ini"_s;
+    platform::writeLines(ini, {u"[Cache]"_s});
+    ctx.folders.added(ini);
+}
+
+} // namespace cache

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "app/command_context.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+/// The commands of the Cache page: taking packages out of the game's
+/// download cache to install them, keep them as a zip or delete them, and
+/// emptying the cache.
+namespace cache {
+
+class TUTPackage;
+
+/// The four items of "What to do?", by index; None when no item is chosen.
+enum class CacheAction {
+    None = -1,
+    InstallOnly = 0,
+    InstallAndZip = 1,
+    ZipOnly = 2,
+    DeleteFile = 3
+};
+
+CacheAction cacheActionAt(int index);
+/// The install button's caption for the action: "Install", "Save" or
+/// "Delete"; empty for None (the caption stays).
+QString cacheButtonCaption(CacheAction action);
+
+/// The queue of a run: map packages (".ut2", compared in lower case) first,
+/// then the others, each in list order. Held in ListBox4, the others
+/// gathered in ListBox2 first.
+QStringList cacheQueue(AppState& state, const QStringList& selected);
+
+/// A run, once its questions are answered.
+struct CachePlan {
+    CacheAction action = CacheAction::None;
+    QStringList queue;
+    /// The zip actions: the folder chosen, as the dialog gave it.
+    QString zipFolder;
+};
+
+/// The start of "Install": nullopt when no run follows, because TempDir
+/// holds a file (the warning says so), nothing is selected, no action is
+/// chosen, or the folder dialog of a zip action was cancelled ("Operation
+/// cancelled"). A folder chosen becomes LastZipDir.
+std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
+                                      const QStringList& selected);
+
+/// What a run leaves for its end (FinishCacheRun).
+struct CacheRunResult {
+    int count = 0;
+    /// An error ended the run: the error box follows, no final status.
+    bool failed = false;
+    /// The error's own text (the box shows the fixed one).
+    QString error;
+};
+
+/// Works through the queue. Per name: its cache.ini line (the whole text
+/// after "="), its file moved into TempDir under the name, then
+/// - DeleteFile: deleted;
+/// - otherwise the package is read with `reader` and every cached package
+///   whose base name equals one of its import names (case-sensitive) is
+///   moved along, at most 99 (a message says when more were left); the
+///   zip actions make zip folder + stem + ".zip" of them; the install
+///   actions place them (PlaceExtractedFiles, empty archive extension) and
+///   append one record to mapdata.dat (a ".ut2") or somdata.dat.
+/// The names that left the cache for good lose their cache.ini lines and
+/// `relist` refreshes the page. Packages of an item whose zip could not be
+/// made or whose placement placed nothing, and packages the placement did
+/// not place, go back into the cache under their old names and keep their
+/// lines. An error ends the run: the current item's packages still in
+/// TempDir go back, and the result says `failed`. OverwriteAlways is put
+/// back at the end.
+CacheRunResult RunCacheInstall(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan,
+                               const std::function<void()>& relist);
+
+/// The end of a run, once the window is no longer busy: the error box of a
+/// failed run, else the status of the action with the count.
+void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunResult& result);
+
+/// "Clear cache": the question; true for OK.
+bool ConfirmClearCache(CommandContext& ctx);
+/// Deletes every file of the Cache folder (cache.ini too; folders stay)
+/// and writes cache.ini anew with the single line "[Cache]". Throws
+/// platform::Error without a configured game, or when cache.ini cannot
+/// be written.
+void ClearCache(CommandContext& ctx);
+
+} // namespace cache

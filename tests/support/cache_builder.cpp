@@ -1,0 +1,48 @@
+#include "support/cache_builder.h"
+
+#include "support/package_writer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace testing_support {
+
+QString cacheKey(int n, int generation) {
+    return (u"77C5FE37"_s + u"%1"_s.arg(n, 24, 16, QChar(u'0'))).toUpper() + u'-' +
+           QString::number(generation);
+}
+
+QByteArray importingPackage(const QStringList& imports) {
+    PackageSpec spec;
+    for (const char* name : {"Core", "Engine", "Package"})
+        spec.names.append(PackageName{QByteArray(name), 0, std::nullopt});
+    // Core and Engine themselves, as every package of the game imports them.
+    spec.imports = {{0, 2, 0, 0}, {0, 2, 0, 1}};
+    for (const QString& name : imports) {
+        spec.imports.append({0, 2, 0, qint32(spec.names.size())});
+        spec.names.append(PackageName{name.toUtf8(), 0, std::nullopt});
+    }
+    return packageBytes(spec);
+}
+
+void writeCache(const QString& cacheDir, const QList<CacheEntry>& entries) {
+    QDir().mkpath(cacheDir);
+    QByteArray ini = "[Cache]\r\n";
+    for (const CacheEntry& e : entries) {
+        ini += (e.key + u'=' + e.name).toUtf8() + "\r\n";
+        if (!e.withFile)
+            continue;
+        QFile file(QDir(cacheDir).filePath(e.key + u".uxx"_s));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << file.fileName().toStdString();
+        file.write(e.content);
+    }
+    QFile file(QDir(cacheDir).filePath(u"cache.ini"_s));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+}
+
+} // namespace testing_support
