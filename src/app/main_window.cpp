@@ -91,7 +91,7 @@ void TForm1::buildWindow() {
     TabSkins = new ModPage(ModPage::Skins, ctx, *commands_);
     TabMuts->setPartner(TabSkins);
     TabSkins->setPartner(TabMuts);
-    TabCache = new CachePage;
+    TabCache = new CachePage(ctx, *commands_);
     TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage(ctx, *commands_, core_->fScan);
     TabConfig = new ConfigPage(ctx, *commands_);

@@ -1,6 +1,11 @@
 #include "cache/cache_page.h"
 
+#include "app/command_boundary.h"
+#include "app/command_context.h"
+#include "app/content_lists.h"
 #include "app/qt_page_parts.h"
+#include "cache/cache_index.h"
+#include "cache/cache_install.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -12,7 +17,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-CachePage::CachePage(QWidget* parent) : QWidget(parent) {
+CachePage::CachePage(CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), ctx_(context), commands_(commands) {
     setObjectName(u"TabCache"_s);
     LBCache = new QListWidget;
     LBCache->setObjectName(u"LBCache"_s);
@@ -36,10 +42,63 @@ CachePage::CachePage(QWidget* parent) : QWidget(parent) {
     column->addWidget(bInstallCache);
     column->addStretch(1);
     column->addWidget(ClearCache);
+
+    // Clicks only: TabCacheShow unticks the box itself and lists once.
+    connect(CacheBox, &QCheckBox::clicked, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { CacheBoxClick(); }); });
+    connect(rbCacheGroup, &QButtonGroup::idClicked, this, [this] { rbCacheClick(); });
+    connect(bInstallCache, &QPushButton::clicked, this, [this] { bInstallCacheClick(); });
+    connect(ClearCache, &QPushButton::clicked, this, [this] { ClearCacheClick(); });
 }
 
 void CachePage::TabCacheShow() {
     rbCacheGroup->button(0)->setChecked(true);
     bInstallCache->setText(u"Install"_s);
     CacheBox->setChecked(false);
+    ListCache();
+}
+
+void CachePage::ListCache() {
+    LBCache->clear();
+    if (const std::optional<QStringList> names = cache::ListCache(ctx_, CacheBox->isChecked()))
+        page_parts::fill(LBCache, byName(*names));
+}
+
+void CachePage::CacheBoxClick() {
+    ListCache();
+}
+
+void CachePage::rbCacheClick() {
+    const QString caption =
+        cache::cacheButtonCaption(cache::cacheActionAt(rbCacheGroup->checkedId()));
+    if (!caption.isEmpty())
+        bInstallCache->setText(caption);
+}
+
+void CachePage::bInstallCacheClick() {
+    const cache::CacheAction action = cache::cacheActionAt(rbCacheGroup->checkedId());
+    std::optional<cache::CachePlan> plan;
+    commands_.run(CommandBoundary::Quick, [&] {
+        plan = cache::PlanCacheRun(ctx_, action, page_parts::selectedEntries(LBCache));
+    });
+    if (!plan)
+        return;
+    cache::CacheRunResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+        result = cache::RunCacheInstall(ctx_, UTPackage, *plan, [this] { ListCache(); });
+    });
+    // The closing status or error box comes after the busy state has ended.
+    if (ran)
+        commands_.run(CommandBoundary::Quick, [&] { cache::FinishCacheRun(ctx_, *plan, result); });
+}
+
+void CachePage::ClearCacheClick() {
+    bool confirmed = false;
+    commands_.run(CommandBoundary::Quick, [&] { confirmed = cache::ConfirmClearCache(ctx_); });
+    if (!confirmed)
+        return;
+    commands_.run(CommandBoundary::Long, [this] {
+        cache::ClearCache(ctx_);
+        ListCache();
+    });
 }

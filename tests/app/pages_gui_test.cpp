@@ -131,7 +131,7 @@ TEST_F(PagesTest, ConfigPageSavesThroughTheBoundaryAndReportsAWriteFailure) {
 }
 
 TEST_F(PagesTest, ToolPagesResetWhenShown) {
-    CachePage cache;
+    CachePage cache(core.context(), commands);
     cache.rbCacheGroup->button(3)->setChecked(true);
     cache.bInstallCache->setText(u"Delete"_s);
     cache.CacheBox->setChecked(true);
