@@ -2,6 +2,7 @@
 
 #include "app/command_context.h"
 #include "app/globals.h"
+#include "intake/folder_search.h"
 #include "intake/rar_archive.h"
 #include "intake/zip_master.h"
 #include "platform/folder_index.h"
@@ -35,6 +36,8 @@ public:
     /// The zip and rar components every archive operation goes through.
     intake::TZipMaster ZipMaster1;
     intake::TdRar3 dRar31;
+    /// The folder search of the scans and the demos page.
+    intake::TmFileScan fScan;
 
     CommandContext& context() { return context_; }
     /// A command starts: nothing seen by an earlier one is trusted.

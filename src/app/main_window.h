@@ -72,6 +72,9 @@ public:
     /// Theme menu: a built-in theme (0..3), a theme file, on/off.
     void chooseBuiltInTheme(int index);
     void LoadTheme1Click();
+    /// "Update database": the configured folders scanned again, error.log
+    /// offered, the lists of the page shown reloaded.
+    void Updatedatabase1Click();
     /// "Sort list": the lists of the page shown to date or name order.
     void Bydate1Click();
     void ByName1Click();
@@ -122,6 +125,8 @@ private:
     void buildWindow();
     void buildMenus();
     void buildPopupMenus();
+    /// A popup item: dispatched by its Tag to the page's handler.
+    void popupItemClick(const QAction* sender);
     void FormCreate();
     void firstRun();
     void pageChanged(int index);

@@ -1,4 +1,5 @@
 // The main menu and the six popup menus with their captions, names and Tags.
+#include "app/database_update.h"
 #include "app/main_window.h"
 #include "app/maps_page.h"
 #include "app/mod_page.h"
@@ -6,6 +7,7 @@
 #include "app/qt_page_parts.h"
 #include "app/qt_theme_engine.h"
 #include "app/reports.h"
+#include "intake/demos_page.h"
 
 #include <QAction>
 #include <QMenu>
@@ -26,6 +28,8 @@ QAction* item(QMenu* menu, const QString& caption, int tag, const QString& name 
 void TForm1::buildMenus() {
     SystemMenu = menuBar()->addMenu(u"System"_s);
     Updatedatabase1 = item(SystemMenu, u"Update database"_s, 0, u"Updatedatabase1"_s);
+    connect(Updatedatabase1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Long, [this] { Updatedatabase1Click(); }); });
     ReinstallFiles1 = item(SystemMenu, u"Mark as installed"_s, 75, u"ReinstallFiles1"_s);
     QMenu* makeList = SystemMenu->addMenu(u"Make List"_s);
     BriefList1 = item(makeList, u"Brief List"_s, 0, u"BriefList1"_s);
@@ -119,6 +123,47 @@ void TForm1::buildPopupMenus() {
                                        {u"Uninstall", 62, u"Uninstall3"},
                                        {u"Create Zip", 63, u"CreateZip3"},
                                        {u"Uninstall && Delete", 64, u"UninstallDelete2"}});
+    // The items whose commands exist; the others wait for theirs.
+    for (QMenu* menu : {PopupMenu1, PopupMenu3, PopupMenu5}) {
+        for (QAction* action : menu->actions())
+            connect(action, &QAction::triggered, this, [this, action] { popupItemClick(action); });
+    }
+}
+
+void TForm1::popupItemClick(const QAction* sender) {
+    // The shared handlers tell their callers apart by the item's Tag.
+    switch (tagOf(sender)) {
+    case 2:
+        TabMaps->bInstallMapsClick(sender);
+        break;
+    case 32:
+        TabMuts->bInstMutsClick(sender);
+        break;
+    case 52:
+        TabSkins->bInstMutsClick(sender);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::Updatedatabase1Click() {
+    ScanConfiguredFolders(context(), core_->fScan);
+    ReportUnsupportedFiles();
+    TabDemos->refreshDemoList();
+    switch (PC1->currentIndex()) {
+    case MapsTab:
+        TabMaps->LoadMapLists();
+        break;
+    case MutatorsTab:
+        TabMuts->LoadModLists();
+        break;
+    case SkinsTab:
+        TabSkins->LoadModLists();
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm1::Bydate1Click() {

@@ -1,6 +1,7 @@
 // The settings loader as the window runs it: the values go to the core
 // state, the editor, the map filter and the window layout.
 #include "app/config_page.h"
+#include "app/database_update.h"
 #include "app/main_window.h"
 #include "app/maps_page.h"
 #include "app/mod_page.h"
@@ -43,13 +44,11 @@ void TForm1::LoadSettings(bool AtStartUp) {
         settingsDamaged();
         return;
     }
-    // A failed list load is reported, but a sound settings file is kept.
-    runCommand(CommandBoundary::Quick, [this, &s] {
-        s.ErrorLogLines.clear();
-        if (s.MutatorDirSet)
-            TabMuts->LoadModLists();
-        if (s.SkinDirSet)
-            TabSkins->LoadModLists();
+    // A failed scan or list load is reported, but a sound settings file is
+    // kept. The window stays busy while the scans process events.
+    runCommand(CommandBoundary::Long, [this] {
+        ScanConfiguredFolders(context(), core_->fScan,
+                              [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
         ReportUnsupportedFiles();
     });
     s.StartingUp = false;
