@@ -72,10 +72,10 @@ TEST_F(ListsTest, DateOrderSurvivesAFilterChangeAndByNameSortsAtOnce) {
     EXPECT_EQ(texts(maps.LBinst).first(), u"CTF-Bravo.zip"_s) << "name order again";
 
     // Pages without lists are left alone.
-    w.showPage(TForm1::CacheTab);
+    w.showPage(TForm1::Uz2Tab);
     w.Bydate1->trigger();
     EXPECT_FALSE(maps.Lists->dateOrder);
-    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
 
 TEST_F(ListsTest, RightClickOpensThePopupWithItsItemsEnabledByTheSelection) {

@@ -32,6 +32,8 @@ TEST_F(ScanStartTest, AStartRecordsEveryArchiveAndTheNextOpensNone) {
     tree.file(u"game/System/UT2004.exe"_s);
     const QString maps = tree.folder(u"downloads/maps"_s);
     constexpr int MapCount = 300;
+    for (int i = 0; i < 7; ++i)
+        tree.folder(u"downloads/maps/sub%1"_s.arg(i));
     for (int i = 0; i < MapCount; ++i) {
         const QString name = u"DM-Gen%1"_s.arg(i, 3, 10, QChar(u'0'));
         ASSERT_TRUE(ZipBuilder()
