@@ -123,8 +123,9 @@ void TForm1::buildPopupMenus() {
                                        {u"Uninstall", 62, u"Uninstall3"},
                                        {u"Create Zip", 63, u"CreateZip3"},
                                        {u"Uninstall && Delete", 64, u"UninstallDelete2"}});
-    // The items whose commands exist; the others wait for theirs.
-    for (QMenu* menu : {PopupMenu1, PopupMenu3, PopupMenu5}) {
+    // Every item goes to the one dispatcher; a Tag without a command yet
+    // does nothing there.
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5, PopupMenu6}) {
         for (QAction* action : menu->actions())
             connect(action, &QAction::triggered, this, [this, action] { popupItemClick(action); });
     }
