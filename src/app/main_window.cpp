@@ -12,6 +12,7 @@
 #include "cache/cache_page.h"
 #include "cache/uz2_page.h"
 #include "intake/demos_page.h"
+#include "intake/viewer_window.h"
 #include "platform/game_programs.h"
 #include "platform/qt_dialogs.h"
 
@@ -133,6 +134,7 @@ void TForm1::buildWindow() {
     setFixedSize(ClientWidth, ClientHeight + menuHeight);
     setAcceptDrops(true);
     AboutBox = new TAboutBox(this);
+    Form2 = new TForm2(ctx, *commands_, this);
     if (const QString help = helpDocumentPath(); !help.isEmpty()) {
         AboutBox->webPage = QUrl::fromLocalFile(help);
         AboutBox->webPage.setFragment(u"about"_s);

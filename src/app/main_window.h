@@ -22,6 +22,7 @@ class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class TAboutBox;
+class TForm2;
 class ThemeEngine;
 class Uz2Page;
 
@@ -72,14 +73,15 @@ public:
     /// Theme menu: a built-in theme (0..3), a theme file, on/off.
     void chooseBuiltInTheme(int index);
     void LoadTheme1Click();
-    /// "Update database": the configured folders scanned again, error.log
-    /// offered, the lists of the page shown reloaded.
+    /// "Update database": folders rescanned, error.log offered, lists reloaded.
     void Updatedatabase1Click();
     /// "Sort list": the lists of the page shown to date or name order.
     void Bydate1Click();
     void ByName1Click();
     /// "Make List": the report level is the item's Tag.
     void BriefList1Click(const QAction* sender);
+    /// "File info" of a list popup: the first selected entry in the viewer.
+    void MapInfoClick(const QAction* sender);
 
     /// Whether files may be dropped onto the window now (.uz2 page shown).
     bool dropEnabled() const { return dropEnabled_; }
@@ -102,11 +104,11 @@ public:
     QAction *ToggleTheme1 = nullptr, *LoadTheme1 = nullptr;
     QList<QAction*> ThemeItems; ///< the four built-in themes
     QAction *Bydate1 = nullptr, *ByName1 = nullptr, *Contents1 = nullptr, *About1 = nullptr;
-    /// The list popups; their items carry their names as object names
-    /// (Install1, Delete1, Uninstall1, Createzip1, UninstallDelete1, ...).
+    /// The list popups; items carry their names (Install1, Delete1, ...).
     QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr, *PopupMenu3 = nullptr,
           *PopupMenu4 = nullptr, *PopupMenu5 = nullptr, *PopupMenu6 = nullptr;
     TAboutBox* AboutBox = nullptr;
+    TForm2* Form2 = nullptr; ///< the archive content viewer
 
     /// The zip and rar components (owned by the core).
     intake::TZipMaster* ZipMaster1 = nullptr;

@@ -134,6 +134,14 @@ void TForm1::buildPopupMenus() {
 void TForm1::popupItemClick(const QAction* sender) {
     // The shared handlers tell their callers apart by the item's Tag.
     switch (tagOf(sender)) {
+    case 1:
+    case 21:
+    case 31:
+    case 41:
+    case 51:
+    case 61:
+        runCommand(CommandBoundary::Quick, [this, sender] { MapInfoClick(sender); });
+        break;
     case 2:
         TabMaps->bInstallMapsClick(sender);
         break;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class CommandBoundary;
+class QPushButton;
+class QTableWidget;
+struct CommandContext;
+
+/// The archive content viewer: a header block of facts about one recorded
+/// archive and the list of its files. A double-click on a file of a type
+/// the desktop can show extracts that file into Temp, opens it with the
+/// desktop's program, waits for that program and deletes the copy again.
+/// Created once with the main window and refilled for every use.
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    TForm2(CommandContext& context, CommandBoundary& commands, QWidget* parent = nullptr);
+
+    /// The types a double-click opens, lower case, with their dots.
+    static const QStringList ViewableExtensions;
+    /// The lower-cased extension of a name's last part, with its dot ("\"
+    /// and "/" both separate); empty when there is none.
+    static QString lowerExtension(const QString& name);
+
+    /// Extracts `name` from the archive named by the header grid (column 2:
+    /// row 1 the archive's name, row 2 its folder), opens the copy with
+    /// the desktop's program, waits for it and deletes the copy.
+    void ViewArchiveFile(const QString& name);
+    /// The double-click handler of ListFiles.
+    void ListFilesDblClick(int row, int column);
+
+    QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
+    QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
+    QPushButton* Button1 = nullptr;     ///< "Close"
+
+    /// Client size before the file information command sizes the window.
+    static constexpr int ClientWidth = 392;
+    static constexpr int ClientHeight = 223;
+    static constexpr int HeaderHeight = 110;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QString headerCell(int row) const;
+    /// Zip: by the name given, then by the stored name of the first entry
+    /// whose bare name is that name. False when neither extracted a file.
+    bool extractFromZip(const QString& archivePath, const QString& name);
+    void extractFromRar(const QString& archivePath, const QString& name);
+
+    CommandContext& ctx_;
+    CommandBoundary& commands_;
+};
