@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/command_context.h"
+#include "install/install.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/// The "Uninstall" and "Uninstall && Delete" commands of the Maps,
+/// Mutators and Skins pages: the recorded files of each selected installed
+/// archive are deleted from the game folders, except those another
+/// installed archive still uses, and the records marked not installed.
+namespace install {
+
+/// What a Tag of the uninstall controls asks for.
+struct UninstallRequest {
+    ContentKind kind;
+    bool deleteArchives; ///< "Uninstall && Delete"
+};
+
+/// 1, 22, 24: maps; 2, 42, 44: mutators; 3, 62, 64: skins; 24, 44, 64 also
+/// delete the archives. Any other Tag: nothing.
+std::optional<UninstallRequest> uninstallRequestOf(int tag);
+
+/// The game folder (a value of AppState ending in "/") in which a file of
+/// this name is placed by its extension, ignoring case; nothing for an
+/// extension the game does not use (setup.exe, ...). The removal table of
+/// the uninstall and the table of Create Zip.
+std::optional<QString> gameFolderForFile(const AppState& state, const QString& fileName);
+
+/// The game file an entry of a recorded file list stands for: its file
+/// name alone, since the install flattens the archive's folders ("Maps/
+/// DM-Foo.ut2" was placed as "DM-Foo.ut2"). Empty for a folder entry.
+QString placedFileName(const QString& entry);
+
+struct UninstallResult {
+    /// False when nothing was selected: the status says so, nothing else
+    /// happened.
+    bool ran = false;
+    /// The closing status line, to be shown after the lists are reloaded.
+    QString status;
+    /// Entries without an installed record: skipped, named in `status`.
+    QStringList skipped;
+};
+
+/// Uninstalls the entries `selected` (as the page's right list shows
+/// them, in list order), rewrites the page's record file and
+/// sharedfiles.dat and, when `deleteArchives`, sends the archives to the
+/// trash. The caller reloads the lists, then shows result.status, then
+/// (deleting) runs "Update database". Nothing selected: "  No maps
+/// selected! Try again." or "  No files selected! Try again.".
+///
+/// A merged .int file (xplayers, xweapons, xmaps in its name) is never
+/// deleted: it holds the game's own entries. The help sweep deletes only
+/// this archive's own names (stem + "-" + number + picture extension,
+/// stem + "-readme" + text extension).
+UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
+                                  const QStringList& selected, bool deleteArchives);
+
+} // namespace install

@@ -1,0 +1,278 @@
+// The uninstall run on a command context alone: archives installed with
+// the real install run, then uninstalled; the game folder, sharedfiles.dat,
+// the records and the status texts afterwards.
+#include "app/app_core.h"
+#include "app/content_db.h"
+#include "install/install.h"
+#include "install/shared_files.h"
+#include "install/uninstall.h"
+#include "platform/status_sink.h"
+#include "support/fake_dialogs.h"
+#include "support/install_archives.h"
+#include "support/tree_builder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using install::ContentKind;
+using testing_support::ArchiveFiles;
+using testing_support::scannedRecord;
+
+namespace {
+
+class UninstallTest : public ::testing::Test {
+protected:
+    UninstallTest() : oldHome_(qgetenv("HOME")), core(dialogs, status) {
+        qputenv("HOME", tree.folder(u"home"_s).toLocal8Bit());
+        AppState& s = core.state;
+        s.ProgramDir = tree.folder(u"prog"_s);
+        s.TempDir = tree.folder(u"prog/Temp"_s);
+        s.setGameDir(tree.gameFolder());
+        s.clock = platform::Clock([] { return QDate(2024, 6, 1); });
+        // Shared files are counted without a question.
+        s.OverwriteAlways = true;
+        s.InstallExtraFiles = true;
+        content_db::CreateMissingFiles(s);
+        archives = tree.folder(u"archives"_s) + u'/';
+    }
+    ~UninstallTest() override { qputenv("HOME", oldHome_); }
+
+    TContentRecord archive(const QString& name, const ArchiveFiles& files,
+                           const QString& shown = {}, qint32 kind = 0) {
+        EXPECT_TRUE(testing_support::writeZip(archives + name, files));
+        return scannedRecord(name, archives, shown, kind, files);
+    }
+    void install(ContentKind kind, const QStringList& items) {
+        core.beginCommand();
+        const install::InstallResult r =
+            install::InstallArchives(core.context(), kind, items, false);
+        ASSERT_TRUE(r.ok);
+    }
+    install::UninstallResult uninstall(ContentKind kind, const QStringList& items,
+                                       bool deleting = false) {
+        core.beginCommand();
+        return install::UninstallArchives(core.context(), kind, items, deleting);
+    }
+    QList<TSharedFileRecord> shared() {
+        return content_db::ReadAllShared(core.state.sharedDataPath());
+    }
+    QStringList gameFiles() const {
+        QStringList out;
+        for (const QString& f : tree.allFiles())
+            if (f.startsWith(u"game/"_s))
+                out.append(f.mid(5));
+        return out;
+    }
+    QList<TContentRecord> maps() { return content_db::ReadAll(core.state.mapDataPath()); }
+    QList<TContentRecord> mods() { return content_db::ReadAll(core.state.modDataPath()); }
+
+private:
+    QByteArray oldHome_;
+
+protected:
+    testing_support::TempTree tree;
+    testing_support::FakeDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core;
+    QString archives;
+};
+
+/// Two maps sharing Foo.utx, installed; shown in LBun as their DisplayName.
+class SharedMapsTest : public UninstallTest {
+protected:
+    void SetUp() override {
+        content_db::WriteAll(
+            core.state.mapDataPath(),
+            {archive(u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}, {u"Foo.utx"_s, "t"}}, u"DM-A.ut2"_s),
+             archive(u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}, {u"Foo.utx"_s, "t"}}, u"DM-B.ut2"_s)});
+        install(ContentKind::Maps, {u"DM-A.zip"_s, u"DM-B.zip"_s});
+        ASSERT_EQ(shared().size(), 1);
+        ASSERT_EQ(shared()[0].RefCount, 2);
+    }
+};
+
+} // namespace
+
+TEST_F(SharedMapsTest, OneByOneKeepsTheSharedFileForTheSecond) {
+    const install::UninstallResult first = uninstall(ContentKind::Maps, {u"DM-A.ut2"_s});
+    EXPECT_TRUE(first.ran);
+    EXPECT_EQ(first.status, u"  Uninstalled 1 map(s) with 2 file(s) total."_s);
+    EXPECT_EQ(gameFiles(), (QStringList{u"Maps/DM-B.ut2"_s, u"Textures/Foo.utx"_s}));
+    EXPECT_TRUE(shared().isEmpty()) << "a count lowered to 1 leaves the file";
+    EXPECT_EQ(QFileInfo(core.state.sharedDataPath()).size(), 0);
+    const QList<TContentRecord> after = maps();
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_EQ(after[0].Installed, 0);
+    EXPECT_EQ(after[0].InstallDate, QString());
+    EXPECT_EQ(after[0].ArchiveDir, archives);
+    EXPECT_EQ(after[0].FileCount, 2);
+    EXPECT_EQ(after[1].Installed, 1);
+
+    uninstall(ContentKind::Maps, {u"DM-B.ut2"_s});
+    EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
+}
+
+TEST_F(SharedMapsTest, BothInOneRunDeleteTheSharedFileWithTheSecond) {
+    const install::UninstallResult r = uninstall(ContentKind::Maps, {u"DM-A.ut2"_s, u"DM-B.ut2"_s});
+    EXPECT_EQ(r.status, u"  Uninstalled 2 map(s) with 4 file(s) total."_s);
+    EXPECT_TRUE(gameFiles().isEmpty());
+    EXPECT_TRUE(shared().isEmpty());
+    EXPECT_TRUE(core.state.ListBox1.isEmpty());
+}
+
+TEST_F(UninstallTest, NoSelectionOnlySaysSo) {
+    const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
+    EXPECT_FALSE(uninstall(ContentKind::Maps, {}).ran);
+    EXPECT_EQ(status.status(), u"  No maps selected! Try again."_s);
+    EXPECT_FALSE(uninstall(ContentKind::Skins, {}).ran);
+    EXPECT_EQ(status.status(), u"  No files selected! Try again."_s);
+    EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), before);
+}
+
+TEST_F(UninstallTest, CountOfThreeGoesDownThenTheFileGoes) {
+    content_db::WriteAll(core.state.mapDataPath(),
+                         {archive(u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}, {u"Foo.utx"_s, "t"}}),
+                          archive(u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}, {u"Foo.utx"_s, "t"}}),
+                          archive(u"DM-C.zip"_s, {{u"DM-C.ut2"_s, "c"}, {u"Foo.utx"_s, "t"}})});
+    install(ContentKind::Maps, {u"DM-A.zip"_s, u"DM-B.zip"_s, u"DM-C.zip"_s});
+    ASSERT_EQ(shared().size(), 1);
+    ASSERT_EQ(shared()[0].RefCount, 3);
+    const QString texture = u"game/Textures/Foo.utx"_s;
+    uninstall(ContentKind::Maps, {u"DM-A.zip"_s});
+    ASSERT_EQ(shared().size(), 1);
+    EXPECT_EQ(shared()[0].RefCount, 2);
+    EXPECT_TRUE(tree.exists(texture));
+    uninstall(ContentKind::Maps, {u"DM-B.zip"_s});
+    EXPECT_TRUE(shared().isEmpty());
+    EXPECT_TRUE(tree.exists(texture));
+    uninstall(ContentKind::Maps, {u"DM-C.zip"_s});
+    EXPECT_FALSE(tree.exists(texture));
+}
+
+TEST_F(UninstallTest, HelpFilesOfThisArchiveOnlyAndNeverForeignFiles) {
+    content_db::WriteAll(core.state.mapDataPath(),
+                         {archive(u"DM-Foo.zip"_s, {{u"DM-Foo.ut2"_s, "m"},
+                                                    {u"shot.jpg"_s, "1"},
+                                                    {u"readme.txt"_s, "r"},
+                                                    {u"setup.exe"_s, "x"},
+                                                    {u"XPlayers.int"_s, "Player=(foo)\r\n"}})});
+    tree.file(u"game/Help/DM-FooBar-1.jpg"_s, "other");
+    tree.file(u"game/Help/DM-FooBar-readme.txt"_s, "other");
+    tree.file(u"game/Help/DM-Foo-notes.txt"_s, "user");
+    tree.file(u"game/Maps/setup.exe"_s, "keep");
+    tree.file(u"game/System/XPlayers.int"_s, "Player=(game)\r\n");
+    install(ContentKind::Maps, {u"DM-Foo.zip"_s});
+    ASSERT_TRUE(tree.exists(u"game/Help/DM-Foo-1.jpg"_s));
+    ASSERT_TRUE(tree.exists(u"game/Help/DM-Foo-readme.txt"_s));
+    const QByteArray merged = tree.read(u"game/System/XPlayers.int"_s);
+
+    uninstall(ContentKind::Maps, {u"DM-Foo.zip"_s});
+    EXPECT_FALSE(tree.exists(u"game/Maps/DM-Foo.ut2"_s));
+    EXPECT_FALSE(tree.exists(u"game/Help/DM-Foo-1.jpg"_s));
+    EXPECT_FALSE(tree.exists(u"game/Help/DM-Foo-readme.txt"_s));
+    EXPECT_TRUE(tree.exists(u"game/Help/DM-FooBar-1.jpg"_s));
+    EXPECT_TRUE(tree.exists(u"game/Help/DM-FooBar-readme.txt"_s));
+    EXPECT_TRUE(tree.exists(u"game/Help/DM-Foo-notes.txt"_s));
+    EXPECT_TRUE(tree.exists(u"game/Maps/setup.exe"_s));
+    EXPECT_EQ(tree.read(u"game/System/XPlayers.int"_s), merged) << "the game's own list stays";
+}
+
+TEST_F(UninstallTest, EntryWithFolderPartIsDeletedUnderItsFileNameIgnoringCase) {
+    TContentRecord rec = archive(u"DM-Rar.zip"_s, {{u"DM-Rar.ut2"_s, "m"}});
+    rec.Files = {u"Maps\\DM-Rar.ut2"_s, u"Textures/Rar.utx"_s, u"../../prog/mapdata.dat"_s};
+    rec.FileCount = 3;
+    rec.Installed = 1;
+    rec.DisplayName = u"DM-Rar.ut2"_s;
+    content_db::WriteAll(core.state.mapDataPath(), {rec});
+    tree.file(u"game/Maps/dm-rar.UT2"_s, "m");
+    tree.file(u"game/Textures/Rar.utx"_s, "t");
+    const install::UninstallResult r = uninstall(ContentKind::Maps, {u"DM-Rar.ut2"_s});
+    EXPECT_EQ(r.status, u"  Uninstalled 1 map(s) with 3 file(s) total."_s);
+    EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
+    EXPECT_TRUE(tree.exists(u"prog/mapdata.dat"_s)) << "an entry never leaves the game folder";
+}
+
+TEST_F(UninstallTest, MutatorsNameTheLastAndUnknownItemsAreNamed) {
+    content_db::WriteAll(core.state.modDataPath(),
+                         {archive(u"MutA.zip"_s, {{u"MutA.u"_s, "a"}}, u"Mut A"_s),
+                          archive(u"MutB.zip"_s, {{u"MutB.u"_s, "b"}}, u"Mut B"_s),
+                          archive(u"MutC.zip"_s, {{u"MutC.u"_s, "c"}}, u"Mut C"_s)});
+    install(ContentKind::Mutators, {u"Mut A"_s, u"Mut B"_s, u"Mut C"_s});
+    install::UninstallResult r =
+        uninstall(ContentKind::Mutators, {u"Mut A"_s, u"Mut B"_s, u"Mut C"_s});
+    EXPECT_EQ(r.status, u"  Mut C successfully uninstalled"_s);
+    EXPECT_TRUE(gameFiles().isEmpty());
+    EXPECT_EQ(mods().size(), 3);
+
+    r = uninstall(ContentKind::Mutators, {u"Mut A"_s});
+    EXPECT_EQ(r.skipped, QStringList{u"Mut A"_s});
+    EXPECT_EQ(r.status, u"  No installed record: Mut A"_s);
+}
+
+TEST_F(UninstallTest, SkinWhoseArchiveWasDeletedLeavesTheDatabase) {
+    TContentRecord skin = archive(u"Skin.zip"_s, {{u"Skin.utx"_s, "s"}}, u"Cool Skin"_s, 2);
+    TContentRecord other = archive(u"Other.zip"_s, {{u"Other.utx"_s, "o"}}, u"Other"_s, 2);
+    content_db::WriteAll(core.state.modDataPath(), {skin, other});
+    core.beginCommand();
+    install::InstallArchives(core.context(), ContentKind::Skins, {u"Cool Skin"_s}, true);
+    ASSERT_EQ(mods()[0].Kind, 3);
+    ASSERT_FALSE(QFileInfo::exists(archives + u"Skin.zip"_s));
+
+    const install::UninstallResult r = uninstall(ContentKind::Skins, {u"Cool Skin"_s});
+    EXPECT_EQ(r.status, u"  Cool Skin successfully uninstalled"_s);
+    const QList<TContentRecord> left = mods();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(left[0].ArchiveName, u"Other.zip"_s);
+    EXPECT_FALSE(tree.exists(u"game/Textures/Skin.utx"_s));
+}
+
+TEST_F(UninstallTest, DeletingVariantSendsTheArchiveToTheTrash) {
+    content_db::WriteAll(core.state.modDataPath(),
+                         {archive(u"MutA.zip"_s, {{u"MutA.u"_s, "a"}}, u"Mut A"_s)});
+    install(ContentKind::Mutators, {u"Mut A"_s});
+    uninstall(ContentKind::Mutators, {u"Mut A"_s}, true);
+    EXPECT_FALSE(QFileInfo::exists(archives + u"MutA.zip"_s));
+    const QStringList trashed = tree.allFiles().filter(u"Trash/files/MutA.zip"_s);
+    EXPECT_EQ(trashed.size(), 1) << tree.allFiles().join(u' ').toStdString();
+}
+
+TEST(SharedFilesTest, ReleaseRule) {
+    struct Case {
+        qint32 count;
+        bool deleted;
+        qint32 after;
+    };
+    for (const Case& c : {Case{3, false, 2}, Case{2, false, 1}, Case{1, true, 0}}) {
+        install::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, c.count}});
+        EXPECT_EQ(files.release(u"Foo.utx"_s), c.deleted) << c.count;
+        EXPECT_EQ(files.records()[0].RefCount, c.after);
+        EXPECT_EQ(files.kept().size(), c.after > 1 ? 1 : 0);
+    }
+    install::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, 2}});
+    EXPECT_TRUE(files.release(u"foo.utx"_s)) << "records are compared case-sensitively";
+    EXPECT_TRUE(files.release(u"Bar.utx"_s));
+}
+
+TEST(UninstallTagsTest, TagTable) {
+    struct Case {
+        int tag;
+        std::optional<ContentKind> kind;
+        bool deleting;
+    };
+    for (const Case& c : {Case{1, ContentKind::Maps, false}, Case{22, ContentKind::Maps, false},
+                          Case{24, ContentKind::Maps, true}, Case{2, ContentKind::Mutators, false},
+                          Case{42, ContentKind::Mutators, false},
+                          Case{44, ContentKind::Mutators, true}, Case{3, ContentKind::Skins, false},
+                          Case{62, ContentKind::Skins, false}, Case{64, ContentKind::Skins, true},
+                          Case{23, std::nullopt, false}, Case{0, std::nullopt, false}}) {
+        const auto r = install::uninstallRequestOf(c.tag);
+        ASSERT_EQ(r.has_value(), c.kind.has_value()) << c.tag;
+        if (r) {
+            EXPECT_EQ(r->kind, *c.kind) << c.tag;
+            EXPECT_EQ(r->deleteArchives, c.deleting) << c.tag;
+        }
+    }
+}
