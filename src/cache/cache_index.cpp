@@ -50,6 +50,12 @@ void forEachLine(const Text& text, Char feedChar, Char returnChar, Fn line) {
     }
 }
 
+/// A byte order mark is no part of a line's text, wherever it stands: a
+/// line reads the same when a rewrite makes it the first of the file.
+QString withoutMark(const QString& text) {
+    return text.startsWith(QChar(0xFEFF)) ? text.sliced(1) : text;
+}
+
 QByteArray readBounded(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -94,30 +100,31 @@ CacheIni CacheIni::fromBytes(const QByteArray& bytes) {
         QStringDecoder utf16(QStringConverter::Utf16LE);
         const QString all = utf16(QByteArrayView(bytes).sliced(kUtf16Bom.size()));
         forEachLine(all, u'\n', u'\r', [&ini](const QString& line) {
-            ini.lines_.append({line, {}});
+            ini.lines_.append({withoutMark(line), {}});
         });
         return ini;
     }
-    QByteArrayView view(bytes);
-    if (view.startsWith(kUtf8Bom)) {
-        ini.bom_ = kUtf8Bom.toByteArray();
-        view = view.sliced(kUtf8Bom.size());
-    }
-    forEachLine(view, '\n', '\r', [&ini](QByteArrayView line) {
-        ini.lines_.append({record_text::decode(line.data(), int(line.size())), line.toByteArray()});
+    // A UTF-8 mark stays with the bytes of its line (the first one, as a
+    // rule) and is no part of the line's text.
+    forEachLine(QByteArrayView(bytes), '\n', '\r', [&ini](QByteArrayView line) {
+        const QByteArrayView text = line.startsWith(kUtf8Bom) ? line.sliced(kUtf8Bom.size()) : line;
+        ini.lines_.append(
+            {withoutMark(record_text::decode(text.data(), int(text.size()))), line.toByteArray()});
     });
     return ini;
 }
 
 QByteArray CacheIni::toBytes() const {
-    if (utf16_) {
+    // An 8-bit file whose first line now begins with the UTF-16 mark would
+    // read as UTF-16: it is written as UTF-16, which keeps every text.
+    if (utf16_ || (!lines_.isEmpty() && lines_.first().bytes.startsWith(kUtf16Bom))) {
         QStringEncoder utf16(QStringConverter::Utf16LE);
         QByteArray out = kUtf16Bom.toByteArray();
         for (const Line& line : lines_)
             out += QByteArray(utf16(line.text + u"\r\n"_s));
         return out;
     }
-    QByteArray out = bom_;
+    QByteArray out;
     for (const Line& line : lines_) {
         out += line.bytes;
         out += "\r\n";

@@ -54,7 +54,9 @@ public:
     /// Splits the bytes at line feeds (a carriage return before one is
     /// dropped; a last line without an ending counts). A leading UTF-16LE
     /// byte order mark reads the file as UTF-16; otherwise each line is
-    /// UTF-8 when it is valid UTF-8, else Windows-1252.
+    /// UTF-8 when it is valid UTF-8, else Windows-1252. A byte order mark
+    /// is no part of a line's text, so a line reads the same wherever a
+    /// rewrite puts it.
     static CacheIni fromBytes(const QByteArray& bytes);
     /// The lines ended by CR LF, in the file's own encoding; a kept line
     /// gives back exactly the bytes it was read from.
@@ -72,7 +74,6 @@ private:
         QByteArray bytes; ///< as read (8-bit files only)
     };
     bool utf16_ = false;
-    QByteArray bom_; ///< a UTF-8 byte order mark the file began with
     QList<Line> lines_;
 };
 

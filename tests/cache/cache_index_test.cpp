@@ -97,6 +97,13 @@ TEST(CacheIniTest, RewritesKeepTheBytesOfEveryKeptLineAndEndThemWithCrLf) {
         EXPECT_EQ(ini.toBytes(), c.out);
         EXPECT_EQ(CacheIni::fromBytes(ini.toBytes()).toBytes(), c.out) << "stable";
     }
+
+    // A tidy that leaves an 8-bit line beginning like UTF-16 first: the
+    // texts stay, in UTF-16.
+    CacheIni ini = CacheIni::fromBytes("K=a.u\r\n\xFF\xFEx\r\n");
+    ini.keepOnly([](const QString& text) { return text != u"K=a.u"_s; });
+    EXPECT_EQ(ini.toBytes(), raw("\xFF\xFE\xFF\0\xFE\0x\0\r\0\n\0"));
+    EXPECT_EQ(CacheIni::fromBytes(ini.toBytes()).texts(), QStringList{u"\u00FF\u00FEx"_s});
 }
 
 TEST(CacheFilesTest, KeysAreLiteralPrefixesIgnoringCase) {
