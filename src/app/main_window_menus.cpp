@@ -16,6 +16,23 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+/// "Mark as installed" acts on the page shown; any other page: nothing.
+void markShownPageInstalled(TForm1& w) {
+    switch (w.PC1->currentIndex()) {
+    case TForm1::MapsTab:
+        w.TabMaps->ReinstallFiles1Click();
+        break;
+    case TForm1::MutatorsTab:
+        w.TabMuts->ReinstallFiles1Click();
+        break;
+    case TForm1::SkinsTab:
+        w.TabSkins->ReinstallFiles1Click();
+        break;
+    default:
+        break;
+    }
+}
+
 QAction* item(QMenu* menu, const QString& caption, int tag, const QString& name = {}) {
     QAction* action = menu->addAction(caption);
     setTag(action, tag);
@@ -31,6 +48,7 @@ void TForm1::buildMenus() {
     connect(Updatedatabase1, &QAction::triggered, this,
             [this] { runCommand(CommandBoundary::Long, [this] { Updatedatabase1Click(); }); });
     ReinstallFiles1 = item(SystemMenu, u"Mark as installed"_s, 75, u"ReinstallFiles1"_s);
+    connect(ReinstallFiles1, &QAction::triggered, this, [this] { markShownPageInstalled(*this); });
     QMenu* makeList = SystemMenu->addMenu(u"Make List"_s);
     BriefList1 = item(makeList, u"Brief List"_s, 0, u"BriefList1"_s);
     DetailedList1 = item(makeList, u"Detailed List"_s, 1, u"DetailedList1"_s);
@@ -150,6 +168,35 @@ void TForm1::popupItemClick(const QAction* sender) {
         break;
     case 52:
         TabSkins->bInstMutsClick(sender);
+        break;
+    case 0: // the three "Mark as installed" items
+        markShownPageInstalled(*this);
+        break;
+    case 3:
+        TabMaps->Delete1Click(core_->fScan);
+        break;
+    case 33:
+    case 53:
+        (tagOf(sender) == 33 ? TabMuts : TabSkins)->Delete2Click(sender, core_->fScan);
+        break;
+    case 22:
+    case 24:
+        TabMaps->bUninstallMapsClick(sender, [this] { Updatedatabase1Click(); });
+        break;
+    case 42:
+    case 44:
+    case 62:
+    case 64:
+        (tagOf(sender) < 60 ? TabMuts : TabSkins)->bUninstallMapsClick(sender, [this] {
+            Updatedatabase1Click();
+        });
+        break;
+    case 23:
+        TabMaps->Createzip1Click();
+        break;
+    case 43:
+    case 63:
+        (tagOf(sender) == 43 ? TabMuts : TabSkins)->Createzip1Click(sender);
         break;
     default:
         break;

@@ -7,6 +7,8 @@
 #include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
 #include "install/install.h"
+#include "install/maintenance.h"
+#include "install/uninstall.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
@@ -56,6 +58,8 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     connect(Filter1, &QComboBox::currentIndexChanged, this,
             [this] { commands_.run(CommandBoundary::Quick, [this] { Filter1Change(); }); });
     connect(bInstallMaps, &QPushButton::clicked, this, [this] { bInstallMapsClick(bInstallMaps); });
+    connect(bUninstallMaps, &QPushButton::clicked, this,
+            [this] { bUninstallMapsClick(bUninstallMaps); });
 }
 
 void MapsPage::TabMapsShow() {
@@ -128,4 +132,51 @@ void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
         commands_.run(CommandBoundary::Quick, [this, &result] {
             install::FinishInstall(ctx_, install::ContentKind::Maps, result);
         });
+}
+
+void MapsPage::bUninstallMapsClick(const QObject* sender,
+                                   const std::function<void()>& updateDatabase) {
+    const auto request = install::uninstallRequestOf(tagOf(sender));
+    if (!request || request->kind != install::ContentKind::Maps)
+        return;
+    commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
+        const install::UninstallResult result =
+            install::UninstallArchives(ctx_, install::ContentKind::Maps,
+                                       page_parts::selectedEntries(LBun), request->deleteArchives);
+        if (!result.ran)
+            return;
+        LoadMapLists();
+        ctx_.status.setStatus(result.status);
+        if (request->deleteArchives && updateDatabase)
+            updateDatabase();
+    });
+}
+
+void MapsPage::Delete1Click(intake::TmFileScan& scan) {
+    commands_.run(CommandBoundary::Quick, [this, &scan] {
+        install::DeleteArchives(ctx_, scan, install::ContentKind::Maps,
+                                page_parts::selectedEntries(LBinst));
+        // The status keeps the last item's text over the list counts.
+        const QString last = ctx_.status.status();
+        LoadMapLists();
+        ctx_.status.setStatus(last);
+    });
+}
+
+void MapsPage::Createzip1Click() {
+    const QStringList selected = page_parts::selectedEntries(LBun);
+    if (selected.isEmpty())
+        return;
+    commands_.run(CommandBoundary::Long, [this, &selected] {
+        install::CreateZip(ctx_, install::ContentKind::Maps, selected.first(),
+                           ctx_.state.CustomMapDir);
+    });
+}
+
+void MapsPage::ReinstallFiles1Click() {
+    commands_.run(CommandBoundary::Quick, [this] {
+        if (install::MarkAsInstalled(ctx_, install::ContentKind::Maps,
+                                     page_parts::selectedEntries(LBinst)))
+            LoadMapLists();
+    });
 }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CommandBoundary;
 class ListPair;
 class QCheckBox;
@@ -9,6 +11,9 @@ class QComboBox;
 class QListWidget;
 class QPushButton;
 struct CommandContext;
+namespace intake {
+class TmFileScan;
+}
 
 /// The "  Maps   " page: map archives not installed (left) and installed
 /// maps (right), the game-type filter and the install controls.
@@ -40,6 +45,20 @@ public:
     /// straight from the click, not inside another long command, so the
     /// window is enabled again before the closing messages.
     void bInstallMapsClick(const QObject* sender);
+    /// "Uninstall" (the button, Tag 1, or the popup item, Tag 22) and
+    /// "Uninstall && Delete" (Tag 24) on the maps selected in LBun; other
+    /// Tags do nothing. `updateDatabase` runs "Update database" after the
+    /// deleting variant.
+    void bUninstallMapsClick(const QObject* sender,
+                             const std::function<void()>& updateDatabase = {});
+    /// "Delete" (Tag 3): the archives selected in LBinst to the trash, then
+    /// the map scan through `scan` and the lists reloaded.
+    void Delete1Click(intake::TmFileScan& scan);
+    /// "Create Zip" (Tag 23): the first map selected in LBun zipped into
+    /// CustomMapDir.
+    void Createzip1Click();
+    /// "Mark as installed" while this page is shown: LBinst's selection.
+    void ReinstallFiles1Click();
 
     QListWidget* LBinst = nullptr; ///< Tag 1: map archives not installed
     QListWidget* LBun = nullptr;   ///< Tag 2: installed maps

@@ -7,6 +7,8 @@
 #include "app/qt_list_pair.h"
 #include "app/qt_page_parts.h"
 #include "install/install.h"
+#include "install/maintenance.h"
+#include "install/uninstall.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
@@ -32,6 +34,10 @@ std::optional<ModPage::Kind> installKindOf(const QObject* sender) {
     if (name == u"bInstSkin"_s || tag == 52)
         return ModPage::Skins;
     return std::nullopt;
+}
+
+install::ContentKind contentKindOf(ModPage::Kind kind) {
+    return kind == ModPage::Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
 }
 } // namespace
 
@@ -67,6 +73,7 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     grid->setColumnStretch(1, 1);
     Lists = new ListPair(NotInstalled, Installed, this);
     connect(bInstall, &QPushButton::clicked, this, [this] { bInstMutsClick(bInstall); });
+    connect(bUninstall, &QPushButton::clicked, this, [this] { bUninstallMapsClick(bUninstall); });
 }
 
 void ModPage::TabShow() {
@@ -130,4 +137,55 @@ void ModPage::bInstMutsClick(const QObject* sender) {
     if (ran && result.ran)
         commands_.run(CommandBoundary::Quick,
                       [this, kind, &result] { install::FinishInstall(ctx_, kind, result); });
+}
+
+void ModPage::bUninstallMapsClick(const QObject* sender,
+                                  const std::function<void()>& updateDatabase) {
+    const auto request = install::uninstallRequestOf(tagOf(sender));
+    if (!request || request->kind != contentKindOf(kind_))
+        return;
+    commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
+        const install::UninstallResult result = install::UninstallArchives(
+            ctx_, contentKindOf(kind_), page_parts::selectedEntries(Installed),
+            request->deleteArchives);
+        if (!result.ran)
+            return;
+        LoadModLists();
+        ctx_.status.setStatus(result.status);
+        if (request->deleteArchives && updateDatabase)
+            updateDatabase();
+    });
+}
+
+void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
+    if (tagOf(sender) != (kind_ == Skins ? 53 : 33))
+        return;
+    commands_.run(CommandBoundary::Quick, [this, &scan] {
+        install::DeleteArchives(ctx_, scan, contentKindOf(kind_),
+                                page_parts::selectedEntries(NotInstalled));
+        // The status keeps the last item's text over the list counts.
+        const QString last = ctx_.status.status();
+        LoadModLists();
+        ctx_.status.setStatus(last);
+    });
+}
+
+void ModPage::Createzip1Click(const QObject* sender) {
+    if (tagOf(sender) != (kind_ == Skins ? 63 : 43))
+        return;
+    const QStringList selected = page_parts::selectedEntries(Installed);
+    if (selected.isEmpty())
+        return;
+    commands_.run(CommandBoundary::Long, [this, &selected] {
+        install::CreateZip(ctx_, contentKindOf(kind_), selected.first(),
+                           kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir);
+    });
+}
+
+void ModPage::ReinstallFiles1Click() {
+    commands_.run(CommandBoundary::Quick, [this] {
+        if (install::MarkAsInstalled(ctx_, contentKindOf(kind_),
+                                     page_parts::selectedEntries(NotInstalled)))
+            LoadModLists();
+    });
 }

@@ -2,12 +2,17 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CommandBoundary;
 class ListPair;
 class QCheckBox;
 class QListWidget;
 class QPushButton;
 struct CommandContext;
+namespace intake {
+class TmFileScan;
+}
 
 /// The "  Mutators   " and "  Skins   " pages, which differ only in their
 /// texts, Tags and the kind of record they list. The controls carry the
@@ -44,6 +49,21 @@ public:
     /// another long command, so the window is enabled again before the
     /// closing messages.
     void bInstMutsClick(const QObject* sender);
+    /// "Uninstall" (bUninstMuts Tag 2, popup Tag 42; bUninstSkin Tag 3,
+    /// Tag 62) and "Uninstall && Delete" (Tags 44, 64) on the entries
+    /// selected in Installed; a page acts only for its own Tags.
+    /// `updateDatabase` runs "Update database" after the deleting variant.
+    void bUninstallMapsClick(const QObject* sender,
+                             const std::function<void()>& updateDatabase = {});
+    /// "Delete" (Tag 33 on Mutators, 53 on Skins): the archives selected in
+    /// NotInstalled to the trash, then the mutator scan (on both pages)
+    /// and the lists reloaded.
+    void Delete2Click(const QObject* sender, intake::TmFileScan& scan);
+    /// "Create Zip" (Tag 43 on Mutators, 63 on Skins): the first entry
+    /// selected in Installed zipped into MutatorDir or CustomSkinDir.
+    void Createzip1Click(const QObject* sender);
+    /// "Mark as installed" while this page is shown: NotInstalled's selection.
+    void ReinstallFiles1Click();
 
     QListWidget* NotInstalled = nullptr; ///< LBMuts / LBSkin, Tag 1
     QListWidget* Installed = nullptr;    ///< LBunMuts / LBUnskin, Tag 2

@@ -1,0 +1,174 @@
+#include "install/maintenance.h"
+
+#include "app/content_db.h"
+#include "install/game_paths.h"
+#include "install/placement.h"
+#include "install/uninstall.h"
+#include "intake/scan.h"
+#include "intake/zip_master.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/file_helpers.h"
+#include "platform/folder_index.h"
+#include "platform/status_sink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace install {
+
+namespace {
+
+constexpr int kArchivePathLength = 150;
+
+bool isMaps(ContentKind kind) {
+    return kind == ContentKind::Maps;
+}
+
+QString databaseOf(const AppState& s, ContentKind kind) {
+    return isMaps(kind) ? s.mapDataPath() : s.modDataPath();
+}
+
+/// How the left list names a record: maps by archive, mutators and skins
+/// by their shown name.
+QString leftListName(const TContentRecord& r, ContentKind kind) {
+    if (isMaps(kind))
+        return r.ArchiveName;
+    return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
+}
+
+qsizetype findByListName(const QList<TContentRecord>& records, ContentKind kind,
+                         const QString& item) {
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (leftListName(records[i], kind) == item)
+            return i;
+    }
+    return -1;
+}
+
+/// Deletes the working folder's files (read-only ones too) and the folder.
+void removeWorkingFolder(CommandContext& ctx, const QString& folder) {
+    if (!QFileInfo(folder).isDir())
+        return;
+    for (const platform::FileEntry& e : platform::listByMask(folder, u"*"_s)) {
+        if (e.readOnly)
+            platform::clearReadOnly(e.path);
+        QFile::remove(e.path);
+    }
+    if (!QDir().rmdir(folder))
+        ctx.dialogs.message(platform::MsgKind::Error,
+                            u"Couldn't remove directory "_s + QFileInfo(folder).absoluteFilePath() +
+                                u" !"_s + u"\r\r"_s +
+                                u"Please delete the directory before you start Quorvel next time"_s,
+                            platform::Ok, QPoint(50, 125));
+}
+
+} // namespace
+
+void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
+                    const QStringList& selected) {
+    AppState& s = ctx.state;
+    s.ListBox1 = selected;
+    const QList<TContentRecord> records = content_db::ReadAll(databaseOf(s, kind));
+    for (const QString& item : selected) {
+        const qsizetype index = findByListName(records, kind, item);
+        bool deleted = false;
+        if (index >= 0) {
+            const QString path =
+                (records[index].ArchiveDir + records[index].ArchiveName).left(kArchivePathLength);
+            ctx.status.setStatus(u"  Deleting "_s + path);
+            deleted = MoveToRecycleBin(ctx, path);
+            if (deleted)
+                ctx.status.setStatus(u"  Deleting "_s + path + u" .... Deleted"_s);
+        }
+        if (!deleted)
+            ctx.status.setStatus(isMaps(kind) ? u"  Operation failed."_s : u"  Operation failed"_s);
+    }
+    s.ListBox1.clear();
+    if (isMaps(kind))
+        intake::ScanMapArchives(ctx, scan);
+    else
+        intake::ScanMutatorArchives(ctx, scan);
+}
+
+bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
+               const QString& targetFolder) {
+    AppState& s = ctx.state;
+    const TContentRecord rec = content_db::FindByName(databaseOf(s, kind), item);
+    const QString work = s.ProgramDir + u"/zipdir"_s;
+    QDir().mkpath(work);
+    bool found = false;
+    const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
+    for (qint32 i = 0; i < count; ++i) {
+        const QString name = placedFileName(rec.Files[i]);
+        if (name.isEmpty())
+            continue;
+        const std::optional<QString> dir = gameFolderForFile(s, name);
+        if (!dir)
+            continue;
+        const std::optional<QString> source = ctx.folders.find(detail::gameFolder(ctx, *dir), name);
+        if (!source || !QFileInfo(*source).isFile())
+            continue;
+        const QString target = work + u'/' + name;
+        QFile::remove(target);
+        if (QFile::copy(*source, target))
+            found = true;
+    }
+    bool made = false;
+    if (!found) {
+        ctx.status.setStatus(u"Couldn't create zip-file"_s);
+    } else {
+        s.ProgressText = u"Creating "_s + item + u".zip   ... adding "_s;
+        ctx.status.setStatus(s.ProgressText);
+        QString folder = targetFolder;
+        if (folder.endsWith(u'/'))
+            folder.chop(1);
+        ctx.zip.setZipFileName(folder + u'/' + item + u".zip"_s);
+        ctx.zip.FSpecArgs = QStringList{work + u"/*.*"_s};
+        // The component's result is not looked at, as the status says.
+        ctx.zip.Add();
+        ctx.status.setStatus(item + u".zip  created in "_s + targetFolder);
+        made = true;
+    }
+    removeWorkingFolder(ctx, work);
+    return made;
+}
+
+bool MarkAsInstalled(CommandContext& ctx, ContentKind kind, const QStringList& selected) {
+    AppState& s = ctx.state;
+    s.ListBox1.clear();
+    if (selected.isEmpty()) {
+        ctx.status.setStatus(u"  Nothing selected"_s);
+        return false;
+    }
+    const platform::Button answer = ctx.dialogs.message(
+        platform::MsgKind::Warning,
+        u"This will mark selected files as installed without installing them. \r"_s
+        u"Read the helpfile for more information how to use this option.\r\r"_s
+        u"Do you want to continue?"_s,
+        platform::Yes | platform::No, QPoint(20, 150));
+    if (answer != platform::Yes) {
+        ctx.status.setStatus(u"  Operation canceled"_s);
+        return false;
+    }
+    s.ListBox1 = selected;
+    const QString database = databaseOf(s, kind);
+    QList<TContentRecord> records = content_db::ReadAll(database);
+    for (const QString& item : selected) {
+        const qsizetype index = findByListName(records, kind, item);
+        if (index < 0)
+            continue;
+        TContentRecord& r = records[index];
+        r.Installed = 1;
+        r.InstallDate = ctx.clock().todayText().left(10);
+        r.Kind = kind == ContentKind::Skins ? 2 : 0;
+    }
+    content_db::WriteAll(database, records);
+    s.ListBox1.clear();
+    return true;
+}
+
+} // namespace install

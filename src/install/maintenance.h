@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/command_context.h"
+#include "install/install.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace intake {
+class TmFileScan;
+}
+
+/// Commands on archives and records that neither install nor uninstall:
+/// "Delete" (the archive to the trash), "Create Zip" (the installed files
+/// of an entry packed into a new archive) and "Mark as installed".
+namespace install {
+
+/// Sends the archives of the entries `selected` (as the left list shows
+/// them) to the trash, with "  Deleting " + path + " .... Deleted" or
+/// "  Operation failed." (maps) / "  Operation failed" (mutators, skins),
+/// then runs the map scan (maps) or the mutator scan (mutators and skins),
+/// which drops the records of archives now gone. The records themselves
+/// are not edited. An entry without a record fails like a missing archive.
+void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
+                    const QStringList& selected);
+
+/// Packs the game files recorded for the installed entry `item` into
+/// `targetFolder` + "/" + item + ".zip" (bare names, the zip component's
+/// level and store suffixes), through the working folder ProgramDir +
+/// "/zipdir", which is removed afterwards ("Couldn't remove directory ..."
+/// error box when it cannot be). No file found: "Couldn't create
+/// zip-file". An entry with a folder part is looked for under its file
+/// name, as the install placed it. Returns true when a zip was made.
+/// No record for `item`: platform::Error.
+bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
+               const QString& targetFolder);
+
+/// Marks the records of the entries `selected` (as the left list shows
+/// them) installed today, after the user's confirmation, without touching
+/// a game file or sharedfiles.dat. Nothing selected: "  Nothing
+/// selected"; "&No": "  Operation canceled". Returns true when the record
+/// file was rewritten.
+bool MarkAsInstalled(CommandContext& ctx, ContentKind kind, const QStringList& selected);
+
+} // namespace install
