@@ -85,10 +85,15 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
     resize(ClientWidth, ClientHeight);
+    placeControls();
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    placeControls();
+}
+
+void TForm2::placeControls() {
     // The header across the top, the file list filling the rest and the
     // close button at the top right over the header.
     Listheader->setGeometry(0, 0, width(), HeaderHeight);

@@ -45,6 +45,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeControls();
     QString headerCell(int row) const;
     /// Zip: by the name given, then by the stored name of the first entry
     /// whose bare name is that name. False when neither extracted a file.
