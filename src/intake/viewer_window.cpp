@@ -11,12 +11,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
+#include <exception>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
+
+const QStringList TForm2::PictureExtensions = {u".jpg"_s, u".gif"_s, u".bmp"_s, u".png"_s};
 
 const QStringList TForm2::ViewableExtensions = {u".gif"_s, u".jpg"_s,  u".bmp"_s,
                                                 u".txt"_s, u".doc"_s,  u".rtf"_s,
@@ -79,6 +87,11 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     ListFiles->setToolTip(u"Double click to open the file"_s);
     connect(ListFiles, &QTableWidget::cellDoubleClicked, this, &TForm2::ListFilesDblClick);
 
+    Preview = new QLabel(this);
+    Preview->setObjectName(u"Preview"_s);
+    Preview->setAlignment(Qt::AlignCenter);
+    Preview->hide();
+
     Button1 = new QPushButton(u"Close"_s, this);
     Button1->setObjectName(u"Button1"_s);
     Button1->setAutoDefault(false);
@@ -99,6 +112,9 @@ void TForm2::placeControls() {
     Listheader->setGeometry(0, 0, width(), HeaderHeight);
     ListFiles->setGeometry(0, HeaderHeight, width(), std::max(0, height() - HeaderHeight));
     Button1->setGeometry(355, 1, 35, 20);
+    // Right of the value column (1 + 120 + 220 pixels), below the button.
+    Preview->setGeometry(343, 24, std::max(0, width() - 345), HeaderHeight - 28);
+    Preview->raise();
     Button1->raise();
 }
 
@@ -163,30 +179,71 @@ void TForm2::extractFromRar(const QString& archivePath, const QString& name) {
     rar.Extract();
 }
 
-void TForm2::ViewArchiveFile(const QString& name) {
+QString TForm2::extractCopy(const QString& name, bool reportZipFailure) {
     const QString archiveName = headerCell(1);
     const QString archiveType = lowerExtension(archiveName);
     const QString archivePath = headerCell(2) + archiveName;
     bool keepFolders = false;
     if (archiveType == u".zip"_s) {
         if (!extractFromZip(archivePath, name)) {
-            ctx_.dialogs.message(platform::MsgKind::Error,
-                                 u"Sorry, an error occured when trying to view "_s + name,
-                                 platform::Ok, QPoint(0, 0));
-            return;
+            if (reportZipFailure)
+                ctx_.dialogs.message(platform::MsgKind::Error,
+                                     u"Sorry, an error occured when trying to view "_s + name,
+                                     platform::Ok, QPoint(0, 0));
+            return {};
         }
     } else if (archiveType == u".rar"_s) {
         extractFromRar(archivePath, name);
         keepFolders = true;
     } else {
-        return;
+        return {};
     }
     // Where the extraction put it; a name that would point out of Temp
     // is confined the same way, so nothing outside Temp is opened or deleted.
     const QString copy = intake::confinedTarget(ctx_.state.TempDir, name, keepFolders);
-    if (copy.isEmpty() || !QFileInfo(copy).isFile())
+    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
+}
+
+void TForm2::ViewArchiveFile(const QString& name) {
+    const QString copy = extractCopy(name, true);
+    if (copy.isEmpty())
         return;
     if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir))
         return;
     QFile::remove(copy);
+}
+
+void TForm2::ShowPreview(const QStringList& files) {
+    placeControls(); // the size given while hidden is not yet applied
+    Preview->clear();
+    Preview->hide();
+    const auto picture = std::find_if(files.begin(), files.end(), [](const QString& name) {
+        return PictureExtensions.contains(lowerExtension(name));
+    });
+    if (picture == files.end())
+        return;
+    // The preview is an extra: it never shows a box of its own nor stops
+    // the facts from being shown.
+    const bool wasUnattended = ctx_.zip.Unattended;
+    ctx_.zip.Unattended = true;
+    QImage image;
+    try {
+        if (const QString copy = extractCopy(*picture, false); !copy.isEmpty()) {
+            // Decoded at the preview's size; Qt's allocation limit bounds
+            // what a hostile picture header can ask for.
+            QImageReader reader(copy);
+            reader.setAutoTransform(true);
+            if (const QSize size = reader.size(); size.isValid())
+                reader.setScaledSize(size.scaled(Preview->size(), Qt::KeepAspectRatio));
+            image = reader.read();
+            QFile::remove(copy);
+        }
+    } catch (const std::exception&) {
+        image = QImage();
+    }
+    ctx_.zip.Unattended = wasUnattended;
+    if (image.isNull())
+        return;
+    Preview->setPixmap(QPixmap::fromImage(image));
+    Preview->show();
 }

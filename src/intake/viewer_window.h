@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class CommandBoundary;
+class QLabel;
 class QPushButton;
 class QTableWidget;
 struct CommandContext;
@@ -28,12 +29,19 @@ public:
     /// row 1 the archive's name, row 2 its folder), opens the copy with
     /// the desktop's program, waits for it and deletes the copy.
     void ViewArchiveFile(const QString& name);
+    /// The types of the preview, lower case, with their dots.
+    static const QStringList PictureExtensions;
+    /// Shows the first picture among `files` (in list order) of the archive
+    /// named by the header grid, small, beside the header; hidden when
+    /// there is none or it cannot be read. Nothing is asked or reported.
+    void ShowPreview(const QStringList& files);
     /// The double-click handler of ListFiles.
     void ListFilesDblClick(int row, int column);
 
     QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
     QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
     QPushButton* Button1 = nullptr;     ///< "Close"
+    QLabel* Preview = nullptr;          ///< the archive's first picture
 
     /// Client size before the file information command sizes the window.
     static constexpr int ClientWidth = 392;
@@ -47,6 +55,9 @@ protected:
 private:
     void placeControls();
     QString headerCell(int row) const;
+    /// Extracts `name` into Temp and returns the copy's path; empty when
+    /// nothing was extracted (a zip failure then reported when asked).
+    QString extractCopy(const QString& name, bool reportZipFailure);
     /// Zip: by the name given, then by the stored name of the first entry
     /// whose bare name is that name. False when neither extracted a file.
     bool extractFromZip(const QString& archivePath, const QString& name);

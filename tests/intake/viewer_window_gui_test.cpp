@@ -13,8 +13,12 @@
 #include "support/tree_builder.h"
 #include "support/zip_builder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -158,4 +162,43 @@ TEST_F(ViewerTest, OtherArchiveTypesAndCacheRecordsOpenNothing) {
     viewer.ListFilesDblClick(0, 1);
     EXPECT_TRUE(opener.opened().isEmpty());
     EXPECT_EQ(tree.read(u"prog/Temp/left.txt"_s), "old");
+}
+
+TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
+    QImage shot(160, 120, QImage::Format_RGB32);
+    shot.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(shot.save(&buffer, "PNG"));
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"readme.txt"_s, "text")
+                    .file(u"shots/DM-X.PNG"_s, png)
+                    .file(u"broken.jpg"_s, "not a picture")
+                    .write(archives + u"DM-X.zip"_s));
+    viewer.resize(400, 250);
+    show(u"DM-X.zip"_s, {});
+    viewer.ShowPreview({u"readme.txt"_s, u"DM-X.PNG"_s, u"broken.jpg"_s});
+    EXPECT_FALSE(viewer.Preview->isHidden());
+    const QPixmap shown = viewer.Preview->pixmap();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.toImage().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_LE(shown.width(), viewer.Preview->width());
+    EXPECT_LE(shown.height(), viewer.Preview->height());
+    EXPECT_GE(viewer.Preview->x(), 1 + 120 + 220) << "beside the value column";
+    EXPECT_TRUE(tempFiles().isEmpty());
+
+    // A picture that cannot be read, an archive gone, no picture: nothing
+    // shown and nothing asked.
+    for (const QStringList& files : {QStringList{u"broken.jpg"_s}, QStringList{u"readme.txt"_s}}) {
+        viewer.ShowPreview(files);
+        EXPECT_TRUE(viewer.Preview->isHidden());
+    }
+    show(u"Gone.zip"_s, {});
+    viewer.ShowPreview({u"DM-X.PNG"_s});
+    EXPECT_TRUE(viewer.Preview->isHidden());
+    EXPECT_FALSE(core.ZipMaster1.Unattended);
+    EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(opener.opened().isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
