@@ -69,7 +69,7 @@ void TForm1::MapInfoClick(const QAction* sender) {
         return;
     const file_info::FileInfo info = file_info::MapInfo(state(), tag, selected.first());
     fillViewer(*Form2, info);
-    Form2->resize(400, 250);
+    Form2->setFixedSize(400, 250);
     Form2->move(pos() + QPoint(30, 30));
     Form2->ShowPreview(info.files);
     Form2->exec();

@@ -97,7 +97,8 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Button1->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
-    resize(ClientWidth, ClientHeight);
+    // A dialog border: sized by the program, not by the user.
+    setFixedSize(ClientWidth, ClientHeight);
     placeControls();
 }
 

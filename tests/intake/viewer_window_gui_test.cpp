@@ -176,7 +176,7 @@ TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
                     .file(u"shots/DM-X.PNG"_s, png)
                     .file(u"broken.jpg"_s, "not a picture")
                     .write(archives + u"DM-X.zip"_s));
-    viewer.resize(400, 250);
+    viewer.setFixedSize(400, 250);
     show(u"DM-X.zip"_s, {});
     viewer.ShowPreview({u"readme.txt"_s, u"DM-X.PNG"_s, u"broken.jpg"_s});
     EXPECT_FALSE(viewer.Preview->isHidden());
