@@ -186,3 +186,21 @@ TEST_F(MaintenanceTest, MarkAsInstalledAsksAndTouchesOnlyRecords) {
     EXPECT_FALSE(tree.exists(u"game/Textures/S.utx"_s));
     EXPECT_EQ(QFileInfo(core.state.sharedDataPath()).size(), 0);
 }
+
+TEST_F(MaintenanceTest, WorkingFolderThatCannotBeRemovedIsReported) {
+    TContentRecord rec = testing_support::scannedRecord(
+        u"MutX.zip"_s, tree.folder(u"muts"_s) + u'/', u"Mut X"_s, 0, {{u"MutX.u"_s, "u"}});
+    rec.Installed = 1;
+    content_db::WriteAll(core.state.modDataPath(), {rec});
+    tree.file(u"game/System/MutX.u"_s, "u");
+    // A folder inside keeps the working folder from going.
+    tree.folder(u"prog/zipdir/held"_s);
+    EXPECT_TRUE(
+        install::CreateZip(ctx(), ContentKind::Mutators, u"Mut X"_s, core.state.MutatorDir));
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.texts()[0],
+              u"Couldn't remove directory "_s + core.state.ProgramDir + u"/zipdir !\r\r"_s +
+                  u"Please delete the directory before you start Quorvel next time"_s);
+    EXPECT_FALSE(tree.exists(u"prog/zipdir/MutX.u"_s)) << "its files are gone all the same";
+    EXPECT_TRUE(tree.exists(u"muts/Mut X.zip"_s));
+}
