@@ -167,9 +167,10 @@ void MapsPage::Createzip1Click() {
     const QStringList selected = page_parts::selectedEntries(LBun);
     if (selected.isEmpty())
         return;
-    commands_.run(CommandBoundary::Long, [this, &selected] {
+    // Busy only while packing: the CreateZip run holds the guard itself.
+    commands_.run(CommandBoundary::Quick, [this, &selected] {
         install::CreateZip(ctx_, install::ContentKind::Maps, selected.first(),
-                           ctx_.state.CustomMapDir);
+                           ctx_.state.CustomMapDir, commands_.enterBusy);
     });
 }
 

@@ -176,9 +176,11 @@ void ModPage::Createzip1Click(const QObject* sender) {
     const QStringList selected = page_parts::selectedEntries(Installed);
     if (selected.isEmpty())
         return;
-    commands_.run(CommandBoundary::Long, [this, &selected] {
+    // Busy only while packing: the CreateZip run holds the guard itself.
+    commands_.run(CommandBoundary::Quick, [this, &selected] {
         install::CreateZip(ctx_, contentKindOf(kind_), selected.first(),
-                           kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir);
+                           kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir,
+                           commands_.enterBusy);
     });
 }
 

@@ -95,7 +95,7 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
 }
 
 bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
-               const QString& targetFolder) {
+               const QString& targetFolder, const platform::BusyGuard::Enter& enterBusy) {
     AppState& s = ctx.state;
     const TContentRecord rec = content_db::FindByName(databaseOf(s, kind), item);
     const QString work = s.ProgramDir + u"/zipdir"_s;
@@ -121,6 +121,7 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
     if (!found) {
         ctx.status.setStatus(u"Couldn't create zip-file"_s);
     } else {
+        const platform::BusyGuard busy(s.CanClose, enterBusy);
         s.ProgressText = u"Creating "_s + item + u".zip   ... adding "_s;
         ctx.status.setStatus(s.ProgressText);
         QString folder = targetFolder;

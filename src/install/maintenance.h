@@ -2,6 +2,7 @@
 
 #include "app/command_context.h"
 #include "install/install.h"
+#include "platform/busy_guard.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,9 +32,11 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
 /// error box when it cannot be). No file found: "Couldn't create
 /// zip-file". An entry with a folder part is looked for under its file
 /// name, as the install placed it. Returns true when a zip was made.
+/// The window is busy (`enterBusy`, may be empty) only while the zip is
+/// packed, and no longer when the error box shows.
 /// No record for `item`: platform::Error.
 bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
-               const QString& targetFolder);
+               const QString& targetFolder, const platform::BusyGuard::Enter& enterBusy = {});
 
 /// Marks the records of the entries `selected` (as the left list shows
 /// them) installed today, after the user's confirmation, without touching
