@@ -54,7 +54,7 @@ bool makeArchive(const QString& path, int count) {
     return zip_close(archive) == 0;
 }
 
-void extractAll(benchmark::State& state, const QStringList& specs) {
+void extractAll(benchmark::State& state, const QStringList& masks) {
     const int count = int(state.range(0));
     QTemporaryDir dir(benchRoot() + u"/quorvel-bench-XXXXXX"_s);
     const QString archive = dir.path() + u"/pack.zip"_s;
@@ -72,7 +72,7 @@ void extractAll(benchmark::State& state, const QStringList& specs) {
         QDir().mkpath(target);
         zip.ExtrBaseDir = target;
         zip.ExtrOptions = intake::TZipMaster::ExtrDirNames;
-        zip.FSpecArgs = specs;
+        zip.FSpecArgs = masks;
         state.ResumeTiming();
         if (zip.Extract() != 0) {
             state.SkipWithError("extraction failed");

@@ -58,9 +58,9 @@ template <typename E> QString openError(const QString& path) {
 
 class PackageTest : public ::testing::Test {
 protected:
-    QString write(const QString& name, const PackageSpec& spec) {
+    QString write(const QString& name, const PackageSpec& layout) {
         const QString path = tree.path(name);
-        EXPECT_TRUE(testing_support::writePackage(path, spec));
+        EXPECT_TRUE(testing_support::writePackage(path, layout));
         return path;
     }
 
@@ -117,20 +117,20 @@ TEST(CompactIndex, DecodesEachFormAndFailsWhenTheBytesEndInside) {
 }
 
 PackageSpec fullSpec(quint16 version) {
-    PackageSpec spec;
-    spec.version = version;
-    spec.licenseeMode = version == 128 ? 29 : 0;
-    spec.flags = 0x00040001;
-    spec.names = names({"Core", "Engine", "Package", "MyTextures", "Texture", "Rock"});
-    spec.names[3].flags = 0x00070010;
-    spec.imports = {{0, 2, 0, 3}, {1, 4, -1, 5}};
-    spec.exports = {
+    PackageSpec layout;
+    layout.version = version;
+    layout.licenseeMode = version == 128 ? 29 : 0;
+    layout.flags = 0x00040001;
+    layout.names = names({"Core", "Engine", "Package", "MyTextures", "Texture", "Rock"});
+    layout.names[3].flags = 0x00070010;
+    layout.imports = {{0, 2, 0, 3}, {1, 4, -1, 5}};
+    layout.exports = {
         {-2, 0, 0, 5, 0x00070004, 0, 0},
         {-2, 3, -1, 1, 0x4, 300, 100000},
     };
-    spec.heritage = {QByteArray(16, 'a'), QByteArray(16, 'b')};
-    spec.generations = {{2, 6}, {1, 5}};
-    return spec;
+    layout.heritage = {QByteArray(16, 'a'), QByteArray(16, 'b')};
+    layout.generations = {{2, 6}, {1, 5}};
+    return layout;
 }
 
 TEST_F(PackageTest, ReadsEveryTableOfEachHeaderForm) {
@@ -138,14 +138,14 @@ TEST_F(PackageTest, ReadsEveryTableOfEachHeaderForm) {
     // and generations from 68 (the game's own packages are 128).
     for (quint16 version : {61, 63, 64, 67, 68, 128}) {
         SCOPED_TRACE(version);
-        const PackageSpec spec = fullSpec(version);
-        const QString path = write(u"Pack.utx"_s, spec);
+        const PackageSpec layout = fullSpec(version);
+        const QString path = write(u"Pack.utx"_s, layout);
         TUTPackage package;
         package.OpenPackage(path);
 
         EXPECT_EQ(package.FileName(), path);
         EXPECT_EQ(package.Version(), version);
-        EXPECT_EQ(package.LicenseeMode(), spec.licenseeMode);
+        EXPECT_EQ(package.LicenseeMode(), layout.licenseeMode);
         EXPECT_EQ(package.Flags(), 0x00040001u);
 
         ASSERT_EQ(package.Names().size(), 6);
@@ -179,28 +179,28 @@ TEST_F(PackageTest, ReadsEveryTableOfEachHeaderForm) {
         EXPECT_EQ(data.SerialOffset, 100000);
 
         if (version >= 68) {
-            EXPECT_EQ(package.Heritage(), QList<QByteArray>{spec.guid});
+            EXPECT_EQ(package.Heritage(), QList<QByteArray>{layout.guid});
             ASSERT_EQ(package.Generations().size(), 2);
             EXPECT_EQ(package.Generations()[1].ExportCount, 1);
             EXPECT_EQ(package.Generations()[1].NameCount, 5);
         } else {
-            EXPECT_EQ(package.Heritage(), spec.heritage);
+            EXPECT_EQ(package.Heritage(), layout.heritage);
             EXPECT_TRUE(package.Generations().isEmpty());
         }
     }
 }
 
 TEST_F(PackageTest, TheGamesOwnPackageNamesItsImport) {
-    PackageSpec spec;
-    spec.names = names({"Core", "Engine", "MyTextures"});
-    spec.imports = {{0, 1, 0, 2}};
+    PackageSpec layout;
+    layout.names = names({"Core", "Engine", "MyTextures"});
+    layout.imports = {{0, 1, 0, 2}};
     TUTPackage package;
-    package.OpenPackage(write(u"DM-Foo.ut2"_s, spec));
+    package.OpenPackage(write(u"DM-Foo.ut2"_s, layout));
     EXPECT_EQ(package.Version(), 128);
     EXPECT_EQ(package.ImportObjectName(package.ImportEntry(0)), u"MyTextures"_s);
 
     // The same bytes through a device that is not a file.
-    QByteArray bytes = testing_support::packageBytes(spec);
+    QByteArray bytes = testing_support::packageBytes(layout);
     QBuffer buffer(&bytes);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     TUTPackage fromMemory;
@@ -226,10 +226,10 @@ TEST_F(PackageTest, VariantFromExtensionOrLicenseeMode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        PackageSpec spec;
-        spec.licenseeMode = c.licenseeMode;
+        PackageSpec layout;
+        layout.licenseeMode = c.licenseeMode;
         TUTPackage package;
-        package.OpenPackage(write(QString::fromLatin1(c.file), spec), c.asked);
+        package.OpenPackage(write(QString::fromLatin1(c.file), layout), c.asked);
         EXPECT_EQ(package.Variant(), c.expected);
     }
 }
@@ -291,9 +291,9 @@ TEST_F(PackageTest, HostileCountsEndAtTheEndOfTheFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table);
-        PackageSpec spec = fullSpec(c.version);
-        c.set(spec);
-        const QString path = write(u"Huge.utx"_s, spec);
+        PackageSpec layout = fullSpec(c.version);
+        c.set(layout);
+        const QString path = write(u"Huge.utx"_s, layout);
         EXPECT_EQ(openError<EProcessingUTPackage>(path),
                   processingText(path, u"The "_s + QLatin1String(c.table) +
                                            u" runs past the end of the file"_s));
@@ -311,11 +311,11 @@ TEST_F(PackageTest, HostileCountsEndAtTheEndOfTheFile) {
 }
 
 TEST_F(PackageTest, MarkerBeforeTheGuidIsSkipped) {
-    PackageSpec spec = fullSpec(128);
-    spec.beforeGuid = QByteArray::fromHex("DEADF00F0102FF");
+    PackageSpec layout = fullSpec(128);
+    layout.beforeGuid = QByteArray::fromHex("DEADF00F0102FF");
     TUTPackage package;
-    package.OpenPackage(write(u"Marked.utx"_s, spec));
-    EXPECT_EQ(package.Heritage(), QList<QByteArray>{spec.guid});
+    package.OpenPackage(write(u"Marked.utx"_s, layout));
+    EXPECT_EQ(package.Heritage(), QList<QByteArray>{layout.guid});
     EXPECT_EQ(package.Generations().size(), 2);
     EXPECT_EQ(package.ImportObjectName(package.ImportEntry(0)), u"MyTextures"_s);
 
@@ -330,11 +330,11 @@ TEST_F(PackageTest, MarkerBeforeTheGuidIsSkipped) {
 }
 
 TEST_F(PackageTest, IndexesOutsideTheTablesGiveNothing) {
-    PackageSpec spec;
-    spec.names = names({"Core", "Engine", "MyTextures"});
-    spec.imports = {{0, 1, 0, -1}, {0, 1, 0, 3}, {0, 1, 0, 2}};
+    PackageSpec layout;
+    layout.names = names({"Core", "Engine", "MyTextures"});
+    layout.imports = {{0, 1, 0, -1}, {0, 1, 0, 3}, {0, 1, 0, 2}};
     TUTPackage package;
-    package.OpenPackage(write(u"Range.ut2"_s, spec));
+    package.OpenPackage(write(u"Range.ut2"_s, layout));
     ASSERT_EQ(package.ImportCount(), 3);
     EXPECT_EQ(package.ImportEntry(-1), nullptr);
     EXPECT_EQ(package.ImportEntry(3), nullptr);
@@ -347,11 +347,11 @@ TEST_F(PackageTest, IndexesOutsideTheTablesGiveNothing) {
 }
 
 TEST_F(PackageTest, ExportsWithoutDataStoreNoOffset) {
-    PackageSpec spec;
-    spec.names = names({"Core", "Engine"});
-    spec.exports = {{1, 0, 0, 0, 0x1, 0, 0}, {1, 0, 0, 1, 0x2, -7, 0}, {1, 0, 0, 1, 0x3, 1, 70}};
+    PackageSpec layout;
+    layout.names = names({"Core", "Engine"});
+    layout.exports = {{1, 0, 0, 0, 0x1, 0, 0}, {1, 0, 0, 1, 0x2, -7, 0}, {1, 0, 0, 1, 0x3, 1, 70}};
     TUTPackage package;
-    package.OpenPackage(write(u"Serial.utx"_s, spec));
+    package.OpenPackage(write(u"Serial.utx"_s, layout));
     ASSERT_EQ(package.Exports().size(), 3);
     EXPECT_EQ(package.Exports()[1].SerialSize, -7);
     EXPECT_EQ(package.Exports()[1].SerialOffset, 0);
@@ -363,15 +363,15 @@ TEST_F(PackageTest, ExportsWithoutDataStoreNoOffset) {
 }
 
 TEST_F(PackageTest, NameForms) {
-    PackageSpec spec;
-    spec.names = {
+    PackageSpec layout;
+    layout.names = {
         {"", 0x11, QByteArray("\x01\x00", 2)}, // length 1: only the terminating zero
         {"", 0x22, QByteArray("\x00", 1)},     // length 0: nothing more
         {"Caf\xE9", 0x33, std::nullopt},       // Windows-1252
         {"Engine", 0x44, std::nullopt},
     };
     TUTPackage package;
-    package.OpenPackage(write(u"Names.utx"_s, spec));
+    package.OpenPackage(write(u"Names.utx"_s, layout));
     ASSERT_EQ(package.Names().size(), 4);
     EXPECT_EQ(package.Names()[0].Name, QString());
     EXPECT_EQ(package.Names()[0].Flags, 0x11u);
@@ -398,18 +398,19 @@ TEST_F(PackageTest, TablesLargerThanOneReadKeepEveryEntry) {
     // its refills, and a name longer than any window, must read whole.
     for (quint16 version : {61, 128}) {
         SCOPED_TRACE(version);
-        PackageSpec spec;
-        spec.version = version;
+        PackageSpec layout;
+        layout.version = version;
         for (int i = 0; i < 6000; ++i) {
-            spec.names.append(PackageName{"Name" + QByteArray::number(i) + QByteArray(i % 23, 'x'),
-                                          quint32(i), std::nullopt});
-            spec.imports.append(PackageImport{0, 1, -i, i});
+            layout.names.append(
+                PackageName{"Name" + QByteArray::number(i) + QByteArray(i % 23, 'x'), quint32(i),
+                            std::nullopt});
+            layout.imports.append(PackageImport{0, 1, -i, i});
         }
         const QByteArray longName(200 * 1024, 'L');
         if (version < 64)
-            spec.names.append(PackageName{longName, 7, std::nullopt});
+            layout.names.append(PackageName{longName, 7, std::nullopt});
         TUTPackage package;
-        package.OpenPackage(write(u"Large.utx"_s, spec));
+        package.OpenPackage(write(u"Large.utx"_s, layout));
         ASSERT_EQ(package.ImportCount(), 6000);
         for (int i : {0, 2999, 5999}) {
             SCOPED_TRACE(i);
