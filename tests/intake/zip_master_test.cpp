@@ -370,7 +370,7 @@ TEST_F(ZipLimits, DeclaredSizesMustFitTheFreeSpaceLessItsReserve) {
     struct Case {
         const char* what;
         const char* archive;
-        QStringList specs;
+        QStringList masks;
         qint64 free;
         bool refused;
         const char* reserve = "64.00 MiB";
@@ -399,7 +399,7 @@ TEST_F(ZipLimits, DeclaredSizesMustFitTheFreeSpaceLessItsReserve) {
             return c.free;
         };
         zip.setZipFileName(tree.path(QString::fromLatin1(c.archive)));
-        zip.FSpecArgs = c.specs;
+        zip.FSpecArgs = c.masks;
         zip.ExtrOptions = TZipMaster::ExtrDirNames;
         const int result = zip.Extract();
         EXPECT_EQ(asked, out);
