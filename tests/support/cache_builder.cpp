@@ -17,16 +17,16 @@ QString cacheKey(int n, int generation) {
 }
 
 QByteArray importingPackage(const QStringList& imports) {
-    PackageSpec spec;
+    PackageSpec layout;
     for (const char* name : {"Core", "Engine", "Package"})
-        spec.names.append(PackageName{QByteArray(name), 0, std::nullopt});
+        layout.names.append(PackageName{QByteArray(name), 0, std::nullopt});
     // Core and Engine themselves, as every package of the game imports them.
-    spec.imports = {{0, 2, 0, 0}, {0, 2, 0, 1}};
+    layout.imports = {{0, 2, 0, 0}, {0, 2, 0, 1}};
     for (const QString& name : imports) {
-        spec.imports.append({0, 2, 0, qint32(spec.names.size())});
-        spec.names.append(PackageName{name.toUtf8(), 0, std::nullopt});
+        layout.imports.append({0, 2, 0, qint32(layout.names.size())});
+        layout.names.append(PackageName{name.toUtf8(), 0, std::nullopt});
     }
-    return packageBytes(spec);
+    return packageBytes(layout);
 }
 
 void writeCache(const QString& cacheDir, const QList<CacheEntry>& entries) {

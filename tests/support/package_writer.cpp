@@ -61,25 +61,25 @@ QByteArray compactIndex(qint32 value) {
     return out;
 }
 
-QByteArray packageBytes(const PackageSpec& spec) {
-    const bool guidHeader = spec.version >= 68;
+QByteArray packageBytes(const PackageSpec& layout) {
+    const bool guidHeader = layout.version >= 68;
     QByteArray tail; // everything after the header, offsets relative to it
 
     QByteArray generations;
-    for (const auto& [exports, names] : spec.generations) {
+    for (const auto& [exports, names] : layout.generations) {
         putI32(generations, exports);
         putI32(generations, names);
     }
     const qsizetype headerSize =
-        36 + (guidHeader ? spec.beforeGuid.size() + 16 + 4 + generations.size() : 8);
+        36 + (guidHeader ? layout.beforeGuid.size() + 16 + 4 + generations.size() : 8);
 
     const quint32 nameAt = quint32(headerSize + tail.size());
-    for (const PackageName& name : spec.names)
-        putName(tail, name, spec.version);
-    tail.append(spec.objectData);
+    for (const PackageName& name : layout.names)
+        putName(tail, name, layout.version);
+    tail.append(layout.objectData);
 
     const quint32 importAt = quint32(headerSize + tail.size());
-    for (const PackageImport& i : spec.imports) {
+    for (const PackageImport& i : layout.imports) {
         tail.append(compactIndex(i.classPackage));
         tail.append(compactIndex(i.classIndex));
         putI32(tail, i.package);
@@ -87,7 +87,7 @@ QByteArray packageBytes(const PackageSpec& spec) {
     }
 
     const quint32 exportAt = quint32(headerSize + tail.size());
-    for (const PackageExport& e : spec.exports) {
+    for (const PackageExport& e : layout.exports) {
         tail.append(compactIndex(e.classIndex));
         tail.append(compactIndex(e.super));
         putI32(tail, e.group);
@@ -100,40 +100,40 @@ QByteArray packageBytes(const PackageSpec& spec) {
 
     const quint32 heritageAt = quint32(headerSize + tail.size());
     if (!guidHeader) {
-        for (const QByteArray& guid : spec.heritage)
+        for (const QByteArray& guid : layout.heritage)
             tail.append(guid);
     }
 
     QByteArray out;
-    putU32(out, spec.signature);
-    putU16(out, spec.version);
-    putU16(out, spec.licenseeMode);
-    putU32(out, spec.flags);
-    putI32(out, spec.nameCount.value_or(qint32(spec.names.size())));
-    putU32(out, spec.nameOffset.value_or(nameAt));
-    putI32(out, spec.exportCount.value_or(qint32(spec.exports.size())));
-    putU32(out, spec.exportOffset.value_or(exportAt));
-    putI32(out, spec.importCount.value_or(qint32(spec.imports.size())));
-    putU32(out, spec.importOffset.value_or(importAt));
+    putU32(out, layout.signature);
+    putU16(out, layout.version);
+    putU16(out, layout.licenseeMode);
+    putU32(out, layout.flags);
+    putI32(out, layout.nameCount.value_or(qint32(layout.names.size())));
+    putU32(out, layout.nameOffset.value_or(nameAt));
+    putI32(out, layout.exportCount.value_or(qint32(layout.exports.size())));
+    putU32(out, layout.exportOffset.value_or(exportAt));
+    putI32(out, layout.importCount.value_or(qint32(layout.imports.size())));
+    putU32(out, layout.importOffset.value_or(importAt));
     if (guidHeader) {
-        out.append(spec.beforeGuid);
-        out.append(spec.guid);
-        putI32(out, spec.generationCount.value_or(qint32(spec.generations.size())));
+        out.append(layout.beforeGuid);
+        out.append(layout.guid);
+        putI32(out, layout.generationCount.value_or(qint32(layout.generations.size())));
         out.append(generations);
     } else {
-        putI32(out, spec.heritageCount.value_or(qint32(spec.heritage.size())));
-        putU32(out, spec.heritageOffset.value_or(heritageAt));
+        putI32(out, layout.heritageCount.value_or(qint32(layout.heritage.size())));
+        putU32(out, layout.heritageOffset.value_or(heritageAt));
     }
     Q_ASSERT(out.size() == headerSize);
     out.append(tail);
     return out;
 }
 
-bool writePackage(const QString& path, const PackageSpec& spec) {
+bool writePackage(const QString& path, const PackageSpec& layout) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QByteArray bytes = packageBytes(spec);
+    const QByteArray bytes = packageBytes(layout);
     return file.write(bytes) == bytes.size() && file.flush();
 }
 

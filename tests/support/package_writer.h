@@ -67,8 +67,8 @@ struct PackageSpec {
 };
 
 /// The package's bytes.
-QByteArray packageBytes(const PackageSpec& spec);
-/// Writes packageBytes(spec) to `path`; false when it cannot.
-bool writePackage(const QString& path, const PackageSpec& spec);
+QByteArray packageBytes(const PackageSpec& layout);
+/// Writes packageBytes(layout) to `path`; false when it cannot.
+bool writePackage(const QString& path, const PackageSpec& layout);
 
 } // namespace testing_support
