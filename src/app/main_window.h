@@ -129,6 +129,7 @@ private:
     void buildPopupMenus();
     /// A popup item: dispatched by its Tag to the page's handler.
     void popupItemClick(const QAction* sender);
+    ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
     void FormCreate();
     void firstRun();
     void pageChanged(int index);

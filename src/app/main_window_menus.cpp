@@ -203,55 +203,39 @@ void TForm1::popupItemClick(const QAction* sender) {
     }
 }
 
+ModPage* TForm1::shownModPage() const {
+    switch (PC1->currentIndex()) {
+    case MutatorsTab:
+        return TabMuts;
+    case SkinsTab:
+        return TabSkins;
+    default:
+        return nullptr;
+    }
+}
+
 void TForm1::Updatedatabase1Click() {
     ScanConfiguredFolders(context(), core_->fScan);
     ReportUnsupportedFiles();
     TabDemos->refreshDemoList();
-    switch (PC1->currentIndex()) {
-    case MapsTab:
+    if (PC1->currentIndex() == MapsTab)
         TabMaps->LoadMapLists();
-        break;
-    case MutatorsTab:
-        TabMuts->LoadModLists();
-        break;
-    case SkinsTab:
-        TabSkins->LoadModLists();
-        break;
-    default:
-        break;
-    }
+    else if (ModPage* page = shownModPage())
+        page->LoadModLists();
 }
 
 void TForm1::Bydate1Click() {
-    switch (PC1->currentIndex()) {
-    case MapsTab:
+    if (PC1->currentIndex() == MapsTab)
         TabMaps->SortByDate();
-        break;
-    case MutatorsTab:
-        TabMuts->SortByDate();
-        break;
-    case SkinsTab:
-        TabSkins->SortByDate();
-        break;
-    default:
-        break;
-    }
+    else if (ModPage* page = shownModPage())
+        page->SortByDate();
 }
 
 void TForm1::ByName1Click() {
-    switch (PC1->currentIndex()) {
-    case MapsTab:
+    if (PC1->currentIndex() == MapsTab)
         TabMaps->ByName();
-        break;
-    case MutatorsTab:
-        TabMuts->ByName();
-        break;
-    case SkinsTab:
-        TabSkins->ByName();
-        break;
-    default:
-        break;
-    }
+    else if (ModPage* page = shownModPage())
+        page->ByName();
 }
 
 void TForm1::BriefList1Click(const QAction* sender) {
