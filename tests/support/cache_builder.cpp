@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace testing_support {
@@ -29,20 +27,19 @@ QByteArray importingPackage(const QStringList& imports) {
     return packageBytes(layout);
 }
 
-void writeCache(const QString& cacheDir, const QList<CacheEntry>& entries) {
-    QDir().mkpath(cacheDir);
+bool writeCache(const QString& cacheDir, const QList<CacheEntry>& entries) {
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    bool ok = QDir().mkpath(cacheDir);
     QByteArray ini = "[Cache]\r\n";
     for (const CacheEntry& e : entries) {
         ini += (e.key + u'=' + e.name).toUtf8() + "\r\n";
-        if (!e.withFile)
-            continue;
-        QFile file(QDir(cacheDir).filePath(e.key + u".uxx"_s));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << file.fileName().toStdString();
-        file.write(e.content);
+        if (e.withFile)
+            ok = write(QDir(cacheDir).filePath(e.key + u".uxx"_s), e.content) && ok;
     }
-    QFile file(QDir(cacheDir).filePath(u"cache.ini"_s));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(ini);
+    return write(QDir(cacheDir).filePath(u"cache.ini"_s), ini) && ok;
 }
 
 } // namespace testing_support

@@ -25,7 +25,7 @@ struct CacheEntry {
 };
 
 /// Writes cache.ini ("[Cache]" and a line per entry, CR LF) and the files
-/// of the entries into `cacheDir`.
-void writeCache(const QString& cacheDir, const QList<CacheEntry>& entries);
+/// of the entries into `cacheDir`; false when a file could not be written.
+[[nodiscard]] bool writeCache(const QString& cacheDir, const QList<CacheEntry>& entries);
 
 } // namespace testing_support

@@ -35,7 +35,9 @@ protected:
 
     CommandContext& ctx() { return core.context(); }
     /// Writes the cache (cache.ini and the .uxx files).
-    void cache(const QList<CacheEntry>& entries) { writeCache(core.state.CacheDir, entries); }
+    void cache(const QList<CacheEntry>& entries) {
+        ASSERT_TRUE(writeCache(core.state.CacheDir, entries));
+    }
     /// cache.ini's lines; fails the test unless every line ends in CR LF.
     QStringList iniLines() const {
         const QByteArray bytes = tree.read(QStringLiteral("game/Cache/cache.ini"));
