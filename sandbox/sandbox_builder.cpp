@@ -78,8 +78,8 @@ void install(CommandContext& ctx, install::ContentKind kind, const QString& entr
 }
 
 /// What a user's first start and two installs would leave: the records,
-/// error.log naming the rejected sample, and one map and one mutator in
-/// the game.
+/// error.log naming the rejected sample, and one map, one mutator and one
+/// skin in the game.
 void firstRun(const SandboxLayout& at) {
     NobodyAnswers dialogs;
     platform::MemoryStatusSink status;
@@ -102,6 +102,8 @@ void firstRun(const SandboxLayout& at) {
     install(core.context(), install::ContentKind::Maps, sampleNames().installedMap);
     core.beginCommand();
     install(core.context(), install::ContentKind::Mutators, sampleNames().installedMutator);
+    core.beginCommand();
+    install(core.context(), install::ContentKind::Skins, sampleNames().installedSkin);
     lifecycle::removeTempDir(s);
     if (!dialogs.asked.isEmpty())
         throw platform::Error(u"Making the sandbox raised a question: "_s +

@@ -12,8 +12,8 @@ bool isSandbox(const QString& root);
 
 /// Makes a sandbox in `root` (which must be missing or empty): writes its
 /// content and Quorvel.ini, then runs the first database update and
-/// installs one map and one mutator, as a user would have, so that the
-/// first start there asks nothing and every list has entries.
+/// installs one map, one mutator and one skin, as a user would have, so
+/// that the first start there asks nothing and every list has entries.
 /// `converter` is the program the fake tool hands .uz2 work to (see
 /// writeContent). Needs a QCoreApplication; throws platform::Error.
 void buildSandbox(const QString& root, const QString& converter);

@@ -32,6 +32,7 @@ const SampleNames& sampleNames() {
         u"DM-Sandbox-Broken.zip"_s,
         u"DM-Sandbox-Courtyard.zip"_s,
         u"Sandbox Vampire"_s,
+        u"SandboxPirate"_s,
     };
     return names;
 }
@@ -161,6 +162,8 @@ void writeArchives(const SandboxLayout& at) {
              {{u"SandboxKnight.upl"_s, uplFile(u"SandboxKnight"_s)}});
     writeRar(at.skins + u"/SandboxRobot.rar"_s, {u"SandboxRobot.utx"_s},
              {{u"SandboxRobot.upl"_s, uplFile(u"SandboxRobot"_s)}});
+    writeZip(at.skins + u"/SandboxPirate.zip"_s, {u"SandboxPirate.utx"_s},
+             {{u"SandboxPirate.upl"_s, uplFile(n.installedSkin)}});
 }
 
 void writeGameFolder(const SandboxLayout& at) {

@@ -29,6 +29,7 @@ struct SampleNames {
     QString rejectedMap;  ///< the map archive the scan rejects
     QString installedMap; ///< installed when the sandbox is made
     QString installedMutator;
+    QString installedSkin;
 };
 const SampleNames& sampleNames();
 

@@ -5,11 +5,15 @@
 #include "app/mod_page.h"
 #include "app/qt_page_parts.h"
 #include "cache/cache_page.h"
+#include "cache/uz2_codec.h"
+#include "cache/uz2_page.h"
 #include "intake/demos_page.h"
 #include "sandbox_builder.h"
 #include "sandbox_content.h"
 #include "window_fixture.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
@@ -23,7 +27,7 @@ class SandboxTest : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        sandbox::buildSandbox(prog({}), {});
+        sandbox::buildSandbox(prog({}), QStringLiteral(QUORVEL_SANDBOX));
     }
     /// Every file below the fake game folder with its bytes.
     QMap<QString, QByteArray> gameState() const {
@@ -55,6 +59,7 @@ TEST_F(SandboxTest, AStartListsEverySampleWithoutAQuestion) {
     EXPECT_EQ(entries(w.TabMuts->NotInstalled), n.mutators);
     EXPECT_EQ(entries(w.TabMuts->Installed), QStringList{n.installedMutator});
     EXPECT_EQ(entries(w.TabSkins->NotInstalled), n.skins);
+    EXPECT_EQ(entries(w.TabSkins->Installed), QStringList{n.installedSkin});
     w.showPage(TForm1::CacheTab);
     EXPECT_EQ(entries(w.TabCache->LBCache),
               (QStringList{u"DM-Sandbox-Cached.ut2"_s, u"MutSandboxCached.u"_s,
@@ -65,7 +70,7 @@ TEST_F(SandboxTest, AStartListsEverySampleWithoutAQuestion) {
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 
     // A second build in the same place is refused: it would mix two sandboxes.
-    EXPECT_THROW(sandbox::buildSandbox(prog({}), {}), platform::Error);
+    EXPECT_THROW(sandbox::buildSandbox(prog({}), QString()), platform::Error);
 }
 
 TEST_F(SandboxTest, TwoMapsSharingATextureGoInAndOutWithoutATrace) {
@@ -91,6 +96,38 @@ TEST_F(SandboxTest, TwoMapsSharingATextureGoInAndOutWithoutATrace) {
     page.bUninstallMaps->click();
     EXPECT_EQ(gameState(), before);
     EXPECT_EQ(dialogs.shown.size(), 1) << dialogs.texts().join(u'|').toStdString();
+}
+
+TEST_F(SandboxTest, TheStandInsForTheGameAndItsToolLogWhatTheyAreAsked) {
+    TForm1& w = start();
+    const QMap<QString, QByteArray> before = gameState();
+    w.showPage(TForm1::DemosTab);
+    DemosPage& demos = *w.TabDemos;
+    demos.DemoList->item(1)->setSelected(true);
+    demos.bRunDemo->click();
+    const QString system = prog(u"UT2004/System"_s);
+    EXPECT_EQ(
+        tree.read(u"prog/programs.log"_s).mid(20),
+        u"game, in %1: exec=rundemo.txt\n    rundemo.txt: demoplay Sandbox-Duel\r\n"_s.arg(system)
+            .toUtf8());
+    EXPECT_EQ(gameState(), before) << "the demo's copy is taken away again";
+
+    // The tool hands the work to the sandbox program, which converts for real.
+    w.showPage(TForm1::Uz2Tab);
+    Uz2Page& uz2 = *w.TabUZ;
+    uz2.rbUzActionGroup->button(1)->setChecked(true); // compress
+    const QString input = prog(u"Uz2/SandboxPackage.u"_s);
+    dialogs.openAnswers.push_back({input});
+    uz2.bOpenUz2->click();
+    uz2.bGoUz2->click();
+    EXPECT_TRUE(tree.read(u"prog/programs.log"_s)
+                    .endsWith(u" tool, in %1: Compress %2\n"_s.arg(system, input).toUtf8()))
+        << tree.read(u"prog/programs.log"_s).toStdString();
+    QByteArray unpacked;
+    EXPECT_TRUE(
+        cache::decompressUz2Bytes(tree.read(u"prog/Uz2/SandboxPackage.u.uz2"_s), unpacked).ok);
+    EXPECT_EQ(unpacked, tree.read(u"prog/Uz2/SandboxPackage.u"_s));
+    EXPECT_EQ(dialogs.texts(), QStringList{u"Open"_s}) << "only the file chooser";
 }
 
 TEST_F(SandboxTest, OnlyASandboxIsEverRemoved) {
