@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(u"Quorvel"_s);
     QApplication::setApplicationDisplayName(u"Quorvel"_s);
     QApplication::setApplicationVersion(u"2.05"_s);
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(u"org.quorvel.quorvel"_s);
 
     TForm1 window;
     // SIGTERM and SIGINT close the window as its close button does: the
