@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -112,7 +114,16 @@ void TForm2::placeControls() {
     // close button at the top right over the header.
     Listheader->setGeometry(0, 0, width(), HeaderHeight);
     ListFiles->setGeometry(0, HeaderHeight, width(), std::max(0, height() - HeaderHeight));
-    Button1->setGeometry(355, 1, 35, 20);
+    // 35 pixels wide, or as wide as the caption needs in the desktop's
+    // font, growing to the left so the right edge stays.
+    QStyleOptionButton option;
+    option.initFrom(Button1);
+    option.rect = QRect(0, 0, 35, 20);
+    const int margins =
+        35 - style()->subElementRect(QStyle::SE_PushButtonContents, &option, Button1).width();
+    const int buttonWidth =
+        std::max(35, Button1->fontMetrics().horizontalAdvance(Button1->text()) + margins + 2);
+    Button1->setGeometry(390 - buttonWidth, 1, buttonWidth, 20);
     // Right of the value column (1 + 120 + 220 pixels), below the button.
     Preview->setGeometry(343, 24, std::max(0, width() - 345), HeaderHeight - 28);
     Preview->raise();
