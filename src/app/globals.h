@@ -50,6 +50,9 @@ struct AppState {
     qint32 ProgressDone = 0;
     qint32 ProgressTotal = 0;
     QStringList ErrorLogLines;
+    /// Files a run could not copy into the game ("name -> folder: reason"),
+    /// named to the user at its end.
+    QStringList FailedCopies;
 
     // The hidden helper lists of the window, kept here as plain lists.
     QStringList ListBox1; ///< a command's copy of the selection; rar entry names of a listing

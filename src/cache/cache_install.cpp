@@ -316,6 +316,7 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
     CacheRunResult result;
     install::detail::InstallRun run(outer, int(plan.queue.size()));
     CommandContext& ctx = run.context();
+    ctx.state.FailedCopies.clear();
     QList<Taken> taken;
     try {
         for (qsizetype i = 0; i < plan.queue.size(); ++i) {
@@ -337,6 +338,8 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
 }
 
 void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunResult& result) {
+    // Packages that could not be copied are back in the cache.
+    install::ReportFailedCopies(ctx);
     if (result.failed) {
         ctx.dialogs.message(platform::MsgKind::Error,
                             u"Sorry, but something went terrible wrong. Check your settings."_s,

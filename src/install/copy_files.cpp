@@ -4,6 +4,7 @@
 #include "install/game_paths.h"
 #include "intake/rar_archive.h"
 #include "intake/zip_master.h"
+#include "platform/dialogs.h"
 #include "platform/folder_index.h"
 #include "platform/status_sink.h"
 
@@ -79,20 +80,20 @@ QString destinationFolder(CommandContext& ctx, const QString& dir) {
 }
 
 /// Copies `source` to `folder` + `name`, or onto the file the folder holds
-/// under that name in another case. False when it could not, or when the
-/// file exists and `failIfExists` is set.
-bool copyInto(CommandContext& ctx, const QString& source, const QString& folder,
-              const QString& name, bool failIfExists) {
+/// under that name in another case; with `failIfExists` an existing file is
+/// left as it is. Empty when done (or left), else why the copy failed.
+std::optional<QString> copyInto(CommandContext& ctx, const QString& source, const QString& folder,
+                                const QString& name, bool failIfExists) {
     const std::optional<QString> existing = ctx.folders.find(folder, name);
     if (existing && failIfExists)
-        return false;
+        return std::nullopt;
     const QString target = existing.value_or(folder + name);
     QString error;
     if (!detail::copyFileAtomic(source, target, &error))
-        return false;
+        return error.isEmpty() ? u"the copy failed"_s : error;
     if (!existing)
         ctx.folders.added(target);
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -139,8 +140,14 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
             }
             ctx.status.setStatus(ctx.state.ProgressText + u"... Copying "_s + shown);
             const QString folder = destinationFolder(ctx, ctx.state.*step.dir);
-            // The copy's result is not looked at: the file counts as placed.
-            copyInto(ctx, file.path, folder, target, failIfExists);
+            // A file that did not arrive is not placed: it stays in TempDir
+            // (a cache run puts it back into the cache) and is named at the
+            // end of the run.
+            if (const std::optional<QString> error =
+                    copyInto(ctx, file.path, folder, target, failIfExists)) {
+                ctx.state.FailedCopies.append(shown + u" -> "_s + folder + u": "_s + *error);
+                continue;
+            }
             if (QFile::remove(file.path))
                 ctx.folders.removed(file.path);
             ++ctx.state.ProgressDone;
@@ -148,6 +155,17 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
                 ++n;
         }
     }
+}
+
+void ReportFailedCopies(CommandContext& ctx) {
+    QStringList& failed = ctx.state.FailedCopies;
+    if (failed.isEmpty())
+        return;
+    const QString text = u"These files could not be copied into the game:\r"_s +
+                         failed.join(u'\r') +
+                         u"\r\rCheck that you may write to the game's folders, then try again."_s;
+    failed.clear();
+    ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
 }
 
 } // namespace install

@@ -189,6 +189,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
     }
     s.ProgressText = u"  Installing "_s + item;
     const qint32 placedBefore = s.ProgressDone;
+    const qsizetype failedBefore = s.FailedCopies.size();
     result.ok = PlaceExtractedFiles(ctx, ext);
     // The flag counts the whole run; the record is marked only for an
     // archive that placed files itself.
@@ -197,7 +198,9 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
         rec.Installed = 1;
         rec.InstallDate = ctx.clock().todayText();
         rec.Kind = installedKind(kind);
-        if (deleteAfter && MoveToRecycleBin(ctx, archivePath)) {
+        // An archive whose files did not all arrive is kept to install from.
+        if (deleteAfter && s.FailedCopies.size() == failedBefore &&
+            MoveToRecycleBin(ctx, archivePath)) {
             rec.Kind += 1;
             rec.ArchiveDir = u"Deleted from disk"_s;
         }
@@ -226,6 +229,7 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind, const QSt
     s.ListBox1 = selected;
     s.ProgressTotal = qint32(s.ListBox1.size());
     s.ProgressDone = 0;
+    s.FailedCopies.clear();
     const QString database = isMaps(kind) ? s.mapDataPath() : s.modDataPath();
     QList<TContentRecord> records = content_db::ReadAll(database);
 
@@ -262,6 +266,7 @@ void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& r
             text += name + u'\r';
         ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
     }
+    ReportFailedCopies(ctx);
     if (result.ok)
         ctx.status.setStatus(u"  Installed "_s + QString::number(s.ProgressTotal) + kindWord(kind) +
                              u" with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s);

@@ -48,8 +48,13 @@ bool PlaceExtractedFiles(CommandContext& ctx, const QString& archiveExt);
 bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
 
 /// Copies the files of TempDir into the game folders by extension and
-/// deletes them from TempDir.
+/// deletes them from TempDir. A file that cannot be copied is not counted
+/// as placed, stays in TempDir and is added to FailedCopies.
 void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archiveExt);
+
+/// At the end of a run: names the files of FailedCopies in an error box
+/// and empties the list. Nothing when it is empty.
+void ReportFailedCopies(CommandContext& ctx);
 
 /// The archive's file name without folder, with four characters deleted
 /// from its first "." ("DM-Foo.zip" gives "DM-Foo"): the zip component's

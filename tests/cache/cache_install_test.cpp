@@ -231,6 +231,29 @@ TEST_F(CacheInstallTest, APackageThePlacementCannotPlaceStaysInTheCache) {
     EXPECT_TRUE(entriesIn(u"prog/Temp"_s).isEmpty());
 }
 
+TEST_F(CacheInstallTest, APackageThatCannotBeCopiedGoesBackIntoTheCacheAndIsNamed) {
+    const QByteArray map = fooCache();
+    // A folder where the texture would go: the copy fails even for root.
+    tree.folder(u"game/Textures/FooTex.utx"_s);
+    core.state.OverwriteAlways = true;
+    const CacheRunResult result = run(CacheAction::InstallOnly, {u"DM-Foo.ut2"_s});
+    EXPECT_EQ(result.count, 1) << "the map itself arrived";
+    EXPECT_EQ(tree.read(u"game/Maps/DM-Foo.ut2"_s), map);
+    EXPECT_EQ(tree.read(u"game/Cache/"_s + texKey + u".uxx"_s), texBytes);
+    EXPECT_EQ(iniLines(),
+              (QStringList{u"[Cache]"_s, texKey + u"=FooTex.utx"_s, otherKey + u"=XDM-Foo.ut2"_s}));
+    ASSERT_EQ(maps().size(), 1);
+    EXPECT_EQ(maps().at(0).Files, QStringList{u"DM-Foo.ut2"_s});
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(
+        u"These files could not be copied into the game:\rFooTex.utx -> "_s +
+        tree.path(u"game/Textures/: "_s)));
+    EXPECT_TRUE(dialogs.shown[0].text.endsWith(
+        u"\r\rCheck that you may write to the game's folders, then try again."_s));
+    EXPECT_TRUE(core.state.FailedCopies.isEmpty());
+    EXPECT_TRUE(entriesIn(u"prog/Temp"_s).isEmpty());
+}
+
 TEST_F(CacheInstallTest, YesToAllHoldsForTheRunOnly) {
     cache({{mapKey, u"DM-Foo.ut2"_s, texBytes}, {otherKey, u"DM-Bar.ut2"_s, texBytes}});
     tree.file(u"game/Maps/DM-Foo.ut2"_s, "old");

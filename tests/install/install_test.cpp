@@ -242,6 +242,30 @@ TEST_F(InstallRunTest, DeletedArchivesGoToTheTrashAndTheirRecordsSaySo) {
     EXPECT_EQ(r.ArchiveDir, u"Deleted from disk"_s);
 }
 
+TEST_F(InstallRunTest, AFileThatCannotBeCopiedIsNamedAndItsArchiveKept) {
+    content_db::WriteAll(core.state.mapDataPath(), {archive(u"DM-Foo.zip"_s, fooFiles)});
+    // A folder where the map would go: the copy fails even for root.
+    tree.folder(u"game/Maps/DM-Foo.ut2"_s);
+    core.state.OverwriteAlways = true;
+    const install::InstallResult result =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Foo.zip"_s}, true);
+    EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "tex");
+    EXPECT_EQ(core.state.ProgressDone, 1) << "only what arrived counts";
+    EXPECT_TRUE(result.trashedTo.isEmpty());
+    EXPECT_TRUE(tree.exists(u"archives/DM-Foo.zip"_s)) << "kept to install from again";
+    EXPECT_EQ(maps().at(0).Installed, 1) << "so that an uninstall takes the texture out";
+    EXPECT_TRUE(tempEntries().isEmpty());
+
+    install::FinishInstall(ctx(), ContentKind::Maps, result);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(
+        u"These files could not be copied into the game:\rDM-Foo.ut2 -> "_s +
+        tree.path(u"game/Maps/: "_s)));
+    EXPECT_EQ(status.status(), u"  Installed 1 map(s) with 1 file(s) total."_s);
+    EXPECT_TRUE(core.state.FailedCopies.isEmpty());
+}
+
 TEST_F(InstallRunTest, NothingSelectedAndNoTemporaryFolder) {
     QFile::remove(core.state.mapDataPath()); // not even read
     const install::InstallResult none = InstallArchives(ctx(), ContentKind::Maps, {}, false);
