@@ -194,7 +194,8 @@ void writeGameFolder(const SandboxLayout& at) {
 void writeDemosAndUz2(const SandboxLayout& at) {
     makeFolder(at.demos);
     writeFile(at.demos + u"/Sandbox-Duel.demo4"_s, filler(u"Sandbox-Duel.demo4"_s));
-    writeFile(at.demos + u"/Sandbox-Capture.demo4"_s, filler(u"Sandbox-Capture.demo4"_s));
+    // Demos are played from archives as well.
+    writeZip(at.demos + u"/Sandbox-Capture.zip"_s, {u"Sandbox-Capture.demo4"_s});
 
     makeFolder(at.uz2);
     writeFile(at.uz2 + u"/SandboxPackage.u"_s, filler(u"SandboxPackage.u"_s).repeated(200));

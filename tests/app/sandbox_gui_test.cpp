@@ -66,7 +66,7 @@ TEST_F(SandboxTest, AStartListsEverySampleWithoutAQuestion) {
                            u"SandboxCachedTex.utx"_s}));
     w.showPage(TForm1::DemosTab);
     EXPECT_EQ(entries(w.TabDemos->DemoList),
-              (QStringList{u"Sandbox-Capture.demo4"_s, u"Sandbox-Duel.demo4"_s}));
+              (QStringList{u"Sandbox-Capture.zip"_s, u"Sandbox-Duel.demo4"_s}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 
     // A second build in the same place is refused: it would mix two sandboxes.
@@ -103,13 +103,13 @@ TEST_F(SandboxTest, TheStandInsForTheGameAndItsToolLogWhatTheyAreAsked) {
     const QMap<QString, QByteArray> before = gameState();
     w.showPage(TForm1::DemosTab);
     DemosPage& demos = *w.TabDemos;
-    demos.DemoList->item(1)->setSelected(true);
+    demos.DemoList->item(0)->setSelected(true); // the demo inside a zip
     demos.bRunDemo->click();
     const QString system = prog(u"UT2004/System"_s);
-    EXPECT_EQ(
-        tree.read(u"prog/programs.log"_s).mid(20),
-        u"game, in %1: exec=rundemo.txt\n    rundemo.txt: demoplay Sandbox-Duel\r\n"_s.arg(system)
-            .toUtf8());
+    EXPECT_EQ(tree.read(u"prog/programs.log"_s).mid(20),
+              u"game, in %1: exec=rundemo.txt\n    rundemo.txt: demoplay Sandbox-Capture\r\n"_s
+                  .arg(system)
+                  .toUtf8());
     EXPECT_EQ(gameState(), before) << "the demo's copy is taken away again";
 
     // The tool hands the work to the sandbox program, which converts for real.
