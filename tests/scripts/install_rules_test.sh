@@ -40,7 +40,7 @@ check "appstreamcli validate" appstreamcli validate --pedantic --no-net \
   "$prefix/share/metainfo/$id.metainfo.xml"
 check "Icon= names the installed icon" grep -qx "Icon=$id" "$desktop"
 
-# The Exec value as the desktop entry spec reads it: the string escape \\
+# The Exec value as the desktop entry rules read it: the string escape \\
 # first, then arguments split at blanks, double quotes grouping, and a
 # backslash inside quotes taking the next character as it is.
 value=$(sed -n 's/^Exec=//p' "$desktop" | sed 's/\\\\/\\/g')
