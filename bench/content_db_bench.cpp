@@ -1,8 +1,8 @@
 // How long a page show takes to read the record file and build its lists,
 // for databases of the size players have (hundreds to a few thousand
 // archives, a few megabytes).
-#include "app/content_db.h"
-#include "app/content_lists.h"
+#include "core/content_db.h"
+#include "core/content_lists.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -8,8 +8,8 @@
 //
 // The folder (default: a temporary one) decides the disk measured. Both
 // sides start from a fresh game tree, alternate, and count best of three.
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "install/install.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"

@@ -1,10 +1,10 @@
 // How long the Maps page takes to show 10,000 records: loading mapdata.dat
 // into the two lists (the loader plus filling the list widgets), against
 // reading the same file from disk. Plain timed program, best of runs.
-#include "app/app_core.h"
-#include "app/command_boundary.h"
-#include "app/content_db.h"
-#include "app/maps_page.h"
+#include "core/app_core.h"
+#include "core/command_boundary.h"
+#include "core/content_db.h"
+#include "gui/maps_page.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
@@ -23,7 +23,8 @@ namespace {
 /// No dialog is expected; any would be a failure of the run.
 class NoDialogs : public platform::Dialogs {
 public:
-    platform::Button message(platform::MsgKind, const QString&, platform::Buttons, QPoint) override {
+    platform::Button message(platform::MsgKind, const QString&, platform::Buttons,
+                             QPoint) override {
         return platform::Cancel;
     }
     void plainMessage(const QString& t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }

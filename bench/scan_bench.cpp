@@ -4,14 +4,14 @@
 //   (b) the first scan into an empty database (every archive examined),
 //   (c) the second scan, every archive known (none may be opened).
 // Plain timed program: scan_bench [--data DIR] (see main).
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "archive/rar_archive.h"
+#include "archive/unrar_binding.h"
+#include "archive/zip_master.h"
+#include "archive/zip_probe.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "intake/folder_search.h"
-#include "intake/rar_archive.h"
 #include "intake/scan.h"
-#include "intake/unrar_binding.h"
-#include "intake/zip_master.h"
-#include "intake/zip_probe.h"
 #include "platform/dialogs.h"
 #include "platform/status_sink.h"
 #include "platform/text_file.h"
@@ -169,11 +169,11 @@ qint64 plainZipLoop(const QStringList& zips, qint64& names) {
 
 // What the scan does per zip: the probe, then the directory read.
 qint64 zipExamineLoop(const QStringList& zips, qint64& names) {
-    intake::TZipMaster zip;
+    archives::TZipMaster zip;
     QElapsedTimer t;
     t.start();
     for (const QString& path : zips) {
-        if (intake::ZipProbe(path) < 1)
+        if (archives::ZipProbe(path) < 1)
             continue;
         zip.setZipFileName(path);
         names += zip.EntryCount();
@@ -181,8 +181,8 @@ qint64 zipExamineLoop(const QStringList& zips, qint64& names) {
     return t.elapsed();
 }
 
-qint64 rarListLoop(const QStringList& rars, qint64& names, intake::RarBackend backend) {
-    intake::TdRar3 rar;
+qint64 rarListLoop(const QStringList& rars, qint64& names, archives::RarBackend backend) {
+    archives::TdRar3 rar;
     rar.Backend = backend;
     rar.OnFileAboutToBeListed = [&](const QString&) { ++names; };
     QElapsedTimer t;
@@ -238,14 +238,14 @@ int main(int argc, char** argv) {
     const qint64 a = plainZipLoop(data.zips, zipNames);
     qint64 examined = 0;
     const qint64 zipExamine = zipExamineLoop(data.zips, examined);
-    const qint64 rarList = rarListLoop(data.rars, rarNames, intake::RarBackend::Auto);
+    const qint64 rarList = rarListLoop(data.rars, rarNames, archives::RarBackend::Auto);
     qint64 ignored = 0;
     const qint64 rarListLibarchive =
-        rarListLoop(data.rars, ignored, intake::RarBackend::LibarchiveOnly);
+        rarListLoop(data.rars, ignored, archives::RarBackend::LibarchiveOnly);
     // With the library held, each List's own load is only a reference count.
-    intake::UnrarLibrary held;
-    held.LoadUnrarLibrary({}, intake::TdRar3().NameofUnrarDll);
-    const qint64 rarListHeld = rarListLoop(data.rars, ignored, intake::RarBackend::Auto);
+    archives::UnrarLibrary held;
+    held.LoadUnrarLibrary({}, archives::TdRar3().NameofUnrarDll);
+    const qint64 rarListHeld = rarListLoop(data.rars, ignored, archives::RarBackend::Auto);
     held.UnloadUnrarLibrary();
 
     SilentDialogs dialogs;

@@ -3,7 +3,7 @@
 // The archive is built once with libzip; every iteration extracts into a
 // fresh folder below QUORVEL_BENCH_DIR (default: the system temp folder),
 // so the file system measured is the one the caller chooses.
-#include "intake/zip_master.h"
+#include "archive/zip_master.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,7 +62,7 @@ void extractAll(benchmark::State& state, const QStringList& masks) {
         state.SkipWithError("cannot build the archive");
         return;
     }
-    intake::TZipMaster zip;
+    archives::TZipMaster zip;
     zip.Unattended = true;
     zip.setZipFileName(archive);
     int run = 0;
@@ -71,7 +71,7 @@ void extractAll(benchmark::State& state, const QStringList& masks) {
         const QString target = dir.path() + u"/out%1"_s.arg(run++);
         QDir().mkpath(target);
         zip.ExtrBaseDir = target;
-        zip.ExtrOptions = intake::TZipMaster::ExtrDirNames;
+        zip.ExtrOptions = archives::TZipMaster::ExtrDirNames;
         zip.FSpecArgs = masks;
         state.ResumeTiming();
         if (zip.Extract() != 0) {

@@ -4,9 +4,9 @@
 // disk. Nothing may crash; a rewrite must read back as the same lines; no
 // listed name may reach outside a folder; a tidy keeps exactly the lines
 // without "=" and the lines whose key has a package file.
-#include "app/app_core.h"
-#include "app/content_db.h"
 #include "cache/cache_index.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"

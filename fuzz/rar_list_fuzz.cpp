@@ -1,9 +1,9 @@
 // Lists an arbitrary file as a rar archive with libarchive and, when the
 // unrar library can be loaded, with that library too. Must never crash or
 // hang, whatever the bytes.
-#include "intake/rar_archive.h"
-#include "intake/rar_header_scan.h"
-#include "intake/unrar_binding.h"
+#include "archive/rar_archive.h"
+#include "archive/rar_header_scan.h"
+#include "archive/unrar_binding.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,7 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir dir;
     static const bool haveUnrar = [] {
-        intake::UnrarLibrary lib;
+        archives::UnrarLibrary lib;
         return lib.LoadUnrarLibrary({}, QStringLiteral("libunrar.so.5"));
     }();
     if (!dir.isValid())
@@ -26,19 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return 0;
         f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
-    intake::scanRarHeaders(path);
+    archives::scanRarHeaders(path);
 
-    intake::TdRar3 rar;
+    archives::TdRar3 rar;
     rar.ArchiveFileName = path;
     rar.NameofUnrarDll = QStringLiteral("libunrar.so.5");
     qsizetype names = 0;
     rar.OnFileAboutToBeListed = [&names](const QString& name) { names += name.size(); };
     // Cancelled: a given password would spend seconds in key derivation.
     rar.OnReqPassword = [] { return std::optional<QString>(); };
-    rar.Backend = intake::RarBackend::LibarchiveOnly;
+    rar.Backend = archives::RarBackend::LibarchiveOnly;
     rar.List();
     if (haveUnrar) {
-        rar.Backend = intake::RarBackend::UnrarOnly;
+        rar.Backend = archives::RarBackend::UnrarOnly;
         rar.List();
     }
     return 0;

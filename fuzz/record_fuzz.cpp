@@ -3,7 +3,7 @@
 // whole record so every input reaches every field. A decoded record written
 // back and read again must be a fixed point: the first rewrite turns foreign
 // bytes into UTF-8 within the capacity, after that nothing may change.
-#include "app/content_db.h"
+#include "core/content_db.h"
 
 #include <algorithm>
 #include <cstddef>

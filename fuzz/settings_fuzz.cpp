@@ -2,7 +2,7 @@
 // version check, the value and layout parsers, the filter splitter and the
 // shut-down's layout rewrite. Damage may be reported, never crash; after a
 // layout rewrite the file must still read back.
-#include "app/settings_file.h"
+#include "core/settings_file.h"
 #include "platform/errors.h"
 
 #include <QCoreApplication>

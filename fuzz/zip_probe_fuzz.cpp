@@ -2,8 +2,8 @@
 // directory read of TZipMaster and an extraction. Nothing may crash, and an
 // extraction may never put anything outside its target folder nor create a
 // link there.
-#include "intake/zip_master.h"
-#include "intake/zip_probe.h"
+#include "archive/zip_master.h"
+#include "archive/zip_probe.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -32,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString base = dir.filePath(u"a/b/out"_s);
     QDir().mkpath(base);
 
-    const int probe = intake::ZipProbe(archive);
-    if (probe < intake::ZipProbeReadFailure || probe > 0xFF)
+    const int probe = archives::ZipProbe(archive);
+    if (probe < archives::ZipProbeReadFailure || probe > 0xFF)
         std::abort();
 
-    intake::TZipMaster zip; // no Dialogs: silent
+    archives::TZipMaster zip; // no Dialogs: silent
     zip.setZipFileName(archive);
     qsizetype names = 0;
     for (int i = 0; i < zip.EntryCount(); ++i)
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     zip.ExtrBaseDir = base;
     if (size % 2 == 0)
-        zip.ExtrOptions = intake::TZipMaster::ExtrDirNames;
+        zip.ExtrOptions = archives::TZipMaster::ExtrDirNames;
     const int code = zip.Extract();
     if (code != 0 && code <= 10)
         std::abort();

@@ -1,11 +1,12 @@
 #include "sandbox_builder.h"
 
-#include "app/app_core.h"
-#include "app/content_db.h"
-#include "app/database_update.h"
-#include "app/lifecycle.h"
-#include "app/settings_file.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
+#include "core/lifecycle.h"
+#include "core/settings_file.h"
 #include "install/install.h"
+#include "intake/database_update.h"
+#include "intake/folder_search.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"
@@ -84,6 +85,7 @@ void firstRun(const SandboxLayout& at) {
     NobodyAnswers dialogs;
     platform::MemoryStatusSink status;
     AppCore core(dialogs, status);
+    intake::TmFileScan fScan;
     AppState& s = core.state;
     s.ProgramDir = at.root;
     lifecycle::prepareTempDir(s);
@@ -95,7 +97,7 @@ void firstRun(const SandboxLayout& at) {
     s.StartingUp = false;
 
     core.beginCommand();
-    ScanConfiguredFolders(core.context(), core.fScan);
+    ScanConfiguredFolders(core.context(), fScan);
     platform::writeLines(s.errorLogPath(), s.ErrorLogLines);
     s.ErrorLogLines.clear();
     core.beginCommand();

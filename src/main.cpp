@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "gui/main_window.h"
 #include "platform/signal_watcher.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "cache/cache_index.h"
 
-#include "app/content_db.h"
+#include "core/content_db.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"

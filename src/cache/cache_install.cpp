@@ -1,11 +1,11 @@
 #include "cache/cache_install.h"
 
-#include "app/content_db.h"
+#include "archive/zip_master.h"
 #include "cache/cache_index.h"
 #include "cache/package.h"
+#include "core/content_db.h"
 #include "install/install_run.h"
 #include "install/placement.h"
-#include "intake/zip_master.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"

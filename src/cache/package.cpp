@@ -1,7 +1,7 @@
 #include "cache/package.h"
 
-#include "app/content_db.h"
 #include "cache/package_stream.h"
+#include "core/content_db.h"
 #include "platform/byte_cursor.h"
 #include "platform/io_errors.h"
 

@@ -1,6 +1,7 @@
 #include "cache/uz2.h"
 
 #include "cache/uz2_codec.h"
+#include "core/temp_folder.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
@@ -236,7 +237,7 @@ Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QS
                 ctx.status.setStatus(status + u" -> Successfully"_s);
                 ++run.succeeded;
                 QString reason;
-                if (deleteInputs && !install::MoveToRecycleBin(ctx, path)) {
+                if (deleteInputs && !core::MoveToRecycleBin(ctx, path)) {
                     ++run.notTrashed;
                     reason = u"Converted; the input could not be moved to the trash."_s;
                 }

@@ -1,9 +1,9 @@
 #include "install/placement.h"
 
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
 #include "install/file_copy.h"
 #include "install/game_paths.h"
-#include "intake/rar_archive.h"
-#include "intake/zip_master.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"
 #include "platform/status_sink.h"

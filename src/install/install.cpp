@@ -1,11 +1,12 @@
 #include "install/install.h"
 
-#include "app/content_db.h"
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
+#include "core/content_db.h"
+#include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/install_run.h"
 #include "install/placement.h"
-#include "intake/rar_archive.h"
-#include "intake/zip_master.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -78,10 +79,10 @@ int extractArchive(CommandContext& ctx, ContentKind kind, const QString& ext, co
     if (ext == u".zip"_s) {
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
-        ctx.zip.ExtrOptions = isMaps(kind)
-                                  ? intake::TZipMaster::ExtrOpts()
-                                  : intake::TZipMaster::ExtrOpts(intake::TZipMaster::ExtrDirNames |
-                                                                 intake::TZipMaster::ExtrForceDirs);
+        ctx.zip.ExtrOptions =
+            isMaps(kind) ? archives::TZipMaster::ExtrOpts()
+                         : archives::TZipMaster::ExtrOpts(archives::TZipMaster::ExtrDirNames |
+                                                          archives::TZipMaster::ExtrForceDirs);
         ctx.zip.ExtrBaseDir = ctx.state.TempDir;
         ctx.zip.setZipFileName(path);
         const int code = ctx.zip.Extract();
@@ -185,7 +186,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
         removeAddedEntries(ctx, before);
         return false;
     }
-    while (!FlattenTempFolder(ctx)) {
+    while (!core::FlattenTempFolder(ctx)) {
     }
     s.ProgressText = u"  Installing "_s + item;
     const qint32 placedBefore = s.ProgressDone;
@@ -200,7 +201,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
         rec.Kind = installedKind(kind);
         // An archive whose files did not all arrive is kept to install from.
         if (deleteAfter && s.FailedCopies.size() == failedBefore &&
-            MoveToRecycleBin(ctx, archivePath)) {
+            core::MoveToRecycleBin(ctx, archivePath)) {
             rec.Kind += 1;
             rec.ArchiveDir = u"Deleted from disk"_s;
         }
@@ -272,7 +273,7 @@ void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& r
                              u" with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s);
     else
         ctx.status.setStatus(u"  Operation cancelled"_s);
-    if (MoveLeftovers(ctx))
+    if (core::MoveLeftovers(ctx))
         ctx.dialogs.message(platform::MsgKind::Warning,
                             u"Not all files could be installed by Quorvel. You have to manually "_s
                             u"move them yourself.\r\rThe files/directories can be found in "_s +

@@ -1,6 +1,6 @@
 #include "install/install_run.h"
 
-#include "intake/rar_archive.h"
+#include "archive/rar_archive.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/command_context.h"
-#include "intake/zip_master.h"
+#include "archive/zip_master.h"
+#include "core/command_context.h"
 #include "platform/status_sink.h"
 #include "platform/trash.h"
 
@@ -82,7 +82,7 @@ private:
     CommandContext run_;
     int total_;
     bool savedOverwriteAlways_;
-    intake::TZipMaster::ItemProgress savedZipProgress_;
+    archives::TZipMaster::ItemProgress savedZipProgress_;
     std::function<void(const QString&)> savedRarExtracted_;
 };
 

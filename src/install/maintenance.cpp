@@ -1,11 +1,12 @@
 #include "install/maintenance.h"
 
-#include "app/content_db.h"
+#include "archive/zip_master.h"
+#include "core/content_db.h"
+#include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
 #include "install/uninstall.h"
 #include "intake/scan.h"
-#include "intake/zip_master.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -80,7 +81,7 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
             const QString path =
                 (records[index].ArchiveDir + records[index].ArchiveName).left(kArchivePathLength);
             ctx.status.setStatus(u"  Deleting "_s + path);
-            deleted = MoveToRecycleBin(ctx, path);
+            deleted = core::MoveToRecycleBin(ctx, path);
             if (deleted)
                 ctx.status.setStatus(u"  Deleting "_s + path + u" .... Deleted"_s);
         }

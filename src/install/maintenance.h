@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_context.h"
+#include "core/command_context.h"
 #include "install/install.h"
 #include "platform/busy_guard.h"
 

@@ -1,6 +1,6 @@
 #include "install/placement.h"
 
-#include "app/content_db.h"
+#include "core/content_db.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "app/command_context.h"
+#include "core/command_context.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
 
-/// Where the files of an unpacked archive go in the game's folders, and
-/// the undoable delete every command uses.
+/// Where the files of an unpacked archive go in the game's folders.
 namespace install {
 
 /// The categories of InstallFileList, in list order. The existence check
@@ -65,17 +64,5 @@ QString ArchiveStem(CommandContext& ctx, const QString& archiveExt);
 /// Appends TempDir's `name` to the game's System file of that name, after
 /// a ".old" backup; creates the game's file when it has none.
 void MergeIntFile(CommandContext& ctx, const QString& name);
-
-/// One pass of moving the contents of TempDir's subfolders up into
-/// TempDir (at most 10 subfolders a pass). True when TempDir had no
-/// subfolder or the pass could change nothing; callers repeat until true.
-bool FlattenTempFolder(CommandContext& ctx);
-
-/// Moves every entry left in TempDir into ProgramDir + "/ToBeMoved/".
-/// True when the last move succeeded; false when there was nothing to move.
-bool MoveLeftovers(CommandContext& ctx);
-
-/// Sends one file to the desktop trash. False for a missing file.
-bool MoveToRecycleBin(CommandContext& ctx, const QString& path);
 
 } // namespace install

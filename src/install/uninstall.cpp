@@ -1,6 +1,7 @@
 #include "install/uninstall.h"
 
-#include "app/content_db.h"
+#include "core/content_db.h"
+#include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
 #include "install/shared_files.h"
@@ -227,7 +228,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     // Results are not reported: a path already gone ("Deleted from disk")
     // simply fails.
     for (const QString& path : std::as_const(archives))
-        MoveToRecycleBin(ctx, path);
+        core::MoveToRecycleBin(ctx, path);
     return result;
 }
 

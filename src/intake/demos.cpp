@@ -1,9 +1,9 @@
 #include "intake/demos.h"
 
-#include "install/placement.h"
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
+#include "core/temp_folder.h"
 #include "intake/folder_search.h"
-#include "intake/rar_archive.h"
-#include "intake/zip_master.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
@@ -114,7 +114,7 @@ void extractIntoTemp(CommandContext& ctx, const QString& path, const QString& fi
         ctx.rar.TargetDirectory = temp;
         ctx.rar.Extract();
     }
-    for (int pass = 0; pass < MaxFlattenPasses && !install::FlattenTempFolder(ctx); ++pass) {
+    for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx); ++pass) {
     }
 }
 
@@ -309,7 +309,7 @@ bool DeleteDemo(CommandContext& ctx, const QString& path) {
         warn(ctx, u"Couldn't delete file "_s + path);
         return false;
     }
-    install::MoveToRecycleBin(ctx, path);
+    core::MoveToRecycleBin(ctx, path);
     return true;
 }
 

@@ -2,14 +2,14 @@
 // classify the new ones, write back what the rules keep.
 #include "intake/scan.h"
 
-#include "app/content_db.h"
-#include "install/placement.h"
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
+#include "archive/zip_probe.h"
+#include "core/content_db.h"
+#include "core/temp_folder.h"
 #include "intake/folder_search.h"
-#include "intake/rar_archive.h"
 #include "intake/scan_database.h"
 #include "intake/scan_rules.h"
-#include "intake/zip_master.h"
-#include "intake/zip_probe.h"
 #include "platform/file_helpers.h"
 
 #include <QFile>
@@ -74,7 +74,7 @@ private:
 };
 
 void ArchiveExam::examineZip(const QString& path) {
-    if (ZipProbe(path) < 1) {
+    if (archives::ZipProbe(path) < 1) {
         reason_ = RejectInvalidZip;
         rejected_ = true;
         return;
@@ -157,7 +157,7 @@ void ArchiveExam::extractAlone(const QString& storedName) {
     ctx_.rar.FileListToProcess.clear();
     // Every pass brings the files up one level, so an .int however deep
     // in the archive reaches TempDir.
-    for (int pass = 0; pass < MaxFlattenPasses && !install::FlattenTempFolder(ctx_); ++pass) {
+    for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx_); ++pass) {
     }
 }
 

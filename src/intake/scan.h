@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_context.h"
+#include "core/command_context.h"
 #include "intake/scan_int_name.h"
 
 /// The three archive scans. Each loads its database, searches its folder

@@ -1,7 +1,7 @@
 // The display name of a mutator, read from its .int description file.
 #include "intake/scan_int_name.h"
 
-#include "app/content_db.h"
+#include "core/content_db.h"
 #include "intake/scan_rules.h"
 #include "platform/file_helpers.h"
 

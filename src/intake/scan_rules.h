@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/content_db.h"
+#include "core/content_db.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
 // cache.ini: how its lines are split, read and written back, which lines a
 // listing keeps, and which lines RemoveCacheEntries takes away.
-#include "app/content_db.h"
 #include "cache/cache_index.h"
+#include "core/content_db.h"
 #include "platform/errors.h"
 #include "support/cache_fixture.h"
 

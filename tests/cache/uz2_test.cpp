@@ -3,8 +3,8 @@
 // game's System folder has no tool.
 #include "cache/uz2.h"
 
-#include "app/app_core.h"
 #include "cache/uz2_codec.h"
+#include "core/app_core.h"
 #include "platform/status_sink.h"
 #include "platform/trash.h"
 #include "support/fake_dialogs.h"

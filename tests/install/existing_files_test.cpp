@@ -1,4 +1,4 @@
-#include "app/content_db.h"
+#include "core/content_db.h"
 #include "install/placement.h"
 #include "placement_fixture.h"
 

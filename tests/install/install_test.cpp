@@ -1,8 +1,8 @@
 // The install run on a command context alone: status texts and progress,
 // which record an entry names, archives that install nothing, errors in
 // the middle of a run, and the trash.
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "install/install.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"
@@ -128,7 +128,7 @@ TEST_F(InstallRunTest, SeveralArchivesReportTheirProgressAndHideItAtTheEnd) {
     // Five characters go from the first "." of a shown name too.
     EXPECT_TRUE(status.texts.contains(u"  Installing   Mut.5 ... Extracting "_s));
     EXPECT_TRUE(status.texts.contains(u"  Installing Mut.A v1.5... Copying A.u"_s));
-    EXPECT_TRUE(core.ZipMaster1.ExtrOptions == intake::TZipMaster::ExtrOpts())
+    EXPECT_TRUE(core.ZipMaster1.ExtrOptions == archives::TZipMaster::ExtrOpts())
         << "flat for other callers";
     install::FinishInstall(ctx(), ContentKind::Mutators, result);
     EXPECT_EQ(status.status(), u"  Installed 3 mutator(s) with 3 file(s) total."_s);
@@ -167,7 +167,7 @@ TEST_F(InstallRunTest, ArchivesThatPlaceNothingThemselvesAreNeverMarked) {
                                                  u"DM-Broken.ut2"_s));
     ASSERT_TRUE(testing_support::writeRar4Archive(
         archives + u"DM-Rar.rar"_s, {testing_support::Rar4Entry::file("DM-Rar.ut2", "rar map")}));
-    core.dRar31.Backend = intake::RarBackend::UnrarOnly;
+    core.dRar31.Backend = archives::RarBackend::UnrarOnly;
     core.dRar31.NameofUnrarDll = u"libno-such-unrar.so"_s;
     const ArchiveFiles broken = {{u"Broken.utx"_s, {}}, {u"DM-Broken.ut2"_s, {}}};
     content_db::WriteAll(core.state.mapDataPath(),

@@ -1,10 +1,11 @@
 // Delete, Create Zip and Mark as installed on a command context alone:
 // archives scanned and installed for real, then the archive folder, the
 // new zip, the records and the status texts.
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "install/install.h"
 #include "install/maintenance.h"
+#include "intake/folder_search.h"
 #include "intake/scan.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"
@@ -76,6 +77,7 @@ protected:
     testing_support::FakeDialogs dialogs;
     RecordingStatus status;
     AppCore core;
+    intake::TmFileScan fScan;
 };
 
 } // namespace
@@ -84,11 +86,11 @@ TEST_F(MaintenanceTest, DeletingTwoMapArchives) {
     zip(u"maps/DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}});
     zip(u"maps/DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}});
     zip(u"maps/DM-C.zip"_s, {{u"DM-C.ut2"_s, "c"}});
-    intake::ScanMapArchives(ctx(), core.fScan);
+    intake::ScanMapArchives(ctx(), fScan);
     ASSERT_EQ(maps().size(), 3);
     status.texts.clear();
 
-    install::DeleteArchives(ctx(), core.fScan, ContentKind::Maps,
+    install::DeleteArchives(ctx(), fScan, ContentKind::Maps,
                             {u"DM-A.zip"_s, u"DM-B.zip"_s, u"DM-Gone.zip"_s});
     const QString dir = core.state.CustomMapDir + u'/';
     EXPECT_EQ(status.texts.mid(0, 5),

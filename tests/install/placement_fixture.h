@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_core.h"
+#include "core/app_core.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"

@@ -1,6 +1,7 @@
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
+#include "core/temp_folder.h"
 #include "install/placement.h"
-#include "intake/rar_archive.h"
-#include "intake/zip_master.h"
 #include "placement_fixture.h"
 #include "platform/errors.h"
 #include "platform/folder_index.h"
@@ -234,11 +235,11 @@ TEST_F(PlacementFixture, ExtractedFoldersAreFlattenedAndPlacedByExtension) {
                     .file(u"setup.exe"_s, "exe")
                     .write(zip));
     core.ZipMaster1.ExtrBaseDir = core.state.TempDir;
-    core.ZipMaster1.ExtrOptions = intake::TZipMaster::ExtrDirNames;
+    core.ZipMaster1.ExtrOptions = archives::TZipMaster::ExtrDirNames;
     core.ZipMaster1.setZipFileName(zip);
     ASSERT_EQ(core.ZipMaster1.Extract(), 0);
     int passes = 1;
-    while (!install::FlattenTempFolder(ctx()) && passes < 10)
+    while (!core::FlattenTempFolder(ctx()) && passes < 10)
         ++passes;
 
     EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));

@@ -1,8 +1,8 @@
 // The uninstall run on a command context alone: archives installed with
 // the real install run, then uninstalled; the game folder, sharedfiles.dat,
 // the records and the status texts afterwards.
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "install/install.h"
 #include "install/shared_files.h"
 #include "install/uninstall.h"

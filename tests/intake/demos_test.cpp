@@ -4,7 +4,8 @@
 // archives, the clean-up after the game, and deleting to the trash.
 #include "intake/demos.h"
 
-#include "app/app_core.h"
+#include "core/app_core.h"
+#include "intake/folder_search.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_game.h"
@@ -47,7 +48,7 @@ protected:
     FakeGame game() { return FakeGame(tree.path(u"game/System"_s), tree.root()); }
     QStringList scan() {
         intake::DemoCatalog catalog;
-        catalog.scan(ctx(), core.fScan);
+        catalog.scan(ctx(), fScan);
         return catalog.DemoPaths;
     }
     /// Plays `path`, recording the warning panel's changes.
@@ -72,6 +73,7 @@ protected:
     FakeDialogs dialogs;
     platform::MemoryStatusSink status;
     AppCore core;
+    intake::TmFileScan fScan;
     QList<bool> warnings;
 };
 
@@ -87,7 +89,7 @@ TEST_F(Demos, ScanListsTheGameFolderThenWhatTheSearchFinds) {
     tree.file(u"my demos/pack.zip"_s);
 
     intake::DemoCatalog catalog;
-    EXPECT_TRUE(catalog.scan(ctx(), core.fScan));
+    EXPECT_TRUE(catalog.scan(ctx(), fScan));
     const QString mine = tree.path(u"my demos"_s);
     // Every mask through the whole tree before the next one.
     EXPECT_EQ(catalog.DemoPaths,
@@ -106,7 +108,7 @@ TEST_F(Demos, ScanListsTheGameFolderThenWhatTheSearchFinds) {
 
     // Listed once: a new demo waits for DemosListed to be cleared.
     tree.file(u"game/Demos/c.demo4"_s);
-    EXPECT_FALSE(catalog.scan(ctx(), core.fScan));
+    EXPECT_FALSE(catalog.scan(ctx(), fScan));
     EXPECT_EQ(catalog.DemoPaths.size(), 6);
 
     core.state.ScanSubDirs = false;
@@ -125,7 +127,7 @@ TEST_F(Demos, WhereTheDemosFolderIsNotSetOrIsTheGamesOwn) {
     core.state.DemosListed = false;
     core.state.DemosDir = gameDemos();
     intake::DemoCatalog catalog;
-    catalog.scan(ctx(), core.fScan);
+    catalog.scan(ctx(), fScan);
     EXPECT_EQ(catalog.DemoPaths,
               (QStringList{gameDemos() + u"/a.demo4"_s, gameDemos() + u"/a.demo4"_s}));
     EXPECT_EQ(catalog.folders(), QStringList{gameDemos()});

@@ -3,7 +3,7 @@
 #include "intake/scan_int_name.h"
 #include "intake/scan_rules.h"
 
-#include "app/app_core.h"
+#include "core/app_core.h"
 #include "platform/file_helpers.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"

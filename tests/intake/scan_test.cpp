@@ -1,7 +1,7 @@
 // The three scans against real zip and rar archives in a temporary tree.
 #include "intake/scan.h"
 
-#include "app/lifecycle.h"
+#include "core/lifecycle.h"
 #include "platform/errors.h"
 #include "support/open_counter.h"
 #include "support/rar_tool.h"

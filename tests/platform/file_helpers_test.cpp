@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "core/globals.h"
 #include "platform/file_helpers.h"
 #include "platform/wildcard_mask.h"
 #include "support/tree_builder.h"

@@ -1,5 +1,5 @@
 // The texts of failed file operations, as the file helpers throw them.
-#include "app/content_db.h"
+#include "core/content_db.h"
 #include "platform/errors.h"
 #include "platform/io_errors.h"
 #include "platform/text_file.h"

@@ -1,6 +1,6 @@
 #include "support/rar4_writer.h"
 
-#include "intake/rar_header_scan.h"
+#include "archive/rar_header_scan.h"
 
 #include <QFile>
 
@@ -112,7 +112,7 @@ Rar4Entry Rar4Entry::symlink(const QByteArray& name, const QByteArray& target) {
 
 quint32 rarCrc32(const QByteArray& bytes) {
     // The reader's CRC; archives of this writer are also checked by `rar t`.
-    return intake::rarCrc32Update(0, bytes.constData(), bytes.size());
+    return archives::rarCrc32Update(0, bytes.constData(), bytes.size());
 }
 
 QByteArray rar4Archive(const QList<Rar4Entry>& entries) {

@@ -1,6 +1,6 @@
 #include "support/rar_fixture.h"
 
-#include "intake/unrar_binding.h"
+#include "archive/unrar_binding.h"
 #include "support/rar_tool.h"
 
 #include <QDir>
@@ -18,12 +18,12 @@ void RarBackendTest::SetUp() {
     rar.NameofUnrarDll = u"libunrar.so.5"_s;
     rar.TargetDirectory = tree.path(u"out"_s);
     if (unrar()) {
-        intake::UnrarLibrary probe;
+        archives::UnrarLibrary probe;
         ASSERT_TRUE(probe.LoadUnrarLibrary({}, rar.NameofUnrarDll))
             << "the unrar library is needed (scripts/setup --test)";
-        rar.Backend = intake::RarBackend::UnrarOnly;
+        rar.Backend = archives::RarBackend::UnrarOnly;
     } else {
-        rar.Backend = intake::RarBackend::LibarchiveOnly;
+        rar.Backend = archives::RarBackend::LibarchiveOnly;
     }
     rar.OnFileAboutToBeListed = [this](const QString& name) { listed.append(name); };
     rar.OnFileAboutToBeExtracted = [this](const QString& name) { extracted.append(name); };
@@ -74,8 +74,8 @@ QStringList RarBackendTest::outFiles() const {
 }
 
 void RarBackendTest::expectBackendUsed() const {
-    EXPECT_EQ(rar.usedBackend(), unrar() ? intake::TdRar3::UsedBackend::Unrar
-                                         : intake::TdRar3::UsedBackend::Libarchive);
+    EXPECT_EQ(rar.usedBackend(), unrar() ? archives::TdRar3::UsedBackend::Unrar
+                                         : archives::TdRar3::UsedBackend::Libarchive);
 }
 
 } // namespace testing_support

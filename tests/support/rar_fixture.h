@@ -1,6 +1,6 @@
 #pragma once
 
-#include "intake/rar_archive.h"
+#include "archive/rar_archive.h"
 #include "support/rar4_writer.h"
 #include "support/tree_builder.h"
 
@@ -47,7 +47,7 @@ protected:
     void expectBackendUsed() const;
 
     TempTree tree;
-    intake::TdRar3 rar;
+    archives::TdRar3 rar;
     QStringList listed;
     QStringList extracted;
     int passwordRequests = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/app_core.h"
-#include "app/content_db.h"
+#include "core/app_core.h"
+#include "core/content_db.h"
 #include "intake/folder_search.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"

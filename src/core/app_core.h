@@ -1,0 +1,56 @@
+#pragma once
+
+#include "archive/rar_archive.h"
+#include "archive/zip_master.h"
+#include "core/command_context.h"
+#include "core/globals.h"
+#include "platform/folder_index.h"
+#include "platform/process.h"
+#include "platform/trash.h"
+
+#include <memory>
+#include <optional>
+
+namespace platform {
+class Dialogs;
+class StatusSink;
+} // namespace platform
+
+/// What one run of the program owns besides its windows: the state, the
+/// zip and rar components with their events wired to the state and the
+/// status line, and the trash and process seams. The main window owns one;
+/// tests make their own to drive pages and operations without the window.
+class AppCore {
+public:
+    /// `trash` and `processes` replace the real ones (tests); the core
+    /// keeps them. `dialogs` and `status` must outlive the core.
+    AppCore(platform::Dialogs& dialogs, platform::StatusSink& status,
+            std::unique_ptr<platform::Trash> trash = nullptr,
+            std::unique_ptr<platform::Processes> processes = nullptr);
+    ~AppCore();
+    AppCore(const AppCore&) = delete;
+    AppCore& operator=(const AppCore&) = delete;
+
+    AppState state;
+    /// The zip and rar components every archive operation goes through.
+    archives::TZipMaster ZipMaster1;
+    archives::TdRar3 dRar31;
+
+    CommandContext& context() { return context_; }
+    /// A command starts: nothing seen by an earlier one is trusted.
+    void beginCommand() { folders_.clear(); }
+
+    // The components' events.
+    void ZipMaster1ItemProgress(const QString& item, qint64 totalSize, int perCent);
+    void dRar31FileAboutToBeListed(const QString& entryName);
+    void dRar31FileAboutToBeExtractedEX(const QString& entryName);
+    std::optional<QString> dRar31ReqPassword();
+
+private:
+    platform::Dialogs& dialogs_;
+    platform::StatusSink& status_;
+    std::unique_ptr<platform::Trash> trash_;
+    std::unique_ptr<platform::Processes> processes_;
+    platform::FolderIndex folders_;
+    CommandContext context_;
+};

@@ -1,0 +1,36 @@
+#include "core/command_boundary.h"
+
+#include "core/globals.h"
+#include "platform/errors.h"
+
+#include <exception>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+CommandBoundary::CommandBoundary(AppState& state, std::function<void(const QString&)> showError)
+    : state_(state), showError_(std::move(showError)) {}
+
+bool CommandBoundary::run(Kind kind, const std::function<void()>& command) {
+    QString error;
+    try {
+        std::optional<platform::BusyGuard> busy;
+        if (kind == Long)
+            busy.emplace(state_.CanClose, enterBusy);
+        if (beginCommand)
+            beginCommand();
+        command();
+        return true;
+    } catch (const platform::Error& e) {
+        error = e.text();
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        error = u"An unexpected error ended the command."_s;
+    }
+    // Shown after the busy state is gone, so the box never sits over a
+    // disabled window with the busy cursor.
+    if (showError_)
+        showError_(error);
+    return false;
+}

@@ -1,0 +1,121 @@
+// Whole-file operations on the record files. There is no index and no
+// header: a file is its records back to back, read whole and rewritten whole.
+#include "core/content_db.h"
+
+#include "platform/errors.h"
+#include "platform/io_errors.h"
+#include "platform/text_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+[[noreturn]] void throwOpenError(const QString& path, const QFile& file) {
+    throw platform::Error(platform::cannotOpenText(path, file.errorString()));
+}
+
+// Calls `take` with every whole record of the file, in file order. A trailing
+// part shorter than one record is ignored. Memory grows with the records that
+// are really there, never with a size taken on trust.
+template <typename Take> void forEachRecord(const QString& path, int recordSize, Take take) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwOpenError(path, file);
+    QByteArray buffer(recordSize, '\0');
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), recordSize);
+        if (got < 0)
+            throw platform::Error(platform::readErrorText(path, file.errorString()));
+        if (got < recordSize)
+            break;
+        take(buffer.constData());
+    }
+}
+
+// The bytes of the file's whole records, unchanged.
+QByteArray readWholeRecords(const QString& path, int recordSize) {
+    QByteArray bytes;
+    forEachRecord(path, recordSize, [&](const char* r) { bytes.append(r, recordSize); });
+    return bytes;
+}
+
+} // namespace
+
+namespace content_db {
+
+QList<TContentRecord> ReadAll(const QString& path, int recordSize) {
+    if (recordSize != TContentRecord::RecordSize && recordSize != TContentRecord::OldRecordSize)
+        throw platform::Error(u"Unsupported record size %1"_s.arg(recordSize));
+    QList<TContentRecord> records;
+    forEachRecord(path, recordSize,
+                  [&](const char* r) { records.append(TContentRecord::fromBytes(r, recordSize)); });
+    return records;
+}
+
+void WriteAll(const QString& path, const QList<TContentRecord>& records) {
+    QByteArray bytes;
+    bytes.reserve(records.size() * TContentRecord::RecordSize);
+    for (const TContentRecord& rec : records)
+        bytes += rec.toBytes();
+    platform::writeBytes(path, bytes);
+}
+
+void Append(const QString& path, const TContentRecord& record) {
+    // Rewritten whole rather than appended in place: the old records keep
+    // their exact bytes, a trailing partial record cannot shift the new one
+    // out of line, and a failed write leaves the old file as it was.
+    QByteArray bytes = readWholeRecords(path, TContentRecord::RecordSize);
+    bytes += record.toBytes();
+    platform::writeBytes(path, bytes);
+}
+
+TContentRecord FindByName(const QString& path, const QString& name) {
+    const QList<TContentRecord> records = ReadAll(path);
+    for (const TContentRecord& rec : records) {
+        if (rec.DisplayName == name || rec.ArchiveName == name)
+            return rec;
+    }
+    throw platform::Error(u"No record of \"%1\" in \"%2\"."_s.arg(name, path));
+}
+
+QList<TSharedFileRecord> ReadAllShared(const QString& path) {
+    QList<TSharedFileRecord> records;
+    forEachRecord(path, TSharedFileRecord::RecordSize,
+                  [&](const char* r) { records.append(TSharedFileRecord::fromBytes(r)); });
+    return records;
+}
+
+void WriteAllShared(const QString& path, const QList<TSharedFileRecord>& records) {
+    QByteArray bytes;
+    bytes.reserve(records.size() * TSharedFileRecord::RecordSize);
+    for (const TSharedFileRecord& rec : records)
+        bytes += rec.toBytes();
+    platform::writeBytes(path, bytes);
+}
+
+void CreateMissingFiles(const AppState& state) {
+    for (const QString& path : {state.mapDataPath(), state.modDataPath(), state.sharedDataPath()}) {
+        if (QFileInfo::exists(path))
+            continue;
+        QFile file(path);
+        // NewOnly: never truncate a file that appeared in the meantime.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw platform::Error(platform::cannotCreateText(path, file.errorString()));
+    }
+}
+
+void UpgradeRecords(const AppState& state) {
+    // Decoding with the old size and encoding anew copies the fields one by
+    // one into a zero-filled record, and only entries 1 to FileCount. Both
+    // files are read before either is written, so a file that cannot be
+    // read leaves both unconverted rather than one converted twice later.
+    const QList<TContentRecord> maps = ReadAll(state.mapDataPath(), TContentRecord::OldRecordSize);
+    const QList<TContentRecord> mods = ReadAll(state.modDataPath(), TContentRecord::OldRecordSize);
+    WriteAll(state.mapDataPath(), maps);
+    WriteAll(state.modDataPath(), mods);
+}
+
+} // namespace content_db

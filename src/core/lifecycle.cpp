@@ -1,0 +1,76 @@
+#include "core/lifecycle.h"
+
+#include "platform/errors.h"
+#include "platform/file_helpers.h"
+#include "platform/io_errors.h"
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace lifecycle {
+
+void prepareTempDir(AppState& state) {
+    state.TempDir = state.ProgramDir + u"/Temp"_s;
+    QFileInfo info(state.TempDir);
+    if (info.isDir() && !info.isSymLink()) {
+        const QList<platform::FileEntry> entries = platform::listByMask(state.TempDir, u"*.*"_s);
+        for (const platform::FileEntry& e : entries) {
+            // What the system would refuse to delete stays: folders and
+            // read-only files (root could delete the latter, so test it).
+            if (e.isDir || e.readOnly)
+                continue;
+            QFile::remove(e.path);
+        }
+        return;
+    }
+    if (!QDir().mkpath(state.TempDir))
+        throw platform::Error(platform::cannotCreateFolderText(state.TempDir));
+}
+
+static bool removeTree(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isDir()) {
+        if (!info.isSymLink())
+            platform::clearReadOnly(path);
+        return QFile::remove(path);
+    }
+    platform::clearReadOnly(path);
+    bool ok = true;
+    const QList<platform::FileEntry> entries = platform::listByMask(path, u"*.*"_s);
+    for (const platform::FileEntry& e : entries)
+        ok = removeTree(e.path) && ok;
+    return QDir().rmdir(path) && ok;
+}
+
+bool removeTempDir(const AppState& state) {
+    if (state.TempDir.isEmpty())
+        return true;
+    const QFileInfo info(state.TempDir);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return removeTree(state.TempDir);
+}
+
+QString couldNotRemoveTempText(const AppState& state) {
+    return u"Couldn't remove directory "_s + state.TempDir + u" !\r\r"_s +
+           u"Please delete the directory before you start Quorvel next time"_s;
+}
+
+bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
+    if (state.ErrorLogLines.isEmpty())
+        return false;
+    platform::writeLines(state.errorLogPath(), state.ErrorLogLines);
+    state.ErrorLogLines.clear();
+    const QString text =
+        u"Some files in the configured directories are not supported by Quorvel.\r\r"_s +
+        u"Details can be found in "_s + state.errorLogPath() + u"\r\r"_s +
+        u"Do you want to read the log now?"_s;
+    return dialogs.message(platform::MsgKind::Warning, text, platform::Yes | platform::No,
+                           QPoint(50, 100)) == platform::Yes;
+}
+
+} // namespace lifecycle

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/globals.h"
+#include "platform/dialogs.h"
+
+#include <QString>
+
+/// Start-up and shut-down work on the file system, without widgets.
+namespace lifecycle {
+
+/// Start-up: sets TempDir = ProgramDir + "/Temp"; when it exists deletes
+/// the files directly in it (sub-folders and read-only files stay), else
+/// creates it. Throws platform::Error when it cannot be created.
+void prepareTempDir(AppState& state);
+
+/// Shut-down: removes TempDir with everything in it, clearing read-only
+/// bits and never following links. True when the folder is gone (or was
+/// never there).
+bool removeTempDir(const AppState& state);
+
+/// The message shown when removeTempDir fails.
+QString couldNotRemoveTempText(const AppState& state);
+
+/// Writes error.log from ErrorLogLines, empties them and asks whether to
+/// read the log. Returns true when the user answered Yes (the caller then
+/// opens the log). Does nothing and returns false when there are no lines.
+bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs);
+
+} // namespace lifecycle

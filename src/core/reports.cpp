@@ -1,0 +1,114 @@
+#include "core/reports.h"
+
+#include "platform/dialogs.h"
+#include "platform/status_sink.h"
+#include "platform/text_file.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace reports {
+
+namespace {
+
+void section(QStringList& out, const QString& heading, const QStringList& entries) {
+    out.append(heading);
+    for (const QString& e : entries)
+        out.append(u'\t' + e);
+}
+
+void block(QStringList& out, const QString& title, const TContentRecord& r, bool full) {
+    out.append(title + r.DisplayName);
+    out.append(u"\t\tName of archive: "_s + r.ArchiveName);
+    out.append(u"\t\tPlace on disk: "_s + r.ArchiveDir);
+    out.append(u"\t\tAdded to database: "_s + r.AddedDate);
+    out.append(u"\t\tInstalled date : "_s +
+               (r.InstallDate.isEmpty() ? u"Not installed"_s : r.InstallDate));
+    out.append(u"\t\tTotal Number of files: "_s + QString::number(r.FileCount));
+    if (full && r.FileCount >= 2) {
+        out.append(u"\t\t\tAdditional files: "_s);
+        for (const QString& f : r.Files) {
+            if (f != r.DisplayName)
+                out.append(u"\t\t\t\t"_s + f);
+        }
+    }
+    out.append(QString());
+}
+
+/// One kind's blocks and its total line.
+template <typename Keep>
+void kind(QStringList& out, const QString& heading, const QString& title, const QString& total,
+          const QList<TContentRecord>& records, bool full, Keep keep) {
+    out.append(heading);
+    int count = 0;
+    for (const TContentRecord& r : records) {
+        if (!keep(r))
+            continue;
+        block(out, title, r, full);
+        ++count;
+    }
+    out.append(total + QString::number(count));
+}
+
+} // namespace
+
+QStringList briefList(const ListsSnapshot& l) {
+    QStringList out;
+    section(out, u"Maps (installed):"_s, l.mapsInstalled);
+    out.append(QString());
+    section(out, u"Maps (not installed):"_s, l.mapsNotInstalled);
+    out.append(u"Total number of maps: "_s +
+               QString::number(l.mapsInstalled.size() + l.mapsNotInstalled.size()));
+    out.append(QString());
+    section(out, u"Mutators (installed):"_s, l.mutatorsInstalled);
+    out.append(QString());
+    section(out, u"Mutators (not installed):"_s, l.mutators);
+    out.append(u"Total number of mutators: "_s +
+               QString::number(l.mutatorsInstalled.size() + l.mutators.size()));
+    out.append(QString());
+    section(out, u"Skins (installed):"_s, l.skinsInstalled);
+    out.append(QString());
+    section(out, u"Skins (not installed):"_s, l.skins);
+    out.append(u"Total number of skins: "_s +
+               QString::number(l.skinsInstalled.size() + l.skins.size()));
+    return out;
+}
+
+QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
+                       bool full) {
+    QStringList out;
+    kind(out, u"Maps:"_s, u"\tName of Map: "_s, u"Total Number of maps: "_s, maps, full,
+         [](const TContentRecord& r) { return r.Kind < 10; });
+    out.append(QString());
+    kind(out, u"Mutators:"_s, u"\tName of Mutator: "_s, u"Total Number of mutators: "_s, mods, full,
+         [](const TContentRecord& r) { return r.Kind < 2; });
+    out.append(QString());
+    kind(out, u"Skins:"_s, u"\tName of Skin: "_s, u"Total Number of skins: "_s, mods, full,
+         [](const TContentRecord& r) { return r.Kind >= 2 && r.Kind <= 9; });
+    return out;
+}
+
+void BriefList1Click(CommandContext& ctx, int level, const ListsSnapshot& lists) {
+    const QString file =
+        ctx.dialogs.saveFile(u"Make List"_s, QString(), u"Textfile (*.txt)"_s, u"txt"_s);
+    if (file.isEmpty()) {
+        ctx.status.setStatus(u"Operation cancelled"_s);
+        return;
+    }
+    const QString saving = level == Brief      ? u"  Saving brief list to "_s
+                           : level == Detailed ? u"  Saving detailed list to "_s
+                                               : u"  Saving full list to "_s;
+    ctx.status.setStatus(saving + file);
+    if (level == Brief) {
+        platform::writeLines(file, briefList(lists));
+        ctx.status.setStatus(u"  Brief list saved to "_s + file);
+        return;
+    }
+    const QList<TContentRecord> maps = content_db::ReadAll(ctx.state.mapDataPath());
+    const QList<TContentRecord> mods = content_db::ReadAll(ctx.state.modDataPath());
+    platform::writeLines(file, recordList(maps, mods, level == Full));
+    ctx.status.setStatus(u"  Detailed list saved to "_s + file);
+}
+
+} // namespace reports

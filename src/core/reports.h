@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/command_context.h"
+#include "core/content_db.h"
+
+#include <QList>
+#include <QStringList>
+
+/// "Make List": text reports of what is installed, in three levels.
+namespace reports {
+
+/// The six content lists as they stand (their filter and order).
+struct ListsSnapshot {
+    QStringList mapsInstalled;     ///< LBun
+    QStringList mapsNotInstalled;  ///< LBinst
+    QStringList mutatorsInstalled; ///< LBunMuts
+    QStringList mutators;          ///< LBMuts
+    QStringList skinsInstalled;    ///< LBUnskin
+    QStringList skins;             ///< LBSkin
+};
+
+enum Level { Brief = 0, Detailed = 1, Full = 2 };
+
+/// The brief list, from the lists as they stand.
+QStringList briefList(const ListsSnapshot& lists);
+/// The detailed or full list, from the records in file order.
+QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
+                       bool full);
+
+/// Asks for the file and writes the report of `level` (the Tag of the
+/// "Make List" item), with the status texts of each step. A cancelled
+/// dialog writes nothing and says "Operation cancelled".
+void BriefList1Click(CommandContext& ctx, int level, const ListsSnapshot& lists);
+
+} // namespace reports

@@ -1,0 +1,104 @@
+#include "gui/config_page.h"
+
+#include "core/command_boundary.h"
+#include "core/command_context.h"
+#include "core/settings_file.h"
+#include "gui/value_list_editor.h"
+#include "platform/dialogs.h"
+#include "platform/game_programs.h"
+#include "platform/status_sink.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+ConfigPage::ConfigPage(CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), ctx_(context), commands_(commands) {
+    setObjectName(u"TabConfig"_s);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 6, 4, 6);
+    VLE = new ValueListEditor;
+    VLE->setObjectName(u"VLE"_s);
+    VLE->setKeys(settings_file::settingRowNames());
+    VLE->setFixedHeight(20 * 10 + 4);
+    layout->addWidget(VLE);
+    auto* bottom = new QHBoxLayout;
+    auto* notes = new QVBoxLayout;
+    notes->addWidget(new QLabel(u"Read more in the help-file about the options."_s));
+    notes->addWidget(new QLabel(u"Don't mess up with the directory settings"_s));
+    bottom->addLayout(notes, 1);
+    bConfigSave = new QPushButton(u"Save"_s);
+    bConfigSave->setObjectName(u"bConfigSave"_s);
+    bottom->addWidget(bConfigSave, 0, Qt::AlignTop);
+    layout->addLayout(bottom);
+    layout->addStretch(1);
+
+    connect(bConfigSave, &QPushButton::clicked, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { bConfigSaveClick(); }); });
+    connect(VLE, &ValueListEditor::editButtonClicked, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { VLEEditButtonClick(); }); });
+}
+
+void ConfigPage::prepareConfigEditor() {
+    using Style = ValueListEditor::EditStyle;
+    for (int row = GameDirRow; row <= DemosDirRow; ++row)
+        VLE->setEditStyle(row, Style::Ellipsis);
+    VLE->setEditStyle(SubDirsRow, Style::PickList, {u"Yes"_s, u"No"_s});
+    VLE->setEditStyle(OverwriteRow, Style::PickList, {u"Always"_s, u"Ask me"_s});
+    VLE->setEditStyle(ExtraFilesRow, Style::PickList, {u"Yes"_s, u"No"_s});
+    VLE->setEditStyle(AdditionalGamesRow, Style::Text);
+}
+
+void ConfigPage::showFirstRunDefaults(const QString& gameDir) {
+    VLE->setValue(GameDirRow, gameDir);
+    VLE->setValue(SubDirsRow, u"Yes"_s);
+    VLE->setValue(OverwriteRow, u"Ask me"_s);
+    VLE->setValue(ExtraFilesRow, u"No"_s);
+}
+
+void ConfigPage::showRows(const QStringList& values) {
+    for (int i = 0; i < values.size() && i < AdditionalGamesRow; ++i)
+        VLE->setValue(GameDirRow + i, values[i]);
+}
+
+void ConfigPage::TabConfigShow() {
+    // Row 4 first, then row 1, so the editor redraws with row 1 current.
+    VLE->setRow(MutatorDirRow);
+    VLE->setRow(GameDirRow);
+    ctx_.status.setStatus(u"  Make your settings"_s);
+}
+
+void ConfigPage::bConfigSaveClick() {
+    ctx_.state.setGameDir(VLE->value(GameDirRow));
+    if (platform::findGameExecutable(ctx_.state.SystemDir).isEmpty()) {
+        const QString text = u"Warning! Can't find "_s + ctx_.state.GameDir +
+                             u"/System/UT2004.exe\r\rDo you want to continue anyway?"_s;
+        if (ctx_.dialogs.message(platform::MsgKind::Warning, text, platform::Yes | platform::No,
+                                 QPoint(125, 150)) != platform::Yes)
+            return;
+    }
+    ctx_.state.GameName = u"UT2004"_s;
+    ctx_.status.setStatus(u"  Saving configuration."_s);
+    QStringList values;
+    for (int row = GameDirRow; row <= AdditionalGamesRow; ++row)
+        values.append(VLE->value(row));
+    settings_file::writeSettings(ctx_.state.settingsPath(), ctx_.state.GameName, values);
+    Q_EMIT saved();
+}
+
+void ConfigPage::VLEEditButtonClick() {
+    static const QStringList prompts = {
+        u"Set your UT2004 main directory."_s, u"Where's your Custom Maps saved?"_s,
+        u"Where's your Custom skins saved?"_s, u"Where do you store Mutators?"_s,
+        u"And your cool Demos are?"_s};
+    const int row = VLE->row();
+    if (row < GameDirRow || row > DemosDirRow)
+        return;
+    const QString folder = ctx_.dialogs.chooseFolder(prompts[row - 1], QString(), false);
+    if (!folder.isEmpty())
+        VLE->setValue(row, folder);
+    VLE->setRow(row + 1);
+}

@@ -1,0 +1,345 @@
+#include "gui/main_window.h"
+
+#include "core/content_db.h"
+#include "core/lifecycle.h"
+#include "core/settings_file.h"
+#include "gui/about_box.h"
+#include "gui/cache_page.h"
+#include "gui/config_page.h"
+#include "gui/demos_page.h"
+#include "gui/list_pair.h"
+#include "gui/maps_page.h"
+#include "gui/mod_page.h"
+#include "gui/qt_dialogs.h"
+#include "gui/theme_engine.h"
+#include "gui/uz2_page.h"
+#include "gui/viewer_window.h"
+#include "platform/game_programs.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+/// The help document installed with the program (empty when missing).
+QString helpDocumentPath() {
+    // Beside the installed program, or in the source tree of a build.
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        appDir + u"/../share/quorvel/docs/help/index.html"_s,
+        appDir + u"/../../docs/help/index.html"_s,
+    };
+    for (const QString& c : candidates) {
+        if (QFileInfo::exists(c))
+            return QFileInfo(c).canonicalFilePath();
+    }
+    return {};
+}
+} // namespace
+
+TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolders, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()),
+      gameFolders_(std::move(gameFolders)) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<platform::QtDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    core_ = std::make_unique<AppCore>(*dialogs_, *this);
+    ZipMaster1 = &core_->ZipMaster1;
+    dRar31 = &core_->dRar31;
+    commands_ = std::make_unique<CommandBoundary>(core_->state,
+                                                  [this](const QString& text) { showError(text); });
+    commands_->enterBusy = [this] { return enterBusy(); };
+    commands_->beginCommand = [this] { core_->beginCommand(); };
+    buildWindow();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildWindow() {
+    setWindowTitle(u"Quorvel"_s);
+    // The window's fixed size was drawn for an 11-pixel interface font; a
+    // style rule keeps that size under every theme's style sheet.
+    setStyleSheet(u"QWidget { font-size: 11px; }"_s);
+    ThemeEngine::installBaseStyle();
+    // Fixed border with the system menu and a minimise box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    PC1 = new QTabWidget;
+    PC1->setObjectName(u"PC1"_s);
+    PC1->setUsesScrollButtons(false);
+    PC1->setDocumentMode(false);
+    CommandContext& ctx = context();
+    TabMaps = new MapsPage(ctx, *commands_);
+    TabMuts = new ModPage(ModPage::Mutators, ctx, *commands_);
+    TabSkins = new ModPage(ModPage::Skins, ctx, *commands_);
+    TabMuts->setPartner(TabSkins);
+    TabSkins->setPartner(TabMuts);
+    TabCache = new CachePage(ctx, *commands_);
+    TabUZ = new Uz2Page(ctx, *commands_);
+    TabDemos = new DemosPage(ctx, *commands_, fScan);
+    TabConfig = new ConfigPage(ctx, *commands_);
+    PC1->addTab(TabMaps, u"  Maps   "_s);
+    PC1->addTab(TabMuts, u"  Mutators   "_s);
+    PC1->addTab(TabSkins, u"  Skins   "_s);
+    PC1->addTab(TabCache, u"  Cache   "_s);
+    PC1->addTab(TabUZ, u" .uz2-files "_s);
+    PC1->addTab(TabDemos, u"  Demos  "_s);
+    PC1->addTab(TabConfig, u" Configure  "_s);
+    setCentralWidget(PC1);
+
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName(u"StatusBar1"_s);
+    StatusBar1->setSizeGripEnabled(false);
+    statusLabel_ = new QLabel;
+    statusLabel_->setTextFormat(Qt::PlainText);
+    StatusBar1->addWidget(statusLabel_, 1);
+    // Narrow and lower than the text, so the status line keeps its room
+    // and height while a run shows its progress.
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName(u"ProgressBar1"_s);
+    progressBar_->setFixedSize(60, 10);
+    progressBar_->setTextVisible(false);
+    progressBar_->hide();
+    StatusBar1->addPermanentWidget(progressBar_);
+    setStatusBar(StatusBar1);
+
+    buildMenus();
+    buildPopupMenus();
+    TabMaps->Lists->setPopups(PopupMenu1, PopupMenu2);
+    TabMuts->Lists->setPopups(PopupMenu3, PopupMenu4);
+    TabSkins->Lists->setPopups(PopupMenu5, PopupMenu6);
+    connect(PC1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
+    connect(TabConfig, &ConfigPage::saved, this, [this] { LoadSettings(false); });
+
+    // The client area below the menu bar is fixed at 488 x 362.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setFixedSize(ClientWidth, ClientHeight + menuHeight);
+    setAcceptDrops(true);
+    AboutBox = new TAboutBox(this);
+    Form2 = new TForm2(ctx, *commands_, this);
+    if (const QString help = helpDocumentPath(); !help.isEmpty()) {
+        AboutBox->webPage = QUrl::fromLocalFile(help);
+        AboutBox->webPage.setFragment(u"about"_s);
+    }
+}
+
+// Start-up steps 3 to 13. An error in a step is shown by the general error
+// handler and the steps after it are skipped; the program goes on.
+void TForm1::FormCreate() {
+    runCommand(CommandBoundary::Quick, [this] {
+        AppState& s = state();
+        s.ProgramDir = QDir::currentPath();
+        s.CanClose = true;
+        s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = false;
+        s.StartingUp = true;
+        s.LastZipDir = QDir::homePath();
+        s.LastUz2Dir = QDir::homePath();
+        lifecycle::prepareTempDir(s);
+        TabConfig->prepareConfigEditor();
+        content_db::CreateMissingFiles(s);
+        if (QFileInfo::exists(s.settingsPath()))
+            LoadSettings(true);
+        else
+            firstRun();
+        s.DemosListed = false;
+    });
+}
+
+void TForm1::firstRun() {
+    const QStringList places =
+        gameFolders_.value_or(platform::gameFolderCandidates(QDir::homePath()));
+    TabConfig->showFirstRunDefaults(platform::findGameFolder(places));
+    themes_->selectBuiltIn(1);
+    themes_->setEnabled(true);
+    state().ThemeIndex = 1;
+    showPage(ConfigTab);
+}
+
+bool TForm1::runCommand(CommandBoundary::Kind kind, const std::function<void()>& command) {
+    return commands_->run(kind, command);
+}
+
+void TForm1::showError(const QString& text) {
+    dialogs_->errorMessage(text);
+}
+
+void TForm1::setStatus(const QString& text) {
+    statusLabel_->setText(text);
+}
+
+QString TForm1::status() const {
+    return statusLabel_->text();
+}
+
+void TForm1::setProgress(int done, int total) {
+    if (total <= 0) {
+        progressBar_->hide();
+        return;
+    }
+    progressBar_->setRange(0, total);
+    progressBar_->setValue(qBound(0, done, total));
+    progressBar_->show();
+}
+
+std::function<void()> TForm1::enterBusy() {
+    // Remember what was enabled, so a command inside another leaves the
+    // window as busy as it found it.
+    const bool pagesEnabled = PC1->isEnabled();
+    QList<std::pair<QAction*, bool>> menus;
+    for (QMenu* menu : {SystemMenu, ThemeMenu, SortMenu, HelpMenu}) {
+        menus.append({menu->menuAction(), menu->menuAction()->isEnabled()});
+        menu->menuAction()->setEnabled(false);
+    }
+    PC1->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return [this, pagesEnabled, menus] {
+        QApplication::restoreOverrideCursor();
+        PC1->setEnabled(pagesEnabled);
+        for (const auto& [action, enabled] : menus)
+            action->setEnabled(enabled);
+    };
+}
+
+void TForm1::showPage(Page page) {
+    if (PC1->currentIndex() == page)
+        pageChanged(page);
+    else
+        PC1->setCurrentIndex(page);
+}
+
+void TForm1::pageChanged(int index) {
+    // Files may be dropped onto the window only while the .uz2 page shows.
+    dropEnabled_ = index == Uz2Tab;
+    runCommand(CommandBoundary::Quick, [this, index] {
+        switch (index) {
+        case MapsTab:
+            TabMaps->TabMapsShow();
+            break;
+        case MutatorsTab:
+            TabMuts->TabShow();
+            break;
+        case SkinsTab:
+            TabSkins->TabShow();
+            break;
+        case CacheTab:
+            TabCache->TabCacheShow();
+            break;
+        case Uz2Tab:
+            TabUZ->TabUZShow();
+            break;
+        case DemosTab:
+            TabDemos->TabDemosShow();
+            break;
+        case ConfigTab:
+            TabConfig->TabConfigShow();
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closedDown_) {
+        event->accept();
+        return;
+    }
+    if (!state().CanClose) {
+        event->ignore();
+        return;
+    }
+    CloseDown();
+    event->accept();
+}
+
+void TForm1::CloseDown() {
+    settings_file::LayoutValues layout;
+    layout.ThemeIndex = state().ThemeIndex;
+    layout.ThemeFile = state().ThemeFile;
+    layout.ThemeOn = themes_->enabled();
+    layout.WindowPos = pos();
+    layout.LastZipDir = state().LastZipDir;
+    layout.LastUz2Dir = state().LastUz2Dir;
+    settings_file::storeLayout(state().settingsPath(), layout);
+    if (!lifecycle::removeTempDir(state()))
+        dialogs_->message(platform::MsgKind::Error, lifecycle::couldNotRemoveTempText(state()),
+                          platform::Ok, QPoint(50, 125));
+    closedDown_ = true;
+}
+
+void TForm1::GameOver1Click() {
+    CloseDown();
+    close();
+    QCoreApplication::exit(0);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropEnabled_ && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (!dropEnabled_) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    receiveDrop(paths);
+    event->acceptProposedAction();
+}
+
+void TForm1::receiveDrop(const QStringList& paths) {
+    if (dropEnabled_)
+        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); });
+}
+
+void TForm1::ShowErrorLog() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(state().errorLogPath()));
+}
+
+void TForm1::ReportUnsupportedFiles() {
+    if (lifecycle::ReportUnsupportedFiles(state(), *dialogs_))
+        ShowErrorLog();
+}
+
+void TForm1::Contents1Click() {
+    const QString help = helpDocumentPath();
+    if (help.isEmpty()) {
+        dialogs_->message(platform::MsgKind::Error,
+                          u"The help document could not be found.\r\r"_s
+                          u"Reinstall Quorvel to get it back."_s,
+                          platform::Ok, QPoint(50, 125));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void TForm1::About1Click() {
+    AboutBox->move(pos() + QPoint(125, 114));
+    AboutBox->exec();
+}

@@ -1,0 +1,113 @@
+// The settings loader as the window runs it: the values go to the core
+// state, the editor, the map filter and the window layout.
+#include "core/settings_file.h"
+#include "gui/config_page.h"
+#include "gui/main_window.h"
+#include "gui/maps_page.h"
+#include "gui/mod_page.h"
+#include "gui/theme_engine.h"
+#include "intake/database_update.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+void TForm1::LoadSettings(bool AtStartUp) {
+    using namespace settings_file;
+    AppState& s = state();
+    AppliedSettings applied;
+    // The editor and the filter show what was applied, also when a later
+    // line turns out damaged.
+    auto show = [&] {
+        TabConfig->showRows(applied.editorRows);
+        if (applied.mapFilter)
+            TabMaps->setMapFilter(*applied.mapFilter);
+    };
+    try {
+        QStringList lines = readSettingsLines(s.settingsPath());
+        if (needsUpgrade(lines)) {
+            UpgradeSettings(s);
+            lines = readSettingsLines(s.settingsPath());
+        }
+        applySettings(s, lines, applied);
+        show();
+        if (AtStartUp)
+            applyLayout(lines);
+        ZipMaster1->ExtrBaseDir = s.TempDir;
+        dRar31->TargetDirectory = s.TempDir;
+        s.OpenDialog1Folder = s.CustomMapDir;
+    } catch (const platform::Error&) {
+        show();
+        settingsDamaged();
+        return;
+    }
+    // A failed scan or list load is reported, but a sound settings file is
+    // kept. The window stays busy while the scans process events.
+    runCommand(CommandBoundary::Long, [this] {
+        ScanConfiguredFolders(context(), fScan,
+                              [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
+        ReportUnsupportedFiles();
+    });
+    s.StartingUp = false;
+    showPage(MapsTab);
+}
+
+void TForm1::applyLayout(const QStringList& lines) {
+    const std::optional<settings_file::LayoutValues> theme = settings_file::parseThemeLines(lines);
+    if (!theme)
+        return;
+    state().ThemeIndex = theme->ThemeIndex;
+    if (theme->ThemeIndex == -1) {
+        state().ThemeFile = theme->ThemeFile;
+        if (!QFileInfo::exists(theme->ThemeFile) || !themes_->loadFile(theme->ThemeFile))
+            themes_->selectBuiltIn(1);
+    } else {
+        themes_->selectBuiltIn(theme->ThemeIndex);
+        state().ThemeFile = theme->ThemeFile;
+    }
+    themes_->setEnabled(theme->ThemeOn);
+    // A position that is no number ends the loader here: the theme lines
+    // before it stay applied.
+    const std::optional<settings_file::LayoutValues> layout = settings_file::parseLayout(lines);
+    if (layout->WindowPos)
+        move(*layout->WindowPos);
+    if (layout->LastZipDir && layout->LastUz2Dir) {
+        state().LastZipDir = *layout->LastZipDir;
+        state().LastUz2Dir = *layout->LastUz2Dir;
+    }
+}
+
+void TForm1::settingsDamaged() {
+    QFile::remove(state().settingsPath());
+    dialogs_->message(platform::MsgKind::Error,
+                      u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s,
+                      platform::Ok, QPoint(100, 75));
+    showPage(ConfigTab);
+}
+
+void TForm1::chooseBuiltInTheme(int index) {
+    state().ThemeIndex = index;
+    themes_->selectBuiltIn(index);
+    themes_->setEnabled(true);
+}
+
+void TForm1::LoadTheme1Click() {
+    const QStringList files =
+        dialogs_->openFiles(u"Load theme"_s, QFileInfo(state().ThemeFile).absolutePath(),
+                            u"Style sheets (*.qss);;All files (*)"_s);
+    if (files.isEmpty())
+        return;
+    if (!themes_->loadFile(files.first())) {
+        dialogs_->message(platform::MsgKind::Error,
+                          u"Can't read the theme file "_s + files.first() +
+                              u"\r\rChoose another file or one of the built-in themes."_s,
+                          platform::Ok, QPoint(50, 125));
+        return;
+    }
+    state().ThemeIndex = -1;
+    state().ThemeFile = files.first();
+    themes_->setEnabled(true);
+}

@@ -1,0 +1,193 @@
+#include "gui/mod_page.h"
+
+#include "core/command_boundary.h"
+#include "core/command_context.h"
+#include "core/content_db.h"
+#include "core/content_lists.h"
+#include "gui/list_pair.h"
+#include "gui/page_parts.h"
+#include "install/install.h"
+#include "install/maintenance.h"
+#include "install/uninstall.h"
+#include "platform/dialogs.h"
+#include "platform/status_sink.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+/// Which page's install a sender asks for.
+std::optional<ModPage::Kind> installKindOf(const QObject* sender) {
+    if (!sender)
+        return std::nullopt;
+    const QString name = sender->objectName();
+    const int tag = tagOf(sender);
+    if (name == u"bInstMuts"_s || tag == 32)
+        return ModPage::Mutators;
+    if (name == u"bInstSkin"_s || tag == 52)
+        return ModPage::Skins;
+    return std::nullopt;
+}
+
+install::ContentKind contentKindOf(ModPage::Kind kind) {
+    return kind == ModPage::Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
+}
+} // namespace
+
+ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QWidget(parent), kind_(kind), ctx_(context), commands_(commands) {
+    const bool skins = kind == Skins;
+    setObjectName(skins ? u"TabSkins"_s : u"TabMuts"_s);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    NotInstalled = page_parts::contentList(skins ? u"LBSkin"_s : u"LBMuts"_s, 1);
+    Installed = page_parts::contentList(skins ? u"LBUnskin"_s : u"LBunMuts"_s, 2);
+    grid->addWidget(page_parts::headedList(skins ? u"Skins"_s : u"Mutators"_s, NotInstalled), 0, 0);
+    grid->addWidget(
+        page_parts::headedList(skins ? u"Installed Skins"_s : u"Installed mutators"_s, Installed),
+        0, 1);
+    bInstall = new QPushButton(u"&Install"_s);
+    bInstall->setObjectName(skins ? u"bInstSkin"_s : u"bInstMuts"_s);
+    DelBox = new QCheckBox(u"Delete file after installation"_s);
+    DelBox->setObjectName(skins ? u"delSkin"_s : u"delMut"_s);
+    DelBox->setToolTip(page_parts::deleteHint());
+    bUninstall = new QPushButton(u"Uninstall"_s);
+    bUninstall->setObjectName(skins ? u"bUninstSkin"_s : u"bUninstMuts"_s);
+    setTag(bUninstall, skins ? 3 : 2);
+    auto* leftRow = new QHBoxLayout;
+    leftRow->addWidget(bInstall);
+    leftRow->addStretch(1);
+    auto* rightRow = new QHBoxLayout;
+    rightRow->addWidget(DelBox, 1);
+    rightRow->addWidget(bUninstall);
+    grid->addLayout(leftRow, 1, 0);
+    grid->addLayout(rightRow, 1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    Lists = new ListPair(NotInstalled, Installed, this);
+    connect(bInstall, &QPushButton::clicked, this, [this] { bInstMutsClick(bInstall); });
+    connect(bUninstall, &QPushButton::clicked, this, [this] { bUninstallMapsClick(bUninstall); });
+}
+
+void ModPage::TabShow() {
+    ctx_.state.ListBox1.clear();
+    DelBox->setChecked(false);
+    if (partner_)
+        partner_->DelBox->setChecked(false);
+    LoadModLists();
+}
+
+void ModPage::LoadModLists() {
+    const bool skins = kind_ == Skins;
+    const ModLists lists = ::LoadModLists(ctx_.state, skins);
+    page_parts::fill(Installed, skins ? lists.skinsInstalled : lists.mutatorsInstalled);
+    page_parts::fill(NotInstalled, skins ? lists.skins : lists.mutators);
+    if (!lists.error.isEmpty()) {
+        ctx_.dialogs.plainMessage(lists.error);
+        return;
+    }
+    ctx_.status.setStatus(lists.status);
+    if (Lists->dateOrder)
+        SortByDate();
+}
+
+void ModPage::SortByDate() {
+    Lists->dateOrder = true;
+    const ModDateLists lists =
+        modListsByDate(content_db::ReadAll(ctx_.state.modDataPath()), kind_ == Skins);
+    page_parts::fill(NotInstalled, lists.notInstalled);
+    page_parts::fill(Installed, lists.installed);
+}
+
+void ModPage::ByName() {
+    Lists->dateOrder = false;
+    page_parts::fill(NotInstalled, byName(page_parts::entries(NotInstalled)));
+    page_parts::fill(Installed, byName(page_parts::entries(Installed)));
+}
+
+void ModPage::bInstMutsClick(const QObject* sender) {
+    if (installKindOf(sender) != kind_)
+        return;
+    const install::ContentKind kind =
+        kind_ == Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
+    install::InstallResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [this, kind, &result] {
+        // Either page's box asks for the delete; showing a page unticks both.
+        const bool deleteAfter = DelBox->isChecked() || (partner_ && partner_->DelBox->isChecked());
+        result = install::InstallArchives(ctx_, kind, page_parts::selectedEntries(NotInstalled),
+                                          deleteAfter);
+        if (!result.ran)
+            return;
+        LoadModLists();
+        for (ModPage* page : {this, partner_}) {
+            if (!page)
+                continue;
+            page->NotInstalled->clearSelection();
+            page->DelBox->setChecked(false);
+        }
+    });
+    // The messages and leftovers come after the busy state has ended.
+    if (ran && result.ran)
+        commands_.run(CommandBoundary::Quick,
+                      [this, kind, &result] { install::FinishInstall(ctx_, kind, result); });
+}
+
+void ModPage::bUninstallMapsClick(const QObject* sender,
+                                  const std::function<void()>& updateDatabase) {
+    const auto request = install::uninstallRequestOf(tagOf(sender));
+    if (!request || request->kind != contentKindOf(kind_))
+        return;
+    commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
+        const install::UninstallResult result = install::UninstallArchives(
+            ctx_, contentKindOf(kind_), page_parts::selectedEntries(Installed),
+            request->deleteArchives);
+        if (!result.ran)
+            return;
+        LoadModLists();
+        ctx_.status.setStatus(result.status);
+        if (request->deleteArchives && updateDatabase)
+            updateDatabase();
+    });
+}
+
+void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
+    if (tagOf(sender) != (kind_ == Skins ? 53 : 33))
+        return;
+    commands_.run(CommandBoundary::Quick, [this, &scan] {
+        install::DeleteArchives(ctx_, scan, contentKindOf(kind_),
+                                page_parts::selectedEntries(NotInstalled));
+        // The status keeps the last item's text over the list counts.
+        const QString last = ctx_.status.status();
+        LoadModLists();
+        ctx_.status.setStatus(last);
+    });
+}
+
+void ModPage::Createzip1Click(const QObject* sender) {
+    if (tagOf(sender) != (kind_ == Skins ? 63 : 43))
+        return;
+    const QStringList selected = page_parts::selectedEntries(Installed);
+    if (selected.isEmpty())
+        return;
+    // Busy only while packing: the CreateZip run holds the guard itself.
+    commands_.run(CommandBoundary::Quick, [this, &selected] {
+        install::CreateZip(ctx_, contentKindOf(kind_), selected.first(),
+                           kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir,
+                           commands_.enterBusy);
+    });
+}
+
+void ModPage::ReinstallFiles1Click() {
+    commands_.run(CommandBoundary::Quick, [this] {
+        if (install::MarkAsInstalled(ctx_, contentKindOf(kind_),
+                                     page_parts::selectedEntries(NotInstalled)))
+            LoadModLists();
+    });
+}

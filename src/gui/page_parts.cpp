@@ -1,0 +1,95 @@
+#include "gui/page_parts.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+int tagOf(const QObject* object) {
+    return object ? object->property("Tag").toInt() : 0;
+}
+
+void setTag(QObject* object, int tag) {
+    object->setProperty("Tag", tag);
+}
+
+namespace page_parts {
+
+QListWidget* contentList(const QString& name, int tag) {
+    auto* list = new QListWidget;
+    list->setObjectName(name);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setContextMenuPolicy(Qt::PreventContextMenu);
+    setTag(list, tag);
+    return list;
+}
+
+QWidget* headedList(const QString& heading, QListWidget* list) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    auto* label = new QLabel(heading);
+    label->setObjectName(u"heading"_s);
+    layout->addWidget(label);
+    layout->addWidget(list, 1);
+    return box;
+}
+
+QGroupBox* radioGroup(const QString& name, const QString& title, const QStringList& items,
+                      QButtonGroup*& group) {
+    auto* box = new QGroupBox(title);
+    box->setObjectName(name);
+    auto* layout = new QVBoxLayout(box);
+    layout->setSpacing(1);
+    group = new QButtonGroup(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i]);
+        group->addButton(button, i);
+        layout->addWidget(button);
+    }
+    group->button(0)->setChecked(true);
+    return box;
+}
+
+QVBoxLayout* listAndColumn(QWidget* page, QWidget* list) {
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(6, 6, 6, 6);
+    row->addWidget(list, 3);
+    auto* column = new QVBoxLayout;
+    row->addLayout(column, 2);
+    return column;
+}
+
+void fill(QListWidget* list, const QStringList& entries) {
+    list->clear();
+    list->addItems(entries);
+}
+
+QStringList entries(const QListWidget* list) {
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+QStringList selectedEntries(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isSelected())
+            out.append(list->item(i)->text());
+    }
+    return out;
+}
+
+QString deleteHint() {
+    return u"Tick this box if you want to delete the zip-files when the maps are installed"_s;
+}
+
+} // namespace page_parts

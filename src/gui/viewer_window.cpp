@@ -1,0 +1,261 @@
+#include "gui/viewer_window.h"
+
+#include "archive/rar_archive.h"
+#include "archive/safe_path.h"
+#include "archive/zip_master.h"
+#include "core/command_boundary.h"
+#include "core/command_context.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+const QStringList TForm2::PictureExtensions = {u".jpg"_s, u".gif"_s, u".bmp"_s, u".png"_s};
+
+const QStringList TForm2::ViewableExtensions = {u".gif"_s, u".jpg"_s,  u".bmp"_s,
+                                                u".txt"_s, u".doc"_s,  u".rtf"_s,
+                                                u".htm"_s, u".html"_s, u".ogg"_s};
+
+namespace {
+QFont viewerFont() {
+    QFont font(u"Verdana"_s);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
+
+QTableWidget* grid(const QString& name, int columns, int rows, int columnWidth, int rowHeight) {
+    auto* table = new QTableWidget(rows, columns);
+    table->setObjectName(name);
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setMinimumSectionSize(0);
+    table->verticalHeader()->setMinimumSectionSize(0);
+    table->horizontalHeader()->setDefaultSectionSize(columnWidth);
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table->setFont(viewerFont());
+    return table;
+}
+
+QString bareName(const QString& storedName) {
+    const qsizetype slash = std::max(storedName.lastIndexOf(u'/'), storedName.lastIndexOf(u'\\'));
+    return storedName.mid(slash + 1);
+}
+} // namespace
+
+TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* parent)
+    : QDialog(parent), ctx_(context), commands_(commands) {
+    setObjectName(u"Form2"_s);
+    // No title text and no title-bar buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(QString());
+
+    Listheader = grid(u"Listheader"_s, 3, 6, 120, 16);
+    Listheader->setParent(this);
+    Listheader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Listheader->setSelectionMode(QAbstractItemView::NoSelection);
+    Listheader->setFocusPolicy(Qt::NoFocus);
+    // Read-only facts: disabled, yet painted like enabled text.
+    QPalette palette = Listheader->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     palette.color(QPalette::Active, QPalette::Text));
+    Listheader->setPalette(palette);
+    Listheader->setEnabled(false);
+
+    ListFiles = grid(u"ListFiles"_s, 2, 0, 320, 18);
+    ListFiles->setParent(this);
+    ListFiles->setShowGrid(false);
+    ListFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ListFiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListFiles->setToolTip(u"Double click to open the file"_s);
+    connect(ListFiles, &QTableWidget::cellDoubleClicked, this, &TForm2::ListFilesDblClick);
+
+    Preview = new QLabel(this);
+    Preview->setObjectName(u"Preview"_s);
+    Preview->setAlignment(Qt::AlignCenter);
+    Preview->hide();
+
+    Button1 = new QPushButton(u"Close"_s, this);
+    Button1->setObjectName(u"Button1"_s);
+    Button1->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+
+    // A dialog border: sized by the program, not by the user.
+    setFixedSize(ClientWidth, ClientHeight);
+    placeControls();
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    placeControls();
+}
+
+void TForm2::placeControls() {
+    // The header across the top, the file list filling the rest and the
+    // close button at the top right over the header.
+    Listheader->setGeometry(0, 0, width(), HeaderHeight);
+    ListFiles->setGeometry(0, HeaderHeight, width(), std::max(0, height() - HeaderHeight));
+    // 35 pixels wide, or as wide as the caption needs in the desktop's
+    // font, growing to the left so the right edge stays.
+    QStyleOptionButton option;
+    option.initFrom(Button1);
+    option.rect = QRect(0, 0, 35, 20);
+    const int margins =
+        35 - style()->subElementRect(QStyle::SE_PushButtonContents, &option, Button1).width();
+    const int buttonWidth =
+        std::max(35, Button1->fontMetrics().horizontalAdvance(Button1->text()) + margins + 2);
+    Button1->setGeometry(390 - buttonWidth, 1, buttonWidth, 20);
+    // Right of the value column (1 + 120 + 220 pixels), below the button.
+    Preview->setGeometry(343, 24, std::max(0, width() - 345), HeaderHeight - 28);
+    Preview->raise();
+    Button1->raise();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ListFiles->setFocus();
+}
+
+QString TForm2::lowerExtension(const QString& name) {
+    const QString bare = bareName(name);
+    const qsizetype dot = bare.lastIndexOf(u'.');
+    return dot < 0 ? QString() : bare.mid(dot).toLower();
+}
+
+QString TForm2::headerCell(int row) const {
+    const QTableWidgetItem* cell = Listheader->item(row, 2);
+    return cell ? cell->text() : QString();
+}
+
+void TForm2::ListFilesDblClick(int row, int column) {
+    const QTableWidgetItem* cell = ListFiles->item(row, column);
+    if (column != 1 || row < 0 || !cell)
+        return;
+    const QString name = cell->text();
+    if (!ViewableExtensions.contains(lowerExtension(name)))
+        return;
+    commands_.run(CommandBoundary::Quick, [this, name] { ViewArchiveFile(name); });
+}
+
+bool TForm2::extractFromZip(const QString& archivePath, const QString& name) {
+    archives::TZipMaster& zip = ctx_.zip;
+    // One file, flat into Temp: the copy is then Temp + its bare name.
+    zip.ExtrBaseDir = ctx_.state.TempDir;
+    zip.ExtrOptions = archives::TZipMaster::ExtrForceDirs;
+    zip.FSpecArgs = QStringList{name};
+    zip.setZipFileName(archivePath);
+    zip.Extract();
+    if (zip.SuccessCount() > 0)
+        return true;
+    // The recorded name of a zip entry is its bare name; the entry itself
+    // may sit in a folder of the archive.
+    for (int i = 0; i < zip.EntryCount(); ++i) {
+        if (bareName(zip.EntryName(i)) == name) {
+            zip.FSpecArgs = QStringList{zip.EntryName(i)};
+            zip.Extract();
+            break;
+        }
+    }
+    return zip.SuccessCount() > 0;
+}
+
+void TForm2::extractFromRar(const QString& archivePath, const QString& name) {
+    archives::TdRar3& rar = ctx_.rar;
+    rar.ArchiveFileName = archivePath;
+    rar.TargetDirectory = ctx_.state.TempDir;
+    rar.FileListToProcess.clear();
+    rar.FileListToProcess.add(name);
+    // The list must be empty again however Extract ends, or the next
+    // install of this archive would extract this one file only.
+    const std::unique_ptr<archives::TdRar3, void (*)(archives::TdRar3*)> emptied(
+        &rar, [](archives::TdRar3* r) { r->FileListToProcess.clear(); });
+    rar.Extract();
+}
+
+QString TForm2::extractCopy(const QString& name, bool reportZipFailure) {
+    const QString archiveName = headerCell(1);
+    const QString archiveType = lowerExtension(archiveName);
+    const QString archivePath = headerCell(2) + archiveName;
+    bool keepFolders = false;
+    if (archiveType == u".zip"_s) {
+        if (!extractFromZip(archivePath, name)) {
+            if (reportZipFailure)
+                ctx_.dialogs.message(platform::MsgKind::Error,
+                                     u"Sorry, an error occured when trying to view "_s + name,
+                                     platform::Ok, QPoint(0, 0));
+            return {};
+        }
+    } else if (archiveType == u".rar"_s) {
+        extractFromRar(archivePath, name);
+        keepFolders = true;
+    } else {
+        return {};
+    }
+    // Where the extraction put it; a name that would point out of Temp
+    // is confined the same way, so nothing outside Temp is opened or deleted.
+    const QString copy = archives::confinedTarget(ctx_.state.TempDir, name, keepFolders);
+    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
+}
+
+void TForm2::ViewArchiveFile(const QString& name) {
+    const QString copy = extractCopy(name, true);
+    if (copy.isEmpty())
+        return;
+    if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir))
+        return;
+    QFile::remove(copy);
+}
+
+void TForm2::ShowPreview(const QStringList& files) {
+    placeControls(); // the size given while hidden is not yet applied
+    Preview->clear();
+    Preview->hide();
+    const auto picture = std::find_if(files.begin(), files.end(), [](const QString& name) {
+        return PictureExtensions.contains(lowerExtension(name));
+    });
+    if (picture == files.end())
+        return;
+    // The preview is an extra: it never shows a box of its own nor stops
+    // the facts from being shown.
+    const bool wasUnattended = ctx_.zip.Unattended;
+    ctx_.zip.Unattended = true;
+    QImage image;
+    try {
+        if (const QString copy = extractCopy(*picture, false); !copy.isEmpty()) {
+            // Decoded at the preview's size; Qt's allocation limit bounds
+            // what a hostile picture header can ask for.
+            QImageReader reader(copy);
+            reader.setAutoTransform(true);
+            if (const QSize size = reader.size(); size.isValid())
+                reader.setScaledSize(size.scaled(Preview->size(), Qt::KeepAspectRatio));
+            image = reader.read();
+            QFile::remove(copy);
+        }
+    } catch (const std::exception&) {
+        image = QImage();
+    }
+    ctx_.zip.Unattended = wasUnattended;
+    if (image.isNull())
+        return;
+    Preview->setPixmap(QPixmap::fromImage(image));
+    Preview->show();
+}

@@ -1,0 +1,352 @@
+#include "core/content_db.h"
+#include "core/content_lists.h"
+
+#include "platform/errors.h"
+#include "support/tree_builder.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using testing_support::TempTree;
+
+namespace {
+
+// Writes a length-prefixed field by hand, independent of the encoder.
+void field(QByteArray& bytes, int offset, const QByteArray& text) {
+    bytes[offset] = static_cast<char>(text.size());
+    bytes.replace(offset + 1, text.size(), text);
+}
+
+void int32At(QByteArray& bytes, int offset, qint32 value) {
+    qToLittleEndian<qint32>(value, bytes.data() + offset);
+}
+
+TContentRecord makeRecord(const QString& archive, const QString& display, quint8 installed,
+                          qint32 kind) {
+    TContentRecord rec;
+    rec.ArchiveName = archive;
+    rec.ArchiveDir = u"/srv/maps/"_s;
+    rec.DisplayName = display;
+    rec.Installed = installed;
+    rec.Kind = kind;
+    rec.AddedDate = u"2004-05-17"_s;
+    return rec;
+}
+
+struct DbFixture : ::testing::Test {
+    TempTree tree;
+    AppState state;
+    void SetUp() override { state.ProgramDir = tree.root(); }
+};
+
+} // namespace
+
+TEST(RecordLayout, FreshlyScannedMapRecordByteForByte) {
+    TContentRecord rec = makeRecord(u"DM-Sample.zip"_s, u"DM-Sample.ut2"_s, 0, 0);
+    rec.FileCount = 2;
+    rec.Files = {u"DM-Sample.ut2"_s, u"readme.txt"_s};
+
+    QByteArray expected(5336, '\0');
+    field(expected, 0, "DM-Sample.zip");
+    field(expected, 51, "/srv/maps/");
+    field(expected, 152, "DM-Sample.ut2");
+    field(expected, 208, "2004-05-17");
+    expected[232] = 2;
+    field(expected, 236, "DM-Sample.ut2");
+    field(expected, 287, "readme.txt");
+
+    const QByteArray bytes = rec.toBytes();
+    ASSERT_EQ(bytes.size(), 5336);
+    EXPECT_EQ(bytes.at(51), 0x0A);
+    EXPECT_EQ(bytes.toHex(), expected.toHex());
+}
+
+TEST_F(DbFixture, HandMadeFileReadsFieldByField) {
+    // Garbage after every text and in the padding must be ignored.
+    QByteArray first(5336, '\x77');
+    field(first, 0, "CTF-Face.zip");
+    field(first, 51, "/home/u/maps/");
+    field(first, 152, "CTF-Face.ut2");
+    first[203] = 1;
+    int32At(first, 204, 3);
+    field(first, 208, "2004-05-17");
+    field(first, 219, "2004-06-01");
+    int32At(first, 232, 2);
+    field(first, 236, "CTF-Face.ut2");
+    field(first, 287, "Face.utx");
+    QByteArray second(5336, '\0');
+    second[0] = '\xFF'; // length beyond capacity: the field is read as 50 bytes
+    second.replace(1, 50, QByteArray(50, 'n'));
+    int32At(second, 204, -7);
+    int32At(second, 232, 1000);
+    // A 5337-byte file would hold one record; here two plus one stray byte.
+    const QString path = tree.file(u"mapdata.dat"_s, first + second + "x");
+
+    const QList<TContentRecord> recs = content_db::ReadAll(path);
+    ASSERT_EQ(recs.size(), 2);
+    const TContentRecord& a = recs[0];
+    EXPECT_EQ(a.ArchiveName, u"CTF-Face.zip"_s);
+    EXPECT_EQ(a.ArchiveDir, u"/home/u/maps/"_s);
+    EXPECT_EQ(a.DisplayName, u"CTF-Face.ut2"_s);
+    EXPECT_EQ(a.Installed, 1);
+    EXPECT_EQ(a.Kind, 3);
+    EXPECT_EQ(a.AddedDate, u"2004-05-17"_s);
+    EXPECT_EQ(a.InstallDate, u"2004-06-01"_s);
+    EXPECT_EQ(a.FileCount, 2);
+    EXPECT_EQ(a.Files, (QStringList{u"CTF-Face.ut2"_s, u"Face.utx"_s}));
+    const TContentRecord& b = recs[1];
+    EXPECT_EQ(b.ArchiveName, QString(50, u'n'));
+    EXPECT_EQ(b.Kind, -7);
+    EXPECT_EQ(b.FileCount, 100);
+    EXPECT_EQ(b.Files.size(), 100);
+
+    tree.file(u"one.dat"_s, first + "x");
+    EXPECT_EQ(content_db::ReadAll(tree.path(u"one.dat"_s)).size(), 1);
+}
+
+TEST(RecordLayout, FileCountFromDiskIsClamped) {
+    QByteArray bytes(5336, '\0');
+    int32At(bytes, 232, -1);
+    EXPECT_EQ(TContentRecord::fromBytes(bytes.constData()).FileCount, 0);
+    int32At(bytes, 232, 99);
+    const TContentRecord old = TContentRecord::fromBytes(bytes.constData(), 3296);
+    EXPECT_EQ(old.FileCount, 60);
+    EXPECT_EQ(old.Files.size(), 60);
+}
+
+TEST(RecordText, CutAtCharacterBoundary) {
+    const struct {
+        QString text;
+        int capacity;
+        QString stored;
+    } cases[] = {
+        {QString(30, u'é'), 50, QString(25, u'é')}, // 2-byte chars fill it exactly
+        {u"a"_s + QString(30, u'é'), 50, u"a"_s + QString(24, u'é')}, // 49 bytes, no half char
+        {u"ab"_s + QString(20, u'€'), 10, u"ab"_s + QString(2, u'€')},
+        {u"x😀😀"_s, 6, u"x😀"_s},
+        {u"2004-05-17"_s, 10, u"2004-05-17"_s},
+    };
+    for (const auto& c : cases) {
+        const QByteArray bytes = record_text::encode(c.text, c.capacity);
+        EXPECT_LE(bytes.size(), c.capacity);
+        EXPECT_EQ(QString::fromUtf8(bytes), c.stored) << c.text.toStdString();
+    }
+    TContentRecord rec;
+    rec.ArchiveName = u"a"_s + QString(30, u'é');
+    const QByteArray bytes = rec.toBytes();
+    EXPECT_EQ(bytes.at(0), 49);
+    EXPECT_EQ(TContentRecord::fromBytes(bytes.constData()).ArchiveName, u"a"_s + QString(24, u'é'));
+}
+
+TEST(RecordText, InvalidUtf8IsReadAsWindows1252) {
+    const struct {
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"Caf\xE9", u"Café"_s},
+        {"\x80", u"€"_s},
+        {"\x8A\x9F\x93q\x94", u"ŠŸ“q”"_s},
+        {"\x81\x8D", QString(QChar(0x81)) + QChar(0x8D)},
+        {"Caf\xC3\xA9", u"Café"_s},      // valid UTF-8 stays UTF-8
+        {"\xC3", u"Ã"_s},                // a sequence cut off at the end
+        {"\xC0\xAF", u"À¯"_s},           // overlong form
+        {"\xED\xA0\x80", u"í\u00A0€"_s}, // encoded surrogate
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(record_text::decode(c.bytes.constData(), int(c.bytes.size())), c.text)
+            << c.bytes.toHex().toStdString();
+}
+
+TEST_F(DbFixture, UpgradeConvertsOldRecordsFieldByField) {
+    QByteArray old;
+    for (int i = 0; i < 3; ++i) {
+        QByteArray r(3296, '\x5A'); // garbage everywhere no field claims
+        field(r, 0, "Arch" + QByteArray::number(i) + ".zip");
+        field(r, 51, "/old/dir/");
+        field(r, 152, "Shown" + QByteArray::number(i));
+        r[203] = char(i % 2);
+        int32At(r, 204, i + 1);
+        field(r, 208, "2003-01-0" + QByteArray::number(i + 1));
+        field(r, 219, i == 1 ? QByteArray("2003-02-02") : QByteArray());
+        const int count = i == 2 ? 60 : i + 1;
+        int32At(r, 232, count);
+        for (int f = 0; f < count; ++f)
+            field(r, 236 + 51 * f, "file" + QByteArray::number(f) + ".u");
+        old += r;
+    }
+    tree.file(u"mapdata.dat"_s, old);
+    tree.file(u"somdata.dat"_s, old.left(3296));
+
+    content_db::UpgradeRecords(state);
+
+    const QByteArray map = tree.read(u"mapdata.dat"_s);
+    ASSERT_EQ(map.size(), 3 * 5336);
+    EXPECT_EQ(tree.read(u"somdata.dat"_s).size(), 5336);
+    for (int i = 0; i < 3; ++i) {
+        const QByteArray r = map.mid(i * 5336, 5336);
+        EXPECT_EQ(r.mid(236 + 60 * 51), QByteArray(40 * 51, '\0')) << "entries 61..100 of " << i;
+        EXPECT_EQ(r.mid(230, 2), QByteArray(2, '\0'));
+        const TContentRecord n = TContentRecord::fromBytes(r.constData());
+        const TContentRecord o = TContentRecord::fromBytes(old.constData() + i * 3296, 3296);
+        EXPECT_EQ(n.ArchiveName, o.ArchiveName);
+        EXPECT_EQ(n.ArchiveDir, u"/old/dir/"_s);
+        EXPECT_EQ(n.DisplayName, o.DisplayName);
+        EXPECT_EQ(n.Installed, o.Installed);
+        EXPECT_EQ(n.Kind, i + 1);
+        EXPECT_EQ(n.AddedDate, o.AddedDate);
+        EXPECT_EQ(n.InstallDate, o.InstallDate);
+        EXPECT_EQ(n.Files, o.Files);
+        // Bytes after each text are zero, not copied garbage.
+        EXPECT_EQ(r.mid(10, 41), QByteArray(41, '\0'));
+    }
+    EXPECT_EQ(TContentRecord::fromBytes(map.constData() + 2 * 5336).FileCount, 60);
+}
+
+TEST_F(DbFixture, SharedRecordsRoundTripWithLayout) {
+    TSharedFileRecord a{u"Shared.utx"_s, 2};
+    TSharedFileRecord b{u"Über.u"_s, 7};
+    const QString path = tree.path(u"sharedfiles.dat"_s);
+    content_db::WriteAllShared(path, {a, b});
+    const QByteArray bytes = tree.read(u"sharedfiles.dat"_s);
+    ASSERT_EQ(bytes.size(), 2 * 56);
+    EXPECT_EQ(bytes.left(11), QByteArray("\x0aShared.utx"));
+    EXPECT_EQ(bytes.mid(51, 5), QByteArray("\0\2\0\0\0", 5));
+    const QList<TSharedFileRecord> back = content_db::ReadAllShared(path);
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back[0].FileName, a.FileName);
+    EXPECT_EQ(back[0].RefCount, 2);
+    EXPECT_EQ(back[1].FileName, b.FileName);
+    EXPECT_EQ(back[1].RefCount, 7);
+}
+
+TEST_F(DbFixture, AppendKeepsRecordsInLine) {
+    const QString path = tree.path(u"somdata.dat"_s);
+    EXPECT_THROW(content_db::Append(path, makeRecord(u"a.zip"_s, {}, 1, 0)), platform::Error);
+
+    QByteArray first = makeRecord(u"first.zip"_s, {}, 0, 0).toBytes();
+    first[300] = '\x42'; // bytes of existing records are kept as they are
+    tree.file(u"somdata.dat"_s, first + "partial");
+    content_db::Append(path, makeRecord(u"second.zip"_s, u"Second"_s, 1, 1));
+    const QByteArray bytes = tree.read(u"somdata.dat"_s);
+    ASSERT_EQ(bytes.size(), 2 * 5336);
+    EXPECT_EQ(bytes.left(5336), first);
+    const QList<TContentRecord> recs = content_db::ReadAll(path);
+    EXPECT_EQ(recs[1].ArchiveName, u"second.zip"_s);
+    EXPECT_EQ(recs[1].Kind, 1);
+}
+
+TEST_F(DbFixture, FindByNameFirstExactMatch) {
+    const QString path = tree.path(u"mapdata.dat"_s);
+    content_db::WriteAll(path, {makeRecord(u"DM-A.zip"_s, u"DM-A"_s, 0, 0),
+                                makeRecord(u"DM-B.zip"_s, u"DM-A.zip"_s, 1, 0),
+                                makeRecord(u"DM-A.zip"_s, u"Other"_s, 0, 2)});
+    EXPECT_EQ(content_db::FindByName(path, u"DM-A.zip"_s).DisplayName, u"DM-A"_s);
+    EXPECT_EQ(content_db::FindByName(path, u"Other"_s).Kind, 2);
+    EXPECT_THROW(content_db::FindByName(path, u"dm-a"_s), platform::Error);
+}
+
+TEST_F(DbFixture, CreateMissingFilesLeavesExistingAlone) {
+    tree.file(u"mapdata.dat"_s, "keep");
+    content_db::CreateMissingFiles(state);
+    EXPECT_EQ(tree.read(u"mapdata.dat"_s), QByteArray("keep"));
+    ASSERT_TRUE(tree.exists(u"somdata.dat"_s));
+    EXPECT_TRUE(tree.read(u"somdata.dat"_s).isEmpty());
+    ASSERT_TRUE(tree.exists(u"sharedfiles.dat"_s));
+
+    state.ProgramDir = tree.path(u"missing/folder"_s);
+    EXPECT_THROW(content_db::CreateMissingFiles(state), platform::Error);
+    try {
+        content_db::ReadAll(state.mapDataPath());
+        FAIL() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_TRUE(e.text().contains(state.mapDataPath()));
+    }
+}
+
+// ---- list loaders ----
+
+TEST_F(DbFixture, EmptyMapDatabaseCountsZero) {
+    tree.file(u"mapdata.dat"_s);
+    const MapLists lists = LoadMapLists(state, u"All"_s);
+    EXPECT_TRUE(lists.installed.isEmpty());
+    EXPECT_TRUE(lists.notInstalled.isEmpty());
+    EXPECT_TRUE(lists.error.isEmpty());
+    EXPECT_EQ(lists.status, u"  0 maps listed as installed and 0 maps as not installed"_s);
+}
+
+TEST_F(DbFixture, MapKindsDecideTheList) {
+    content_db::WriteAll(state.mapDataPath(),
+                         {makeRecord(u"DM-On.zip"_s, u"DM-On"_s, 1, 0),
+                          makeRecord(u"DM-Gone.zip"_s, u"DM-Gone"_s, 1, 1), // archive deleted
+                          makeRecord(u"DM-Off.zip"_s, u"DM-Off"_s, 0, 0),
+                          makeRecord(u"DM-Gone2.zip"_s, u"DM-Gone2"_s, 0, 1), // uninstalled, no zip
+                          makeRecord(u"DM-Bad.zip"_s, u"DM-Bad"_s, 0, 10),
+                          makeRecord(u"DM-Bad2.zip"_s, u"DM-Bad2"_s, 1, 12)});
+    const MapLists lists = LoadMapLists(state, u"all"_s);
+    EXPECT_EQ(lists.installed, (QStringList{u"DM-Gone"_s, u"DM-On"_s}));
+    EXPECT_EQ(lists.notInstalled, QStringList{u"DM-Off.zip"_s});
+    EXPECT_EQ(lists.status, u"  2 maps listed as installed and 1 maps as not installed"_s);
+}
+
+TEST_F(DbFixture, MapFilterComparesPrefixBeforeFirstDash) {
+    content_db::WriteAll(state.mapDataPath(),
+                         {makeRecord(u"x.zip"_s, u"CTF-Face"_s, 1, 0),
+                          makeRecord(u"y.zip"_s, u"ctf-Lava-Remix"_s, 1, 0),
+                          makeRecord(u"z.zip"_s, u"DM-Deck"_s, 1, 0),
+                          makeRecord(u"w.zip"_s, u"CTFNoDash"_s, 1, 0),
+                          makeRecord(u"u.zip"_s, u"CTF"_s, 1, 0), // no dash: empty prefix
+                          makeRecord(u"v.zip"_s, u"BR-CTF-Mixed"_s, 1, 0),
+                          makeRecord(u"Ctf-Open.zip"_s, u"ignored"_s, 0, 0),
+                          makeRecord(u"DM-Open.zip"_s, u"CTF-ignored"_s, 0, 0)});
+    const MapLists lists = LoadMapLists(state, u"CTF"_s);
+    EXPECT_EQ(lists.installed, (QStringList{u"CTF-Face"_s, u"ctf-Lava-Remix"_s}));
+    EXPECT_EQ(lists.notInstalled, QStringList{u"Ctf-Open.zip"_s});
+    EXPECT_EQ(lists.status, u"  2 maps listed as installed and 1 maps as not installed"_s);
+    EXPECT_EQ(LoadMapLists(state, u"ALL"_s).installed.size(), 6);
+}
+
+TEST_F(DbFixture, ModKindsSplitSkinsAndMutators) {
+    content_db::WriteAll(state.modDataPath(),
+                         {makeRecord(u"MutOn.zip"_s, u"Mut On"_s, 1, 0),
+                          makeRecord(u"MutGone.zip"_s, u"Mut Gone"_s, 0, 1),
+                          makeRecord(u"SkinOn.zip"_s, {}, 1, 2), // listed by archive name
+                          makeRecord(u"SkinOff.zip"_s, u"Skin Off"_s, 0, 3),
+                          makeRecord(u"Odd.zip"_s, u"Odd Skin"_s, 0, 9),
+                          makeRecord(u"Bad.zip"_s, u"Bad"_s, 1, 10)});
+    const ModLists mods = LoadModLists(state, false);
+    EXPECT_EQ(mods.mutatorsInstalled, QStringList{u"Mut On"_s});
+    EXPECT_EQ(mods.mutators, QStringList{u"Mut Gone"_s});
+    EXPECT_EQ(mods.skinsInstalled, QStringList{u"SkinOn.zip"_s});
+    EXPECT_EQ(mods.skins, (QStringList{u"Odd Skin"_s, u"Skin Off"_s}));
+    EXPECT_EQ(mods.status, u"  1 mutators listed as installed and 1 mutators as not installed"_s);
+    EXPECT_EQ(LoadModLists(state, true).status,
+              u"  1 skins listed as installed and 2 skins as not installed"_s);
+}
+
+TEST_F(DbFixture, MissingDatabaseGivesMessageAndNoStatus) {
+    const ModLists mods = LoadModLists(state, false);
+    EXPECT_EQ(mods.error, u"Databasefile missing or corrupt\rRun config and Update database"_s);
+    EXPECT_TRUE(mods.status.isEmpty());
+    EXPECT_TRUE(mods.mutators.isEmpty() && mods.mutatorsInstalled.isEmpty() &&
+                mods.skins.isEmpty() && mods.skinsInstalled.isEmpty());
+    const MapLists maps = LoadMapLists(state, u"ALL"_s);
+    EXPECT_EQ(maps.error, u"Map database missing or corrupt\rRun config and Update database"_s);
+    EXPECT_TRUE(maps.status.isEmpty());
+}
+
+TEST_F(DbFixture, ListsInNameOrderKeepDuplicates) {
+    QList<TContentRecord> recs;
+    for (const QString& name : {u"b.zip"_s, u"A.zip"_s, u"a.zip"_s, u"B.zip"_s, u"a.zip"_s})
+        recs.append(makeRecord(name, {}, 0, 0));
+    content_db::WriteAll(state.mapDataPath(), recs);
+    EXPECT_EQ(LoadMapLists(state, u"ALL"_s).notInstalled,
+              (QStringList{u"A.zip"_s, u"a.zip"_s, u"a.zip"_s, u"b.zip"_s, u"B.zip"_s}));
+
+    QStringList list;
+    for (const QString& e : {u"Zeta"_s, u"alpha"_s, u"Alpha"_s, u"beta"_s, u"ALPHA"_s})
+        insertByName(list, e);
+    EXPECT_EQ(list, (QStringList{u"alpha"_s, u"Alpha"_s, u"ALPHA"_s, u"beta"_s, u"Zeta"_s}));
+}

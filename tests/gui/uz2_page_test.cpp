@@ -1,0 +1,208 @@
+// The .uz2 page in the window: files dropped or chosen, "Go" with a fake
+// game tool (a shell script), the busy state while it runs, and the marks.
+#include "core/app_core.h"
+#include "core/command_boundary.h"
+#include "gui/uz2_page.h"
+#include "gui/window_fixture.h"
+#include "platform/status_sink.h"
+#include "support/fake_dialogs.h"
+#include "support/tree_builder.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using testing_support::FakeDialogs;
+using testing_support::TempTree;
+
+namespace {
+
+/// Logs "first argument|second argument"; exit code 1 for a path holding
+/// "bad"; a path holding "slow" takes a moment.
+QByteArray toolScript(const QString& log) {
+    return "#!/bin/sh\n"
+           "printf '%s|%s\\n' \"$1\" \"$2\" >> '" +
+           log.toUtf8() +
+           "'\n"
+           "case \"$2\" in *slow*) sleep 0.3;; esac\n"
+           "case \"$2\" in *bad*) exit 1;; esac\n"
+           "exit 0\n";
+}
+
+QStringList lines(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+class Uz2PageWindow : public WindowFixture {
+protected:
+    /// The window on the .uz2 page, with the fake tool in the game.
+    TForm1& startOnPage() {
+        TForm1& w = start();
+        w.state().setGameDir(tree.gameFolder(u"game"_s));
+        const QString tool = tree.file(u"game/System/ucc-bin"_s, toolScript(log()));
+        QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
+        w.showPage(TForm1::Uz2Tab);
+        return w;
+    }
+    QString log() const { return tree.path(u"tool.log"_s); }
+    QStringList toolCalls() const {
+        return QString::fromUtf8(tree.read(u"tool.log"_s)).split(u'\n', Qt::SkipEmptyParts);
+    }
+    /// Drops local files onto the window as the desktop would.
+    static void drop(TForm1& w, const QStringList& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls.append(QUrl::fromLocalFile(p));
+        mime.setUrls(urls);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Qt delivers a drop only to the target of a running drag; the
+        // window's own handler is what a drag would reach.
+        struct Reach : TForm1 {
+            using TForm1::dropEvent;
+        };
+        (w.*(&Reach::dropEvent))(&event);
+    }
+};
+
+} // namespace
+
+TEST_F(Uz2PageWindow, ADropChoosesTheActionAndGoMarksEveryLine) {
+    TForm1& w = startOnPage();
+    const QString a = tree.file(u"drop zone/A.uz2"_s, "a");
+    const QString b = tree.file(u"drop zone/bad B.ogg"_s, "b");
+    w.TabUZ->rbUzActionGroup->button(1)->setChecked(true);
+    drop(w, {a, b});
+    EXPECT_EQ(lines(w.TabUZ->LBUz), (QStringList{u"A.uz2"_s, u"bad B.ogg"_s}));
+    EXPECT_EQ(w.state().ListBox3, (QStringList{a, b}));
+    EXPECT_EQ(w.TabUZ->rbUzActionGroup->checkedId(), 0);
+    EXPECT_EQ(w.state().LastUz2Dir, tree.path(u"drop zone"_s));
+    EXPECT_EQ(w.status(), u"  2 files selected to be decompressed. Hit Go to start."_s);
+
+    w.TabUZ->cbUzDelete->setChecked(true);
+    w.TabUZ->bGoUz2->click();
+    EXPECT_EQ(toolCalls(), (QStringList{u"Decompress|"_s + a, u"Decompress|"_s + b}));
+    EXPECT_EQ(lines(w.TabUZ->LBUz), (QStringList{u"A.uz2 -> ok"_s, u"bad B.ogg -> Error"_s}));
+    EXPECT_EQ(w.TabUZ->LBUz->item(1)->toolTip(), u"The game's tool ended with exit code 1."_s);
+    EXPECT_EQ(w.status(),
+              u"  1 files successfully Decompressed. Input file(s) moved to recyclebin"_s);
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_TRUE(QFileInfo::exists(b));
+    EXPECT_TRUE(w.state().ListBox3.isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    // After a completed run "Go" finds nothing selected; the marks stay.
+    w.TabUZ->bGoUz2->click();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text, u"No file(s) selected "_s);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(150, 125));
+    EXPECT_EQ(toolCalls().size(), 2);
+    EXPECT_EQ(w.TabUZ->LBUz->count(), 2);
+
+    // Another page takes the drop receiver away.
+    w.showPage(TForm1::MapsTab);
+    drop(w, {b});
+    EXPECT_TRUE(w.state().ListBox3.isEmpty());
+}
+
+TEST_F(Uz2PageWindow, TheWindowIsBusyWhileTheToolRunsAndRefusesDrops) {
+    TForm1& w = startOnPage();
+    const QString slow = tree.file(u"in/slow.ogg"_s, "s");
+    drop(w, {slow});
+    EXPECT_EQ(w.TabUZ->rbUzActionGroup->checkedId(), 1);
+    bool pagesEnabled = true;
+    bool canClose = true;
+    bool closed = true;
+    QStringList listDuringRun;
+    QTimer::singleShot(0, &w, [&] {
+        pagesEnabled = w.PC1->isEnabled();
+        canClose = w.state().CanClose;
+        closed = w.close();
+        drop(w, {tree.file(u"in/other.uz2"_s, "o")});
+        listDuringRun = w.state().ListBox3;
+    });
+    w.TabUZ->bGoUz2->click();
+    EXPECT_FALSE(pagesEnabled);
+    EXPECT_FALSE(canClose);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(listDuringRun, QStringList{slow});
+    EXPECT_EQ(toolCalls(), QStringList{u"Compress|"_s + slow});
+    EXPECT_EQ(lines(w.TabUZ->LBUz), QStringList{u"slow.ogg -> ok"_s});
+    EXPECT_TRUE(w.PC1->isEnabled());
+    EXPECT_TRUE(w.state().CanClose);
+    EXPECT_EQ(w.status(), u"  1 files successfully Compressed."_s);
+}
+
+namespace {
+
+/// Records where the open dialog starts and with which filter.
+class RecordingDialogs : public FakeDialogs {
+public:
+    QStringList openFiles(const QString& title, const QString& folder,
+                          const QString& filter) override {
+        opened.append(folder + u'|' + filter);
+        return FakeDialogs::openFiles(title, folder, filter);
+    }
+    QStringList opened;
+};
+
+class Uz2PageAlone : public ::testing::Test {
+protected:
+    Uz2PageAlone()
+        : core(dialogs, status),
+          commands(core.state, [this](const QString& text) { dialogs.errorMessage(text); }),
+          page(core.context(), commands) {
+        core.state.LastUz2Dir = tree.folder(u"start"_s);
+    }
+
+    TempTree tree;
+    RecordingDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core;
+    CommandBoundary commands;
+    Uz2Page page;
+};
+
+} // namespace
+
+TEST_F(Uz2PageAlone, OpenUsesTheActionsFilterAndReplacesTheSelection) {
+    const QStringList chosen = {tree.file(u"picked/One.ogg"_s), tree.file(u"picked/Two"_s),
+                                tree.file(u"picked/Three.ogg"_s)};
+    dialogs.openAnswers = {chosen, {}, {tree.file(u"picked/Four.uz2"_s)}};
+    page.TabUZShow();
+    page.rbUzActionGroup->button(1)->setChecked(true);
+    page.bOpenUz2->click();
+    EXPECT_EQ(lines(page.LBUz), (QStringList{u"One.ogg"_s, u"Two"_s, u"Three.ogg"_s}));
+    EXPECT_EQ(core.state.ListBox3, chosen);
+    EXPECT_EQ(status.status(), u"  3 files selected to be compressed. Hit Go to start."_s);
+
+    // Cancelled: the selection stays as it was.
+    page.rbUzActionGroup->button(0)->setChecked(true);
+    page.bOpenUz2->click();
+    EXPECT_EQ(core.state.ListBox3, chosen);
+    EXPECT_EQ(page.LBUz->count(), 3);
+
+    // No action chosen: the dialog keeps its filter.
+    page.rbUzActionGroup->setExclusive(false);
+    page.rbUzActionGroup->button(0)->setChecked(false);
+    page.bOpenUz2->click();
+    EXPECT_EQ(lines(page.LBUz), QStringList{u"Four.uz2"_s});
+    const QString picked = tree.path(u"picked"_s);
+    EXPECT_EQ(dialogs.opened, (QStringList{tree.path(u"start"_s) + u"|All files(*)"_s,
+                                           picked + u"|UT2004 compressed files(*.uz2)"_s,
+                                           picked + u"|UT2004 compressed files(*.uz2)"_s}));
+}

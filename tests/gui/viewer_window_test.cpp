@@ -1,0 +1,207 @@
+// The archive content viewer: its controls, and opening a listed file from
+// a zip (by bare name, then by stored name) or a rar through a fake
+// desktop opener, the copy deleted afterwards.
+#include "gui/viewer_window.h"
+
+#include "archive/rar_archive.h"
+#include "core/app_core.h"
+#include "core/command_boundary.h"
+#include "platform/status_sink.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_opener.h"
+#include "support/rar4_writer.h"
+#include "support/tree_builder.h"
+#include "support/zip_builder.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using testing_support::FakeDialogs;
+using testing_support::TempTree;
+
+namespace {
+
+class ViewerTest : public ::testing::Test {
+protected:
+    ViewerTest()
+        : core(dialogs, status),
+          commands(core.state, [this](const QString& text) { dialogs.errorMessage(text); }),
+          viewer(core.context(), commands) {
+        core.state.ProgramDir = tree.folder(u"prog"_s);
+        core.state.TempDir = tree.folder(u"prog/Temp"_s);
+        archives = tree.folder(u"archives"_s) + u'/';
+    }
+    /// The header cells the viewer reads, and the file list.
+    void show(const QString& archiveName, const QStringList& files) {
+        viewer.Listheader->setItem(1, 2, new QTableWidgetItem(archiveName));
+        viewer.Listheader->setItem(2, 2, new QTableWidgetItem(archives));
+        viewer.ListFiles->setRowCount(int(files.size()));
+        for (int i = 0; i < files.size(); ++i)
+            viewer.ListFiles->setItem(i, 1, new QTableWidgetItem(files[i]));
+    }
+    QStringList tempFiles() const {
+        return QDir(core.state.TempDir).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    }
+
+    TempTree tree;
+    testing_support::FakeOpener opener{tree};
+    FakeDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core;
+    CommandBoundary commands;
+    TForm2 viewer;
+    QString archives;
+};
+
+} // namespace
+
+TEST_F(ViewerTest, ControlsAsDrawn) {
+    EXPECT_TRUE(viewer.windowTitle().isEmpty());
+    EXPECT_EQ(viewer.size(), QSize(TForm2::ClientWidth, TForm2::ClientHeight));
+    QTableWidget* header = viewer.Listheader;
+    EXPECT_EQ(header->columnCount(), 3);
+    EXPECT_EQ(header->rowCount(), 6);
+    EXPECT_FALSE(header->isEnabled());
+    EXPECT_EQ(header->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(header->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(header->rowHeight(0), 16);
+    EXPECT_EQ(header->columnWidth(1), 120);
+    EXPECT_EQ(header->font().pixelSize(), 12);
+    EXPECT_EQ(header->geometry(), QRect(0, 0, TForm2::ClientWidth, 110));
+    QTableWidget* files = viewer.ListFiles;
+    EXPECT_EQ(files->columnCount(), 2);
+    EXPECT_FALSE(files->showGrid());
+    EXPECT_EQ(files->verticalHeader()->defaultSectionSize(), 18);
+    EXPECT_EQ(files->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(files->toolTip(), u"Double click to open the file"_s);
+    EXPECT_EQ(files->geometry(), QRect(0, 110, TForm2::ClientWidth, TForm2::ClientHeight - 110));
+    EXPECT_EQ(viewer.Button1->text(), u"Close"_s);
+    // Right edge 390, 20 high, at least 35 wide and never cutting the caption.
+    const QRect button = viewer.Button1->geometry();
+    EXPECT_EQ(QRect(button.right() - 34, button.top(), 35, button.height()), QRect(355, 1, 35, 20));
+    EXPECT_GT(button.width(), viewer.Button1->fontMetrics().horizontalAdvance(u"Close"_s));
+}
+
+TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"readme.TXT"_s, "top")
+                    .file(u"docs/notes.txt"_s, "inner")
+                    .file(u"DM-X.ut2"_s, "map")
+                    .write(archives + u"DM-X.zip"_s));
+    show(u"DM-X.zip"_s, {u"DM-X.ut2"_s, u"readme.TXT"_s, u"notes.txt"_s});
+    const QString temp = core.state.TempDir + u'/';
+
+    viewer.ListFilesDblClick(0, 1); // .ut2: not a viewable type
+    viewer.ListFilesDblClick(1, 0); // column 0
+    EXPECT_TRUE(opener.opened().isEmpty());
+
+    viewer.ListFilesDblClick(1, 1); // the extension test ignores case
+    viewer.ListFilesDblClick(1, 1);
+    viewer.ListFilesDblClick(2, 1);
+    EXPECT_EQ(opener.opened(), (QStringList{temp + u"readme.TXT|top"_s, temp + u"readme.TXT|top"_s,
+                                            temp + u"notes.txt|inner"_s}));
+    EXPECT_TRUE(tempFiles().isEmpty()) << tempFiles().join(u',').toStdString();
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+}
+
+TEST_F(ViewerTest, AZipFileNotFoundIsReportedAtTheMainWindowsCorner) {
+    ASSERT_TRUE(testing_support::ZipBuilder().file(u"a.txt"_s, "a").write(archives + u"A.zip"_s));
+    show(u"A.zip"_s, {u"gone.txt"_s});
+    viewer.ListFilesDblClick(0, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+    EXPECT_EQ(dialogs.shown[0].text, u"Sorry, an error occured when trying to view gone.txt"_s);
+    EXPECT_EQ(dialogs.shown[0].buttons, platform::Ok);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(0, 0));
+    EXPECT_TRUE(opener.opened().isEmpty());
+}
+
+TEST_F(ViewerTest, RarFileOpenedFromItsFolderAndALaterInstallStillExtractsEverything) {
+    using testing_support::Rar4Entry;
+    ASSERT_TRUE(testing_support::writeRar4Archive(
+        archives + u"S.rar"_s,
+        {Rar4Entry::file("docs\\read me.txt", "rar text"), Rar4Entry::file("S.utx", "tex")}));
+    show(u"S.rar"_s, {u"docs/read me.txt"_s, u"S.utx"_s});
+    viewer.ListFilesDblClick(0, 1);
+    EXPECT_EQ(opener.opened(), QStringList{core.state.TempDir + u"/docs/read me.txt|rar text"_s});
+    EXPECT_FALSE(QFile::exists(core.state.TempDir + u"/docs/read me.txt"_s));
+    EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
+
+    core.dRar31.TargetDirectory = tree.folder(u"install"_s);
+    EXPECT_EQ(core.dRar31.Extract(), 10);
+    EXPECT_EQ(tree.read(u"install/S.utx"_s), "tex");
+    EXPECT_EQ(tree.read(u"install/docs/read me.txt"_s), "rar text");
+}
+
+TEST_F(ViewerTest, ANameLeadingOutOfTempNeitherOpensNorDeletesAFileThere) {
+    using testing_support::Rar4Entry;
+    ASSERT_TRUE(testing_support::writeRar4Archive(archives + u"H.rar"_s,
+                                                  {Rar4Entry::file("../victim.txt", "x")}));
+    tree.file(u"prog/victim.txt"_s, "mine");
+    show(u"H.rar"_s, {u"../victim.txt"_s});
+    viewer.ListFilesDblClick(0, 1);
+    EXPECT_EQ(tree.read(u"prog/victim.txt"_s), "mine");
+    // The entry was extracted confined, as Temp/victim.txt, and that copy
+    // is what was opened and deleted.
+    for (const QString& line : opener.opened())
+        EXPECT_TRUE(line.startsWith(core.state.TempDir + u"/victim.txt|"_s)) << line.toStdString();
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+TEST_F(ViewerTest, OtherArchiveTypesAndCacheRecordsOpenNothing) {
+    tree.file(u"prog/Temp/left.txt"_s, "old");
+    show(u""_s, {u"left.txt"_s}); // a Cache record has no archive name
+    viewer.ListFilesDblClick(0, 1);
+    show(u"A.7z"_s, {u"left.txt"_s});
+    viewer.ListFilesDblClick(0, 1);
+    EXPECT_TRUE(opener.opened().isEmpty());
+    EXPECT_EQ(tree.read(u"prog/Temp/left.txt"_s), "old");
+}
+
+TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
+    QImage shot(160, 120, QImage::Format_RGB32);
+    shot.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(shot.save(&buffer, "PNG"));
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"readme.txt"_s, "text")
+                    .file(u"shots/DM-X.PNG"_s, png)
+                    .file(u"broken.jpg"_s, "not a picture")
+                    .write(archives + u"DM-X.zip"_s));
+    viewer.setFixedSize(400, 250);
+    show(u"DM-X.zip"_s, {});
+    viewer.ShowPreview({u"readme.txt"_s, u"DM-X.PNG"_s, u"broken.jpg"_s});
+    EXPECT_FALSE(viewer.Preview->isHidden());
+    const QPixmap shown = viewer.Preview->pixmap();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.toImage().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_LE(shown.width(), viewer.Preview->width());
+    EXPECT_LE(shown.height(), viewer.Preview->height());
+    EXPECT_GE(viewer.Preview->x(), 1 + 120 + 220) << "beside the value column";
+    EXPECT_TRUE(tempFiles().isEmpty());
+
+    // A picture that cannot be read, an archive gone, no picture: nothing
+    // shown and nothing asked.
+    for (const QStringList& files : {QStringList{u"broken.jpg"_s}, QStringList{u"readme.txt"_s}}) {
+        viewer.ShowPreview(files);
+        EXPECT_TRUE(viewer.Preview->isHidden());
+    }
+    show(u"Gone.zip"_s, {});
+    viewer.ShowPreview({u"DM-X.PNG"_s});
+    EXPECT_TRUE(viewer.Preview->isHidden());
+    EXPECT_FALSE(core.ZipMaster1.Unattended);
+    EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(opener.opened().isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "platform/errors.h"
+#include "gui/main_window.h"
