@@ -185,9 +185,9 @@ int main(int argc, char** argv) {
         core.beginCommand();
         QElapsedTimer timer;
         timer.start();
-        const install::InstallResult result =
-            install::InstallArchives(core.context(), install::ContentKind::Maps, names, false);
-        install::FinishInstall(core.context(), install::ContentKind::Maps, result);
+        const install::InstallResult result = install::InstallArchives(
+            core.context(), catalogue::ContentKind::Maps, catalogue::firstEntries(names), false);
+        install::FinishInstall(core.context(), catalogue::ContentKind::Maps, result);
         ours = std::min(ours, double(timer.nsecsElapsed()) / 1e9);
         const QString expected = u"  Installed %1 map(s) with %2 file(s) total."_s.arg(count).arg(
             count * int(std::size(Parts)));

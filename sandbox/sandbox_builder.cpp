@@ -71,7 +71,7 @@ void writeSettingsFor(const SandboxLayout& at) {
                                    QStringList{u"1"_s, QString(), u"Yes"_s});
 }
 
-void install(CommandContext& ctx, install::ContentKind kind, const QString& entry) {
+void install(CommandContext& ctx, catalogue::ContentKind kind, const QString& entry) {
     const install::InstallResult result = install::InstallArchives(ctx, kind, {entry}, false);
     if (!result.ok || !result.FailedArchives.isEmpty())
         throw platform::Error(u"Couldn't install the sample "_s + entry + u": "_s +
@@ -101,11 +101,11 @@ void firstRun(const SandboxLayout& at) {
     platform::writeLines(s.errorLogPath(), s.ErrorLogLines);
     s.ErrorLogLines.clear();
     core.beginCommand();
-    install(core.context(), install::ContentKind::Maps, sampleNames().installedMap);
+    install(core.context(), catalogue::ContentKind::Maps, sampleNames().installedMap);
     core.beginCommand();
-    install(core.context(), install::ContentKind::Mutators, sampleNames().installedMutator);
+    install(core.context(), catalogue::ContentKind::Mutators, sampleNames().installedMutator);
     core.beginCommand();
-    install(core.context(), install::ContentKind::Skins, sampleNames().installedSkin);
+    install(core.context(), catalogue::ContentKind::Skins, sampleNames().installedSkin);
     lifecycle::removeTempDir(s);
     if (!dialogs.asked.isEmpty())
         throw platform::Error(u"Making the sandbox raised a question: "_s +

@@ -1,6 +1,6 @@
 #include "cache/cache_index.h"
 
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -27,11 +27,6 @@ namespace {
 /// when a name needs characters beyond 8 bits.
 constexpr QByteArrayView kUtf16Bom("\xFF\xFE", 2);
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF", 3);
-
-QString extensionOf(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
-}
 
 /// Calls `line` with each line of `text` (split at '\n', one '\r' before
 /// it dropped); a last line without an ending counts, an ending at the end
@@ -200,7 +195,7 @@ QStringList cacheFileNames(const CacheIni& ini, bool mapsOnly) {
         const std::optional<CacheLine> package = cachedPackage(ini.text(i));
         if (!package)
             continue;
-        if (mapsOnly && extensionOf(package->fileName).toLower() != u".ut2"_s)
+        if (mapsOnly && !catalogue::isMapFile(package->fileName))
             continue;
         names.append(package->fileName);
     }

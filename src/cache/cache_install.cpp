@@ -3,7 +3,7 @@
 #include "archive/zip_master.h"
 #include "cache/cache_index.h"
 #include "cache/package.h"
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
 #include "install/install_run.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
@@ -36,11 +36,6 @@ struct Taken {
 bool entryExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
-}
-
-bool isMapName(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && name.mid(dot).toLower() == u".ut2"_s;
 }
 
 /// Moves one file (a rename, or a copy and delete across file systems),
@@ -203,14 +198,14 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
         return false;
     if (zipMade) {
         rec.ArchiveDir = platform::withSlash(plan.zipFolder);
-        rec.Kind = 0;
+        rec.Kind = catalogue::record_kind::Content;
     } else {
-        rec.ArchiveDir = u"Cache"_s;
-        rec.Kind = 1;
+        rec.ArchiveDir = catalogue::FromCache.toString();
+        rec.Kind = catalogue::record_kind::ContentWithoutArchive;
     }
     rec.Installed = 1;
     rec.InstallDate = ctx.clock().todayText();
-    content_db::Append(isMapName(rec.DisplayName) ? s.mapDataPath() : s.modDataPath(), rec);
+    content_db::Append(catalogue::recordFileForPackage(s, rec.DisplayName), rec);
     return true;
 }
 
@@ -269,7 +264,7 @@ QStringList cacheQueue(AppState& state, const QStringList& selected) {
     state.ListBox2.clear();
     state.ListBox4.clear();
     for (const QString& name : selected)
-        (isMapName(name) ? state.ListBox4 : state.ListBox2).append(name);
+        (catalogue::isMapFile(name) ? state.ListBox4 : state.ListBox2).append(name);
     state.ListBox4.append(state.ListBox2);
     return state.ListBox4;
 }

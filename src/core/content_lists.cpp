@@ -2,6 +2,7 @@
 // not-installed lists of the Maps, Mutators and Skins pages.
 #include "core/content_lists.h"
 
+#include "core/content_catalogue.h"
 #include "platform/errors.h"
 
 #include <QHash>
@@ -13,9 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Kinds 10 and above (rejected archives) are never listed.
-constexpr qint32 FirstUnlistedKind = 10;
-constexpr qint32 FirstSkinKind = 2;
+using catalogue::ContentKind;
+using catalogue::ListSide;
 
 // The part of a name before its first "-"; empty when there is none.
 QString prefixOf(const QString& name) {
@@ -50,34 +50,37 @@ QStringList newestFirst(QStringList keys) {
 
 QStringList mapListByDate(const QStringList& entries, const QList<TContentRecord>& records,
                           bool installedList) {
-    // The first record of each name wins, as a search in file order would.
-    QHash<QString, const TContentRecord*> first;
+    const ListSide side = installedList ? ListSide::Installed : ListSide::NotInstalled;
+    // The records the list shows, by entry in file order: the n-th entry of
+    // a name is keyed by the n-th record of that name.
+    QHash<QString, QList<const TContentRecord*>> byEntry;
     for (const TContentRecord& r : records) {
-        const QString& name = installedList ? r.DisplayName : r.ArchiveName;
-        if (!first.contains(name))
-            first.insert(name, &r);
+        if (catalogue::isOnList(r, ContentKind::Maps, side))
+            byEntry[catalogue::listEntryOf(r, ContentKind::Maps, side)].append(&r);
     }
+    QHash<QString, int> seen;
     QStringList keys;
     for (const QString& entry : entries) {
-        const TContentRecord* r = first.value(entry);
-        if (r)
-            keys.append((installedList ? r->InstallDate : r->AddedDate) + u'@' + entry);
+        const QList<const TContentRecord*> named = byEntry.value(entry);
+        const int n = seen[entry]++;
+        if (n < named.size())
+            keys.append((installedList ? named[n]->InstallDate : named[n]->AddedDate) + u'@' +
+                        entry);
     }
     return newestFirst(keys);
 }
 
 ModDateLists modListsByDate(const QList<TContentRecord>& records, bool ForSkins) {
+    const ContentKind kind = ForSkins ? ContentKind::Skins : ContentKind::Mutators;
     QStringList notInstalled;
     QStringList installed;
     for (const TContentRecord& r : records) {
-        const bool skin = r.Kind >= FirstSkinKind && r.Kind < FirstUnlistedKind;
-        const bool mutator = r.Kind < FirstSkinKind;
-        if (ForSkins ? !skin : !mutator)
-            continue;
-        if (r.Installed == 0)
-            notInstalled.append(r.AddedDate + u'@' + r.DisplayName);
-        else if (r.Installed == 1)
-            installed.append(r.InstallDate + u'@' + r.DisplayName);
+        if (catalogue::isOnList(r, kind, ListSide::NotInstalled))
+            notInstalled.append(r.AddedDate + u'@' +
+                                catalogue::listEntryOf(r, kind, ListSide::NotInstalled));
+        else if (catalogue::isOnList(r, kind, ListSide::Installed))
+            installed.append(r.InstallDate + u'@' +
+                             catalogue::listEntryOf(r, kind, ListSide::Installed));
     }
     return {newestFirst(notInstalled), newestFirst(installed)};
 }
@@ -111,14 +114,13 @@ MapLists LoadMapLists(const AppState& state, const QString& filterMask) {
         return !filtering || QString::compare(prefixOf(name), filterMask, Qt::CaseInsensitive) == 0;
     };
     for (const TContentRecord& rec : std::as_const(records)) {
-        if (rec.Kind >= FirstUnlistedKind)
-            continue;
-        if (rec.Installed == 1) {
-            if (passes(rec.DisplayName))
-                insertByName(lists.installed, rec.DisplayName);
-        } else if (rec.Kind == 0) {
-            if (passes(rec.ArchiveName))
-                insertByName(lists.notInstalled, rec.ArchiveName);
+        for (const ListSide side : {ListSide::NotInstalled, ListSide::Installed}) {
+            if (!catalogue::isOnList(rec, ContentKind::Maps, side))
+                continue;
+            const QString entry = catalogue::listEntryOf(rec, ContentKind::Maps, side);
+            if (passes(entry))
+                insertByName(side == ListSide::Installed ? lists.installed : lists.notInstalled,
+                             entry);
         }
     }
     lists.status = u"  "_s + QString::number(lists.installed.size()) +
@@ -137,15 +139,22 @@ ModLists LoadModLists(const AppState& state, bool ForSkins) {
         return lists;
     }
 
+    struct Target {
+        ContentKind kind;
+        ListSide side;
+        QStringList& list;
+    };
+    const Target targets[] = {
+        {ContentKind::Mutators, ListSide::NotInstalled, lists.mutators},
+        {ContentKind::Mutators, ListSide::Installed, lists.mutatorsInstalled},
+        {ContentKind::Skins, ListSide::NotInstalled, lists.skins},
+        {ContentKind::Skins, ListSide::Installed, lists.skinsInstalled},
+    };
     for (const TContentRecord& rec : std::as_const(records)) {
-        if (rec.Kind >= FirstUnlistedKind)
-            continue;
-        const QString& entry = rec.DisplayName.isEmpty() ? rec.ArchiveName : rec.DisplayName;
-        const bool installed = rec.Installed == 1;
-        if (rec.Kind >= FirstSkinKind)
-            insertByName(installed ? lists.skinsInstalled : lists.skins, entry);
-        else
-            insertByName(installed ? lists.mutatorsInstalled : lists.mutators, entry);
+        for (const Target& t : targets) {
+            if (catalogue::isOnList(rec, t.kind, t.side))
+                insertByName(t.list, catalogue::listEntryOf(rec, t.kind, t.side));
+        }
     }
     if (ForSkins) {
         lists.status = u"  "_s + QString::number(lists.skinsInstalled.size()) +

@@ -7,28 +7,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace file_info {
 
-namespace {
-// A record made from the game's cache has no archive of its own: its
-// archive name, added date and count say nothing and are not shown.
-const QString CacheDir = u"Cache"_s;
-} // namespace
-
-bool isFileInfoTag(int tag) {
-    return tag == 1 || tag == 21 || tag == 31 || tag == 41 || tag == 51 || tag == 61;
-}
-
-QString recordFileFor(const AppState& state, int tag) {
-    if (!isFileInfoTag(tag))
-        throw platform::Error(u"No list has the Tag %1."_s.arg(tag));
-    return tag <= 21 ? state.mapDataPath() : state.modDataPath();
-}
-
-QString firstLabelFor(int tag) {
-    if (!isFileInfoTag(tag))
-        throw platform::Error(u"No list has the Tag %1."_s.arg(tag));
-    if (tag <= 21)
+QString firstLabelFor(catalogue::ContentKind kind) {
+    switch (kind) {
+    case catalogue::ContentKind::Maps:
         return u"Mapname : "_s;
-    return tag <= 41 ? u"Mutator : "_s : u"Skin  :  "_s;
+    case catalogue::ContentKind::Mutators:
+        return u"Mutator : "_s;
+    case catalogue::ContentKind::Skins:
+        return u"Skin  :  "_s;
+    }
+    return {};
 }
 
 QString ExtensionWord(const QString& archiveName) {
@@ -43,7 +31,9 @@ FileInfo describe(const TContentRecord& record, const QString& firstLabel) {
     FileInfo info;
     info.rows.resize(FileInfo::HeaderRows);
     const QString word = ExtensionWord(record.ArchiveName);
-    const bool fromArchive = record.ArchiveDir != CacheDir;
+    // A record made from the game's cache has no archive of its own: its
+    // archive name, added date and count say nothing and are not shown.
+    const bool fromArchive = record.ArchiveDir != catalogue::FromCache;
     info.rows[0] = {firstLabel, record.DisplayName};
     if (fromArchive) {
         info.rows[1] = {u"Name of "_s + word + u"-file :"_s, record.ArchiveName};
@@ -58,12 +48,18 @@ FileInfo describe(const TContentRecord& record, const QString& firstLabel) {
     // A record read from disk holds exactly FileCount names; one built in
     // memory may say more than it holds.
     info.files = record.Files.mid(0, qBound(0, record.FileCount, int(record.Files.size())));
+    info.record = record;
     return info;
 }
 
-FileInfo MapInfo(const AppState& state, int tag, const QString& entry) {
-    const QString label = firstLabelFor(tag);
-    return describe(content_db::FindByName(recordFileFor(state, tag), entry), label);
+FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::ListSide side,
+                 const catalogue::ListEntry& entry) {
+    const QString path = catalogue::recordFile(state, kind);
+    const QList<TContentRecord> records = content_db::ReadAll(path);
+    const qsizetype index = catalogue::findRecord(records, kind, side, entry);
+    if (index < 0)
+        throw platform::Error(u"No record of \"%1\" in \"%2\"."_s.arg(entry.name, path));
+    return describe(records[index], firstLabelFor(kind));
 }
 
 } // namespace file_info

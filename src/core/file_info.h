@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
 
 #include <QList>
 #include <QString>
@@ -25,16 +25,11 @@ struct FileInfo {
     static constexpr int HeaderRows = 6;
     QList<HeaderRow> rows; ///< always HeaderRows rows
     QStringList files;     ///< the file grid, one recorded name per row
+    TContentRecord record; ///< the record shown
 };
 
-/// The "File info" items of the six list popups.
-bool isFileInfoTag(int tag);
-/// Record file of the list a "File info" Tag names: mapdata.dat for 1 and
-/// 21, somdata.dat for 31 to 61.
-QString recordFileFor(const AppState& state, int tag);
-/// Label of row 0 for a "File info" Tag ("Mapname : ", "Mutator : ",
-/// "Skin  :  ").
-QString firstLabelFor(int tag);
+/// Label of row 0 for a page: "Mapname : ", "Mutator : " or "Skin  :  ".
+QString firstLabelFor(catalogue::ContentKind kind);
 
 /// The extension of `archiveName` without its dot, at most 4 characters
 /// ("zip", "rar"); empty when the name has none.
@@ -43,10 +38,11 @@ QString ExtensionWord(const QString& archiveName);
 /// The header rows and the file list of `record`.
 FileInfo describe(const TContentRecord& record, const QString& firstLabel);
 
-/// The facts of list entry `entry` of the list a "File info" Tag names:
-/// the first record in file order whose DisplayName or ArchiveName equals
-/// it. Throws platform::Error for another Tag, when the record file cannot
-/// be read, or when it holds no record of the entry.
-FileInfo MapInfo(const AppState& state, int tag, const QString& entry);
+/// The facts of the list entry `entry` of the page's list `side`: the
+/// record the catalogue finds behind it. Throws platform::Error when the
+/// record file cannot be read, or when it holds no such record (the file
+/// changed since the list was filled).
+FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::ListSide side,
+                 const catalogue::ListEntry& entry);
 
 } // namespace file_info

@@ -38,36 +38,37 @@ void fillViewer(TForm2& viewer, const file_info::FileInfo& info) {
 } // namespace
 
 void TForm1::MapInfoClick(const QAction* sender) {
-    const int tag = tagOf(sender);
+    using catalogue::ContentKind;
+    using catalogue::ListSide;
+    struct Source {
+        int tag;
+        ContentKind kind;
+        ListSide side;
+        QListWidget* list;
+    };
     // The tens digit names the popup: maps, mutators, skins; odd ones are
     // the lists of content not installed.
-    QListWidget* list = nullptr;
-    switch (tag) {
-    case 1:
-        list = TabMaps->LBinst;
-        break;
-    case 21:
-        list = TabMaps->LBun;
-        break;
-    case 31:
-        list = TabMuts->NotInstalled;
-        break;
-    case 41:
-        list = TabMuts->Installed;
-        break;
-    case 51:
-        list = TabSkins->NotInstalled;
-        break;
-    case 61:
-        list = TabSkins->Installed;
-        break;
-    default:
-        return;
+    const Source sources[] = {
+        {1, ContentKind::Maps, ListSide::NotInstalled, TabMaps->LBinst},
+        {21, ContentKind::Maps, ListSide::Installed, TabMaps->LBun},
+        {31, ContentKind::Mutators, ListSide::NotInstalled, TabMuts->NotInstalled},
+        {41, ContentKind::Mutators, ListSide::Installed, TabMuts->Installed},
+        {51, ContentKind::Skins, ListSide::NotInstalled, TabSkins->NotInstalled},
+        {61, ContentKind::Skins, ListSide::Installed, TabSkins->Installed},
+    };
+    const int tag = tagOf(sender);
+    const Source* source = nullptr;
+    for (const Source& s : sources) {
+        if (s.tag == tag)
+            source = &s;
     }
-    const QStringList selected = page_parts::selectedEntries(list);
+    if (!source)
+        return;
+    const QList<catalogue::ListEntry> selected = page_parts::selectedListEntries(source->list);
     if (selected.isEmpty())
         return;
-    const file_info::FileInfo info = file_info::MapInfo(state(), tag, selected.first());
+    const file_info::FileInfo info =
+        file_info::MapInfo(state(), source->kind, source->side, selected.first());
     fillViewer(*Form2, info);
     Form2->setFixedSize(400, 250);
     Form2->move(pos() + QPoint(30, 30));

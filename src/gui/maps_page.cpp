@@ -119,8 +119,9 @@ void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
     // Every sender installs maps; the button and popup item share this.
     install::InstallResult result;
     const bool ran = commands_.run(CommandBoundary::Long, [this, &result] {
-        result = install::InstallArchives(ctx_, install::ContentKind::Maps,
-                                          page_parts::selectedEntries(LBinst), DelZip->isChecked());
+        result =
+            install::InstallArchives(ctx_, catalogue::ContentKind::Maps,
+                                     page_parts::selectedListEntries(LBinst), DelZip->isChecked());
         if (!result.ran)
             return;
         LoadMapLists();
@@ -130,19 +131,19 @@ void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
     // The messages and leftovers come after the busy state has ended.
     if (ran && result.ran)
         commands_.run(CommandBoundary::Quick, [this, &result] {
-            install::FinishInstall(ctx_, install::ContentKind::Maps, result);
+            install::FinishInstall(ctx_, catalogue::ContentKind::Maps, result);
         });
 }
 
 void MapsPage::bUninstallMapsClick(const QObject* sender,
                                    const std::function<void()>& updateDatabase) {
     const auto request = install::uninstallRequestOf(tagOf(sender));
-    if (!request || request->kind != install::ContentKind::Maps)
+    if (!request || request->kind != catalogue::ContentKind::Maps)
         return;
     commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
-        const install::UninstallResult result =
-            install::UninstallArchives(ctx_, install::ContentKind::Maps,
-                                       page_parts::selectedEntries(LBun), request->deleteArchives);
+        const install::UninstallResult result = install::UninstallArchives(
+            ctx_, catalogue::ContentKind::Maps, page_parts::selectedListEntries(LBun),
+            request->deleteArchives);
         if (!result.ran)
             return;
         LoadMapLists();
@@ -154,8 +155,8 @@ void MapsPage::bUninstallMapsClick(const QObject* sender,
 
 void MapsPage::Delete1Click(intake::TmFileScan& scan) {
     commands_.run(CommandBoundary::Quick, [this, &scan] {
-        install::DeleteArchives(ctx_, scan, install::ContentKind::Maps,
-                                page_parts::selectedEntries(LBinst));
+        install::DeleteArchives(ctx_, scan, catalogue::ContentKind::Maps,
+                                page_parts::selectedListEntries(LBinst));
         // The status keeps the last item's text over the list counts.
         const QString last = ctx_.status.status();
         LoadMapLists();
@@ -164,20 +165,20 @@ void MapsPage::Delete1Click(intake::TmFileScan& scan) {
 }
 
 void MapsPage::Createzip1Click() {
-    const QStringList selected = page_parts::selectedEntries(LBun);
+    const QList<catalogue::ListEntry> selected = page_parts::selectedListEntries(LBun);
     if (selected.isEmpty())
         return;
     // Busy only while packing: the CreateZip run holds the guard itself.
     commands_.run(CommandBoundary::Quick, [this, &selected] {
-        install::CreateZip(ctx_, install::ContentKind::Maps, selected.first(),
+        install::CreateZip(ctx_, catalogue::ContentKind::Maps, selected.first(),
                            ctx_.state.CustomMapDir, commands_.enterBusy);
     });
 }
 
 void MapsPage::ReinstallFiles1Click() {
     commands_.run(CommandBoundary::Quick, [this] {
-        if (install::MarkAsInstalled(ctx_, install::ContentKind::Maps,
-                                     page_parts::selectedEntries(LBinst)))
+        if (install::MarkAsInstalled(ctx_, catalogue::ContentKind::Maps,
+                                     page_parts::selectedListEntries(LBinst)))
             LoadMapLists();
     });
 }

@@ -36,8 +36,9 @@ std::optional<ModPage::Kind> installKindOf(const QObject* sender) {
     return std::nullopt;
 }
 
-install::ContentKind contentKindOf(ModPage::Kind kind) {
-    return kind == ModPage::Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
+catalogue::ContentKind contentKindOf(ModPage::Kind kind) {
+    return kind == ModPage::Skins ? catalogue::ContentKind::Skins
+                                  : catalogue::ContentKind::Mutators;
 }
 } // namespace
 
@@ -115,13 +116,13 @@ void ModPage::ByName() {
 void ModPage::bInstMutsClick(const QObject* sender) {
     if (installKindOf(sender) != kind_)
         return;
-    const install::ContentKind kind =
-        kind_ == Skins ? install::ContentKind::Skins : install::ContentKind::Mutators;
+    const catalogue::ContentKind kind =
+        kind_ == Skins ? catalogue::ContentKind::Skins : catalogue::ContentKind::Mutators;
     install::InstallResult result;
     const bool ran = commands_.run(CommandBoundary::Long, [this, kind, &result] {
         // Either page's box asks for the delete; showing a page unticks both.
         const bool deleteAfter = DelBox->isChecked() || (partner_ && partner_->DelBox->isChecked());
-        result = install::InstallArchives(ctx_, kind, page_parts::selectedEntries(NotInstalled),
+        result = install::InstallArchives(ctx_, kind, page_parts::selectedListEntries(NotInstalled),
                                           deleteAfter);
         if (!result.ran)
             return;
@@ -146,7 +147,7 @@ void ModPage::bUninstallMapsClick(const QObject* sender,
         return;
     commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
         const install::UninstallResult result = install::UninstallArchives(
-            ctx_, contentKindOf(kind_), page_parts::selectedEntries(Installed),
+            ctx_, contentKindOf(kind_), page_parts::selectedListEntries(Installed),
             request->deleteArchives);
         if (!result.ran)
             return;
@@ -162,7 +163,7 @@ void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
         return;
     commands_.run(CommandBoundary::Quick, [this, &scan] {
         install::DeleteArchives(ctx_, scan, contentKindOf(kind_),
-                                page_parts::selectedEntries(NotInstalled));
+                                page_parts::selectedListEntries(NotInstalled));
         // The status keeps the last item's text over the list counts.
         const QString last = ctx_.status.status();
         LoadModLists();
@@ -173,7 +174,7 @@ void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
 void ModPage::Createzip1Click(const QObject* sender) {
     if (tagOf(sender) != (kind_ == Skins ? 63 : 43))
         return;
-    const QStringList selected = page_parts::selectedEntries(Installed);
+    const QList<catalogue::ListEntry> selected = page_parts::selectedListEntries(Installed);
     if (selected.isEmpty())
         return;
     // Busy only while packing: the CreateZip run holds the guard itself.
@@ -187,7 +188,7 @@ void ModPage::Createzip1Click(const QObject* sender) {
 void ModPage::ReinstallFiles1Click() {
     commands_.run(CommandBoundary::Quick, [this] {
         if (install::MarkAsInstalled(ctx_, contentKindOf(kind_),
-                                     page_parts::selectedEntries(NotInstalled)))
+                                     page_parts::selectedListEntries(NotInstalled)))
             LoadModLists();
     });
 }

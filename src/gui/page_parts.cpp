@@ -79,6 +79,15 @@ QStringList entries(const QListWidget* list) {
     return out;
 }
 
+QList<catalogue::ListEntry> selectedListEntries(const QListWidget* list) {
+    QList<int> rows;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isSelected())
+            rows.append(i);
+    }
+    return catalogue::entriesAt(entries(list), rows);
+}
+
 QStringList selectedEntries(const QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/content_catalogue.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +38,9 @@ void fill(QListWidget* list, const QStringList& entries);
 QStringList entries(const QListWidget* list);
 /// The selected entries of a list, in list order.
 QStringList selectedEntries(const QListWidget* list);
+/// The selected entries of a content list, in list order, each with its
+/// position among entries of the same text: what names their records.
+QList<catalogue::ListEntry> selectedListEntries(const QListWidget* list);
 
 /// The hint of the three "Delete file after installation" boxes.
 QString deleteHint();

@@ -2,6 +2,7 @@
 
 #include "archive/rar_archive.h"
 #include "archive/zip_master.h"
+#include "core/content_catalogue.h"
 #include "install/file_copy.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
@@ -17,7 +18,7 @@ namespace install {
 
 namespace {
 
-/// How a step names the file in its destination.
+/// How a placement step names the file in its destination.
 enum class Naming {
     Unchanged,
     MergeOrCopy, ///< .int: the game's player, weapon and map lists are merged
@@ -25,45 +26,15 @@ enum class Naming {
     Readme,      ///< "readme" + ext becomes stem + "-readme" + ext
 };
 
-struct Step {
-    QString ext;
-    QString AppState::*dir;
-    Naming naming;
-    bool extra; ///< placed only while InstallExtraFiles
-};
-
-/// The placement table, in the order the steps run.
-const QList<Step>& steps() {
-    static const QList<Step> table = {
-        {u".ukx"_s, &AppState::AnimationsDir, Naming::Unchanged, false},
-        {u".ut2"_s, &AppState::MapsDir, Naming::Unchanged, false},
-        {u".ogg"_s, &AppState::MusicDir, Naming::Unchanged, false},
-        {u".uax"_s, &AppState::SoundsDir, Naming::Unchanged, false},
-        {u".usx"_s, &AppState::StaticMeshesDir, Naming::Unchanged, false},
-        {u".utx"_s, &AppState::TexturesDir, Naming::Unchanged, false},
-        {u".ka"_s, &AppState::KarmaDataDir, Naming::Unchanged, false},
-        {u".u"_s, &AppState::SystemDir, Naming::Unchanged, false},
-        {u".ucl"_s, &AppState::SystemDir, Naming::Unchanged, false},
-        {u".upl"_s, &AppState::SystemDir, Naming::Unchanged, false},
-        {u".ini"_s, &AppState::SystemDir, Naming::Unchanged, false},
-        {u".int"_s, &AppState::SystemDir, Naming::MergeOrCopy, false},
-        {u".jpg"_s, &AppState::HelpDir, Naming::Numbered, true},
-        {u".gif"_s, &AppState::HelpDir, Naming::Numbered, true},
-        {u".bmp"_s, &AppState::HelpDir, Naming::Numbered, true},
-        {u".hlp"_s, &AppState::HelpDir, Naming::Unchanged, true},
-        {u".txt"_s, &AppState::HelpDir, Naming::Readme, true},
-        {u".doc"_s, &AppState::HelpDir, Naming::Readme, true},
-        {u".rtf"_s, &AppState::HelpDir, Naming::Readme, true},
-        {u".htm"_s, &AppState::HelpDir, Naming::Readme, true},
-        {u".html"_s, &AppState::HelpDir, Naming::Readme, true},
-    };
-    return table;
-}
-
-bool isMergedInt(const QString& name) {
-    const QString lower = name.toLower();
-    return lower.contains(u"xplayers"_s) || lower.contains(u"xweapons"_s) ||
-           lower.contains(u"xmaps"_s);
+Naming namingOf(const QString& ext) {
+    if (ext == u".int"_s)
+        return Naming::MergeOrCopy;
+    if (ext == u".jpg"_s || ext == u".gif"_s || ext == u".bmp"_s)
+        return Naming::Numbered;
+    if (ext == u".txt"_s || ext == u".doc"_s || ext == u".rtf"_s || ext == u".htm"_s ||
+        ext == u".html"_s)
+        return Naming::Readme;
+    return Naming::Unchanged;
 }
 
 /// The destination folder of a step, resolved ignoring case; a missing
@@ -116,30 +87,30 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
     const QString stem = ArchiveStem(ctx, archiveExt);
     // One listing serves every step: each file matches one extension only.
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
-    for (const Step& step : steps()) {
+    for (const catalogue::ExtensionRule& step : catalogue::extensionTable()) {
         if (step.extra && !ctx.state.InstallExtraFiles)
             continue;
+        const Naming naming = namingOf(step.ext);
         int n = 1;
         for (const platform::FileEntry& file : files) {
-            if (!detail::hasExtension(file.name, step.ext))
+            if (!catalogue::hasExtension(file.name, step.ext))
                 continue;
             if (file.readOnly)
                 platform::clearReadOnly(file.path);
-            if (step.naming == Naming::MergeOrCopy && isMergedInt(file.name)) {
+            if (naming == Naming::MergeOrCopy && catalogue::isMergedInt(file.name)) {
                 MergeIntFile(ctx, file.name);
                 continue;
             }
             QString target = file.name;
             QString shown = file.name;
-            if (step.naming == Naming::Numbered) {
+            if (naming == Naming::Numbered) {
                 target = stem + u'-' + QString::number(n) + step.ext;
-            } else if (step.naming == Naming::Readme &&
-                       file.name.toLower() == u"readme"_s + step.ext) {
+            } else if (naming == Naming::Readme && file.name.toLower() == u"readme"_s + step.ext) {
                 target = stem + u"-readme"_s + step.ext;
                 shown = target;
             }
             ctx.status.setStatus(ctx.state.ProgressText + u"... Copying "_s + shown);
-            const QString folder = destinationFolder(ctx, ctx.state.*step.dir);
+            const QString folder = destinationFolder(ctx, ctx.state.*step.folder);
             // A file that did not arrive is not placed: it stays in TempDir
             // (a cache run puts it back into the cache) and is named at the
             // end of the run.
@@ -151,7 +122,7 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
             if (QFile::remove(file.path))
                 ctx.folders.removed(file.path);
             ++ctx.state.ProgressDone;
-            if (step.naming == Naming::Numbered)
+            if (naming == Naming::Numbered)
                 ++n;
         }
     }

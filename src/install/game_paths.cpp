@@ -8,15 +8,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace install::detail {
 
-QString extensionOf(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
-}
-
-bool hasExtension(const QString& name, const QString& ext) {
-    return extensionOf(name).compare(ext, Qt::CaseInsensitive) == 0;
-}
-
 QString gameFolder(CommandContext& ctx, const QString& dir) {
     QString path = dir;
     while (path.size() > 1 && path.endsWith(u'/'))

@@ -2,7 +2,7 @@
 
 #include "archive/rar_archive.h"
 #include "archive/zip_master.h"
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/install_run.h"
@@ -24,6 +24,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace install {
 
+using catalogue::ContentKind;
+
 namespace {
 
 /// Paths of archives are built from fields of 100 and 50 characters.
@@ -31,36 +33,6 @@ constexpr int kArchivePathLength = 150;
 
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
-}
-
-/// The entry a record has in the page's left list, or nothing when the
-/// list does not show it there (installed, rejected, of the other page).
-/// Looking only at these records keeps an entry from naming a record of
-/// the other kind, or one already installed, that happens to share its
-/// name; two entries of one name install the two records in turn.
-std::optional<QString> leftListEntry(const TContentRecord& r, ContentKind kind) {
-    if (r.Installed == 1 || r.Kind >= 10)
-        return std::nullopt;
-    switch (kind) {
-    case ContentKind::Maps:
-        if (r.Kind != 0)
-            return std::nullopt;
-        return r.ArchiveName;
-    case ContentKind::Mutators:
-    case ContentKind::Skins:
-        if ((r.Kind >= 2) != (kind == ContentKind::Skins))
-            return std::nullopt;
-        return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
-    }
-    return std::nullopt;
-}
-
-qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, const QString& item) {
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        if (leftListEntry(records[i], kind) == item)
-            return i;
-    }
-    return -1;
 }
 
 /// "  Installing " and the entry with two leading blanks and five
@@ -152,17 +124,14 @@ QString kindWord(ContentKind kind) {
     return {};
 }
 
-/// The records' kind code after an install, before the archive is deleted.
-qint32 installedKind(ContentKind kind) {
-    return kind == ContentKind::Skins ? 2 : 0;
-}
-
 /// One entry of the run. `ok` is the run's flag, left by the last archive
 /// whose extraction succeeded; returns true when a record was changed.
-bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool deleteAfter,
-                QList<TContentRecord>& records, InstallResult& result) {
+bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
+                bool deleteAfter, QList<TContentRecord>& records, InstallResult& result) {
     AppState& s = ctx.state;
-    const qsizetype index = findRecord(records, kind, item);
+    const QString& item = entry.name;
+    const qsizetype index =
+        catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, entry);
     if (index < 0) {
         // The lists and the record file disagree: nothing to install from.
         result.FailedArchives.append(item);
@@ -170,7 +139,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
     }
     TContentRecord& rec = records[index];
     const QString archiveName = isMaps(kind) ? item : rec.ArchiveName;
-    const QString ext = detail::extensionOf(archiveName).toLower();
+    const QString ext = catalogue::extensionOf(archiveName).toLower();
     s.ProgressText = extractingText(item);
     ctx.status.setStatus(s.ProgressText);
     QString archivePath = rec.ArchiveDir + archiveName;
@@ -198,12 +167,12 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
     if (installed) {
         rec.Installed = 1;
         rec.InstallDate = ctx.clock().todayText();
-        rec.Kind = installedKind(kind);
+        rec.Kind = catalogue::installedKind(kind);
         // An archive whose files did not all arrive is kept to install from.
         if (deleteAfter && s.FailedCopies.size() == failedBefore &&
             core::MoveToRecycleBin(ctx, archivePath)) {
-            rec.Kind += 1;
-            rec.ArchiveDir = u"Deleted from disk"_s;
+            rec.Kind = catalogue::installedKind(kind, true);
+            rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
         }
     }
     deleteTempFiles(ctx);
@@ -212,8 +181,8 @@ bool installOne(CommandContext& ctx, ContentKind kind, const QString& item, bool
 
 } // namespace
 
-InstallResult InstallArchives(CommandContext& outer, ContentKind kind, const QStringList& selected,
-                              bool deleteAfter) {
+InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
+                              const QList<catalogue::ListEntry>& selected, bool deleteAfter) {
     InstallResult result;
     if (selected.isEmpty()) {
         outer.status.setStatus(u"  Nothing selected"_s);
@@ -227,14 +196,14 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind, const QSt
     detail::InstallRun run(outer, int(selected.size()));
     CommandContext& ctx = run.context();
     AppState& s = ctx.state;
-    s.ListBox1 = selected;
+    s.ListBox1 = catalogue::namesOf(selected);
     s.ProgressTotal = qint32(s.ListBox1.size());
     s.ProgressDone = 0;
     s.FailedCopies.clear();
-    const QString database = isMaps(kind) ? s.mapDataPath() : s.modDataPath();
+    const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
 
-    const QStringList items = s.ListBox1;
+    const QList<catalogue::ListEntry> items = selected;
     bool changed = false;
     try {
         for (qsizetype i = 0; i < items.size(); ++i) {

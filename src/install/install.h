@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/content_catalogue.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,11 +10,6 @@
 /// selected archive is extracted into TempDir, placed in the game folders,
 /// and its record marked installed.
 namespace install {
-
-/// The page an install runs for: its record file (mapdata.dat or
-/// somdata.dat), how its entries name their records, the kind code of its
-/// records and the word of its status line.
-enum class ContentKind { Maps, Mutators, Skins };
 
 /// What a run leaves for its end (FinishInstall).
 struct InstallResult {
@@ -42,13 +38,13 @@ struct InstallResult {
 /// An error (a record file that cannot be read or written, ...) ends the
 /// run and is thrown as platform::Error after the records of the archives
 /// already installed have been written, when that can still be done.
-InstallResult InstallArchives(CommandContext& ctx, ContentKind kind, const QStringList& selected,
-                              bool deleteAfter);
+InstallResult InstallArchives(CommandContext& ctx, catalogue::ContentKind kind,
+                              const QList<catalogue::ListEntry>& selected, bool deleteAfter);
 
 /// The end of a run, after the page has refilled its lists and the window
 /// is no longer busy: the error box naming the failed entries, the final
 /// status line, and what is left in TempDir moved to ToBeMoved with a
 /// warning.
-void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& result);
+void FinishInstall(CommandContext& ctx, catalogue::ContentKind kind, const InstallResult& result);
 
 } // namespace install

@@ -1,7 +1,7 @@
 #include "install/maintenance.h"
 
 #include "archive/zip_master.h"
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
@@ -21,33 +21,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace install {
 
+using catalogue::ContentKind;
+
 namespace {
 
 constexpr int kArchivePathLength = 150;
 
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
-}
-
-QString databaseOf(const AppState& s, ContentKind kind) {
-    return isMaps(kind) ? s.mapDataPath() : s.modDataPath();
-}
-
-/// How the left list names a record: maps by archive, mutators and skins
-/// by their shown name.
-QString leftListName(const TContentRecord& r, ContentKind kind) {
-    if (isMaps(kind))
-        return r.ArchiveName;
-    return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
-}
-
-qsizetype findByListName(const QList<TContentRecord>& records, ContentKind kind,
-                         const QString& item) {
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        if (leftListName(records[i], kind) == item)
-            return i;
-    }
-    return -1;
 }
 
 /// Deletes the working folder's files (read-only ones too) and the folder.
@@ -70,12 +51,13 @@ void removeWorkingFolder(CommandContext& ctx, const QString& folder) {
 } // namespace
 
 void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
-                    const QStringList& selected) {
+                    const QList<catalogue::ListEntry>& selected) {
     AppState& s = ctx.state;
-    s.ListBox1 = selected;
-    const QList<TContentRecord> records = content_db::ReadAll(databaseOf(s, kind));
-    for (const QString& item : selected) {
-        const qsizetype index = findByListName(records, kind, item);
+    s.ListBox1 = catalogue::namesOf(selected);
+    const QList<TContentRecord> records = content_db::ReadAll(catalogue::recordFile(s, kind));
+    for (const catalogue::ListEntry& item : selected) {
+        const qsizetype index =
+            catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, item);
         bool deleted = false;
         if (index >= 0) {
             const QString path =
@@ -95,19 +77,26 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
         intake::ScanMutatorArchives(ctx, scan);
 }
 
-bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
+bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
                const QString& targetFolder, const platform::BusyGuard::Enter& enterBusy) {
     AppState& s = ctx.state;
-    const TContentRecord rec = content_db::FindByName(databaseOf(s, kind), item);
+    const QString database = catalogue::recordFile(s, kind);
+    const QList<TContentRecord> records = content_db::ReadAll(database);
+    const QString& item = entry.name;
+    const qsizetype index =
+        catalogue::findRecord(records, kind, catalogue::ListSide::Installed, entry);
+    if (index < 0)
+        throw platform::Error(u"No installed record of \"%1\" in \"%2\"."_s.arg(item, database));
+    const TContentRecord& rec = records[index];
     const QString work = s.ProgramDir + u"/zipdir"_s;
     QDir().mkpath(work);
     bool found = false;
     const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
     for (qint32 i = 0; i < count; ++i) {
-        const QString name = placedFileName(rec.Files[i]);
+        const QString name = catalogue::placedFileName(rec.Files[i]);
         if (name.isEmpty())
             continue;
-        const std::optional<QString> dir = gameFolderForFile(s, name);
+        const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
         if (!dir)
             continue;
         const std::optional<QString> source = ctx.folders.find(detail::gameFolder(ctx, *dir), name);
@@ -139,7 +128,8 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
     return made;
 }
 
-bool MarkAsInstalled(CommandContext& ctx, ContentKind kind, const QStringList& selected) {
+bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
+                     const QList<catalogue::ListEntry>& selected) {
     AppState& s = ctx.state;
     s.ListBox1.clear();
     if (selected.isEmpty()) {
@@ -156,17 +146,18 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind, const QStringList& s
         ctx.status.setStatus(u"  Operation canceled"_s);
         return false;
     }
-    s.ListBox1 = selected;
-    const QString database = databaseOf(s, kind);
+    s.ListBox1 = catalogue::namesOf(selected);
+    const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
-    for (const QString& item : selected) {
-        const qsizetype index = findByListName(records, kind, item);
+    for (const catalogue::ListEntry& item : selected) {
+        const qsizetype index =
+            catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, item);
         if (index < 0)
             continue;
         TContentRecord& r = records[index];
         r.Installed = 1;
         r.InstallDate = ctx.clock().todayText().left(10);
-        r.Kind = kind == ContentKind::Skins ? 2 : 0;
+        r.Kind = catalogue::installedKind(kind);
     }
     content_db::WriteAll(database, records);
     s.ListBox1.clear();

@@ -22,8 +22,8 @@ namespace install {
 /// then runs the map scan (maps) or the mutator scan (mutators and skins),
 /// which drops the records of archives now gone. The records themselves
 /// are not edited. An entry without a record fails like a missing archive.
-void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
-                    const QStringList& selected);
+void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, catalogue::ContentKind kind,
+                    const QList<catalogue::ListEntry>& selected);
 
 /// Packs the game files recorded for the installed entry `item` into
 /// `targetFolder` + "/" + item + ".zip" (bare names, the zip component's
@@ -35,7 +35,7 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
 /// The window is busy (`enterBusy`, may be empty) only while the zip is
 /// packed, and no longer when the error box shows.
 /// No record for `item`: platform::Error.
-bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
+bool CreateZip(CommandContext& ctx, catalogue::ContentKind kind, const catalogue::ListEntry& item,
                const QString& targetFolder, const platform::BusyGuard::Enter& enterBusy = {});
 
 /// Marks the records of the entries `selected` (as the left list shows
@@ -43,6 +43,7 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const QString& item,
 /// a game file or sharedfiles.dat. Nothing selected: "  Nothing
 /// selected"; "&No": "  Operation canceled". Returns true when the record
 /// file was rewritten.
-bool MarkAsInstalled(CommandContext& ctx, ContentKind kind, const QStringList& selected);
+bool MarkAsInstalled(CommandContext& ctx, catalogue::ContentKind kind,
+                     const QList<catalogue::ListEntry>& selected);
 
 } // namespace install

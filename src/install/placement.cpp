@@ -1,6 +1,7 @@
 #include "install/placement.h"
 
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
+#include "core/shared_files.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"
@@ -35,63 +36,13 @@ bool isGameIntFile(const QString& name) {
     return name == u"XMaps.int"_s || name == u"XPlayers.int"_s || name == u"XWeapons.int"_s;
 }
 
-/// The folder each category is looked in.
-QString categoryDir(const AppState& s, int category) {
-    switch (category) {
-    case Animations:
-        return s.AnimationsDir;
-    case Maps:
-        return s.MapsDir;
-    case Music:
-        return s.MusicDir;
-    case Sounds:
-        return s.SoundsDir;
-    case StaticMeshes:
-        return s.StaticMeshesDir;
-    case KarmaData:
-        return s.KarmaDataDir;
-    case Textures:
-        return s.TexturesDir;
-    default:
-        return s.SystemDir;
+/// The folder each category is looked in: that of its extensions.
+QString categoryDir(const AppState& s, InstallCategory category) {
+    for (const ListSource& source : listSources()) {
+        if (source.category == category)
+            return catalogue::gameFolderForExtension(s, source.ext).value_or(QString());
     }
-}
-
-/// Shared names are stored in string[50]; a longer name is compared as it
-/// would read back, or it could never match its own record.
-QByteArray storedName(const QString& name) {
-    return record_text::encode(name, 50);
-}
-
-/// Raises the count of every record read from sharedfiles.dat that names
-/// an existing file, and appends a record at 2 for each that none names.
-void registerShared(CommandContext& ctx, const QStringList& existing) {
-    const QString path = ctx.state.sharedDataPath();
-    QList<TSharedFileRecord> records = content_db::ReadAllShared(path);
-    const qsizetype loaded = records.size();
-    QList<QByteArray> loadedNames;
-    loadedNames.reserve(loaded);
-    for (const TSharedFileRecord& r : std::as_const(records))
-        loadedNames.append(storedName(r.FileName));
-    for (const QString& name : existing) {
-        const QByteArray key = storedName(name);
-        bool found = false;
-        // Only the records read from the file: a name appended in this call
-        // is not raised again.
-        for (qsizetype i = 0; i < loaded; ++i) {
-            if (loadedNames[i] == key) {
-                ++records[i].RefCount;
-                found = true;
-            }
-        }
-        if (!found) {
-            TSharedFileRecord rec;
-            rec.FileName = name;
-            rec.RefCount = 2;
-            records.append(rec);
-        }
-    }
-    content_db::WriteAllShared(path, records);
+    return {};
 }
 
 } // namespace
@@ -101,7 +52,7 @@ InstallFileList BuildInstallFileList(CommandContext& ctx) {
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
     for (const ListSource& source : listSources()) {
         for (const platform::FileEntry& f : files) {
-            if (!detail::hasExtension(f.name, source.ext))
+            if (!catalogue::hasExtension(f.name, source.ext))
                 continue;
             if (source.category == System && isGameIntFile(f.name))
                 continue;
@@ -144,8 +95,12 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
                 existing.append(name);
         }
     }
-    if (!existing.isEmpty())
-        registerShared(ctx, existing);
+    if (!existing.isEmpty()) {
+        const QString path = ctx.state.sharedDataPath();
+        catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
+        shared.registerExisting(existing);
+        shared.writeAll(path);
+    }
     return true;
 }
 

@@ -1,10 +1,10 @@
 #include "install/uninstall.h"
 
-#include "core/content_db.h"
+#include "core/content_catalogue.h"
+#include "core/shared_files.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
-#include "install/shared_files.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
 #include "platform/status_sink.h"
@@ -16,42 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace install {
 
+using catalogue::ContentKind;
+
 namespace {
 
 constexpr int kArchivePathLength = 150;
 
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
-}
-
-/// The records a page's right list shows: installed, of the page's kind.
-bool onInstalledList(const TContentRecord& r, ContentKind kind) {
-    if (r.Installed != 1 || r.Kind >= 10)
-        return false;
-    if (isMaps(kind))
-        return true;
-    return (r.Kind >= 2) == (kind == ContentKind::Skins);
-}
-
-QString shownName(const TContentRecord& r) {
-    return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
-}
-
-qsizetype findInstalled(const QList<TContentRecord>& records, ContentKind kind,
-                        const QString& item) {
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        if (onInstalledList(records[i], kind) && shownName(records[i]) == item)
-            return i;
-    }
-    return -1;
-}
-
-/// A .int file the install appended to the game's own file of that name.
-bool isMergedInt(const QString& name) {
-    const QString lower = name.toLower();
-    return lower.endsWith(u".int"_s) &&
-           (lower.contains(u"xplayers"_s) || lower.contains(u"xweapons"_s) ||
-            lower.contains(u"xmaps"_s));
 }
 
 /// Deletes the file `name` of the game folder value `dir`, found ignoring
@@ -92,16 +64,16 @@ QString recordStem(const TContentRecord& r) {
     return stem;
 }
 
-void uninstallOne(CommandContext& ctx, TContentRecord& rec, SharedFiles& shared) {
+void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared) {
     AppState& s = ctx.state;
     const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
     s.ProgressDone += rec.FileCount;
     for (qint32 i = 0; i < count; ++i) {
-        const QString name = placedFileName(rec.Files[i]);
+        const QString name = catalogue::placedFileName(rec.Files[i]);
         if (name.isEmpty())
             continue;
-        const std::optional<QString> dir = gameFolderForFile(s, name);
-        if (!dir || isMergedInt(name))
+        const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
+        if (!dir || catalogue::isMergedInt(name))
             continue;
         if (!shared.release(name))
             continue;
@@ -137,35 +109,9 @@ std::optional<UninstallRequest> uninstallRequestOf(int tag) {
     }
 }
 
-std::optional<QString> gameFolderForFile(const AppState& s, const QString& fileName) {
-    const QString ext = detail::extensionOf(fileName).toLower();
-    static const QHash<QString, QString AppState::*> table = {
-        {u".ukx"_s, &AppState::AnimationsDir},   {u".ut2"_s, &AppState::MapsDir},
-        {u".ogg"_s, &AppState::MusicDir},        {u".uax"_s, &AppState::SoundsDir},
-        {u".usx"_s, &AppState::StaticMeshesDir}, {u".utx"_s, &AppState::TexturesDir},
-        {u".ka"_s, &AppState::KarmaDataDir},     {u".int"_s, &AppState::SystemDir},
-        {u".ini"_s, &AppState::SystemDir},       {u".u"_s, &AppState::SystemDir},
-        {u".upl"_s, &AppState::SystemDir},       {u".ucl"_s, &AppState::SystemDir},
-        {u".gif"_s, &AppState::HelpDir},         {u".jpg"_s, &AppState::HelpDir},
-        {u".bmp"_s, &AppState::HelpDir},         {u".txt"_s, &AppState::HelpDir},
-        {u".hlp"_s, &AppState::HelpDir},         {u".doc"_s, &AppState::HelpDir},
-        {u".htm"_s, &AppState::HelpDir},         {u".html"_s, &AppState::HelpDir},
-        {u".rtf"_s, &AppState::HelpDir},
-    };
-    const auto it = table.constFind(ext);
-    if (it == table.constEnd())
-        return std::nullopt;
-    return s.*(it.value());
-}
-
-QString placedFileName(const QString& entry) {
-    const qsizetype cut = qMax(entry.lastIndexOf(u'/'), entry.lastIndexOf(u'\\'));
-    const QString name = entry.mid(cut + 1);
-    return name == u"."_s || name == u".."_s ? QString() : name;
-}
-
 UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
-                                  const QStringList& selected, bool deleteArchives) {
+                                  const QList<catalogue::ListEntry>& selected,
+                                  bool deleteArchives) {
     AppState& s = ctx.state;
     UninstallResult result;
     s.ListBox1.clear();
@@ -176,18 +122,20 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         return result;
     }
     result.ran = true;
-    const QString database = isMaps(kind) ? s.mapDataPath() : s.modDataPath();
+    const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
-    s.ListBox1 = selected;
-    SharedFiles shared = SharedFiles::load(s.sharedDataPath());
+    s.ListBox1 = catalogue::namesOf(selected);
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
 
     QStringList archives;
     qsizetype last = -1;
     QString lastItem;
-    for (const QString& item : selected) {
+    for (const catalogue::ListEntry& entry : selected) {
+        const QString& item = entry.name;
         s.ProgressText = u"  Uninstalling "_s + item;
         ctx.status.setStatus(s.ProgressText);
-        const qsizetype index = findInstalled(records, kind, item);
+        const qsizetype index =
+            catalogue::findRecord(records, kind, catalogue::ListSide::Installed, entry);
         if (index < 0) {
             result.skipped.append(item);
             continue;
@@ -207,7 +155,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     } else {
         // The other-kind records of the last archive go, among them its
         // own when its archive was deleted after the install.
-        const qint32 keepKind = kind == ContentKind::Skins ? 2 : 0;
+        const qint32 keepKind = catalogue::installedKind(kind);
         const QString lastArchive = last >= 0 ? records[last].ArchiveName : QString();
         QList<TContentRecord> kept;
         for (const TContentRecord& r : std::as_const(records)) {
@@ -218,7 +166,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         content_db::WriteAll(database, kept);
         result.status = u"  "_s + lastItem + u" successfully uninstalled"_s;
     }
-    shared.save(s.sharedDataPath());
+    shared.writeKept(s.sharedDataPath());
     s.ListBox1.clear();
     if (!result.skipped.isEmpty()) {
         const QString names = result.skipped.join(u", "_s);

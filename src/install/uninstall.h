@@ -16,24 +16,13 @@ namespace install {
 
 /// What a Tag of the uninstall controls asks for.
 struct UninstallRequest {
-    ContentKind kind;
+    catalogue::ContentKind kind;
     bool deleteArchives; ///< "Uninstall && Delete"
 };
 
 /// 1, 22, 24: maps; 2, 42, 44: mutators; 3, 62, 64: skins; 24, 44, 64 also
 /// delete the archives. Any other Tag: nothing.
 std::optional<UninstallRequest> uninstallRequestOf(int tag);
-
-/// The game folder (a value of AppState ending in "/") in which a file of
-/// this name is placed by its extension, ignoring case; nothing for an
-/// extension the game does not use (setup.exe, ...). The removal table of
-/// the uninstall and the table of Create Zip.
-std::optional<QString> gameFolderForFile(const AppState& state, const QString& fileName);
-
-/// The game file an entry of a recorded file list stands for: its file
-/// name alone, since the install flattens the archive's folders ("Maps/
-/// DM-Foo.ut2" was placed as "DM-Foo.ut2"). Empty for a folder entry.
-QString placedFileName(const QString& entry);
 
 struct UninstallResult {
     /// False when nothing was selected: the status says so, nothing else
@@ -56,7 +45,7 @@ struct UninstallResult {
 /// deleted: it holds the game's own entries. The help sweep deletes only
 /// this archive's own names (stem + "-" + number + picture extension,
 /// stem + "-readme" + text extension).
-UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
-                                  const QStringList& selected, bool deleteArchives);
+UninstallResult UninstallArchives(CommandContext& ctx, catalogue::ContentKind kind,
+                                  const QList<catalogue::ListEntry>& selected, bool deleteArchives);
 
 } // namespace install

@@ -10,14 +10,17 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using catalogue::ContentKind;
+using catalogue::ListSide;
 using file_info::FileInfo;
 using file_info::HeaderRow;
 
 namespace {
 
 TContentRecord record(const QString& display, const QString& archive, const QString& dir,
-                      bool installed, const QStringList& files) {
+                      bool installed, const QStringList& files, qint32 kind = 0) {
     TContentRecord r;
+    r.Kind = kind;
     r.DisplayName = display;
     r.ArchiveName = archive;
     r.ArchiveDir = dir;
@@ -39,13 +42,15 @@ protected:
 } // namespace
 
 TEST_F(FileInfoTest, RowsOfAnArchiveDeletedAfterInstallNotInstalledAndFromTheCache) {
-    content_db::WriteAll(state.mapDataPath(),
-                         {record(u"DM-Gone"_s, u"DM-Gone.zip"_s, u"Deleted from disk"_s, true,
-                                 {u"DM-Gone.ut2"_s, u"readme.txt"_s}),
-                          record(u""_s, u"CTF-Wait.rar"_s, u"/srv/maps/"_s, false, {}),
-                          record(u"DM-Cached"_s, u""_s, u"Cache"_s, true, {u"DM-Cached.ut2"_s})});
+    content_db::WriteAll(
+        state.mapDataPath(),
+        {record(u"DM-Gone"_s, u"DM-Gone.zip"_s, u"Deleted from disk"_s, true,
+                {u"DM-Gone.ut2"_s, u"readme.txt"_s}),
+         record(u""_s, u"CTF-Wait.rar"_s, u"/srv/maps/"_s, false, {}),
+         record(u"DM-Cached"_s, u""_s, u"Cache"_s, true, {u"DM-Cached.ut2"_s}, 1)});
 
-    const FileInfo gone = file_info::MapInfo(state, 21, u"DM-Gone"_s);
+    const FileInfo gone =
+        file_info::MapInfo(state, ContentKind::Maps, ListSide::Installed, u"DM-Gone"_s);
     EXPECT_EQ(gone.rows, (QList<HeaderRow>{{u"Mapname : "_s, u"DM-Gone"_s},
                                            {u"Name of zip-file :"_s, u"DM-Gone.zip"_s},
                                            {u"Place on disk :"_s, u"Deleted from disk"_s},
@@ -55,7 +60,8 @@ TEST_F(FileInfoTest, RowsOfAnArchiveDeletedAfterInstallNotInstalledAndFromTheCac
     EXPECT_EQ(gone.files, (QStringList{u"DM-Gone.ut2"_s, u"readme.txt"_s}));
 
     // Found by its archive name; no files, the rar word, not installed.
-    const FileInfo wait = file_info::MapInfo(state, 1, u"CTF-Wait.rar"_s);
+    const FileInfo wait =
+        file_info::MapInfo(state, ContentKind::Maps, ListSide::NotInstalled, u"CTF-Wait.rar"_s);
     EXPECT_EQ(wait.rows, (QList<HeaderRow>{{u"Mapname : "_s, u""_s},
                                            {u"Name of rar-file :"_s, u"CTF-Wait.rar"_s},
                                            {u"Place on disk :"_s, u"/srv/maps/"_s},
@@ -64,7 +70,8 @@ TEST_F(FileInfoTest, RowsOfAnArchiveDeletedAfterInstallNotInstalledAndFromTheCac
                                            {u"No. of files in rar :"_s, u"0"_s}}));
     EXPECT_TRUE(wait.files.isEmpty());
 
-    const FileInfo cached = file_info::MapInfo(state, 21, u"DM-Cached"_s);
+    const FileInfo cached =
+        file_info::MapInfo(state, ContentKind::Maps, ListSide::Installed, u"DM-Cached"_s);
     EXPECT_EQ(cached.rows, (QList<HeaderRow>{{u"Mapname : "_s, u"DM-Cached"_s},
                                              {},
                                              {u"Place on disk :"_s, u"Cache"_s},
@@ -81,28 +88,43 @@ TEST_F(FileInfoTest, OnlyTheExactFolderNameCacheHidesTheArchiveRows) {
     EXPECT_EQ(info.rows[5], (HeaderRow{u"No. of files in zip :"_s, u"1"_s}));
 }
 
-TEST_F(FileInfoTest, EachTagReadsItsRecordFileWithItsFirstLabel) {
+TEST_F(FileInfoTest, EachListReadsItsOwnRecordsAndTwinsByPosition) {
     content_db::WriteAll(state.mapDataPath(),
-                         {record(u"Same"_s, u"map.zip"_s, u"/m/"_s, false, {})});
+                         {record(u"Same"_s, u"map.zip"_s, u"/m/"_s, false, {}),
+                          record(u"Same"_s, u"map1.zip"_s, u"/m/"_s, true, {}),
+                          record(u"Same"_s, u"map2.zip"_s, u"/m/"_s, true, {})});
     content_db::WriteAll(state.modDataPath(),
-                         {record(u"Same"_s, u"mod.zip"_s, u"/s/"_s, true, {}),
-                          record(u"Same"_s, u"later.zip"_s, u"/s/"_s, true, {})});
+                         {record(u"Same"_s, u"skin.zip"_s, u"/s/"_s, false, {}, 2),
+                          record(u"Same"_s, u"mut.zip"_s, u"/s/"_s, false, {}, 0),
+                          record(u"Same"_s, u"mutdone.zip"_s, u"/s/"_s, true, {}, 0),
+                          record(u"Same"_s, u"skindone.zip"_s, u"/s/"_s, true, {}, 2)});
     const struct {
-        int tag;
+        ContentKind kind;
+        ListSide side;
+        catalogue::ListEntry entry;
         QString label;
         QString archive;
     } table[] = {
-        {1, u"Mapname : "_s, u"map.zip"_s},  {21, u"Mapname : "_s, u"map.zip"_s},
-        {31, u"Mutator : "_s, u"mod.zip"_s}, {41, u"Mutator : "_s, u"mod.zip"_s},
-        {51, u"Skin  :  "_s, u"mod.zip"_s},  {61, u"Skin  :  "_s, u"mod.zip"_s},
+        {ContentKind::Maps, ListSide::NotInstalled, {u"map.zip"_s}, u"Mapname : "_s, u"map.zip"_s},
+        {ContentKind::Maps, ListSide::Installed, {u"Same"_s}, u"Mapname : "_s, u"map1.zip"_s},
+        {ContentKind::Maps, ListSide::Installed, {u"Same"_s, 1}, u"Mapname : "_s, u"map2.zip"_s},
+        {ContentKind::Mutators, ListSide::NotInstalled, {u"Same"_s}, u"Mutator : "_s, u"mut.zip"_s},
+        {ContentKind::Mutators,
+         ListSide::Installed,
+         {u"Same"_s},
+         u"Mutator : "_s,
+         u"mutdone.zip"_s},
+        {ContentKind::Skins, ListSide::NotInstalled, {u"Same"_s}, u"Skin  :  "_s, u"skin.zip"_s},
+        {ContentKind::Skins, ListSide::Installed, {u"Same"_s}, u"Skin  :  "_s, u"skindone.zip"_s},
     };
     for (const auto& row : table) {
-        // Two records of one name: the first in the file, for either list.
-        const FileInfo info = file_info::MapInfo(state, row.tag, u"Same"_s);
-        EXPECT_EQ(info.rows[0], (HeaderRow{row.label, u"Same"_s})) << row.tag;
-        EXPECT_EQ(info.rows[1].value, row.archive) << row.tag;
+        const FileInfo info = file_info::MapInfo(state, row.kind, row.side, row.entry);
+        EXPECT_EQ(info.rows[0], (HeaderRow{row.label, u"Same"_s})) << row.archive.toStdString();
+        EXPECT_EQ(info.rows[1].value, row.archive);
+        EXPECT_EQ(info.record.ArchiveName, row.archive);
     }
-    EXPECT_THROW(file_info::MapInfo(state, 2, u"Same"_s), platform::Error);
+    EXPECT_THROW(file_info::MapInfo(state, ContentKind::Maps, ListSide::Installed, {u"Same"_s, 2}),
+                 platform::Error);
 }
 
 TEST_F(FileInfoTest, ExtensionWord) {
@@ -124,12 +146,14 @@ TEST_F(FileInfoTest, AnEntryWithoutRecordIsAClearErrorNotAReadPastTheEnd) {
     content_db::WriteAll(state.mapDataPath(),
                          {record(u"DM-A"_s, u"DM-A.zip"_s, u"/m/"_s, false, {})});
     try {
-        file_info::MapInfo(state, 1, u"DM-Renamed.zip"_s);
+        file_info::MapInfo(state, ContentKind::Maps, ListSide::NotInstalled, u"DM-Renamed.zip"_s);
         FAIL() << "no error";
     } catch (const platform::Error& e) {
         EXPECT_TRUE(e.text().contains(u"DM-Renamed.zip"_s)) << e.text().toStdString();
     }
     // A missing record file is an error too, not an empty window.
     QFile::remove(state.modDataPath());
-    EXPECT_THROW(file_info::MapInfo(state, 31, u"DM-A"_s), platform::Error);
+    EXPECT_THROW(
+        file_info::MapInfo(state, ContentKind::Mutators, ListSide::NotInstalled, u"DM-A"_s),
+        platform::Error);
 }

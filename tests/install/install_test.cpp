@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
-using install::ContentKind;
+using catalogue::ContentKind;
 using install::InstallArchives;
 using testing_support::ArchiveFiles;
 using testing_support::scannedRecord;

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
-using install::ContentKind;
+using catalogue::ContentKind;
 
 namespace {
 

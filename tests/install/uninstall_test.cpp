@@ -4,7 +4,6 @@
 #include "core/app_core.h"
 #include "core/content_db.h"
 #include "install/install.h"
-#include "install/shared_files.h"
 #include "install/uninstall.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
@@ -17,7 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
-using install::ContentKind;
+using catalogue::ContentKind;
 using testing_support::ArchiveFiles;
 using testing_support::scannedRecord;
 
@@ -48,13 +47,14 @@ protected:
     void install(ContentKind kind, const QStringList& items) {
         core.beginCommand();
         const install::InstallResult r =
-            install::InstallArchives(core.context(), kind, items, false);
+            install::InstallArchives(core.context(), kind, catalogue::firstEntries(items), false);
         ASSERT_TRUE(r.ok);
     }
     install::UninstallResult uninstall(ContentKind kind, const QStringList& items,
                                        bool deleting = false) {
         core.beginCommand();
-        return install::UninstallArchives(core.context(), kind, items, deleting);
+        return install::UninstallArchives(core.context(), kind, catalogue::firstEntries(items),
+                                          deleting);
     }
     QList<TSharedFileRecord> shared() {
         return content_db::ReadAllShared(core.state.sharedDataPath());
@@ -237,23 +237,6 @@ TEST_F(UninstallTest, DeletingVariantSendsTheArchiveToTheTrash) {
     EXPECT_FALSE(QFileInfo::exists(archives + u"MutA.zip"_s));
     const QStringList trashed = tree.allFiles().filter(u"Trash/files/MutA.zip"_s);
     EXPECT_EQ(trashed.size(), 1) << tree.allFiles().join(u' ').toStdString();
-}
-
-TEST(SharedFilesTest, ReleaseRule) {
-    struct Case {
-        qint32 count;
-        bool deleted;
-        qint32 after;
-    };
-    for (const Case& c : {Case{3, false, 2}, Case{2, false, 1}, Case{1, true, 0}}) {
-        install::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, c.count}});
-        EXPECT_EQ(files.release(u"Foo.utx"_s), c.deleted) << c.count;
-        EXPECT_EQ(files.records()[0].RefCount, c.after);
-        EXPECT_EQ(files.kept().size(), c.after > 1 ? 1 : 0);
-    }
-    install::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, 2}});
-    EXPECT_TRUE(files.release(u"foo.utx"_s)) << "records are compared case-sensitively";
-    EXPECT_TRUE(files.release(u"Bar.utx"_s));
 }
 
 TEST(UninstallTagsTest, TagTable) {

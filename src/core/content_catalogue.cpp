@@ -1,0 +1,171 @@
+#include "core/content_catalogue.h"
+
+#include <QHash>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace catalogue {
+
+bool isListed(const TContentRecord& r) {
+    return r.Kind < record_kind::Rejected;
+}
+
+bool isSkin(const TContentRecord& r) {
+    return r.Kind >= record_kind::Skin && r.Kind < record_kind::Rejected;
+}
+
+bool isMutator(const TContentRecord& r) {
+    return r.Kind < record_kind::Skin;
+}
+
+bool isWithoutArchive(const TContentRecord& r) {
+    return r.Kind == record_kind::ContentWithoutArchive ||
+           r.Kind == record_kind::SkinWithoutArchive;
+}
+
+qint32 installedKind(ContentKind kind, bool archiveDeleted) {
+    const qint32 base = kind == ContentKind::Skins ? record_kind::Skin : record_kind::Content;
+    return archiveDeleted ? base + 1 : base;
+}
+
+QString recordFile(const AppState& state, ContentKind kind) {
+    return kind == ContentKind::Maps ? state.mapDataPath() : state.modDataPath();
+}
+
+bool isMapFile(const QString& name) {
+    return hasExtension(name, u".ut2"_s);
+}
+
+QString recordFileForPackage(const AppState& state, const QString& packageName) {
+    return isMapFile(packageName) ? state.mapDataPath() : state.modDataPath();
+}
+
+bool isOnList(const TContentRecord& r, ContentKind kind, ListSide side) {
+    if (!isListed(r))
+        return false;
+    const bool installed = r.Installed == 1;
+    if (kind == ContentKind::Maps) {
+        return side == ListSide::Installed ? installed
+                                           : !installed && r.Kind == record_kind::Content;
+    }
+    if (isSkin(r) != (kind == ContentKind::Skins))
+        return false;
+    return installed == (side == ListSide::Installed);
+}
+
+QString listEntryOf(const TContentRecord& r, ContentKind kind, ListSide side) {
+    if (kind == ContentKind::Maps && side == ListSide::NotInstalled)
+        return r.ArchiveName;
+    return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
+}
+
+QList<ListEntry> entriesAt(const QStringList& list, const QList<int>& rows) {
+    QList<ListEntry> entries;
+    entries.reserve(rows.size());
+    for (const int row : rows) {
+        if (row < 0 || row >= list.size())
+            continue;
+        const QString& name = list[row];
+        int occurrence = 0;
+        for (int i = 0; i < row; ++i) {
+            if (list[i] == name)
+                ++occurrence;
+        }
+        entries.append({name, occurrence});
+    }
+    return entries;
+}
+
+QList<ListEntry> firstEntries(const QStringList& names) {
+    QList<ListEntry> entries;
+    entries.reserve(names.size());
+    for (const QString& name : names)
+        entries.append({name, 0});
+    return entries;
+}
+
+QStringList namesOf(const QList<ListEntry>& entries) {
+    QStringList names;
+    names.reserve(entries.size());
+    for (const ListEntry& e : entries)
+        names.append(e.name);
+    return names;
+}
+
+qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
+                     const QString& name, int occurrence) {
+    int seen = 0;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const TContentRecord& r = records[i];
+        if (!isOnList(r, kind, side) || listEntryOf(r, kind, side) != name)
+            continue;
+        if (seen == occurrence)
+            return i;
+        ++seen;
+    }
+    return -1;
+}
+
+qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
+                     const ListEntry& entry) {
+    return findRecord(records, kind, side, entry.name, entry.occurrence);
+}
+
+const QList<ExtensionRule>& extensionTable() {
+    static const QList<ExtensionRule> table = {
+        {u".ukx"_s, &AppState::AnimationsDir, false},   {u".ut2"_s, &AppState::MapsDir, false},
+        {u".ogg"_s, &AppState::MusicDir, false},        {u".uax"_s, &AppState::SoundsDir, false},
+        {u".usx"_s, &AppState::StaticMeshesDir, false}, {u".utx"_s, &AppState::TexturesDir, false},
+        {u".ka"_s, &AppState::KarmaDataDir, false},     {u".u"_s, &AppState::SystemDir, false},
+        {u".ucl"_s, &AppState::SystemDir, false},       {u".upl"_s, &AppState::SystemDir, false},
+        {u".ini"_s, &AppState::SystemDir, false},       {u".int"_s, &AppState::SystemDir, false},
+        {u".jpg"_s, &AppState::HelpDir, true},          {u".gif"_s, &AppState::HelpDir, true},
+        {u".bmp"_s, &AppState::HelpDir, true},          {u".hlp"_s, &AppState::HelpDir, true},
+        {u".txt"_s, &AppState::HelpDir, true},          {u".doc"_s, &AppState::HelpDir, true},
+        {u".rtf"_s, &AppState::HelpDir, true},          {u".htm"_s, &AppState::HelpDir, true},
+        {u".html"_s, &AppState::HelpDir, true},
+    };
+    return table;
+}
+
+QString extensionOf(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+bool hasExtension(const QString& name, const QString& ext) {
+    return extensionOf(name).compare(ext, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QString> gameFolderForFile(const AppState& state, const QString& fileName) {
+    return gameFolderForExtension(state, extensionOf(fileName));
+}
+
+std::optional<QString> gameFolderForExtension(const AppState& state, const QString& ext) {
+    static const QHash<QString, QString AppState::*> byExtension = [] {
+        QHash<QString, QString AppState::*> map;
+        for (const ExtensionRule& rule : extensionTable())
+            map.insert(rule.ext, rule.folder);
+        return map;
+    }();
+    const auto it = byExtension.constFind(ext.toLower());
+    if (it == byExtension.constEnd())
+        return std::nullopt;
+    return state.*(it.value());
+}
+
+QString placedFileName(const QString& entry) {
+    const qsizetype cut = qMax(entry.lastIndexOf(u'/'), entry.lastIndexOf(u'\\'));
+    const QString name = entry.mid(cut + 1);
+    return name == u"."_s || name == u".."_s ? QString() : name;
+}
+
+bool isMergedInt(const QString& name) {
+    if (!hasExtension(name, u".int"_s))
+        return false;
+    const QString lower = name.toLower();
+    return lower.contains(u"xplayers"_s) || lower.contains(u"xweapons"_s) ||
+           lower.contains(u"xmaps"_s);
+}
+
+} // namespace catalogue

@@ -1,0 +1,79 @@
+#include "core/shared_files.h"
+
+namespace catalogue {
+
+namespace {
+/// Names are stored in string[50]: compare them as they read back.
+QByteArray storedName(const QString& name) {
+    return record_text::encode(name, 50);
+}
+} // namespace
+
+SharedFiles SharedFiles::load(const QString& path) {
+    return SharedFiles(content_db::ReadAllShared(path));
+}
+
+void SharedFiles::registerExisting(const QStringList& names) {
+    const qsizetype loaded = records_.size();
+    QList<QByteArray> loadedNames;
+    loadedNames.reserve(loaded);
+    for (const TSharedFileRecord& r : std::as_const(records_))
+        loadedNames.append(storedName(r.FileName));
+    for (const QString& name : names) {
+        const QByteArray key = storedName(name);
+        bool found = false;
+        for (qsizetype i = 0; i < loaded; ++i) {
+            if (loadedNames[i] == key) {
+                ++records_[i].RefCount;
+                found = true;
+            }
+        }
+        if (!found) {
+            TSharedFileRecord rec;
+            rec.FileName = name;
+            rec.RefCount = 2;
+            records_.append(rec);
+        }
+    }
+}
+
+qsizetype SharedFiles::indexOf(const QString& fileName) const {
+    const QByteArray key = storedName(fileName);
+    for (qsizetype i = 0; i < records_.size(); ++i) {
+        if (storedName(records_[i].FileName) == key)
+            return i;
+    }
+    return -1;
+}
+
+bool SharedFiles::release(const QString& fileName) {
+    const qsizetype i = indexOf(fileName);
+    if (i < 0)
+        return true;
+    --records_[i].RefCount;
+    return records_[i].RefCount <= 0;
+}
+
+qint32 SharedFiles::count(const QString& fileName) const {
+    const qsizetype i = indexOf(fileName);
+    return i < 0 ? 0 : records_[i].RefCount;
+}
+
+QList<TSharedFileRecord> SharedFiles::kept() const {
+    QList<TSharedFileRecord> out;
+    for (const TSharedFileRecord& r : records_) {
+        if (r.RefCount > 1)
+            out.append(r);
+    }
+    return out;
+}
+
+void SharedFiles::writeAll(const QString& path) const {
+    content_db::WriteAllShared(path, records_);
+}
+
+void SharedFiles::writeKept(const QString& path) const {
+    content_db::WriteAllShared(path, kept());
+}
+
+} // namespace catalogue

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/content_db.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace catalogue {
+
+/// The counts of sharedfiles.dat: a game file that several installed
+/// archives placed stays until its last user is uninstalled. An install
+/// registers the files it found already in the game; an uninstall releases
+/// the files of its records. Names are compared as they are stored
+/// (string[50]), so a longer name still matches its own record.
+class SharedFiles {
+public:
+    /// Reads the whole file (no limit on the number of records).
+    static SharedFiles load(const QString& path);
+    explicit SharedFiles(QList<TSharedFileRecord> records) : records_(std::move(records)) {}
+
+    /// An install placed files that the game already had: the count of
+    /// every record that names one is raised by one; a name without a
+    /// record gets a new one at 2 (the file's first user and this one).
+    /// Only the records there before the call are raised, so a name given
+    /// twice adds two records rather than raising its new one.
+    void registerExisting(const QStringList& names);
+
+    /// One user of the game file `fileName` goes: true when the file is to
+    /// be deleted. The first record naming it is lowered by one and the
+    /// file stays while the lowered count is above 0; without a record the
+    /// file goes. Lowered counts carry over to the next call.
+    bool release(const QString& fileName);
+
+    /// The count of the first record naming `fileName`; 0 without one.
+    qint32 count(const QString& fileName) const;
+
+    /// Every record, in order (what an install writes back).
+    const QList<TSharedFileRecord>& records() const { return records_; }
+    /// The records still worth keeping, in their order: count above 1. A
+    /// record lowered to 1 names a file with a single user left, which
+    /// that user's uninstall deletes.
+    QList<TSharedFileRecord> kept() const;
+
+    /// Rewrites `path` with every record (install).
+    void writeAll(const QString& path) const;
+    /// Rewrites `path` with kept() (uninstall).
+    void writeKept(const QString& path) const;
+
+private:
+    qsizetype indexOf(const QString& fileName) const;
+
+    QList<TSharedFileRecord> records_;
+};
+
+} // namespace catalogue

@@ -1,0 +1,160 @@
+// The rules about records: which list shows a record, which record a list
+// entry names, where a file of each extension lives, and the shared counts.
+#include "core/content_catalogue.h"
+#include "core/shared_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using catalogue::ContentKind;
+using catalogue::ListSide;
+namespace kind = catalogue::record_kind;
+
+namespace {
+
+TContentRecord record(const QString& archive, const QString& display, quint8 installed,
+                      qint32 recordKind) {
+    TContentRecord r;
+    r.ArchiveName = archive;
+    r.DisplayName = display;
+    r.Installed = installed;
+    r.Kind = recordKind;
+    return r;
+}
+
+} // namespace
+
+TEST(ContentCatalogueTest, ListMembershipAndEntries) {
+    struct Case {
+        TContentRecord rec;
+        ContentKind page;
+        std::optional<ListSide> side; ///< the list showing it; none: no list of the page
+        QString entry;
+    };
+    const Case cases[] = {
+        {record(u"DM-A.zip"_s, u"DM-A.ut2"_s, 0, kind::Content), ContentKind::Maps,
+         ListSide::NotInstalled, u"DM-A.zip"_s},
+        {record(u"DM-A.zip"_s, u"DM-A.ut2"_s, 1, kind::Content), ContentKind::Maps,
+         ListSide::Installed, u"DM-A.ut2"_s},
+        // A map without its archive is listed while installed, then nowhere.
+        {record(u"DM-B.zip"_s, u"DM-B.ut2"_s, 1, kind::ContentWithoutArchive), ContentKind::Maps,
+         ListSide::Installed, u"DM-B.ut2"_s},
+        {record(u"DM-B.zip"_s, u"DM-B.ut2"_s, 0, kind::ContentWithoutArchive),
+         ContentKind::Maps,
+         std::nullopt,
+         {}},
+        {record(u"DM-C.zip"_s, {}, 0, kind::Rejected), ContentKind::Maps, std::nullopt, {}},
+        // A mutator without its archive stays on the left when uninstalled.
+        {record(u"MutA.zip"_s, u"Mut A"_s, 0, kind::ContentWithoutArchive), ContentKind::Mutators,
+         ListSide::NotInstalled, u"Mut A"_s},
+        {record(u"MutA.zip"_s, u"Mut A"_s, 1, kind::Content), ContentKind::Mutators,
+         ListSide::Installed, u"Mut A"_s},
+        {record(u"MutA.zip"_s, u"Mut A"_s, 1, kind::Content), ContentKind::Skins, std::nullopt, {}},
+        {record(u"Skin.rar"_s, {}, 0, kind::Skin), ContentKind::Skins, ListSide::NotInstalled,
+         u"Skin.rar"_s},
+        {record(u"Skin.rar"_s, u"Skin"_s, 1, kind::SkinWithoutArchive), ContentKind::Skins,
+         ListSide::Installed, u"Skin"_s},
+        {record(u"Skin.rar"_s, u"Skin"_s, 0, kind::Skin), ContentKind::Mutators, std::nullopt, {}},
+        {record(u"Odd.zip"_s, u"Odd"_s, 0, 7), ContentKind::Skins, ListSide::NotInstalled,
+         u"Odd"_s},
+    };
+    for (const Case& c : cases) {
+        const std::string what =
+            (c.rec.ArchiveName + u' ' + QString::number(c.rec.Kind) + u' ' +
+             QString::number(c.rec.Installed) + u" on page "_s + QString::number(int(c.page)))
+                .toStdString();
+        for (const ListSide side : {ListSide::NotInstalled, ListSide::Installed}) {
+            const bool shown = c.side == side;
+            EXPECT_EQ(catalogue::isOnList(c.rec, c.page, side), shown) << what;
+            if (shown) {
+                EXPECT_EQ(catalogue::listEntryOf(c.rec, c.page, side), c.entry) << what;
+            }
+        }
+    }
+}
+
+TEST(ContentCatalogueTest, AnEntryFindsTheRecordOfItsPageListAndPosition) {
+    const QList<TContentRecord> records = {
+        record(u"Twin.zip"_s, u"Twin"_s, 0, kind::Content),   // a mutator named Twin
+        record(u"TwinSkin.zip"_s, u"Twin"_s, 0, kind::Skin),  // a skin named Twin
+        record(u"Twin2.zip"_s, u"Twin"_s, 1, kind::Skin),     // installed skin Twin
+        record(u"TwinSkin3.zip"_s, u"Twin"_s, 0, kind::Skin), // a second skin Twin
+    };
+    EXPECT_EQ(
+        catalogue::findRecord(records, ContentKind::Mutators, ListSide::NotInstalled, u"Twin"_s),
+        0);
+    EXPECT_EQ(catalogue::findRecord(records, ContentKind::Skins, ListSide::NotInstalled, u"Twin"_s),
+              1);
+    EXPECT_EQ(
+        catalogue::findRecord(records, ContentKind::Skins, ListSide::NotInstalled, {u"Twin"_s, 1}),
+        3);
+    EXPECT_EQ(
+        catalogue::findRecord(records, ContentKind::Skins, ListSide::NotInstalled, {u"Twin"_s, 2}),
+        -1);
+    EXPECT_EQ(catalogue::findRecord(records, ContentKind::Skins, ListSide::Installed, u"Twin"_s),
+              2);
+    EXPECT_EQ(catalogue::findRecord(records, ContentKind::Mutators, ListSide::Installed, u"Twin"_s),
+              -1);
+
+    // Selected rows become entries with their position among equal names.
+    const QStringList list = {u"A"_s, u"Twin"_s, u"B"_s, u"Twin"_s};
+    const QList<catalogue::ListEntry> picked = catalogue::entriesAt(list, {1, 3, 0});
+    EXPECT_EQ(picked, (QList<catalogue::ListEntry>{{u"Twin"_s, 0}, {u"Twin"_s, 1}, {u"A"_s, 0}}));
+}
+
+TEST(ContentCatalogueTest, ExtensionTable) {
+    AppState s;
+    s.setGameDir(u"/g"_s);
+    struct Case {
+        QString file;
+        std::optional<QString> folder;
+    };
+    const Case cases[] = {
+        {u"a.ukx"_s, s.AnimationsDir},   {u"a.UT2"_s, s.MapsDir},
+        {u"a.ogg"_s, s.MusicDir},        {u"a.uax"_s, s.SoundsDir},
+        {u"a.usx"_s, s.StaticMeshesDir}, {u"a.utx"_s, s.TexturesDir},
+        {u"a.ka"_s, s.KarmaDataDir},     {u"a.u"_s, s.SystemDir},
+        {u"a.ucl"_s, s.SystemDir},       {u"a.upl"_s, s.SystemDir},
+        {u"a.ini"_s, s.SystemDir},       {u"a.Int"_s, s.SystemDir},
+        {u"a.jpg"_s, s.HelpDir},         {u"a.gif"_s, s.HelpDir},
+        {u"a.bmp"_s, s.HelpDir},         {u"a.hlp"_s, s.HelpDir},
+        {u"a.txt"_s, s.HelpDir},         {u"a.doc"_s, s.HelpDir},
+        {u"a.rtf"_s, s.HelpDir},         {u"a.htm"_s, s.HelpDir},
+        {u"a.html"_s, s.HelpDir},        {u"setup.exe"_s, std::nullopt},
+        {u"readme"_s, std::nullopt},     {u"a.u.bak"_s, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(catalogue::gameFolderForFile(s, c.file), c.folder) << c.file.toStdString();
+    EXPECT_EQ(catalogue::placedFileName(u"Maps\\DM-Foo.ut2"_s), u"DM-Foo.ut2"_s);
+    EXPECT_EQ(catalogue::placedFileName(u"Textures/"_s), QString());
+    EXPECT_TRUE(catalogue::isMergedInt(u"MyXMapsPack.int"_s));
+    EXPECT_FALSE(catalogue::isMergedInt(u"XMaps.ini"_s));
+}
+
+TEST(SharedFilesTest, RegisterAndRelease) {
+    struct Case {
+        qint32 count;
+        bool deleted;
+        qint32 after;
+    };
+    for (const Case& c : {Case{3, false, 2}, Case{2, false, 1}, Case{1, true, 0}}) {
+        catalogue::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, c.count}});
+        EXPECT_EQ(files.release(u"Foo.utx"_s), c.deleted) << c.count;
+        EXPECT_EQ(files.records()[0].RefCount, c.after);
+        EXPECT_EQ(files.kept().size(), c.after > 1 ? 1 : 0);
+    }
+    catalogue::SharedFiles files({TSharedFileRecord{u"Foo.utx"_s, 2}});
+    EXPECT_TRUE(files.release(u"Bar.utx"_s)) << "a file without a record goes";
+
+    // An install raises what was there and adds the rest at 2.
+    catalogue::SharedFiles shared({TSharedFileRecord{u"Foo.utx"_s, 2}});
+    shared.registerExisting({u"Foo.utx"_s, u"New.usx"_s});
+    EXPECT_EQ(shared.count(u"Foo.utx"_s), 3);
+    EXPECT_EQ(shared.count(u"New.usx"_s), 2);
+    EXPECT_EQ(shared.count(u"Other.u"_s), 0);
+    // A 51-character name matches its own record, stored cut to 50.
+    const QString longName = QString(47, u'x') + u".utx"_s;
+    shared.registerExisting({longName});
+    shared.registerExisting({longName});
+    EXPECT_EQ(shared.count(longName), 3);
+}
