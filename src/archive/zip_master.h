@@ -105,6 +105,8 @@ public:
     int Add();
 
     int ErrorCode() const { return errorCode_; }
+    /// What the last operation failed with, in words; empty after success.
+    const QString& ErrorText() const { return errorText_; }
     /// Files the last Extract or Add processed (0 after Add failed).
     int SuccessCount() const { return successCount_; }
 

@@ -1,8 +1,8 @@
 #include "cache/cache_install.h"
 
-#include "archive/zip_master.h"
 #include "cache/cache_index.h"
 #include "cache/package.h"
+#include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "install/install_run.h"
 #include "install/placement.h"
@@ -156,9 +156,9 @@ bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
     ctx.status.setStatus(statusText);
     // The component's progress shows this text before each file name.
     ctx.state.ProgressText = statusText + u' ';
-    ctx.zip.setZipFileName(platform::withSlash(plan.zipFolder) + stem + u".zip"_s);
-    ctx.zip.FSpecArgs = QStringList{ctx.state.TempDir + u"/*.*"_s};
-    return ctx.zip.Add() == 0;
+    return core::AddToZip(ctx, platform::withSlash(plan.zipFolder) + stem + u".zip"_s,
+                          {ctx.state.TempDir + u"/*.*"_s})
+        .ok;
 }
 
 /// What becomes of the item's packages in TempDir; true when the item is

@@ -17,8 +17,8 @@ class StatusSink;
 } // namespace platform
 
 /// What one run of the program owns besides its windows: the state, the
-/// zip and rar components with their events wired to the state and the
-/// status line, and the trash and process seams. The main window owns one;
+/// zip and rar components (each call sets their events for itself, see
+/// core/archive_calls.h), and the trash and process seams. The main window owns one;
 /// tests make their own to drive pages and operations without the window.
 class AppCore {
 public:
@@ -39,12 +39,6 @@ public:
     CommandContext& context() { return context_; }
     /// A command starts: nothing seen by an earlier one is trusted.
     void beginCommand() { folders_.clear(); }
-
-    // The components' events.
-    void ZipMaster1ItemProgress(const QString& item, qint64 totalSize, int perCent);
-    void dRar31FileAboutToBeListed(const QString& entryName);
-    void dRar31FileAboutToBeExtractedEX(const QString& entryName);
-    std::optional<QString> dRar31ReqPassword();
 
 private:
     platform::Dialogs& dialogs_;

@@ -1,7 +1,12 @@
 #include "core/file_info.h"
 
+#include "archive/safe_path.h"
+#include "core/archive_calls.h"
 #include "core/globals.h"
+#include "platform/dialogs.h"
+
 #include "platform/errors.h"
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,6 +65,45 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
     if (index < 0)
         throw platform::Error(u"No record of \"%1\" in \"%2\"."_s.arg(entry.name, path));
     return describe(records[index], firstLabelFor(kind));
+}
+
+QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
+                            bool quiet) {
+    const QString type = core::archiveType(record.ArchiveName);
+    core::ExtractRequest request;
+    request.archive = record.ArchiveDir + record.ArchiveName;
+    request.target = ctx.state.TempDir;
+    request.only = QStringList{name};
+    request.quiet = quiet;
+    const bool isRar = type == u".rar"_s;
+    if (type == u".zip"_s) {
+        archives::ArchiveResult result = core::ExtractArchive(ctx, request);
+        if (result.files <= 0) {
+            const QStringList entries = core::ListArchive(ctx, request.archive, true).entries;
+            for (const QString& entry : entries) {
+                if (catalogue::placedFileName(entry) == name) {
+                    request.only = QStringList{entry};
+                    result = core::ExtractArchive(ctx, request);
+                    break;
+                }
+            }
+        }
+        if (result.files <= 0) {
+            if (!quiet)
+                ctx.dialogs.message(platform::MsgKind::Error,
+                                    u"Sorry, an error occured when trying to view "_s + name,
+                                    platform::Ok, QPoint(0, 0));
+            return {};
+        }
+    } else if (isRar) {
+        core::ExtractArchive(ctx, request);
+    } else {
+        return {};
+    }
+    // Where the extraction put it; a name that would point out of Temp is
+    // confined the same way, so nothing outside Temp is opened or deleted.
+    const QString copy = archives::confinedTarget(ctx.state.TempDir, name, isRar);
+    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
 }
 
 } // namespace file_info

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/command_context.h"
 #include "core/content_catalogue.h"
 
 #include <QList>
@@ -44,5 +45,17 @@ FileInfo describe(const TContentRecord& record, const QString& firstLabel);
 /// changed since the list was filled).
 FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::ListSide side,
                  const catalogue::ListEntry& entry);
+
+/// Extracts the recorded file `name` of `record`'s archive (ArchiveDir +
+/// ArchiveName) into TempDir for viewing and returns the copy's path;
+/// empty when nothing came out or the archive is neither zip nor rar. A
+/// zip is asked for the name first, then for the stored name of its first
+/// entry whose bare name is `name` (the record keeps bare names); when
+/// neither gives a file, "Sorry, an error occured when trying to view " +
+/// name is shown, unless `quiet`. A rar's entry keeps its folders below
+/// TempDir. `quiet` also keeps the components from asking or showing
+/// anything.
+QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
+                            bool quiet);
 
 } // namespace file_info

@@ -72,6 +72,7 @@ void TForm1::MapInfoClick(const QAction* sender) {
     fillViewer(*Form2, info);
     Form2->setFixedSize(400, 250);
     Form2->move(pos() + QPoint(30, 30));
+    Form2->setRecord(info.record);
     Form2->ShowPreview(info.files);
     Form2->exec();
 }

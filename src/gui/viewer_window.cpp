@@ -1,10 +1,8 @@
 #include "gui/viewer_window.h"
 
-#include "archive/rar_archive.h"
-#include "archive/safe_path.h"
-#include "archive/zip_master.h"
 #include "core/command_boundary.h"
 #include "core/command_context.h"
+#include "core/file_info.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -141,11 +139,6 @@ QString TForm2::lowerExtension(const QString& name) {
     return dot < 0 ? QString() : bare.mid(dot).toLower();
 }
 
-QString TForm2::headerCell(int row) const {
-    const QTableWidgetItem* cell = Listheader->item(row, 2);
-    return cell ? cell->text() : QString();
-}
-
 void TForm2::ListFilesDblClick(int row, int column) {
     const QTableWidgetItem* cell = ListFiles->item(row, column);
     if (column != 1 || row < 0 || !cell)
@@ -156,68 +149,12 @@ void TForm2::ListFilesDblClick(int row, int column) {
     commands_.run(CommandBoundary::Quick, [this, name] { ViewArchiveFile(name); });
 }
 
-bool TForm2::extractFromZip(const QString& archivePath, const QString& name) {
-    archives::TZipMaster& zip = ctx_.zip;
-    // One file, flat into Temp: the copy is then Temp + its bare name.
-    zip.ExtrBaseDir = ctx_.state.TempDir;
-    zip.ExtrOptions = archives::TZipMaster::ExtrForceDirs;
-    zip.FSpecArgs = QStringList{name};
-    zip.setZipFileName(archivePath);
-    zip.Extract();
-    if (zip.SuccessCount() > 0)
-        return true;
-    // The recorded name of a zip entry is its bare name; the entry itself
-    // may sit in a folder of the archive.
-    for (int i = 0; i < zip.EntryCount(); ++i) {
-        if (bareName(zip.EntryName(i)) == name) {
-            zip.FSpecArgs = QStringList{zip.EntryName(i)};
-            zip.Extract();
-            break;
-        }
-    }
-    return zip.SuccessCount() > 0;
-}
-
-void TForm2::extractFromRar(const QString& archivePath, const QString& name) {
-    archives::TdRar3& rar = ctx_.rar;
-    rar.ArchiveFileName = archivePath;
-    rar.TargetDirectory = ctx_.state.TempDir;
-    rar.FileListToProcess.clear();
-    rar.FileListToProcess.add(name);
-    // The list must be empty again however Extract ends, or the next
-    // install of this archive would extract this one file only.
-    const std::unique_ptr<archives::TdRar3, void (*)(archives::TdRar3*)> emptied(
-        &rar, [](archives::TdRar3* r) { r->FileListToProcess.clear(); });
-    rar.Extract();
-}
-
-QString TForm2::extractCopy(const QString& name, bool reportZipFailure) {
-    const QString archiveName = headerCell(1);
-    const QString archiveType = lowerExtension(archiveName);
-    const QString archivePath = headerCell(2) + archiveName;
-    bool keepFolders = false;
-    if (archiveType == u".zip"_s) {
-        if (!extractFromZip(archivePath, name)) {
-            if (reportZipFailure)
-                ctx_.dialogs.message(platform::MsgKind::Error,
-                                     u"Sorry, an error occured when trying to view "_s + name,
-                                     platform::Ok, QPoint(0, 0));
-            return {};
-        }
-    } else if (archiveType == u".rar"_s) {
-        extractFromRar(archivePath, name);
-        keepFolders = true;
-    } else {
-        return {};
-    }
-    // Where the extraction put it; a name that would point out of Temp
-    // is confined the same way, so nothing outside Temp is opened or deleted.
-    const QString copy = archives::confinedTarget(ctx_.state.TempDir, name, keepFolders);
-    return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
+void TForm2::setRecord(const TContentRecord& record) {
+    record_ = record;
 }
 
 void TForm2::ViewArchiveFile(const QString& name) {
-    const QString copy = extractCopy(name, true);
+    const QString copy = file_info::ExtractRecordedFile(ctx_, record_, name, false);
     if (copy.isEmpty())
         return;
     if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir))
@@ -236,11 +173,10 @@ void TForm2::ShowPreview(const QStringList& files) {
         return;
     // The preview is an extra: it never shows a box of its own nor stops
     // the facts from being shown.
-    const bool wasUnattended = ctx_.zip.Unattended;
-    ctx_.zip.Unattended = true;
     QImage image;
     try {
-        if (const QString copy = extractCopy(*picture, false); !copy.isEmpty()) {
+        if (const QString copy = file_info::ExtractRecordedFile(ctx_, record_, *picture, true);
+            !copy.isEmpty()) {
             // Decoded at the preview's size; Qt's allocation limit bounds
             // what a hostile picture header can ask for.
             QImageReader reader(copy);
@@ -253,7 +189,6 @@ void TForm2::ShowPreview(const QStringList& files) {
     } catch (const std::exception&) {
         image = QImage();
     }
-    ctx_.zip.Unattended = wasUnattended;
     if (image.isNull())
         return;
     Preview->setPixmap(QPixmap::fromImage(image));

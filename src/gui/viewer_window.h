@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/content_db.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -25,14 +27,15 @@ public:
     /// and "/" both separate); empty when there is none.
     static QString lowerExtension(const QString& name);
 
-    /// Extracts `name` from the archive named by the header grid (column 2:
-    /// row 1 the archive's name, row 2 its folder), opens the copy with
-    /// the desktop's program, waits for it and deletes the copy.
+    /// The record whose archive the viewer opens files of.
+    void setRecord(const TContentRecord& record);
+    /// Extracts `name` from the record's archive, opens the copy with the
+    /// desktop's program, waits for it and deletes the copy.
     void ViewArchiveFile(const QString& name);
     /// The types of the preview, lower case, with their dots.
     static const QStringList PictureExtensions;
-    /// Shows the first picture among `files` (in list order) of the archive
-    /// named by the header grid, small, beside the header; hidden when
+    /// Shows the first picture among `files` (in list order) of the record's
+    /// archive, small, beside the header; hidden when
     /// there is none or it cannot be read. Nothing is asked or reported.
     void ShowPreview(const QStringList& files);
     /// The double-click handler of ListFiles.
@@ -54,15 +57,8 @@ protected:
 
 private:
     void placeControls();
-    QString headerCell(int row) const;
-    /// Extracts `name` into Temp and returns the copy's path; empty when
-    /// nothing was extracted (a zip failure then reported when asked).
-    QString extractCopy(const QString& name, bool reportZipFailure);
-    /// Zip: by the name given, then by the stored name of the first entry
-    /// whose bare name is that name. False when neither extracted a file.
-    bool extractFromZip(const QString& archivePath, const QString& name);
-    void extractFromRar(const QString& archivePath, const QString& name);
 
     CommandContext& ctx_;
     CommandBoundary& commands_;
+    TContentRecord record_;
 };

@@ -1,7 +1,6 @@
 #include "install/placement.h"
 
-#include "archive/rar_archive.h"
-#include "archive/zip_master.h"
+#include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "install/file_copy.h"
 #include "install/game_paths.h"
@@ -69,22 +68,19 @@ std::optional<QString> copyInto(CommandContext& ctx, const QString& source, cons
 
 } // namespace
 
-QString ArchiveStem(CommandContext& ctx, const QString& archiveExt) {
-    QString name;
-    if (archiveExt == u".zip"_s)
-        name = platform::fileNamePart(ctx.zip.ZipFileName());
-    else if (archiveExt == u".rar"_s)
-        name = platform::fileNamePart(ctx.rar.ArchiveFileName);
-    else
+QString ArchiveStem(const QString& archivePath) {
+    const QString type = core::archiveType(archivePath);
+    if (type != u".zip"_s && type != u".rar"_s)
         return {};
+    QString name = platform::fileNamePart(archivePath);
     const qsizetype dot = name.indexOf(u'.');
     if (dot >= 0)
         name.remove(dot, 4);
     return name;
 }
 
-void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archiveExt) {
-    const QString stem = ArchiveStem(ctx, archiveExt);
+void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath) {
+    const QString stem = ArchiveStem(archivePath);
     // One listing serves every step: each file matches one extension only.
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
     for (const catalogue::ExtensionRule& step : catalogue::extensionTable()) {

@@ -1,7 +1,6 @@
 #include "install/install.h"
 
-#include "archive/rar_archive.h"
-#include "archive/zip_master.h"
+#include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
@@ -43,30 +42,6 @@ QString extractingText(const QString& item) {
     if (dot >= 0)
         shown.remove(dot, 5);
     return u"  Installing "_s + u"  "_s + shown + u" ... Extracting "_s;
-}
-
-/// Extracts the whole archive into TempDir; the components' result (above
-/// 10: failed), 0 for an extension that is neither zip nor rar.
-int extractArchive(CommandContext& ctx, ContentKind kind, const QString& ext, const QString& path) {
-    if (ext == u".zip"_s) {
-        // Maps are extracted flat; mutators and skins keep their folders
-        // until the temporary folder is flattened.
-        ctx.zip.ExtrOptions =
-            isMaps(kind) ? archives::TZipMaster::ExtrOpts()
-                         : archives::TZipMaster::ExtrOpts(archives::TZipMaster::ExtrDirNames |
-                                                          archives::TZipMaster::ExtrForceDirs);
-        ctx.zip.ExtrBaseDir = ctx.state.TempDir;
-        ctx.zip.setZipFileName(path);
-        const int code = ctx.zip.Extract();
-        ctx.zip.ExtrOptions = {};
-        return code;
-    }
-    if (ext == u".rar"_s) {
-        ctx.rar.ArchiveFileName = path;
-        ctx.rar.TargetDirectory = ctx.state.TempDir;
-        return ctx.rar.Extract();
-    }
-    return 0;
 }
 
 /// Removes a file, link or folder tree without following links.
@@ -147,20 +122,27 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         archivePath.truncate(kArchivePathLength);
 
     const QSet<QString> before = tempEntryNames(ctx);
-    const int code = extractArchive(ctx, kind, ext, archivePath);
-    // Below 0 the rar library could not be loaded and nothing was
-    // extracted: that archive is not installed either.
-    if (code > 10 || code < 0) {
-        result.FailedArchives.append(item);
-        removeAddedEntries(ctx, before);
-        return false;
+    // An archive that is neither zip nor rar extracts nothing and places
+    // nothing; a rar whose library could not be loaded fails like any other.
+    if (ext == u".zip"_s || ext == u".rar"_s) {
+        core::ExtractRequest request;
+        request.archive = archivePath;
+        request.target = s.TempDir;
+        // Maps are extracted flat; mutators and skins keep their folders
+        // until the temporary folder is flattened.
+        request.keepFolders = !isMaps(kind);
+        if (!core::ExtractArchive(ctx, request).ok) {
+            result.FailedArchives.append(item);
+            removeAddedEntries(ctx, before);
+            return false;
+        }
     }
     while (!core::FlattenTempFolder(ctx)) {
     }
     s.ProgressText = u"  Installing "_s + item;
     const qint32 placedBefore = s.ProgressDone;
     const qsizetype failedBefore = s.FailedCopies.size();
-    result.ok = PlaceExtractedFiles(ctx, ext);
+    result.ok = PlaceExtractedFiles(ctx, archivePath);
     // The flag counts the whole run; the record is marked only for an
     // archive that placed files itself.
     const bool installed = result.ok && s.ProgressDone > placedBefore;

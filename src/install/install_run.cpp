@@ -1,7 +1,5 @@
 #include "install/install_run.h"
 
-#include "archive/rar_archive.h"
-
 #include <QCoreApplication>
 
 namespace install::detail {
@@ -44,30 +42,12 @@ InstallRun::InstallRun(CommandContext& ctx, int total)
     : ctx_(ctx), status_(ctx.status, paint_),
       trash_(ctx.trash), run_{ctx.state, ctx.dialogs, status_,       ctx.zip,
                               ctx.rar,   trash_,      ctx.processes, ctx.folders},
-      total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways),
-      savedZipProgress_(ctx.zip.OnItemProgress),
-      savedRarExtracted_(ctx.rar.OnFileAboutToBeExtracted) {
-    // The components write their progress to the status line themselves;
-    // the window is repainted after them as well.
-    ctx.zip.OnItemProgress = [this](const QString& item, qint64 size, int perCent) {
-        if (savedZipProgress_)
-            savedZipProgress_(item, size, perCent);
-        paint_();
-    };
-    ctx.rar.OnFileAboutToBeExtracted = [this](const QString& entryName) {
-        if (savedRarExtracted_)
-            savedRarExtracted_(entryName);
-        paint_();
-    };
+      total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways) {
     progress(0);
 }
 
 InstallRun::~InstallRun() {
     restoreOverwriteAlways();
-    ctx_.zip.OnItemProgress = savedZipProgress_;
-    ctx_.rar.OnFileAboutToBeExtracted = savedRarExtracted_;
-    // Every other caller extracts flat.
-    ctx_.zip.ExtrOptions = {};
     ctx_.state.ListBox1.clear();
     if (total_ > 1)
         ctx_.status.setProgress(0, 0);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "archive/zip_master.h"
 #include "core/command_context.h"
 #include "platform/status_sink.h"
 #include "platform/trash.h"
@@ -53,10 +52,10 @@ private:
 };
 
 /// One install run: the context its steps work with (status that keeps
-/// the window painted, trash that records), the component events that
-/// repaint too, and the saved OverwriteAlways. The destructor puts back
-/// OverwriteAlways, the components' events and extraction options,
-/// empties ListBox1 and hides the progress bar.
+/// the window painted, also while the components report their progress
+/// there, and trash that records) and the saved OverwriteAlways. The
+/// destructor puts back OverwriteAlways, empties ListBox1 and hides the
+/// progress bar.
 class InstallRun {
 public:
     /// `total`: the entries of the run; a progress bar is shown for more
@@ -82,8 +81,6 @@ private:
     CommandContext run_;
     int total_;
     bool savedOverwriteAlways_;
-    archives::TZipMaster::ItemProgress savedZipProgress_;
-    std::function<void(const QString&)> savedRarExtracted_;
 };
 
 } // namespace install::detail

@@ -1,6 +1,6 @@
 #include "install/maintenance.h"
 
-#include "archive/zip_master.h"
+#include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
@@ -117,10 +117,8 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
         QString folder = targetFolder;
         if (folder.endsWith(u'/'))
             folder.chop(1);
-        ctx.zip.setZipFileName(folder + u'/' + item + u".zip"_s);
-        ctx.zip.FSpecArgs = QStringList{work + u"/*.*"_s};
         // The component's result is not looked at, as the status says.
-        ctx.zip.Add();
+        core::AddToZip(ctx, folder + u'/' + item + u".zip"_s, {work + u"/*.*"_s});
         ctx.status.setStatus(item + u".zip  created in "_s + targetFolder);
         made = true;
     }

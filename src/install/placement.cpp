@@ -104,11 +104,11 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
     return true;
 }
 
-bool PlaceExtractedFiles(CommandContext& ctx, const QString& archiveExt) {
+bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath) {
     const InstallFileList lists = BuildInstallFileList(ctx);
     const bool accepted = CheckExistingFiles(ctx, lists);
     if (accepted)
-        CopyToGameFolders(ctx, false, archiveExt);
+        CopyToGameFolders(ctx, false, archivePath);
     return accepted && ctx.state.ProgressDone > 0;
 }
 

@@ -38,9 +38,10 @@ struct InstallFileList {
 InstallFileList BuildInstallFileList(CommandContext& ctx);
 
 /// Places the files of one archive. Precondition: the archive is extracted
-/// into TempDir and flattened. Returns ok: the archive was accepted and
-/// the run has placed at least one file so far.
-bool PlaceExtractedFiles(CommandContext& ctx, const QString& archiveExt);
+/// into TempDir and flattened. `archivePath` names the help files
+/// (ArchiveStem); the cache passes none. Returns ok: the archive was
+/// accepted and the run has placed at least one file so far.
+bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath);
 
 /// Asks about the listed files that the game already has, and registers
 /// the existing ones (maps excepted) in sharedfiles.dat. Returns accepted.
@@ -49,17 +50,17 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
 /// Copies the files of TempDir into the game folders by extension and
 /// deletes them from TempDir. A file that cannot be copied is not counted
 /// as placed, stays in TempDir and is added to FailedCopies.
-void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archiveExt);
+void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath);
 
 /// At the end of a run: names the files of FailedCopies in an error box
 /// and empties the list. Nothing when it is empty.
 void ReportFailedCopies(CommandContext& ctx);
 
 /// The archive's file name without folder, with four characters deleted
-/// from its first "." ("DM-Foo.zip" gives "DM-Foo"): the zip component's
-/// archive for ".zip", the rar component's for ".rar", empty otherwise.
-/// The help files of an archive are named after it.
-QString ArchiveStem(CommandContext& ctx, const QString& archiveExt);
+/// from its first "." ("DM-Foo.zip" gives "DM-Foo", "DM-Foo.big.zip"
+/// "DM-Foo.zip"), for a zip or rar (by extension, any case); empty for
+/// anything else. The help files of an archive are named after it.
+QString ArchiveStem(const QString& archivePath);
 
 /// Appends TempDir's `name` to the game's System file of that name, after
 /// a ".old" backup; creates the game's file when it has none.

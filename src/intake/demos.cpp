@@ -1,7 +1,6 @@
 #include "intake/demos.h"
 
-#include "archive/rar_archive.h"
-#include "archive/zip_master.h"
+#include "core/archive_calls.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
 #include "platform/dialogs.h"
@@ -101,18 +100,12 @@ private:
 /// Extracts every entry of a zip (flat) or rar into TempDir and brings the
 /// files of its folders up; other types extract nothing.
 void extractIntoTemp(CommandContext& ctx, const QString& path, const QString& fileType) {
-    const QString temp = ctx.state.TempDir;
-    if (fileType == u".zip"_s) {
-        ctx.zip.ExtrOptions = {};
-        ctx.zip.ExtrBaseDir = temp;
-        ctx.zip.setZipFileName(path);
-        ctx.zip.Extract();
-    } else if (fileType == u".rar"_s) {
-        // A name left in the list would keep entries back.
-        ctx.rar.FileListToProcess.clear();
-        ctx.rar.ArchiveFileName = path;
-        ctx.rar.TargetDirectory = temp;
-        ctx.rar.Extract();
+    if (fileType == u".zip"_s || fileType == u".rar"_s) {
+        core::ExtractRequest request;
+        request.archive = path;
+        request.target = ctx.state.TempDir;
+        // A demo that did not come out is said by the search for it.
+        core::ExtractArchive(ctx, request);
     }
     for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx); ++pass) {
     }

@@ -2,9 +2,8 @@
 // classify the new ones, write back what the rules keep.
 #include "intake/scan.h"
 
-#include "archive/rar_archive.h"
-#include "archive/zip_master.h"
 #include "archive/zip_probe.h"
+#include "core/archive_calls.h"
 #include "core/content_db.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
@@ -30,32 +29,16 @@ namespace {
 // guards against a folder tree that keeps changing under it.
 constexpr int MaxFlattenPasses = 4096;
 
-// ListBox1 and FileListToProcess are left empty after each archive, also
-// when an archive operation throws.
-class ListsEmptiedAfter {
-public:
-    explicit ListsEmptiedAfter(CommandContext& ctx) : ctx_(ctx) {}
-    ~ListsEmptiedAfter() {
-        ctx_.state.ListBox1.clear();
-        ctx_.rar.FileListToProcess.clear();
-        ctx_.zip.FSpecArgs.clear();
-    }
-    ListsEmptiedAfter(const ListsEmptiedAfter&) = delete;
-    ListsEmptiedAfter& operator=(const ListsEmptiedAfter&) = delete;
-
-private:
-    CommandContext& ctx_;
-};
-
 // One new archive under examination: its record and the tallies of the
 // classification.
 class ArchiveExam {
 public:
-    ArchiveExam(CommandContext& ctx, const ScanRules& rules, TContentRecord& rec, bool isZip)
-        : ctx_(ctx), rules_(rules), rec_(rec), isZip_(isZip) {}
+    ArchiveExam(CommandContext& ctx, const ScanRules& rules, TContentRecord& rec,
+                const QString& path, bool isZip)
+        : ctx_(ctx), rules_(rules), rec_(rec), path_(path), isZip_(isZip) {}
 
-    void examineZip(const QString& path);
-    void examineRar(const QString& path);
+    void examineZip();
+    void examineRar();
     /// Settles the name and kind; returns the reason when refused.
     std::optional<int> finish();
 
@@ -67,40 +50,33 @@ private:
     CommandContext& ctx_;
     const ScanRules& rules_;
     TContentRecord& rec_;
+    const QString path_;
     const bool isZip_;
     int reason_ = RejectUnknownFile;
     bool rejected_ = false;
     int requiredCount_ = 0;
 };
 
-void ArchiveExam::examineZip(const QString& path) {
-    if (archives::ZipProbe(path) < 1) {
+void ArchiveExam::examineZip() {
+    if (archives::ZipProbe(path_) < 1) {
         reason_ = RejectInvalidZip;
         rejected_ = true;
         return;
     }
-    ctx_.zip.setZipFileName(path);
-    const int count = ctx_.zip.EntryCount();
-    if (count > MaxArchiveEntries) {
+    const QStringList entries = core::ListArchive(ctx_, path_).entries;
+    if (entries.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        const QString stored = ctx_.zip.EntryName(i);
+    for (const QString& stored : entries)
         classify(stored, bareName(stored));
-    }
 }
 
-void ArchiveExam::examineRar(const QString& path) {
+void ArchiveExam::examineRar() {
     reason_ = RejectInvalidRar;
-    const ListsEmptiedAfter emptied(ctx_);
-    ctx_.state.ListBox1.clear();
-    ctx_.rar.ArchiveFileName = path;
     // The result is not judged: the names listed before a failure count.
-    ctx_.rar.List();
-    const QStringList names = ctx_.state.ListBox1;
-    ctx_.state.ListBox1.clear();
+    const QStringList names = core::ListArchive(ctx_, path_).entries;
     if (names.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
@@ -143,18 +119,13 @@ void ArchiveExam::takeName(const QString& storedName, const QString& recordedNam
 
 // Extracts one entry into TempDir, where ReadIntName expects it.
 void ArchiveExam::extractAlone(const QString& storedName) {
-    const ListsEmptiedAfter emptied(ctx_);
-    if (isZip_) {
-        // Where the settings point it anyway; ReadIntName looks there.
-        ctx_.zip.ExtrBaseDir = ctx_.state.TempDir;
-        ctx_.zip.FSpecArgs = QStringList{storedName};
-        ctx_.zip.Extract();
+    core::ExtractRequest request;
+    request.archive = path_;
+    request.target = ctx_.state.TempDir; // where ReadIntName looks
+    request.only = QStringList{storedName};
+    core::ExtractArchive(ctx_, request);
+    if (isZip_)
         return;
-    }
-    ctx_.rar.FileListToProcess.add(storedName);
-    ctx_.rar.TargetDirectory = ctx_.state.TempDir;
-    ctx_.rar.Extract();
-    ctx_.rar.FileListToProcess.clear();
     // Every pass brings the files up one level, so an .int however deep
     // in the archive reaches TempDir.
     for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx_); ++pass) {
@@ -249,11 +220,11 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
         rec.Installed = 0;
         rec.Kind = rules.newKind;
         rec.AddedDate = today;
-        ArchiveExam exam(ctx, rules, rec, isZip);
+        ArchiveExam exam(ctx, rules, rec, path, isZip);
         if (isZip)
-            exam.examineZip(path);
+            exam.examineZip();
         else
-            exam.examineRar(path);
+            exam.examineRar();
         if (const std::optional<int> reason = exam.finish())
             s.ErrorLogLines.append(path + rejectText(rules, *reason));
         added.append(std::move(rec));

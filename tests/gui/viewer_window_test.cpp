@@ -5,6 +5,7 @@
 
 #include "archive/rar_archive.h"
 #include "core/app_core.h"
+#include "core/archive_calls.h"
 #include "core/command_boundary.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
@@ -40,10 +41,15 @@ protected:
         core.state.TempDir = tree.folder(u"prog/Temp"_s);
         archives = tree.folder(u"archives"_s) + u'/';
     }
-    /// The header cells the viewer reads, and the file list.
-    void show(const QString& archiveName, const QStringList& files) {
-        viewer.Listheader->setItem(1, 2, new QTableWidgetItem(archiveName));
-        viewer.Listheader->setItem(2, 2, new QTableWidgetItem(archives));
+    /// The record the viewer opens files of, and the file list.
+    void show(const QString& archiveName, const QStringList& files,
+              const QString& folder = QString()) {
+        TContentRecord record;
+        record.ArchiveName = archiveName;
+        record.ArchiveDir = folder.isNull() ? archives : folder;
+        record.Files = files;
+        record.FileCount = qint32(files.size());
+        viewer.setRecord(record);
         viewer.ListFiles->setRowCount(int(files.size()));
         for (int i = 0; i < files.size(); ++i)
             viewer.ListFiles->setItem(i, 1, new QTableWidgetItem(files[i]));
@@ -136,8 +142,9 @@ TEST_F(ViewerTest, RarFileOpenedFromItsFolderAndALaterInstallStillExtractsEveryt
     EXPECT_FALSE(QFile::exists(core.state.TempDir + u"/docs/read me.txt"_s));
     EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
 
-    core.dRar31.TargetDirectory = tree.folder(u"install"_s);
-    EXPECT_EQ(core.dRar31.Extract(), 10);
+    EXPECT_TRUE(
+        core::ExtractArchive(core.context(), {archives + u"S.rar"_s, tree.folder(u"install"_s), {}})
+            .ok);
     EXPECT_EQ(tree.read(u"install/S.utx"_s), "tex");
     EXPECT_EQ(tree.read(u"install/docs/read me.txt"_s), "rar text");
 }

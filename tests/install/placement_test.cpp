@@ -66,10 +66,9 @@ TEST(PlacementTable, EachExtensionGoesToItsFolderUnderItsName) {
             PlacementBed bed;
             bed.core.state.InstallExtraFiles = extraOn;
             bed.core.state.ProgressText = u"  Installing DM-Foo"_s;
-            bed.core.ZipMaster1.setZipFileName(bed.tree.path(u"archives/DM-Foo.zip"_s));
             bed.temp(name, "data");
 
-            install::CopyToGameFolders(bed.ctx(), false, u".zip"_s);
+            install::CopyToGameFolders(bed.ctx(), false, bed.tree.path(u"archives/DM-Foo.zip"_s));
 
             const bool placed = row.destination && (extraOn || !row.extra);
             if (placed) {
@@ -93,7 +92,6 @@ TEST(PlacementTable, EachExtensionGoesToItsFolderUnderItsName) {
 
 TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     core.state.InstallExtraFiles = true;
-    core.dRar31.ArchiveFileName = tree.path(u"archives/DM-Foo.big.rar"_s);
     temp(u"b.jpg"_s, "b");
     temp(u"A.JPG"_s, "a");
     temp(u"c.gif"_s, "c");
@@ -109,7 +107,7 @@ TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     CommandContext recording{ctx().state, ctx().dialogs, recorder,        ctx().zip,
                              ctx().rar,   ctx().trash,   ctx().processes, ctx().folders};
 
-    install::CopyToGameFolders(recording, false, u".rar"_s);
+    install::CopyToGameFolders(recording, false, tree.path(u"archives/DM-Foo.big.rar"_s));
 
     // Four characters from the first ".": DM-Foo.big.rar gives DM-Foo.rar.
     EXPECT_EQ(filesIn(u"game/Help"_s),
@@ -121,14 +119,11 @@ TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     EXPECT_EQ(core.state.ProgressDone, 4);
 }
 
-TEST_F(PlacementFixture, ArchiveStemComesFromTheComponentOfTheExtension) {
-    core.ZipMaster1.setZipFileName(tree.path(u"DM-Zip.zip"_s));
-    core.dRar31.ArchiveFileName = tree.path(u"a/DM-Rar.rar"_s);
-    EXPECT_EQ(install::ArchiveStem(ctx(), u".zip"_s), u"DM-Zip"_s);
-    EXPECT_EQ(install::ArchiveStem(ctx(), u".rar"_s), u"DM-Rar"_s);
-    EXPECT_EQ(install::ArchiveStem(ctx(), QString()), QString());
-    core.dRar31.ArchiveFileName = u"/x/NoDot"_s;
-    EXPECT_EQ(install::ArchiveStem(ctx(), u".rar"_s), u"NoDot"_s);
+TEST_F(PlacementFixture, ArchiveStemComesFromTheArchivesName) {
+    EXPECT_EQ(install::ArchiveStem(tree.path(u"DM-Zip.zip"_s)), u"DM-Zip"_s);
+    EXPECT_EQ(install::ArchiveStem(tree.path(u"a/DM-Rar.RAR"_s)), u"DM-Rar"_s);
+    EXPECT_EQ(install::ArchiveStem(QString()), QString());
+    EXPECT_EQ(install::ArchiveStem(u"/x/DM-Pkg.ut2"_s), QString());
 
     // The cache page passes no extension: the help files get no stem.
     core.state.InstallExtraFiles = true;

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "archive/archive_result.h"
+#include "core/command_context.h"
+
+#include <QString>
+#include <QStringList>
+
+/// The one way commands call the zip and rar components: each call sets
+/// the component's options and events for itself and puts back what it
+/// found on every way out, and returns what came of it. Progress shows
+/// ProgressText + the entry's file name in the context's status line; the
+/// rar password is asked through the context's dialogs.
+namespace core {
+
+/// What to extract and how.
+struct ExtractRequest {
+    QString archive; ///< path of the zip or rar (told apart by extension, any case)
+    QString target;  ///< folder the entries are written below
+    /// Stored names of the entries to extract (folder part included); empty
+    /// extracts every entry.
+    QStringList only;
+    /// Zip: recreate the entries' folders (and the target when missing).
+    /// Rar entries always keep their folders.
+    bool keepFolders = false;
+    /// Nothing for the user: no error box of the zip component, no
+    /// password question (an encrypted entry then fails), no status text.
+    bool quiet = false;
+};
+
+/// The archive type of a path: its extension, lower case, dot included.
+QString archiveType(const QString& path);
+
+/// Extracts `request.archive`. An archive that is neither zip nor rar
+/// extracts nothing and is not ok.
+archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest& request);
+
+/// The entry names of an archive, in archive order, and how the reading
+/// went: a zip's central directory (stored names), a rar's listing (names
+/// with "/" separators; the names read before a failure are kept).
+struct ArchiveListing {
+    archives::ArchiveResult result;
+    QStringList entries;
+};
+/// `quiet`: no error box of the zip component.
+ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet = false);
+
+/// Adds the files matching `fileSpecs` (paths whose file-name part may
+/// hold wildcards) to the zip `zipPath` under their bare names, creating
+/// it when missing; progress as for extraction.
+archives::ArchiveResult AddToZip(CommandContext& ctx, const QString& zipPath,
+                                 const QStringList& fileSpecs);
+
+} // namespace core
