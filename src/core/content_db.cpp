@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -20,18 +22,31 @@ namespace {
 // Calls `take` with every whole record of the file, in file order. A trailing
 // part shorter than one record is ignored. Memory grows with the records that
 // are really there, never with a size taken on trust.
+//
+// The file is read through one reused buffer of a few hundred records: a
+// database of ten thousand archives is some 50 MB, and reading it into one
+// fresh block, or record by record, costs more than decoding it.
 template <typename Take> void forEachRecord(const QString& path, int recordSize, Take take) {
+    constexpr qint64 ChunkBytes = 1 << 20;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throwOpenError(path, file);
-    QByteArray buffer(recordSize, '\0');
+    const qint64 chunk = std::max<qint64>(1, ChunkBytes / recordSize) * recordSize;
+    QByteArray buffer(chunk, '\0');
     for (;;) {
-        const qint64 got = file.read(buffer.data(), recordSize);
-        if (got < 0)
-            throw platform::Error(platform::readErrorText(path, file.errorString()));
-        if (got < recordSize)
-            break;
-        take(buffer.constData());
+        qint64 filled = 0;
+        while (filled < chunk) {
+            const qint64 got = file.read(buffer.data() + filled, chunk - filled);
+            if (got < 0)
+                throw platform::Error(platform::readErrorText(path, file.errorString()));
+            if (got == 0)
+                break;
+            filled += got;
+        }
+        for (qint64 at = 0; at + recordSize <= filled; at += recordSize)
+            take(buffer.constData() + at);
+        if (filled < chunk)
+            return;
     }
 }
 

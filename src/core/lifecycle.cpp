@@ -31,28 +31,13 @@ void prepareTempDir(AppState& state) {
         throw platform::Error(platform::cannotCreateFolderText(state.TempDir));
 }
 
-static bool removeTree(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isDir()) {
-        if (!info.isSymLink())
-            platform::clearReadOnly(path);
-        return QFile::remove(path);
-    }
-    platform::clearReadOnly(path);
-    bool ok = true;
-    const QList<platform::FileEntry> entries = platform::listByMask(path, u"*.*"_s);
-    for (const platform::FileEntry& e : entries)
-        ok = removeTree(e.path) && ok;
-    return QDir().rmdir(path) && ok;
-}
-
 bool removeTempDir(const AppState& state) {
     if (state.TempDir.isEmpty())
         return true;
     const QFileInfo info(state.TempDir);
     if (!info.exists() && !info.isSymLink())
         return true;
-    return removeTree(state.TempDir);
+    return platform::removeTree(state.TempDir);
 }
 
 QString couldNotRemoveTempText(const AppState& state) {

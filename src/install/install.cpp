@@ -46,18 +46,7 @@ QString extractingText(const QString& item) {
 
 /// Removes a file, link or folder tree without following links.
 void removeEntry(CommandContext& ctx, const platform::FileEntry& e) {
-    const bool link = QFileInfo(e.path).isSymLink();
-    if (e.isDir && !link) {
-        if (e.readOnly)
-            platform::clearReadOnly(e.path);
-        for (const platform::FileEntry& child : platform::listByMask(e.path, u"*"_s))
-            removeEntry(ctx, child);
-        QDir().rmdir(e.path);
-    } else {
-        if (e.readOnly && !link)
-            platform::clearReadOnly(e.path);
-        QFile::remove(e.path);
-    }
+    platform::removeTree(e.path);
     ctx.folders.removed(e.path);
 }
 

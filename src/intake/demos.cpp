@@ -58,11 +58,7 @@ QString freeName(CommandContext& ctx, const QString& folder, const QString& want
 
 /// Removes a file, link or folder tree, never following links.
 void removeEntry(CommandContext& ctx, const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir(path).removeRecursively();
-    else
-        QFile::remove(path);
+    platform::removeTree(path);
     ctx.folders.removed(path);
 }
 

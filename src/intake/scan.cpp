@@ -7,10 +7,10 @@
 #include "core/content_db.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
-#include "intake/scan_database.h"
 #include "intake/scan_rules.h"
 #include "platform/file_helpers.h"
 
+#include <QFileInfo>
 #include <QFile>
 #include <QSet>
 
@@ -173,9 +173,13 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     // nothing the search reports is looked at before the database is in.
     scan.SubDirs = s.ScanSubDirs;
     StartFolderSearch(scan, folderOf(rules, s), QStringList{u"*.zip"_s, u"*.rar"_s});
-    ScanDatabase db;
+    // The map scan takes a missing mapdata.dat as empty; the others need
+    // their file.
+    const bool exists = QFileInfo::exists(dbPath);
+    QList<TContentRecord> loaded;
     try {
-        db = loadScanDatabase(dbPath, maps);
+        if (exists || !maps)
+            loaded = content_db::ReadAll(dbPath);
     } catch (...) {
         scan.AbortSearch();
         throw;
@@ -184,8 +188,8 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     // Only what was loaded counts as known: two new archives of one name
     // in two folders are both recorded.
     QSet<QString> known;
-    known.reserve(db.records.size());
-    for (const TContentRecord& rec : db.records)
+    known.reserve(loaded.size());
+    for (const TContentRecord& rec : loaded)
         known.insert(rec.ArchiveName);
 
     const QStringList found = WaitForFolderSearch(scan);
@@ -242,8 +246,8 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
                                 return plainFound.contains(path) || isFileOnDisk(path);
                             }};
     QList<TContentRecord> kept;
-    kept.reserve(db.records.size() + added.size());
-    for (const TContentRecord& rec : db.records) {
+    kept.reserve(loaded.size() + added.size());
+    for (const TContentRecord& rec : loaded) {
         if (keepRecord(kind, rec, in))
             kept.append(rec);
     }
@@ -253,10 +257,14 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
             kept.append(std::move(rec));
     }
     // Every loaded record kept and nothing added: the file already holds
-    // these records, so it is left alone (see writeScanDatabase).
-    const bool unchanged = keptLoaded == db.records.size() && kept.size() == keptLoaded;
-    if (!db.exists || !unchanged)
-        writeScanDatabase(dbPath, kept);
+    // these records and is left alone. A rewrite would give the same bytes,
+    // or differ only where the reader ignores or decodes alike (bytes after
+    // a text, a trailing part of a record, Windows-1252 texts that would
+    // become UTF-8 and might then be cut), so the file is worth more
+    // unchanged.
+    const bool unchanged = keptLoaded == loaded.size() && kept.size() == keptLoaded;
+    if (!exists || !unchanged)
+        content_db::WriteAll(dbPath, kept);
 }
 } // namespace
 

@@ -21,6 +21,24 @@ static QStringList childNames(const QString& folder) {
                                   QDir::NoDotAndDotDot);
 }
 
+bool removeTree(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isSymLink() || !info.isDir()) {
+        if (!info.isSymLink() && isReadOnly(path))
+            clearReadOnly(path);
+        return QFile::remove(path);
+    }
+    // Entries can only leave a folder the owner may write to.
+    if (isReadOnly(path))
+        clearReadOnly(path);
+    bool ok = true;
+    for (const FileEntry& e : listByMask(path, u"*"_s))
+        ok = removeTree(e.path) && ok;
+    return QDir().rmdir(path) && ok;
+}
+
 QString withSlash(const QString& path) {
     if (path.isEmpty())
         return path;

@@ -37,6 +37,11 @@ bool isReadOnly(const QString& path);
 /// Sets the owner write bit; true on success.
 bool clearReadOnly(const QString& path);
 
+/// Removes a file, a link (never what it points to) or a folder with
+/// everything in it, clearing read-only bits on the way. True when the
+/// entry is gone (or was never there).
+bool removeTree(const QString& path);
+
 /// `path` with exactly one trailing "/" (empty stays empty).
 QString withSlash(const QString& path);
 /// The file name part of a path holding "/" or "\" separators.
