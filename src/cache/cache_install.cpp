@@ -336,9 +336,12 @@ void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunRe
     // Packages that could not be copied are back in the cache.
     install::ReportFailedCopies(ctx);
     if (result.failed) {
-        ctx.dialogs.message(platform::MsgKind::Error,
-                            u"Sorry, but something went terrible wrong. Check your settings."_s,
-                            platform::Ok, kBoxOffset);
+        // The fixed words first, then what really happened, so the user
+        // can act on it.
+        QString text = u"Sorry, but something went terrible wrong. Check your settings."_s;
+        if (!result.error.isEmpty())
+            text += u"\r\r"_s + result.error;
+        ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, kBoxOffset);
         return;
     }
     const QString n = u"  "_s + QString::number(result.count);

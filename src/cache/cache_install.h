@@ -54,7 +54,7 @@ struct CacheRunResult {
     int count = 0;
     /// An error ended the run: the error box follows, no final status.
     bool failed = false;
-    /// The error's own text (the box shows the fixed one).
+    /// The error's own text, shown below the fixed words of the box.
     QString error;
 };
 

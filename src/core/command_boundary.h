@@ -8,6 +8,20 @@
 
 struct AppState;
 
+// How core code reports what went wrong, in one style:
+// - A failure that ends a command is a platform::Error carrying the text
+//   the user sees (a record file that cannot be written, a game folder that
+//   is not set). It is thrown and reaches the user through the boundary
+//   below, in an error box; nothing catches it to read it back later.
+// - How one item of a run came out (an archive that failed to extract, a
+//   file that could not be copied, a file converted or not) is a value the
+//   run returns or collects: archives::ArchiveResult for the zip and rar
+//   components, platform::Outcome for a file, the run's own result struct
+//   (InstallResult, CacheRunResult, ...) for what it names at its end. The
+//   run goes on with the next item.
+// The components' own codes (zip 0 = success, rar 10 = end of archive)
+// never leave src/archive: archives::ArchiveResult says ok or not.
+
 /// The one boundary every command handler runs through: an error that
 /// ends a command goes to the general error handler (an error box with the
 /// error's text) and the program goes on; a long command holds the busy

@@ -51,19 +51,17 @@ QString destinationFolder(CommandContext& ctx, const QString& dir) {
 
 /// Copies `source` to `folder` + `name`, or onto the file the folder holds
 /// under that name in another case; with `failIfExists` an existing file is
-/// left as it is. Empty when done (or left), else why the copy failed.
-std::optional<QString> copyInto(CommandContext& ctx, const QString& source, const QString& folder,
-                                const QString& name, bool failIfExists) {
+/// left as it is (a success).
+platform::Outcome copyInto(CommandContext& ctx, const QString& source, const QString& folder,
+                           const QString& name, bool failIfExists) {
     const std::optional<QString> existing = ctx.folders.find(folder, name);
     if (existing && failIfExists)
-        return std::nullopt;
+        return platform::Outcome::success();
     const QString target = existing.value_or(folder + name);
-    QString error;
-    if (!detail::copyFileAtomic(source, target, &error))
-        return error.isEmpty() ? u"the copy failed"_s : error;
-    if (!existing)
+    const platform::Outcome copied = detail::copyFileAtomic(source, target);
+    if (copied && !existing)
         ctx.folders.added(target);
-    return std::nullopt;
+    return copied;
 }
 
 } // namespace
@@ -110,9 +108,10 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
             // A file that did not arrive is not placed: it stays in TempDir
             // (a cache run puts it back into the cache) and is named at the
             // end of the run.
-            if (const std::optional<QString> error =
-                    copyInto(ctx, file.path, folder, target, failIfExists)) {
-                ctx.state.FailedCopies.append(shown + u" -> "_s + folder + u": "_s + *error);
+            const platform::Outcome copied = copyInto(ctx, file.path, folder, target, failIfExists);
+            if (!copied) {
+                ctx.state.FailedCopies.append(shown + u" -> "_s + folder + u": "_s +
+                                              copied.error());
                 continue;
             }
             if (QFile::remove(file.path))

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/errors.h"
+
 #include <QString>
 
 namespace install::detail {
 
 /// Copies `source` over `target` through a temporary file and a rename, so
 /// an existing target is either wholly replaced or left as it was. Reads
-/// in bounded chunks. On failure returns false and puts the message
-/// (io_errors texts) into `error` when given.
-bool copyFileAtomic(const QString& source, const QString& target, QString* error = nullptr);
+/// in bounded chunks. A failure says why in io_errors texts.
+platform::Outcome copyFileAtomic(const QString& source, const QString& target);
 
 } // namespace install::detail

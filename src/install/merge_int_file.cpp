@@ -90,9 +90,10 @@ void MergeIntFile(CommandContext& ctx, const QString& name) {
     if (existing) {
         const QString backupName = platform::fileNamePart(target) + u".old"_s;
         const std::optional<QString> oldBackup = ctx.folders.find(systemDir, backupName);
-        QString error;
-        if (!detail::copyFileAtomic(target, oldBackup.value_or(systemDir + backupName), &error))
-            throw platform::Error(error);
+        const platform::Outcome backedUp =
+            detail::copyFileAtomic(target, oldBackup.value_or(systemDir + backupName));
+        if (!backedUp)
+            throw platform::Error(backedUp.error());
         if (!oldBackup)
             ctx.folders.added(systemDir + backupName);
     }

@@ -289,8 +289,10 @@ TEST_F(CacheInstallTest, AnErrorEndsTheRunWithTheBoxAndLosesNoPackage) {
         << result.error.toStdString();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+    // The fixed words, then the package reader's own.
     EXPECT_EQ(dialogs.shown[0].text,
-              u"Sorry, but something went terrible wrong. Check your settings."_s);
+              u"Sorry, but something went terrible wrong. Check your settings.\r\r"_s
+              u"ERROR! This isn't an Unreal package"_s);
     EXPECT_EQ(dialogs.shown[0].buttons, platform::Ok);
     EXPECT_EQ(dialogs.shown[0].offset, QPoint(50, 125));
     EXPECT_EQ(status.status(), u"before"_s) << "no final status";

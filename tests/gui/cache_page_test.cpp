@@ -98,8 +98,10 @@ TEST_F(CachePageTest, TheInstallButtonRunsTheChosenActionOnTheSelection) {
     EXPECT_EQ(busy, 0);
     ASSERT_EQ(dialogs.shown.size(), 2);
     EXPECT_EQ(dialogs.shown[1].type, testing_support::ShownDialog::Message);
+    // The fixed words, then the package reader's own.
     EXPECT_EQ(dialogs.shown[1].text,
-              u"Sorry, but something went terrible wrong. Check your settings."_s);
+              u"Sorry, but something went terrible wrong. Check your settings.\r\r"_s
+              u"ERROR! This isn't an Unreal package"_s);
     EXPECT_EQ(listed(), QStringList{u"DM-Bad.ut2"_s});
 }
 
