@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,8 +51,24 @@ QString couldNotRemoveTempText(const AppState& state) {
 bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
     if (state.ErrorLogLines.isEmpty())
         return false;
+    // The same refused archives would bring the question back on every
+    // start: it is asked only when the log names something it did not.
+    QSet<QString> before;
+    if (QFileInfo::exists(state.errorLogPath())) {
+        try {
+            const QStringList old = platform::readLines(state.errorLogPath());
+            before = QSet<QString>(old.cbegin(), old.cend());
+        } catch (const platform::Error&) {
+            // An old log that cannot be read names nothing.
+        }
+    }
+    const bool news =
+        std::any_of(state.ErrorLogLines.cbegin(), state.ErrorLogLines.cend(),
+                    [&before](const QString& line) { return !before.contains(line); });
     platform::writeLines(state.errorLogPath(), state.ErrorLogLines);
     state.ErrorLogLines.clear();
+    if (!news)
+        return false;
     const QString text =
         u"Some files in the configured directories are not supported by Quorvel.\r\r"_s +
         u"Details can be found in "_s + state.errorLogPath() + u"\r\r"_s +

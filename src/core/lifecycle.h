@@ -21,8 +21,9 @@ bool removeTempDir(const AppState& state);
 /// The message shown when removeTempDir fails.
 QString couldNotRemoveTempText(const AppState& state);
 
-/// Writes error.log from ErrorLogLines, empties them and asks whether to
-/// read the log. Returns true when the user answered Yes (the caller then
+/// Writes error.log from ErrorLogLines, empties them and, when the log
+/// gained a line the previous error.log did not have, asks whether to
+/// read it. Returns true when the user answered Yes (the caller then
 /// opens the log). Does nothing and returns false when there are no lines.
 bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs);
 

@@ -10,8 +10,8 @@
 #include "intake/scan_rules.h"
 #include "platform/file_helpers.h"
 
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -210,10 +210,8 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
         }
         if (known.contains(name))
             continue;
-        // A record cut to fit would name no file: it would be dropped and
-        // added again on every run, and could never be installed.
-        if (placeTooLong(dir, name)) {
-            s.ErrorLogLines.append(path + pathTooLongText());
+        if (const QString tooLong = placeTooLongText(dir, name); !tooLong.isEmpty()) {
+            s.ErrorLogLines.append(path + tooLong);
             continue;
         }
         TContentRecord rec;

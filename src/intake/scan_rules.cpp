@@ -69,10 +69,6 @@ QString notAnArchiveText() {
     return u" - Not a .zip- or .rar-archive."_s;
 }
 
-QString pathTooLongText() {
-    return u" - Path too long for the database. Move it to a shorter folder."_s;
-}
-
 QString bareName(const QString& name) {
     return platform::fileNamePart(name);
 }
@@ -85,9 +81,13 @@ QString entryExtension(const QString& name) {
     return bare.mid(dot, MaxExtensionLength).toLower();
 }
 
-bool placeTooLong(const QString& archiveDir, const QString& archiveName) {
-    return archiveDir.toUtf8().size() > MaxArchiveDirBytes ||
-           archiveName.toUtf8().size() > MaxArchiveNameBytes;
+QString placeTooLongText(const QString& archiveDir, const QString& archiveName) {
+    if (archiveName.toUtf8().size() > MaxArchiveNameBytes)
+        return u" - File name too long (more than 50 characters). Rename the archive."_s;
+    if (archiveDir.toUtf8().size() > MaxArchiveDirBytes)
+        return u" - Folder path too long (more than 100 characters). Move the archive to a "
+               u"shorter folder."_s;
+    return {};
 }
 
 bool keepRecord(ScanKind kind, const TContentRecord& rec, const WriteBackInput& in) {

@@ -46,8 +46,6 @@ const ScanRules& rulesFor(ScanKind kind);
 QString rejectText(const ScanRules& rules, int reason);
 /// Logged for a found file that is neither .zip nor .rar.
 QString notAnArchiveText();
-/// Logged for an archive whose place does not fit a record.
-QString pathTooLongText();
 
 /// The lower-cased extension of the file-name part of `name` ("/" and "\"
 /// both end a folder part), dot included, cut to MaxExtensionLength
@@ -56,9 +54,11 @@ QString entryExtension(const QString& name);
 /// The file-name part of `name` ("/" and "\" both separate folders).
 QString bareName(const QString& name);
 
-/// True when ArchiveDir ("folder/") or ArchiveName would not fit their
-/// record fields, so a stored record would not name the archive.
-bool placeTooLong(const QString& archiveDir, const QString& archiveName);
+/// Why an archive's place does not fit its record: a record cut to fit
+/// would name no file, so it would be dropped and added again on every
+/// run and could never be installed. Empty when it fits; else the log text
+/// naming the cause and the fix (the name is looked at first).
+QString placeTooLongText(const QString& archiveDir, const QString& archiveName);
 
 /// What the write-back rules read besides the record.
 struct WriteBackInput {

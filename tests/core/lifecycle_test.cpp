@@ -95,6 +95,7 @@ TEST(UnsupportedFiles, WritesLogEmptiesLinesAndAsks) {
     for (platform::Button answer : {platform::Yes, platform::No}) {
         FakeDialogs dialogs;
         dialogs.buttonAnswers.push_back(answer);
+        tree.file(u"error.log"_s, "an old log that is much longer than the new one\r\n");
         if (s.ErrorLogLines.isEmpty())
             s.ErrorLogLines = {u"/maps/a.zip - Not a valid zip-file"_s, u"/maps/b.rar - x"_s};
         EXPECT_EQ(lifecycle::ReportUnsupportedFiles(s, dialogs), answer == platform::Yes);
@@ -111,4 +112,17 @@ TEST(UnsupportedFiles, WritesLogEmptiesLinesAndAsks) {
                   u"Details can be found in "_s +
                       tree.root() + u"/error.log\r\rDo you want to read the log now?"_s);
     }
+
+    // The same lines again: the log is written, nothing is asked; one new
+    // line among them asks again.
+    FakeDialogs quiet;
+    s.ErrorLogLines = {u"/maps/b.rar - x"_s};
+    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, quiet));
+    EXPECT_TRUE(quiet.shown.isEmpty());
+    EXPECT_EQ(tree.read(u"error.log"_s), "/maps/b.rar - x\r\n");
+    FakeDialogs asked;
+    asked.buttonAnswers.push_back(platform::No);
+    s.ErrorLogLines = {u"/maps/b.rar - x"_s, u"/maps/c.zip - y"_s};
+    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, asked));
+    EXPECT_EQ(asked.shown.size(), 1);
 }

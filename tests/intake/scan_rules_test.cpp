@@ -55,12 +55,18 @@ TEST(ScanRules, EntryExtensions) {
         EXPECT_EQ(intake::entryExtension(name), ext) << name.toStdString();
 }
 
-TEST(ScanRules, PlaceTooLongCountsBytes) {
+TEST(ScanRules, PlaceTooLongCountsBytesAndNamesTheCause) {
+    const QString name = u" - File name too long (more than 50 characters). Rename the archive."_s;
+    const QString folder = u" - Folder path too long (more than 100 characters). Move the archive "
+                           u"to a shorter folder."_s;
     const QString dir100 = u'/' + QString(98, u'd') + u'/';
-    EXPECT_FALSE(intake::placeTooLong(dir100, QString(46, u'n') + u".zip"_s));
-    EXPECT_TRUE(intake::placeTooLong(u'/' + QString(99, u'd') + u'/', u"a.zip"_s));
-    EXPECT_TRUE(intake::placeTooLong(u"/m/"_s, QString(47, u'n') + u".zip"_s));
-    EXPECT_TRUE(intake::placeTooLong(u"/m/"_s, QString(25, QChar(u'\u00FC')) + u"x.zip"_s));
+    const QString dir101 = u'/' + QString(99, u'd') + u'/';
+    const QString name51 = QString(47, u'n') + u".zip"_s;
+    EXPECT_EQ(intake::placeTooLongText(dir100, QString(46, u'n') + u".zip"_s), QString());
+    EXPECT_EQ(intake::placeTooLongText(dir101, u"a.zip"_s), folder);
+    EXPECT_EQ(intake::placeTooLongText(u"/m/"_s, name51), name);
+    EXPECT_EQ(intake::placeTooLongText(dir101, name51), name) << "the name first";
+    EXPECT_EQ(intake::placeTooLongText(u"/m/"_s, QString(25, QChar(u'\u00FC')) + u"x.zip"_s), name);
 }
 
 namespace {

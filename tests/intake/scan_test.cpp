@@ -221,9 +221,28 @@ TEST_F(MapScan, PlacesTooLongForARecordAreLoggedNotRecorded) {
     for (int run = 0; run < 2; ++run) {
         s().ErrorLogLines.clear();
         intake::ScanMapArchives(ctx(), fScan);
-        const QString text = u" - Path too long for the database. Move it to a shorter folder."_s;
-        EXPECT_EQ(s().ErrorLogLines, (QStringList{a + text, b + text})) << run;
+        EXPECT_EQ(s().ErrorLogLines,
+                  (QStringList{a + u" - File name too long (more than 50 characters). Rename "
+                                   u"the archive."_s,
+                               b + u" - Folder path too long (more than 100 characters). Move "
+                                   u"the archive to a shorter folder."_s}))
+            << run;
         EXPECT_EQ(names(maps()), QStringList{name50}) << run;
+    }
+}
+
+TEST_F(MapScan, ALongNamedArchiveIsOfferedOnceNotOnEveryStart) {
+    const QString name60 = u"DM-"_s + QString(53, u'x') + u".zip"_s;
+    const QString path = zip(u"maps/"_s + name60, {{u"DM-x.ut2"_s, "x"}});
+    const QString line =
+        path + u" - File name too long (more than 50 characters). Rename the archive."_s;
+    dialogs.buttonAnswers.push_back(platform::No);
+    for (int run = 0; run < 2; ++run) {
+        intake::ScanMapArchives(ctx(), fScan);
+        EXPECT_EQ(s().ErrorLogLines, QStringList{line}) << run;
+        lifecycle::ReportUnsupportedFiles(s(), dialogs);
+        EXPECT_EQ(tree.read(u"prog/error.log"_s), (line + u"\r\n"_s).toUtf8()) << run;
+        EXPECT_EQ(dialogs.shown.size(), 1) << "asked on the first run only";
     }
 }
 
