@@ -1,5 +1,9 @@
 #include "core/shared_files.h"
 
+#include "core/content_catalogue.h"
+
+using namespace Qt::Literals::StringLiterals;
+
 namespace catalogue {
 
 namespace {
@@ -74,6 +78,52 @@ void SharedFiles::writeAll(const QString& path) const {
 
 void SharedFiles::writeKept(const QString& path) const {
     content_db::WriteAllShared(path, kept());
+}
+
+namespace {
+QString useKey(const QString& folder, const QString& fileName) {
+    return folder + u'\n' + fileName.toCaseFolded();
+}
+} // namespace
+
+QStringList RecordedUses::keysOf(const TContentRecord& record) const {
+    QStringList keys;
+    const qsizetype count = qMin<qsizetype>(record.FileCount, record.Files.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString name = placedFileName(record.Files[i]);
+        if (name.isEmpty())
+            continue;
+        if (const std::optional<QString> folder = gameFolderForFile(state_, name)) {
+            const QString key = useKey(*folder, name);
+            if (!keys.contains(key))
+                keys.append(key);
+        }
+    }
+    return keys;
+}
+
+void RecordedUses::addInstalled(const QList<TContentRecord>& records) {
+    for (const TContentRecord& r : records) {
+        if (r.Installed == 1 && isListed(r))
+            add(r);
+    }
+}
+
+void RecordedUses::add(const TContentRecord& record) {
+    for (const QString& key : keysOf(record))
+        ++uses_[key];
+}
+
+void RecordedUses::remove(const TContentRecord& record) {
+    for (const QString& key : keysOf(record)) {
+        const auto it = uses_.find(key);
+        if (it != uses_.end() && --it.value() <= 0)
+            uses_.erase(it);
+    }
+}
+
+int RecordedUses::uses(const QString& folder, const QString& fileName) const {
+    return uses_.value(useKey(folder, fileName));
 }
 
 } // namespace catalogue

@@ -2,6 +2,7 @@
 
 #include "core/content_db.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -51,6 +52,29 @@ private:
     qsizetype indexOf(const QString& fileName) const;
 
     QList<TSharedFileRecord> records_;
+};
+
+/// How many installed records list each game file: the records themselves
+/// are the evidence that a file is in use, also where sharedfiles.dat has
+/// no count for it (two versions of one map in two archives, a map
+/// installed from an archive and again from the cache). A file is known by
+/// its game folder (the extension table) and its name ignoring case, as the
+/// game finds it; a record counts once per file however often it lists it.
+class RecordedUses {
+public:
+    explicit RecordedUses(const AppState& state) : state_(state) {}
+    /// Every installed record of `records`.
+    void addInstalled(const QList<TContentRecord>& records);
+    void add(const TContentRecord& record);
+    void remove(const TContentRecord& record);
+    /// The records that list the file `fileName` (a placed name) of `folder`.
+    int uses(const QString& folder, const QString& fileName) const;
+
+private:
+    QStringList keysOf(const TContentRecord& record) const;
+
+    const AppState& state_;
+    QHash<QString, int> uses_;
 };
 
 } // namespace catalogue

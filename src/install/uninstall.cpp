@@ -10,6 +10,7 @@
 #include "platform/status_sink.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,47 +28,49 @@ bool isMaps(ContentKind kind) {
 }
 
 /// Deletes the file `name` of the game folder value `dir`, found ignoring
-/// case; a missing file is ignored.
-void deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name) {
+/// case; true when a file was deleted (a missing one is not).
+bool deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name) {
     const QString folder = detail::gameFolder(ctx, dir);
     const std::optional<QString> path = ctx.folders.find(folder, name);
-    if (path && QFile::remove(*path))
-        ctx.folders.removed(*path);
+    if (!path || !QFile::remove(*path))
+        return false;
+    ctx.folders.removed(*path);
+    return true;
 }
 
 /// The help files the install named after the archive: stem + "-" + n +
 /// picture extension and stem + "-readme" + text extension, ignoring case.
-/// Names of other archives whose stem begins with this one stay.
-void deleteHelpFiles(CommandContext& ctx, const QString& stem) {
+/// Names of other archives whose stem begins with this one stay. Returns
+/// how many were deleted.
+int deleteHelpFiles(CommandContext& ctx, const QString& stem) {
     if (stem.isEmpty())
-        return;
+        return 0;
     static const QRegularExpression own(
         u"^-(\\d+\\.(jpg|gif|bmp)|readme\\.(txt|doc|rtf|htm|html))$"_s,
         QRegularExpression::CaseInsensitiveOption);
     const QString folder = detail::gameFolder(ctx, ctx.state.HelpDir);
+    int deleted = 0;
     for (const platform::FileEntry& e : ctx.folders.list(folder, stem + u"*"_s)) {
         if (e.isDir || e.name.size() <= stem.size())
             continue;
         if (!own.match(e.name.mid(stem.size())).hasMatch())
             continue;
-        if (QFile::remove(e.path))
+        if (QFile::remove(e.path)) {
             ctx.folders.removed(e.path);
+            ++deleted;
+        }
     }
+    return deleted;
 }
 
-/// The record's ArchiveName with four characters deleted from its first ".".
-QString recordStem(const TContentRecord& r) {
-    QString stem = r.ArchiveName;
-    const qsizetype dot = stem.indexOf(u'.');
-    if (dot >= 0)
-        stem.remove(dot, 4);
-    return stem;
-}
-
-void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared) {
+/// Deletes the game files of `rec` that no other user keeps: a shared
+/// count still above 0 after this release, or another installed record
+/// that lists the same file. ProgressDone counts the files really deleted.
+void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
+                  catalogue::RecordedUses& uses) {
     AppState& s = ctx.state;
+    uses.remove(rec);
     const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
-    s.ProgressDone += rec.FileCount;
     for (qint32 i = 0; i < count; ++i) {
         const QString name = catalogue::placedFileName(rec.Files[i]);
         if (name.isEmpty())
@@ -75,14 +78,15 @@ void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFil
         const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
         if (!dir || catalogue::isMergedInt(name))
             continue;
-        if (!shared.release(name))
+        if (!shared.release(name) || uses.uses(*dir, name) > 0)
             continue;
         ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + rec.Files[i]);
-        deleteGameFile(ctx, *dir, name);
+        if (deleteGameFile(ctx, *dir, name))
+            ++s.ProgressDone;
     }
     rec.Installed = 0;
     rec.InstallDate.clear();
-    deleteHelpFiles(ctx, recordStem(rec));
+    s.ProgressDone += deleteHelpFiles(ctx, ArchiveStem(rec.ArchiveName));
 }
 
 } // namespace
@@ -126,6 +130,12 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     QList<TContentRecord> records = content_db::ReadAll(database);
     s.ListBox1 = catalogue::namesOf(selected);
     catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
+    // Every installed record of both files is evidence of a file in use.
+    catalogue::RecordedUses uses(s);
+    uses.addInstalled(records);
+    const QString otherFile = isMaps(kind) ? s.modDataPath() : s.mapDataPath();
+    if (QFileInfo::exists(otherFile))
+        uses.addInstalled(content_db::ReadAll(otherFile));
 
     QStringList archives;
     qsizetype last = -1;
@@ -143,7 +153,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         TContentRecord& rec = records[index];
         if (deleteArchives)
             archives.append((rec.ArchiveDir + rec.ArchiveName).left(kArchivePathLength));
-        uninstallOne(ctx, rec, shared);
+        uninstallOne(ctx, rec, shared, uses);
         last = index;
         lastItem = item;
     }

@@ -99,7 +99,8 @@ protected:
 TEST_F(SharedMapsTest, OneByOneKeepsTheSharedFileForTheSecond) {
     const install::UninstallResult first = uninstall(ContentKind::Maps, {u"DM-A.ut2"_s});
     EXPECT_TRUE(first.ran);
-    EXPECT_EQ(first.status, u"  Uninstalled 1 map(s) with 2 file(s) total."_s);
+    // Only what was really deleted counts: the shared texture stays.
+    EXPECT_EQ(first.status, u"  Uninstalled 1 map(s) with 1 file(s) total."_s);
     EXPECT_EQ(gameFiles(), (QStringList{u"Maps/DM-B.ut2"_s, u"Textures/Foo.utx"_s}));
     EXPECT_TRUE(shared().isEmpty()) << "a count lowered to 1 leaves the file";
     EXPECT_EQ(QFileInfo(core.state.sharedDataPath()).size(), 0);
@@ -117,7 +118,7 @@ TEST_F(SharedMapsTest, OneByOneKeepsTheSharedFileForTheSecond) {
 
 TEST_F(SharedMapsTest, BothInOneRunDeleteTheSharedFileWithTheSecond) {
     const install::UninstallResult r = uninstall(ContentKind::Maps, {u"DM-A.ut2"_s, u"DM-B.ut2"_s});
-    EXPECT_EQ(r.status, u"  Uninstalled 2 map(s) with 4 file(s) total."_s);
+    EXPECT_EQ(r.status, u"  Uninstalled 2 map(s) with 3 file(s) total."_s);
     EXPECT_TRUE(gameFiles().isEmpty());
     EXPECT_TRUE(shared().isEmpty());
     EXPECT_TRUE(core.state.ListBox1.isEmpty());
@@ -180,6 +181,40 @@ TEST_F(UninstallTest, HelpFilesOfThisArchiveOnlyAndNeverForeignFiles) {
     EXPECT_EQ(tree.read(u"game/System/XPlayers.int"_s), merged) << "the game's own list stays";
 }
 
+TEST_F(UninstallTest, AFileAnotherInstalledRecordListsStaysWithoutASharedCount) {
+    // Two versions of one map, and a mutator that brings the map's texture:
+    // written installed, with no count in sharedfiles.dat.
+    TContentRecord v1 = archive(u"DM-Twin-v1.zip"_s, {{u"DM-Twin.ut2"_s, "1"}}, u"DM-Twin.ut2"_s);
+    TContentRecord v2 =
+        archive(u"DM-Twin-v2.zip"_s, {{u"Maps/DM-Twin.ut2"_s, "2"}, {u"Twin.utx"_s, "t"}},
+                u"DM-Twin.ut2"_s);
+    TContentRecord mut =
+        archive(u"MutTwin.zip"_s, {{u"MutTwin.u"_s, "u"}, {u"TWIN.UTX"_s, "t"}}, u"Mut Twin"_s);
+    for (TContentRecord* r : {&v1, &v2, &mut})
+        r->Installed = 1;
+    content_db::WriteAll(core.state.mapDataPath(), {v1, v2});
+    content_db::WriteAll(core.state.modDataPath(), {mut});
+    tree.file(u"game/Maps/DM-Twin.ut2"_s, "2");
+    tree.file(u"game/Textures/Twin.utx"_s, "t");
+    tree.file(u"game/System/MutTwin.u"_s, "u");
+
+    // The second "DM-Twin.ut2" of the list is the second record.
+    const install::UninstallResult r = install::UninstallArchives(core.context(), ContentKind::Maps,
+                                                                  {{u"DM-Twin.ut2"_s, 1}}, false);
+    EXPECT_EQ(r.status, u"  Uninstalled 1 map(s) with 0 file(s) total."_s);
+    EXPECT_EQ(gameFiles(),
+              (QStringList{u"Maps/DM-Twin.ut2"_s, u"System/MutTwin.u"_s, u"Textures/Twin.utx"_s}));
+    QList<TContentRecord> after = maps();
+    EXPECT_EQ(after[0].Installed, 1) << "the entry clicked is the one uninstalled";
+    EXPECT_EQ(after[1].Installed, 0);
+    EXPECT_TRUE(shared().isEmpty()) << "the counts are left as they were";
+
+    uninstall(ContentKind::Maps, {u"DM-Twin.ut2"_s});
+    EXPECT_EQ(gameFiles(), (QStringList{u"System/MutTwin.u"_s, u"Textures/Twin.utx"_s}));
+    uninstall(ContentKind::Mutators, {u"Mut Twin"_s});
+    EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
+}
+
 TEST_F(UninstallTest, EntryWithFolderPartIsDeletedUnderItsFileNameIgnoringCase) {
     TContentRecord rec = archive(u"DM-Rar.zip"_s, {{u"DM-Rar.ut2"_s, "m"}});
     rec.Files = {u"Maps\\DM-Rar.ut2"_s, u"Textures/Rar.utx"_s, u"../../prog/mapdata.dat"_s};
@@ -190,7 +225,7 @@ TEST_F(UninstallTest, EntryWithFolderPartIsDeletedUnderItsFileNameIgnoringCase) 
     tree.file(u"game/Maps/dm-rar.UT2"_s, "m");
     tree.file(u"game/Textures/Rar.utx"_s, "t");
     const install::UninstallResult r = uninstall(ContentKind::Maps, {u"DM-Rar.ut2"_s});
-    EXPECT_EQ(r.status, u"  Uninstalled 1 map(s) with 3 file(s) total."_s);
+    EXPECT_EQ(r.status, u"  Uninstalled 1 map(s) with 2 file(s) total."_s);
     EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
     EXPECT_TRUE(tree.exists(u"prog/mapdata.dat"_s)) << "an entry never leaves the game folder";
 }
