@@ -131,10 +131,19 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     s.ProgressText = u"  Installing "_s + item;
     const qint32 placedBefore = s.ProgressDone;
     const qsizetype failedBefore = s.FailedCopies.size();
+    const qint32 totalBefore = s.ProgressTotal;
     result.ok = PlaceExtractedFiles(ctx, archivePath);
     // The flag counts the whole run; the record is marked only for an
     // archive that placed files itself.
     const bool installed = result.ok && s.ProgressDone > placedBefore;
+    // Accepted but nothing of it arrived (every file skipped or failed):
+    // named at the end, and not counted among the installed. A refused
+    // archive has already been taken off the count.
+    const bool refused = s.ProgressTotal < totalBefore;
+    if (!refused && s.ProgressDone == placedBefore) {
+        result.nothingPlaced.append(item);
+        --s.ProgressTotal;
+    }
     if (installed) {
         rec.Installed = 1;
         rec.InstallDate = ctx.clock().todayText();
@@ -201,10 +210,12 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
 
 void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& result) {
     const AppState& s = ctx.state;
-    if (!result.FailedArchives.isEmpty()) {
+    if (!result.FailedArchives.isEmpty() || !result.nothingPlaced.isEmpty()) {
         QString text = u"The following files could not be installed for unknown reason\r"_s;
         for (const QString& name : result.FailedArchives)
             text += name + u'\r';
+        for (const QString& name : result.nothingPlaced)
+            text += name + u": nothing was placed\r"_s;
         ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
     }
     ReportFailedCopies(ctx);

@@ -24,6 +24,10 @@ struct InstallResult {
     /// asked about: their extraction failed, or no record of the page
     /// holds them. In run order.
     QStringList FailedArchives;
+    /// The entries accepted whose archive placed no file: every file was
+    /// of a type the game does not use, or could not be copied. In run
+    /// order; not counted among the installed.
+    QStringList nothingPlaced;
     /// Where each archive sent to the trash went, as the trash said.
     QStringList trashedTo;
 };

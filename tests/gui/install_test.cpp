@@ -253,7 +253,11 @@ TEST_F(InstallWindowTest, ALoneExeIsCancelledAndLeavesTheRecord) {
     EXPECT_TRUE(gameFiles().isEmpty());
     EXPECT_TRUE(tree.exists(u"maps/DM-Exe.zip"_s)) << "not installed: not deleted either";
     EXPECT_TRUE(tempEntries().isEmpty());
-    EXPECT_TRUE(hooked.shown.isEmpty());
+    // Named, so the user knows why the archive stays on the left.
+    ASSERT_EQ(hooked.shown.size(), 1);
+    EXPECT_EQ(hooked.shown[0].text,
+              u"The following files could not be installed for unknown reason\r"_s
+              u"DM-Exe.zip: nothing was placed\r"_s);
     EXPECT_EQ(texts(w.TabMaps->LBinst), QStringList{u"DM-Exe.zip"_s});
     expectIdle(w);
 }

@@ -192,15 +192,17 @@ TEST_F(InstallRunTest, ArchivesThatPlaceNothingThemselvesAreNeverMarked) {
         << "records of archives that installed nothing are unchanged";
 
     // The status follows the last archive extracted (the lone .exe), which
-    // the run's file count lets through.
+    // the run's file count lets through; that archive placed nothing, so it
+    // is named in the box and not counted among the installed.
+    EXPECT_EQ(result.nothingPlaced, QStringList{u"DM-Exe.zip"_s});
     install::FinishInstall(ctx(), ContentKind::Maps, result);
-    EXPECT_EQ(status.status(), u"  Installed 4 map(s) with 2 file(s) total."_s);
+    EXPECT_EQ(status.status(), u"  Installed 3 map(s) with 2 file(s) total."_s);
     ASSERT_FALSE(dialogs.shown.isEmpty());
     const testing_support::ShownDialog& box = dialogs.shown.last();
     EXPECT_EQ(box.kind, platform::MsgKind::Error);
     EXPECT_EQ(box.offset, QPoint(25, 150));
     EXPECT_EQ(box.text, u"The following files could not be installed for unknown reason\r"_s
-                        u"DM-Broken.zip\rDM-Rar.rar\r"_s);
+                        u"DM-Broken.zip\rDM-Rar.rar\rDM-Exe.zip: nothing was placed\r"_s);
     EXPECT_FALSE(tree.exists(u"prog/ToBeMoved"_s));
 }
 
