@@ -16,13 +16,14 @@ namespace {
 /// when the call ends, however it ends.
 class ZipCall {
 public:
-    ZipCall(CommandContext& ctx, bool quiet)
+    /// `noBoxes`: the component shows no error box; `noStatus`: no progress.
+    ZipCall(CommandContext& ctx, bool noBoxes, bool noStatus)
         : zip_(ctx.zip), options_(zip_.ExtrOptions), base_(zip_.ExtrBaseDir),
           unattended_(zip_.Unattended), progress_(zip_.OnItemProgress) {
         zip_.FSpecArgs.clear();
-        zip_.Unattended = quiet || zip_.Unattended;
-        zip_.OnItemProgress = [&ctx, quiet](const QString& item, qint64, int) {
-            if (!quiet)
+        zip_.Unattended = noBoxes || zip_.Unattended;
+        zip_.OnItemProgress = [&ctx, noStatus](const QString& item, qint64, int) {
+            if (!noStatus)
                 ctx.status.setStatus(ctx.state.ProgressText + platform::fileNamePart(item));
         };
     }
@@ -107,7 +108,7 @@ QString archiveType(const QString& path) {
 archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest& request) {
     const QString type = archiveType(request.archive);
     if (type == u".zip"_s) {
-        ZipCall call(ctx, request.quiet);
+        ZipCall call(ctx, request.quiet, request.quiet);
         archives::TZipMaster& zip = *call;
         zip.ExtrOptions = request.keepFolders
                               ? archives::TZipMaster::ExtrOpts(archives::TZipMaster::ExtrDirNames |
@@ -136,7 +137,7 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet)
     ArchiveListing listing;
     const QString type = archiveType(path);
     if (type == u".zip"_s) {
-        ZipCall call(ctx, quiet);
+        ZipCall call(ctx, quiet, true);
         archives::TZipMaster& zip = *call;
         zip.setZipFileName(path);
         for (int i = 0; i < zip.EntryCount(); ++i)
@@ -160,8 +161,8 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet)
 }
 
 archives::ArchiveResult AddToZip(CommandContext& ctx, const QString& zipPath,
-                                 const QStringList& fileSpecs) {
-    ZipCall call(ctx, false);
+                                 const QStringList& fileSpecs, bool quiet) {
+    ZipCall call(ctx, quiet, false);
     archives::TZipMaster& zip = *call;
     zip.setZipFileName(zipPath);
     zip.FSpecArgs = fileSpecs;

@@ -47,8 +47,9 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet 
 
 /// Adds the files matching `fileSpecs` (paths whose file-name part may
 /// hold wildcards) to the zip `zipPath` under their bare names, creating
-/// it when missing; progress as for extraction.
+/// it when missing; progress as for extraction. `quiet`: no error box of
+/// the zip component (the caller says what failed).
 archives::ArchiveResult AddToZip(CommandContext& ctx, const QString& zipPath,
-                                 const QStringList& fileSpecs);
+                                 const QStringList& fileSpecs, bool quiet = false);
 
 } // namespace core

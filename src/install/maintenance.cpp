@@ -108,6 +108,7 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
             found = true;
     }
     bool made = false;
+    QString failure;
     if (!found) {
         ctx.status.setStatus(u"Couldn't create zip-file"_s);
     } else {
@@ -117,11 +118,28 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
         QString folder = targetFolder;
         if (folder.endsWith(u'/'))
             folder.chop(1);
-        // The component's result is not looked at, as the status says.
-        core::AddToZip(ctx, folder + u'/' + item + u".zip"_s, {work + u"/*.*"_s});
-        ctx.status.setStatus(item + u".zip  created in "_s + targetFolder);
-        made = true;
+        const QString zipPath = folder + u'/' + item + u".zip"_s;
+        const QFileInfo before(zipPath);
+        const bool existed = before.exists() || before.isSymLink();
+        const archives::ArchiveResult added =
+            core::AddToZip(ctx, zipPath, {work + u"/*.*"_s}, true);
+        if (added.ok) {
+            ctx.status.setStatus(item + u".zip  created in "_s + targetFolder);
+            made = true;
+        } else {
+            // Nothing half-made stays behind: a zip this call began goes.
+            const QFileInfo after(zipPath);
+            if (!existed && after.isFile() && !after.isSymLink())
+                QFile::remove(zipPath);
+            ctx.status.setStatus(u"Couldn't create zip-file"_s);
+            failure = u"Couldn't create "_s + zipPath + u" !"_s;
+            if (!added.error.isEmpty())
+                failure += u"\r\r"_s + added.error;
+        }
     }
+    // Shown once the window is no longer busy.
+    if (!failure.isEmpty())
+        ctx.dialogs.message(platform::MsgKind::Error, failure, platform::Ok, QPoint(50, 125));
     removeWorkingFolder(ctx, work);
     return made;
 }

@@ -30,8 +30,11 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, catalogue::Co
 /// level and store suffixes), through the working folder ProgramDir +
 /// "/zipdir", which is removed afterwards ("Couldn't remove directory ..."
 /// error box when it cannot be). No file found: "Couldn't create
-/// zip-file". An entry with a folder part is looked for under its file
-/// name, as the install placed it. Returns true when a zip was made.
+/// zip-file". A zip that cannot be written (a full disk, no right to
+/// write, a folder in the way) says "Couldn't create " + its path + " !"
+/// and why in an error box, and no part of it stays. An entry with a folder
+/// part is looked for under its file name, as the install placed it.
+/// Returns true when a zip was made.
 /// The window is busy (`enterBusy`, may be empty) only while the zip is
 /// packed, and no longer when the error box shows.
 /// No record for `item`: platform::Error.

@@ -157,6 +157,30 @@ TEST_F(MaintenanceTest, CreateZipWithNothingFound) {
                  platform::Error);
 }
 
+TEST_F(MaintenanceTest, AZipThatCannotBeWrittenIsSaidAndLeavesNothing) {
+    TContentRecord rec = testing_support::scannedRecord(
+        u"MutX.zip"_s, tree.folder(u"muts"_s) + u'/', u"Mut X"_s, 0, {{u"MutX.u"_s, "u"}});
+    rec.Installed = 1;
+    content_db::WriteAll(core.state.modDataPath(), {rec});
+    tree.file(u"game/System/MutX.u"_s, "u");
+    // A folder in the way, and a file system nobody may write to (root
+    // neither): the zip fails, the box names it, nothing is left.
+    tree.folder(u"muts/Mut X.zip"_s);
+    for (const QString& target : {core.state.MutatorDir, u"/proc"_s}) {
+        dialogs.shown.clear();
+        EXPECT_FALSE(install::CreateZip(ctx(), ContentKind::Mutators, u"Mut X"_s, target));
+        ASSERT_EQ(dialogs.shown.size(), 1) << target.toStdString();
+        const QString zipPath = QDir::cleanPath(target) + u"/Mut X.zip"_s;
+        EXPECT_TRUE(dialogs.shown[0].text.startsWith(u"Couldn't create "_s + zipPath + u" !"_s))
+            << dialogs.shown[0].text.toStdString();
+        EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+        EXPECT_EQ(status.status(), u"Couldn't create zip-file"_s);
+        EXPECT_FALSE(QFileInfo(u"/proc/Mut X.zip"_s).exists());
+    }
+    EXPECT_TRUE(QFileInfo(tree.path(u"muts/Mut X.zip"_s)).isDir());
+    EXPECT_FALSE(QFileInfo::exists(core.state.ProgramDir + u"/zipdir"_s));
+}
+
 TEST_F(MaintenanceTest, MarkAsInstalledAsksAndTouchesOnlyRecords) {
     const auto make = [this](const QString& name, const QString& shown, qint32 kind) {
         return testing_support::scannedRecord(name, tree.folder(u"skins"_s) + u'/', shown, kind,
