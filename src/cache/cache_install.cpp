@@ -149,23 +149,36 @@ void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, C
     }
 }
 
-/// Zip folder + stem + ".zip" from the files of TempDir; true when the
-/// component reports success (it shows its own errors).
+/// Zip folder + stem + ".zip" from the files of TempDir; true when it was
+/// written. A zip that could not be is named in `failures`, with why.
 bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
-             const QString& statusText) {
+             const QString& statusText, QStringList& failures) {
     ctx.status.setStatus(statusText);
     // The component's progress shows this text before each file name.
     ctx.state.ProgressText = statusText + u' ';
-    return core::AddToZip(ctx, platform::withSlash(plan.zipFolder) + stem + u".zip"_s,
-                          {ctx.state.TempDir + u"/*.*"_s})
-        .ok;
+    const QString zipPath = platform::withSlash(plan.zipFolder) + stem + u".zip"_s;
+    const QFileInfo before(zipPath);
+    const bool existed = before.exists() || before.isSymLink();
+    const archives::ArchiveResult added =
+        core::AddToZip(ctx, zipPath, {ctx.state.TempDir + u"/*.*"_s}, true);
+    if (added.ok)
+        return true;
+    const QFileInfo after(zipPath);
+    if (!existed && after.isFile() && !after.isSymLink())
+        QFile::remove(zipPath);
+    QString text = u"Couldn't create "_s + zipPath + u" !"_s;
+    if (!added.error.isEmpty())
+        text += u"\r"_s + added.error;
+    failures.append(text);
+    return false;
 }
 
 /// What becomes of the item's packages in TempDir; true when the item is
 /// counted. The record's Files end as the names that left the cache for
 /// good.
 bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
-                CacheFiles& files, TContentRecord& rec, QList<Taken>& taken) {
+                CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
+                QStringList& zipFailures) {
     AppState& s = ctx.state;
     if (plan.action == CacheAction::DeleteFile)
         return true; // the clean-up deletes it
@@ -176,12 +189,15 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
         const QString text = plan.action == CacheAction::ZipOnly
                                  ? u"Saving files to zip ..."_s
                                  : u"Installing and Saving to zip ..."_s;
-        if (!makeZip(ctx, plan, stem, text)) {
-            forget(rec, putBack(ctx, taken, false));
-            return false;
+        const bool zipped = makeZip(ctx, plan, stem, text, zipFailures);
+        if (plan.action == CacheAction::ZipOnly) {
+            // Nothing else keeps these packages: they go back.
+            if (!zipped)
+                forget(rec, putBack(ctx, taken, false));
+            return zipped;
         }
-        if (plan.action == CacheAction::ZipOnly)
-            return true;
+        // The install goes on as if the zip were there; its failure is
+        // named at the end of the run.
         rec.ArchiveName = stem + u".zip"_s;
         zipMade = true;
     }
@@ -211,7 +227,7 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
 
 /// One queued name; true when it is counted.
 bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
-             QList<Taken>& taken, const std::function<void()>& relist) {
+             QList<Taken>& taken, const std::function<void()>& relist, QStringList& zipFailures) {
     const std::optional<QString> iniPath = findCacheIni(ctx.state);
     if (!iniPath)
         throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
@@ -230,7 +246,7 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
     bool counted = false;
     if (!cached.isEmpty()) {
         take(ctx, files, taken, cached, name);
-        counted = handleItem(ctx, reader, plan, ini, files, rec, taken);
+        counted = handleItem(ctx, reader, plan, ini, files, rec, taken, zipFailures);
     }
     deleteTempFiles(ctx);
     RemoveCacheEntries(ctx, rec);
@@ -316,7 +332,7 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
     try {
         for (qsizetype i = 0; i < plan.queue.size(); ++i) {
             taken.clear();
-            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist))
+            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist, result.zipFailures))
                 ++result.count;
             run.progress(int(i + 1));
         }
@@ -335,6 +351,9 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
 void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunResult& result) {
     // Packages that could not be copied are back in the cache.
     install::ReportFailedCopies(ctx);
+    if (!result.zipFailures.isEmpty())
+        ctx.dialogs.message(platform::MsgKind::Error, result.zipFailures.join(u"\r\r"_s),
+                            platform::Ok, kBoxOffset);
     if (result.failed) {
         // The fixed words first, then what really happened, so the user
         // can act on it.

@@ -56,6 +56,10 @@ struct CacheRunResult {
     bool failed = false;
     /// The error's own text, shown below the fixed words of the box.
     QString error;
+    /// "Couldn't create " + path + " !" and why, for each zip that could
+    /// not be written; under "Install and save as zip" its packages are
+    /// installed all the same.
+    QStringList zipFailures;
 };
 
 /// Works through the queue. Per name: its cache.ini line (the whole text
@@ -68,10 +72,11 @@ struct CacheRunResult {
 ///   actions place them (PlaceExtractedFiles, empty archive extension) and
 ///   append one record to mapdata.dat (a ".ut2") or somdata.dat.
 /// The names that left the cache for good lose their cache.ini lines and
-/// `relist` refreshes the page. Packages of an item whose zip could not be
-/// made or whose placement placed nothing, and packages the placement did
-/// not place, go back into the cache under their old names and keep their
-/// lines. An error ends the run: the current item's packages still in
+/// `relist` refreshes the page. Packages of an item whose placement placed
+/// nothing, of a "Save as zip only" item whose zip could not be made, and
+/// packages the placement did not place, go back into the cache under
+/// their old names and keep their lines; a zip that could not be made is
+/// named in `zipFailures`. An error ends the run: the current item's packages still in
 /// TempDir go back, and the result says `failed`. OverwriteAlways is put
 /// back at the end.
 CacheRunResult RunCacheInstall(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan,

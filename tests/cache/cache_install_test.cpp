@@ -273,10 +273,33 @@ TEST_F(CacheInstallTest, AFailedZipPutsThePackagesBack) {
     EXPECT_EQ(result.count, 0);
     ASSERT_EQ(dialogs.shown.size(), 2);
     EXPECT_EQ(dialogs.shown[1].kind, platform::MsgKind::Error);
+    EXPECT_TRUE(dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere +
+                                                 u"/DM-Foo.zip !"_s))
+        << dialogs.shown[1].text.toStdString();
     EXPECT_EQ(iniLines(), untouchedLines());
     EXPECT_EQ(entriesIn(u"game/Cache"_s).size(), 4);
     EXPECT_TRUE(entriesIn(u"prog/Temp"_s).isEmpty());
     EXPECT_EQ(status.status(), u"  0 file(s) saved as zip to "_s + nowhere);
+}
+
+TEST_F(CacheInstallTest, InstallAndZipInstallsEvenWhenTheZipCannotBeWritten) {
+    const QByteArray map = fooCache();
+    const QString nowhere = tree.path(u"no/such/folder"_s);
+    const CacheRunResult result = run(CacheAction::InstallAndZip, {u"DM-Foo.ut2"_s}, nowhere);
+    EXPECT_EQ(result.count, 1);
+    EXPECT_EQ(tree.read(u"game/Maps/DM-Foo.ut2"_s), map);
+    EXPECT_EQ(tree.read(u"game/Textures/FooTex.utx"_s), texBytes);
+    ASSERT_EQ(maps().size(), 1);
+    EXPECT_EQ(maps().at(0).ArchiveName, u"DM-Foo.zip"_s);
+    EXPECT_EQ(maps().at(0).ArchiveDir, nowhere + u'/');
+    EXPECT_EQ(maps().at(0).Kind, 0);
+    // Installed: nothing goes back into the cache.
+    EXPECT_EQ(iniLines(), (QStringList{u"[Cache]"_s, otherKey + u"=XDM-Foo.ut2"_s}));
+    EXPECT_EQ(entriesIn(u"game/Cache"_s), (QStringList{otherKey + u".uxx"_s, u"cache.ini"_s}));
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_TRUE(dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere +
+                                                 u"/DM-Foo.zip !"_s));
+    EXPECT_EQ(status.status(), u"  1 file(s) installed and saved as zip to "_s + nowhere);
 }
 
 TEST_F(CacheInstallTest, AnErrorEndsTheRunWithTheBoxAndLosesNoPackage) {
