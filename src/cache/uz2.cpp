@@ -61,12 +61,20 @@ struct FileOutcome {
 
 FileOutcome runTool(CommandContext& ctx, const QString& tool, const QString& word,
                     const QString& path) {
-    const std::optional<int> code =
+    const platform::ProcessEnd end =
         ctx.processes.runAndWait(tool, {word, path}, ctx.state.SystemDir);
-    if (!code)
+    switch (end.how) {
+    case platform::ProcessEnd::How::NotStarted:
         return {FileOutcome::NotStarted, {}};
-    if (*code != 0)
-        return {FileOutcome::Failed, u"The game's tool ended with exit code %1."_s.arg(*code)};
+    case platform::ProcessEnd::How::Crashed:
+        // One file that makes the tool crash does not stop the others.
+        return {FileOutcome::Failed, u"The game's tool crashed on this file."_s};
+    case platform::ProcessEnd::How::Exited:
+        break;
+    }
+    if (end.exitCode != 0)
+        return {FileOutcome::Failed,
+                u"The game's tool ended with exit code %1."_s.arg(end.exitCode)};
     return {FileOutcome::Ok, {}};
 }
 

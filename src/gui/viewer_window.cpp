@@ -157,7 +157,8 @@ void TForm2::ViewArchiveFile(const QString& name) {
     const QString copy = file_info::ExtractRecordedFile(ctx_, record_, name, false);
     if (copy.isEmpty())
         return;
-    if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir))
+    // The copy stays when no program could be started for it.
+    if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir).started())
         return;
     QFile::remove(copy);
 }

@@ -283,7 +283,9 @@ void PlayDemo(CommandContext& ctx, const DemoLaunch& launch,
         ctx.dialogs.plainMessage(u"Error Terror"_s);
         return;
     }
-    if (!ctx.processes.runAndWait(player, {u"exec=rundemo.txt"_s}, systemDir))
+    // A game that crashes or is killed has ended all the same: the clean-up
+    // follows without a word.
+    if (!ctx.processes.runAndWait(player, {u"exec=rundemo.txt"_s}, systemDir).started())
         warn(ctx, u"Couldn't launch demo"_s);
 }
 

@@ -6,8 +6,8 @@
 
 namespace platform {
 
-std::optional<int> runAndWait(const QString& program, const QStringList& arguments,
-                              const QString& workingDir) {
+ProcessEnd runAndWait(const QString& program, const QStringList& arguments,
+                      const QString& workingDir) {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
@@ -25,12 +25,12 @@ std::optional<int> runAndWait(const QString& program, const QStringList& argumen
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     if (process.error() == QProcess::FailedToStart)
-        return std::nullopt;
+        return ProcessEnd::notStarted();
     if (process.state() != QProcess::NotRunning)
         process.waitForFinished(-1);
     if (process.exitStatus() != QProcess::NormalExit)
-        return std::nullopt;
-    return process.exitCode();
+        return ProcessEnd::crashed();
+    return ProcessEnd::exited(process.exitCode());
 }
 
 bool startDetached(const QString& program, const QStringList& arguments,

@@ -26,15 +26,16 @@ using testing_support::TempTree;
 
 namespace {
 
-/// Exit code 1 for a path holding "bad", 0 otherwise; one log line per call:
-/// working folder|argument count|first argument|second argument.
+/// Exit code 1 for a path holding "bad", a crash (SIGSEGV) for one holding
+/// "crash", 0 otherwise; one log line per call: working folder|argument
+/// count|first argument|second argument.
 QByteArray toolScript(const QString& log, const QByteArray& interpreter = "/bin/sh") {
     return "#!" + interpreter +
            "\n"
            "printf '%s|%s|%s|%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" \"$2\" >> '" +
            log.toUtf8() +
            "'\n"
-           "case \"$2\" in *bad*) exit 1;; esac\n"
+           "case \"$2\" in *bad*) exit 1;; *crash*) kill -SEGV $$;; esac\n"
            "exit 0\n";
 }
 
@@ -133,6 +134,21 @@ TEST_F(Uz2Run, TheToolRunsOncePerFileInSystemDirWithTheFolderWhole) {
     EXPECT_TRUE(QFileInfo::exists(good));
     EXPECT_TRUE(QFileInfo::exists(bad));
     EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(Uz2Run, AToolThatCrashesOnOneFileGoesOnWithTheNext) {
+    installTool();
+    const QString crash = tree.file(u"in/crash.uz2"_s, "x");
+    const QString good = tree.file(u"in/good.uz2"_s, "y");
+    const cache::Uz2Run run = go(Uz2Action::Decompress, true, select({crash, good}));
+    EXPECT_EQ(run.lines, (QStringList{u"crash.uz2 -> Error"_s, u"good.uz2 -> ok"_s}));
+    EXPECT_EQ(toolCalls().size(), 2);
+    EXPECT_TRUE(run.error.isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(crash)) << "a file that failed is kept";
+    EXPECT_EQ(trashed(), QStringList{u"good.uz2"_s});
+    EXPECT_EQ(status.status(),
+              u"  1 files successfully Decompressed. Input file(s) moved to recyclebin"_s);
 }
 
 TEST_F(Uz2Run, OnlyConvertedInputsGoToTheTrash) {

@@ -34,7 +34,7 @@ namespace {
 /// Real child processes, with a look at the page as each one starts.
 class WatchedProcesses : public platform::Processes {
 public:
-    std::optional<int> runAndWait(const QString& program, const QStringList& arguments,
+    platform::ProcessEnd runAndWait(const QString& program, const QStringList& arguments,
                                   const QString& workingDir) override {
         if (onStart)
             onStart();

@@ -27,16 +27,18 @@ TEST(ChildProcess, WaitsWhileEventsRunAndGivesTheExitCode) {
     const QString tool = script(tree, u"tool.sh"_s, "echo \"$@\" > args.txt\nsleep 0.3\nexit 3\n");
     bool timerRan = false;
     QTimer::singleShot(50, [&] { timerRan = true; });
-    EXPECT_EQ(platform::runAndWait(tool, {u"decompress"_s, u"/a b/c.uz2"_s}, tree.root()), 3);
+    EXPECT_EQ(platform::runAndWait(tool, {u"decompress"_s, u"/a b/c.uz2"_s}, tree.root()),
+              platform::ProcessEnd::exited(3));
     EXPECT_TRUE(timerRan) << "the event loop must run during the wait";
     EXPECT_EQ(tree.read(u"args.txt"_s), "decompress /a b/c.uz2\n");
 }
 
 TEST(ChildProcess, MissingOrCrashingProgramGivesNoCode) {
     TempTree tree;
-    EXPECT_EQ(platform::runAndWait(tree.path(u"nothing"_s), {}, tree.root()), std::nullopt);
+    EXPECT_EQ(platform::runAndWait(tree.path(u"nothing"_s), {}, tree.root()),
+              platform::ProcessEnd::notStarted());
     const QString crash = script(tree, u"crash.sh"_s, "kill -SEGV $$\n");
-    EXPECT_EQ(platform::runAndWait(crash, {}, tree.root()), std::nullopt);
+    EXPECT_EQ(platform::runAndWait(crash, {}, tree.root()), platform::ProcessEnd::crashed());
 }
 
 TEST(Trash, MovesTheFileAndSaysWhere) {

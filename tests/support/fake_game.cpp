@@ -26,6 +26,9 @@ FakeGame::FakeGame(const QString& systemDir, const QString& workDir, const QStri
       snapshot_(workDir + u"/rundemo.seen"_s) {
     QDir().mkpath(systemDir);
     QDir().mkpath(workDir);
+    const QByteArray ending = exitCode < 0
+                                  ? "kill -" + QByteArray::number(-exitCode) + " $$\n"
+                                  : "exit " + QByteArray::number(exitCode) + "\n";
     const QByteArray script = "#!" + interpreter +
                               "\n"
                               "printf 'run|%s|%s|%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" >> '" +
@@ -37,8 +40,7 @@ FakeGame::FakeGame(const QString& systemDir, const QString& workDir, const QStri
                               "cp rundemo.txt '" +
                               snapshot_.toUtf8() +
                               "' 2>/dev/null\n"
-                              "exit " +
-                              QByteArray::number(exitCode) + "\n";
+                              + ending;
     QFile f(program_);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << program_.toStdString();
     f.write(script);

@@ -12,7 +12,8 @@ namespace testing_support {
 class FakeGame {
 public:
     /// Writes the script as `systemDir` + "/" + `name`, executable, ending
-    /// with `exitCode`; its log and exec-file copy go to `workDir`.
+    /// with `exitCode` (a negative one: killed by that signal); its log and
+    /// exec-file copy go to `workDir`.
     /// `interpreter` other than /bin/sh makes a program that cannot start.
     FakeGame(const QString& systemDir, const QString& workDir,
              const QString& name = QStringLiteral("ut2004-bin"), int exitCode = 0,
