@@ -122,6 +122,36 @@ bool FlattenTempFolder(CommandContext& ctx) {
     return !changed;
 }
 
+ExtractedIntoTemp::ExtractedIntoTemp(CommandContext& ctx) : ctx_(ctx) {
+    if (ctx.state.TempDir.isEmpty())
+        return;
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s))
+        before_.insert(e.name);
+}
+
+ExtractedIntoTemp::~ExtractedIntoTemp() {
+    if (!kept_)
+        removeAdded();
+}
+
+QList<platform::FileEntry> ExtractedIntoTemp::added() const {
+    QList<platform::FileEntry> out;
+    if (ctx_.state.TempDir.isEmpty())
+        return out; // never the working folder by accident
+    for (const platform::FileEntry& e : platform::listByMask(ctx_.state.TempDir, u"*"_s)) {
+        if (!before_.contains(e.name))
+            out.append(e);
+    }
+    return out;
+}
+
+void ExtractedIntoTemp::removeAdded() {
+    for (const platform::FileEntry& e : added()) {
+        platform::removeTree(e.path);
+        ctx_.folders.removed(e.path);
+    }
+}
+
 bool MoveLeftovers(CommandContext& ctx) {
     if (ctx.state.TempDir.isEmpty())
         return false;

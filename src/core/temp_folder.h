@@ -2,6 +2,10 @@
 
 #include "core/command_context.h"
 
+#include "platform/file_helpers.h"
+
+#include <QList>
+#include <QSet>
 #include <QString>
 
 /// The scratch folder TempDir between an extraction and its placement, and
@@ -20,5 +24,28 @@ bool MoveLeftovers(CommandContext& ctx);
 
 /// Sends one file to the desktop trash. False for a missing file.
 bool MoveToRecycleBin(CommandContext& ctx, const QString& path);
+
+/// What one extraction brings into TempDir: the names there before it, and
+/// what came since. `removeAdded` (and, unless `keep` was called, the
+/// destructor) removes what came, folders too, never following links, so
+/// none of it is taken for part of the next archive.
+class ExtractedIntoTemp {
+public:
+    explicit ExtractedIntoTemp(CommandContext& ctx);
+    ~ExtractedIntoTemp();
+    ExtractedIntoTemp(const ExtractedIntoTemp&) = delete;
+    ExtractedIntoTemp& operator=(const ExtractedIntoTemp&) = delete;
+
+    /// TempDir's entries that were not there before, in listing order.
+    QList<platform::FileEntry> added() const;
+    void removeAdded();
+    /// What came stays (it was placed, or the caller takes care of it).
+    void keep() { kept_ = true; }
+
+private:
+    CommandContext& ctx_;
+    QSet<QString> before_;
+    bool kept_ = false;
+};
 
 } // namespace core

@@ -3,6 +3,7 @@
 #include "core/command_boundary.h"
 #include "core/command_context.h"
 #include "core/file_info.h"
+#include "core/temp_folder.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -173,8 +174,10 @@ void TForm2::ShowPreview(const QStringList& files) {
     if (picture == files.end())
         return;
     // The preview is an extra: it never shows a box of its own nor stops
-    // the facts from being shown.
+    // the facts from being shown, and it leaves nothing in Temp (a rar's
+    // folders neither).
     QImage image;
+    const core::ExtractedIntoTemp extracted(ctx_);
     try {
         if (const QString copy = file_info::ExtractRecordedFile(ctx_, record_, *picture, true);
             !copy.isEmpty()) {

@@ -59,23 +59,6 @@ void deleteTempFiles(CommandContext& ctx) {
     }
 }
 
-QSet<QString> tempEntryNames(const CommandContext& ctx) {
-    QSet<QString> names;
-    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s))
-        names.insert(e.name);
-    return names;
-}
-
-/// Takes out what a failed extraction wrote, so none of it is placed with
-/// the next archive under that archive's name; what earlier archives left
-/// stays for ToBeMoved.
-void removeAddedEntries(CommandContext& ctx, const QSet<QString>& before) {
-    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
-        if (!before.contains(e.name))
-            removeEntry(ctx, e);
-    }
-}
-
 QString kindWord(ContentKind kind) {
     switch (kind) {
     case ContentKind::Maps:
@@ -110,7 +93,11 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     if (!isMaps(kind))
         archivePath.truncate(kArchivePathLength);
 
-    const QSet<QString> before = tempEntryNames(ctx);
+    // What a failed extraction wrote is taken out again, so none of it is
+    // placed with the next archive under that archive's name; what earlier
+    // archives left stays for ToBeMoved.
+    core::ExtractedIntoTemp extracted(ctx);
+    extracted.keep();
     // An archive that is neither zip nor rar extracts nothing and places
     // nothing; a rar whose library could not be loaded fails like any other.
     if (ext == u".zip"_s || ext == u".rar"_s) {
@@ -122,7 +109,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         request.keepFolders = !isMaps(kind);
         if (!core::ExtractArchive(ctx, request).ok) {
             result.FailedArchives.append(item);
-            removeAddedEntries(ctx, before);
+            extracted.removeAdded();
             return false;
         }
     }

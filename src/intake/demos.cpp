@@ -62,37 +62,6 @@ void removeEntry(CommandContext& ctx, const QString& path) {
     ctx.folders.removed(path);
 }
 
-/// What one archive brings into TempDir: the names there before it is
-/// extracted, and on the way out everything that came with it is removed,
-/// so none of it is taken for part of the next install.
-class ExtractedIntoTemp {
-public:
-    explicit ExtractedIntoTemp(CommandContext& ctx) : ctx_(ctx) {
-        for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s))
-            before_.insert(e.name);
-    }
-    ~ExtractedIntoTemp() {
-        for (const platform::FileEntry& e : added())
-            removeEntry(ctx_, e.path);
-    }
-    ExtractedIntoTemp(const ExtractedIntoTemp&) = delete;
-    ExtractedIntoTemp& operator=(const ExtractedIntoTemp&) = delete;
-
-    /// TempDir's entries that were not there before, in listing order.
-    QList<platform::FileEntry> added() const {
-        QList<platform::FileEntry> out;
-        for (const platform::FileEntry& e : platform::listByMask(ctx_.state.TempDir, u"*"_s)) {
-            if (!before_.contains(e.name))
-                out.append(e);
-        }
-        return out;
-    }
-
-private:
-    CommandContext& ctx_;
-    QSet<QString> before_;
-};
-
 /// Extracts every entry of a zip (flat) or rar into TempDir and brings the
 /// files of its folders up; other types extract nothing.
 void extractIntoTemp(CommandContext& ctx, const QString& path, const QString& fileType) {
@@ -228,7 +197,7 @@ std::optional<DemoLaunch> PrepareDemo(CommandContext& ctx, const QString& path) 
     } else {
         std::optional<platform::FileEntry> demo;
         {
-            ExtractedIntoTemp extracted(ctx);
+            core::ExtractedIntoTemp extracted(ctx);
             if (!s.TempDir.isEmpty())
                 extractIntoTemp(ctx, path, fileType);
             for (const platform::FileEntry& e : extracted.added()) {

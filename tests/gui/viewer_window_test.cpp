@@ -11,6 +11,7 @@
 #include "support/fake_dialogs.h"
 #include "support/fake_opener.h"
 #include "support/rar4_writer.h"
+#include "support/rar_tool.h"
 #include "support/tree_builder.h"
 #include "support/zip_builder.h"
 
@@ -210,5 +211,41 @@ TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
     EXPECT_FALSE(core.ZipMaster1.Unattended);
     EXPECT_TRUE(tempFiles().isEmpty());
     EXPECT_TRUE(opener.opened().isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+}
+
+TEST_F(ViewerTest, ThePreviewOfAnEncryptedOrFoldedRarAsksNothingAndLeavesNothing) {
+    QImage shot(40, 30, QImage::Format_RGB32);
+    shot.fill(Qt::blue);
+    tree.folder(u"src/shots"_s);
+    ASSERT_TRUE(shot.save(tree.path(u"src/shots/DM-X.png"_s), "PNG"));
+    viewer.setFixedSize(400, 250);
+    // A picture in a folder of the archive: shown, and its folder goes too.
+    using testing_support::Rar4Entry;
+    QFile png(tree.path(u"src/shots/DM-X.png"_s));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(testing_support::writeRar4Archive(
+        archives + u"Folded.rar"_s, {Rar4Entry::file("shots\\DM-X.png", png.readAll())}));
+    show(u"Folded.rar"_s, {});
+    status.setStatus(u"before"_s);
+    viewer.ShowPreview({u"shots/DM-X.png"_s});
+    EXPECT_FALSE(viewer.Preview->isHidden());
+    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty()) << "no file and no folder left";
+    EXPECT_EQ(status.status(), u"before"_s);
+
+    if (testing_support::rarToolPath().isEmpty())
+        GTEST_SKIP() << "the rar command is not installed";
+    for (const QString& option : {u"-psecret"_s, u"-hpsecret"_s}) {
+        const QString locked = archives + u"Locked"_s + option + u".rar"_s;
+        ASSERT_EQ(testing_support::runRarTool(tree.path(u"src/shots"_s),
+                                              {u"a"_s, option, locked, u"DM-X.png"_s}),
+                  0);
+        core.dRar31.Backend = archives::RarBackend::UnrarOnly;
+        show(QFileInfo(locked).fileName(), {});
+        viewer.ShowPreview({u"DM-X.png"_s});
+        EXPECT_TRUE(viewer.Preview->isHidden()) << option.toStdString();
+        EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
+        EXPECT_EQ(status.status(), u"before"_s);
+    }
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
