@@ -1,11 +1,12 @@
 #include "cache/uz2_codec.h"
 
+#include "platform/atomic_file.h"
+#include "platform/errors.h"
 #include "platform/file_helpers.h"
 #include "platform/io_errors.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #define ZLIB_CONST
@@ -141,17 +142,19 @@ Uz2Result convertFile(const QString& input, const QString& output, Convert conve
     QFile in(input);
     if (!in.open(QIODevice::ReadOnly))
         return failure(platform::cannotOpenText(input, in.errorString()));
-    QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly))
-        return failure(platform::cannotCreateText(output, out.errorString()));
-    Uz2Result result = convert(in, out);
-    if (!result.ok) {
-        out.cancelWriting();
+    platform::AtomicFile out(output);
+    try {
+        out.openForWriting();
+        Uz2Result result = convert(in, out);
+        if (!result.ok) {
+            out.cancel();
+            return result;
+        }
+        out.commit();
         return result;
+    } catch (const platform::Error& e) {
+        return failure(e.text());
     }
-    if (!out.commit())
-        return failure(platform::cannotWriteText(output, out.errorString()));
-    return result;
 }
 
 } // namespace

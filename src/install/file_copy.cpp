@@ -1,9 +1,9 @@
 #include "install/file_copy.h"
 
+#include "platform/atomic_file.h"
 #include "platform/io_errors.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace install::detail {
 
@@ -16,21 +16,23 @@ platform::Outcome copyFileAtomic(const QString& source, const QString& target) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return platform::Outcome::failure(platform::cannotOpenText(source, in.errorString()));
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return platform::Outcome::failure(platform::cannotCreateText(target, out.errorString()));
-    QByteArray buffer(kChunk, '\0');
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), kChunk);
-        if (got < 0)
-            return platform::Outcome::failure(platform::readErrorText(source, in.errorString()));
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got)
-            return platform::Outcome::failure(platform::cannotWriteText(target, out.errorString()));
+    try {
+        platform::AtomicFile out(target);
+        out.openForWriting();
+        QByteArray buffer(kChunk, '\0');
+        for (;;) {
+            const qint64 got = in.read(buffer.data(), kChunk);
+            if (got < 0)
+                return platform::Outcome::failure(
+                    platform::readErrorText(source, in.errorString()));
+            if (got == 0)
+                break;
+            out.writeAll(buffer.constData(), got);
+        }
+        out.commit();
+    } catch (const platform::Error& e) {
+        return platform::Outcome::failure(e.text());
     }
-    if (!out.commit())
-        return platform::Outcome::failure(platform::cannotWriteText(target, out.errorString()));
     return platform::Outcome::success();
 }
 

@@ -2,13 +2,13 @@
 
 #include "install/file_copy.h"
 #include "install/game_paths.h"
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/folder_index.h"
 #include "platform/io_errors.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,13 +19,12 @@ namespace {
 constexpr qint64 kChunk = 64 * 1024;
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 
-void writeOrThrow(QSaveFile& out, const char* data, qint64 size) {
-    if (size > 0 && out.write(data, size) != size)
-        throw platform::Error(platform::cannotWriteText(out.fileName(), out.errorString()));
+void writeOrThrow(platform::AtomicFile& out, const char* data, qint64 size) {
+    out.writeAll(data, size);
 }
 
 /// Copies the bytes of an open file to `out` unchanged.
-void copyBytes(QFile& in, QSaveFile& out) {
+void copyBytes(QFile& in, platform::AtomicFile& out) {
     QByteArray buffer(kChunk, '\0');
     for (;;) {
         const qint64 got = in.read(buffer.data(), kChunk);
@@ -41,7 +40,7 @@ void copyBytes(QFile& in, QSaveFile& out) {
 /// CR LF all end a line; a last line without an ending counts. The bytes
 /// are kept as they are (the files come in the game's code page) and
 /// streamed, so a file of any size takes bounded memory.
-void appendLines(QFile& in, QSaveFile& out) {
+void appendLines(QFile& in, platform::AtomicFile& out) {
     QByteArray buffer(kChunk, '\0');
     bool afterCr = false;  // a CR ended the last line; an LF next belongs to it
     bool openLine = false; // bytes of an unended line were written
@@ -103,9 +102,8 @@ void MergeIntFile(CommandContext& ctx, const QString& name) {
         throw platform::Error(platform::cannotOpenText(source, in.errorString()));
     // The game's file is rewritten whole through a temporary file, so a
     // failed merge leaves it as it was instead of half appended.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw platform::Error(platform::cannotCreateText(target, out.errorString()));
+    platform::AtomicFile out(target);
+    out.openForWriting();
     if (existing) {
         QFile old(target);
         if (!old.open(QIODevice::ReadOnly))
@@ -114,8 +112,7 @@ void MergeIntFile(CommandContext& ctx, const QString& name) {
     }
     writeOrThrow(out, kLineEnd.constData(), kLineEnd.size());
     appendLines(in, out);
-    if (!out.commit())
-        throw platform::Error(platform::cannotWriteText(target, out.errorString()));
+    out.commit();
     if (!existing)
         ctx.folders.added(target);
 }

@@ -1,10 +1,10 @@
 #include "platform/text_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/io_errors.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -27,11 +27,7 @@ QStringList readLines(const QString& path, int maxLines) {
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(cannotCreateText(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(cannotWriteText(path, file.errorString()));
+    writeFileAtomically(path, bytes);
 }
 
 void writeLines(const QString& path, const QStringList& lines) {

@@ -1,0 +1,146 @@
+#include "platform/atomic_file.h"
+
+#include "platform/errors.h"
+#include "platform/io_errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QString systemReason(int error) {
+    return qt_error_string(error);
+}
+
+/// The mode a new file gets: what the process's umask leaves of 0666.
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(const QString& path) : path_(path) {}
+
+AtomicFile::~AtomicFile() {
+    cancel();
+}
+
+void AtomicFile::fail(const QString& reason) {
+    cancel();
+    throw Error(cannotWriteText(path_, reason));
+}
+
+void AtomicFile::openForWriting() {
+    cancel();
+    // Beside the file, so the rename stays on one file system; the name
+    // is the file's own path, never what a link there points to.
+    QByteArray pattern = QFile::encodeName(path_) + ".quorvel-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        throw Error(cannotCreateText(path_, systemReason(errno)));
+    fd_ = fd;
+    temp_ = QFile::decodeName(pattern);
+    written_ = 0;
+    writeError_.clear();
+    QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 AtomicFile::readData(char*, qint64) {
+    return -1;
+}
+
+qint64 AtomicFile::writeData(const char* data, qint64 size) {
+    if (fd_ < 0 || !writeError_.isEmpty())
+        return -1;
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd_, data + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A short write with no error set is a full disk as well.
+            writeError_ = systemReason(n < 0 ? errno : ENOSPC);
+            setErrorString(writeError_);
+            return -1;
+        }
+        done += n;
+        written_ += n;
+    }
+    return done;
+}
+
+void AtomicFile::writeAll(const char* data, qint64 size) {
+    if (size > 0 && write(data, size) != size)
+        fail(writeError_.isEmpty() ? errorString() : writeError_);
+}
+
+void AtomicFile::commit() {
+    if (fd_ < 0)
+        throw Error(cannotWriteText(path_, QStringLiteral("The file was not open.")));
+    if (!writeError_.isEmpty())
+        fail(writeError_);
+    if (::fsync(fd_) != 0)
+        fail(systemReason(errno));
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        fail(systemReason(errno));
+    if (st.st_size != written_)
+        fail(QStringLiteral("Only %1 of %2 bytes reached the disk.")
+                 .arg(qint64(st.st_size))
+                 .arg(written_));
+    // An existing file keeps its permissions; a link there is replaced.
+    struct stat old {};
+    const QByteArray target = QFile::encodeName(path_);
+    const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)
+                            ? (old.st_mode & 07777)
+                            : newFileMode();
+    if (::fchmod(fd_, mode) != 0)
+        fail(systemReason(errno));
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        fd_ = -1;
+        cancel();
+        throw Error(cannotWriteText(path_, systemReason(error)));
+    }
+    if (::rename(QFile::encodeName(temp_).constData(), target.constData()) != 0) {
+        const int error = errno;
+        cancel();
+        throw Error(cannotWriteText(path_, systemReason(error)));
+    }
+    temp_.clear();
+    QIODevice::close();
+}
+
+void AtomicFile::cancel() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.isEmpty()) {
+        ::unlink(QFile::encodeName(temp_).constData());
+        temp_.clear();
+    }
+    if (isOpen())
+        QIODevice::close();
+}
+
+void writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    AtomicFile file(path);
+    file.openForWriting();
+    file.writeAll(bytes);
+    file.commit();
+}
+
+} // namespace platform

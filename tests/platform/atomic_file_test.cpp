@@ -1,0 +1,56 @@
+// The whole-file writer: a file is replaced whole or not at all, a link in
+// its place is replaced rather than written through, and the permissions of
+// an existing file are kept.
+#include "platform/atomic_file.h"
+#include "platform/errors.h"
+#include "support/tree_builder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+TEST(AtomicFile, ReplacesWholeKeepsModesAndNeverWritesThroughALink) {
+    testing_support::TempTree tree;
+    const QString outside = tree.file(u"outside/stock.utx"_s, "the game's own");
+    const QString link = tree.path(u"game/Textures/Stock.utx"_s);
+    QDir().mkpath(QFileInfo(link).path());
+    ASSERT_TRUE(QFile::link(outside, link));
+
+    platform::writeFileAtomically(link, "new");
+    EXPECT_FALSE(QFileInfo(link).isSymLink()) << "the link itself was replaced";
+    EXPECT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "new");
+    EXPECT_EQ(tree.read(u"outside/stock.utx"_s), "the game's own");
+
+    // An existing file keeps its permissions; a new one gets 0666 less the
+    // umask, as any program's new file.
+    const QString kept = tree.file(u"kept.ini"_s, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(kept).constData(), 0640), 0);
+    platform::writeFileAtomically(kept, "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(kept).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const QString fresh = tree.path(u"fresh.ini"_s);
+    platform::writeFileAtomically(fresh, "x");
+    ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+
+    // Cancelled or failed: the old bytes stay and nothing is left beside.
+    {
+        platform::AtomicFile file(kept);
+        file.openForWriting();
+        file.writeAll(QByteArray("half"));
+    }
+    EXPECT_EQ(tree.read(u"kept.ini"_s), "new");
+    EXPECT_THROW(platform::writeFileAtomically(tree.path(u"no/such/folder/x"_s), "x"),
+                 platform::Error);
+    EXPECT_EQ(QDir(tree.root()).entryList({u"*.quorvel-*"_s}, QDir::Files | QDir::Hidden),
+              QStringList());
+}
