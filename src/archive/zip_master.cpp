@@ -187,6 +187,7 @@ void TZipMaster::setZipFileName(const QString& path) {
 
 void TZipMaster::readDirectory(bool quiet) {
     entryNames_.clear();
+    entryIsFile_.clear();
     if (zipFileName_.isEmpty())
         return;
     int code = 0;
@@ -199,8 +200,12 @@ void TZipMaster::readDirectory(bool quiet) {
         return;
     }
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i)
-        entryNames_.append(entryName(archive.get(), zip_uint64_t(i)));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const QString name = entryName(archive.get(), zip_uint64_t(i));
+        entryNames_.append(name);
+        entryIsFile_.append(!name.endsWith(u'/') && !name.endsWith(u'\\') &&
+                            !isLinkEntry(archive.get(), zip_uint64_t(i)));
+    }
 }
 
 int TZipMaster::Extract() {

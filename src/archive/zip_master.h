@@ -93,6 +93,9 @@ public:
     /// The stored name of entry i (folder part included), in
     /// central-directory order; empty when i is out of range.
     QString EntryName(int i) const { return entryNames_.value(i); }
+    /// Whether Extract writes entry i as a file: not a folder entry and
+    /// not a link (which is never created).
+    bool EntryIsFile(int i) const { return entryIsFile_.value(i); }
 
     /// Extracts the selected entries of ZipFileName into ExtrBaseDir.
     /// Returns ErrorCode(). FSpecArgs is emptied.
@@ -149,6 +152,7 @@ private:
     platform::Dialogs* dialogs_;
     QString zipFileName_;
     QStringList entryNames_;
+    QList<bool> entryIsFile_;
     int errorCode_ = 0;
     QString errorText_;
     int successCount_ = 0;

@@ -140,8 +140,11 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet)
         ZipCall call(ctx, quiet, true);
         archives::TZipMaster& zip = *call;
         zip.setZipFileName(path);
-        for (int i = 0; i < zip.EntryCount(); ++i)
+        for (int i = 0; i < zip.EntryCount(); ++i) {
             listing.entries.append(zip.EntryName(i));
+            if (zip.EntryIsFile(i))
+                listing.files.append(zip.EntryName(i));
+        }
         listing.result = archives::ArchiveResult::ofZip(zip);
         return listing;
     }
@@ -149,8 +152,11 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet)
         RarCall call(ctx, quiet);
         archives::TdRar3& rar = *call;
         rar.ArchiveFileName = path;
+        // The component lists no links; a folder entry ends in "/".
         rar.OnFileAboutToBeListed = [&listing](const QString& name) {
             listing.entries.append(name);
+            if (!name.endsWith(u'/'))
+                listing.files.append(name);
         };
         const int code = rar.List();
         listing.result = archives::ArchiveResult::ofRar(rar, code);

@@ -41,6 +41,9 @@ archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest
 struct ArchiveListing {
     archives::ArchiveResult result;
     QStringList entries;
+    /// The entries extraction writes as files (no folder entries, no
+    /// links), in archive order: what an install can place.
+    QStringList files;
 };
 /// `quiet`: no error box of the zip component.
 ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet = false);

@@ -63,26 +63,28 @@ void ArchiveExam::examineZip() {
         rejected_ = true;
         return;
     }
-    const QStringList entries = core::ListArchive(ctx_, path_).entries;
-    if (entries.size() > MaxArchiveEntries) {
+    const core::ArchiveListing listing = core::ListArchive(ctx_, path_);
+    if (listing.entries.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
         return;
     }
-    for (const QString& stored : entries)
+    // Only what an install can place is recorded: an uninstall deletes by
+    // these names, and a folder or link entry names no placed file.
+    for (const QString& stored : listing.files)
         classify(stored, bareName(stored));
 }
 
 void ArchiveExam::examineRar() {
     reason_ = RejectInvalidRar;
     // The result is not judged: the names listed before a failure count.
-    const QStringList names = core::ListArchive(ctx_, path_).entries;
-    if (names.size() > MaxArchiveEntries) {
+    const core::ArchiveListing listing = core::ListArchive(ctx_, path_);
+    if (listing.entries.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
         return;
     }
-    for (const QString& name : names)
+    for (const QString& name : listing.files)
         classify(name, name);
 }
 
