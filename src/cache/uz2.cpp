@@ -162,7 +162,7 @@ std::optional<QStringList> chooseUz2Files(CommandContext& ctx, Uz2Action action,
 }
 
 std::optional<Uz2Drop> dropUz2Files(CommandContext& ctx, const QStringList& paths) {
-    if (paths.isEmpty() || !ctx.state.CanClose)
+    if (paths.isEmpty())
         return std::nullopt;
     // Paths are kept whole: a path cut to a length limit names another file.
     ctx.state.ListBox3 = paths;

@@ -299,23 +299,23 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    if (!dropEnabled_) {
-        event->ignore();
-        return;
-    }
     QStringList paths;
     const QList<QUrl> urls = event->mimeData()->urls();
     for (const QUrl& url : urls) {
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     }
-    receiveDrop(paths);
-    event->acceptProposedAction();
+    if (receiveDrop(paths))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
-void TForm1::receiveDrop(const QStringList& paths) {
-    if (dropEnabled_)
-        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); });
+bool TForm1::receiveDrop(const QStringList& paths) {
+    // Through the boundary: a drop arriving while a long command runs (the
+    // .uz2 run waits for the game's tool in an event loop) is refused there.
+    return dropEnabled_ &&
+           runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); });
 }
 
 void TForm1::ShowErrorLog() {

@@ -86,8 +86,9 @@ public:
 
     /// Whether files may be dropped onto the window now (.uz2 page shown).
     bool dropEnabled() const { return dropEnabled_; }
-    /// Files dropped onto the window: their paths go to ListBox3.
-    void receiveDrop(const QStringList& paths);
+    /// Files dropped onto the window: their paths go to ListBox3. False
+    /// when the drop was refused (another page shown, or busy).
+    bool receiveDrop(const QStringList& paths);
 
     QTabWidget* PC1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;

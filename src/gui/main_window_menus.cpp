@@ -60,7 +60,8 @@ void TForm1::buildMenus() {
     }
     SystemMenu->addSeparator();
     GameOver1 = item(SystemMenu, u"Game Over"_s, 1, u"GameOver1"_s);
-    connect(GameOver1, &QAction::triggered, this, &TForm1::GameOver1Click);
+    connect(GameOver1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { GameOver1Click(); }); });
 
     ThemeMenu = menuBar()->addMenu(u"Change Theme"_s);
     ToggleTheme1 = item(ThemeMenu, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
@@ -68,11 +69,14 @@ void TForm1::buildMenus() {
     const QStringList themes = {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
     for (int i = 0; i < themes.size(); ++i) {
         ThemeItems.append(item(ThemeMenu, themes[i], i));
-        connect(ThemeItems.last(), &QAction::triggered, this, [this, i] { chooseBuiltInTheme(i); });
+        connect(ThemeItems.last(), &QAction::triggered, this, [this, i] {
+            runCommand(CommandBoundary::Quick, [this, i] { chooseBuiltInTheme(i); });
+        });
     }
     ThemeMenu->addSeparator();
     LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0, u"LoadTheme1"_s);
-    connect(ToggleTheme1, &QAction::triggered, this, [this] { themes_->toggle(); });
+    connect(ToggleTheme1, &QAction::triggered, this,
+            [this] { runCommand(CommandBoundary::Quick, [this] { themes_->toggle(); }); });
     // The menu shows which look is in use whenever it opens.
     ToggleTheme1->setCheckable(true);
     for (QAction* a : std::as_const(ThemeItems))

@@ -171,7 +171,7 @@ void MapsPage::Createzip1Click() {
     // Busy only while packing: the CreateZip run holds the guard itself.
     commands_.run(CommandBoundary::Quick, [this, &selected] {
         install::CreateZip(ctx_, catalogue::ContentKind::Maps, selected.first(),
-                           ctx_.state.CustomMapDir, commands_.enterBusy);
+                           ctx_.state.CustomMapDir, commands_.busySection());
     });
 }
 

@@ -181,7 +181,7 @@ void ModPage::Createzip1Click(const QObject* sender) {
     commands_.run(CommandBoundary::Quick, [this, &selected] {
         install::CreateZip(ctx_, contentKindOf(kind_), selected.first(),
                            kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir,
-                           commands_.enterBusy);
+                           commands_.busySection());
     });
 }
 

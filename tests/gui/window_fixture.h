@@ -1,14 +1,39 @@
 #pragma once
 
+#include "controls.h"
 #include "gui/main_window.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+/// Drops local files onto `window` as the desktop does: the drag enters
+/// it and, when the window takes the drag, the drop follows. True when the
+/// window took the drop.
+inline bool dropFiles(QWidget& window, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
 
 /// A program folder "prog" as the current directory and a home without a
 /// game, so each test starts the window as a user would, with scripted
