@@ -5,6 +5,7 @@
 #include "archive/zip_master.h"
 #include "core/command_boundary.h"
 #include "core/command_context.h"
+#include "core/file_info.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -133,6 +134,26 @@ void TForm2::placeControls() {
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ListFiles->setFocus();
+}
+
+void TForm2::showInfo(const file_info::FileInfo& info) {
+    auto setCell = [](QTableWidget* grid, int row, int column, const QString& text) {
+        grid->setItem(row, column, new QTableWidgetItem(text));
+    };
+    Listheader->clearContents();
+    Listheader->setColumnWidth(0, 1);
+    Listheader->setColumnWidth(2, 220);
+    for (int row = 0; row < info.rows.size(); ++row) {
+        setCell(Listheader, row, 1, info.rows[row].label);
+        setCell(Listheader, row, 2, info.rows[row].value);
+    }
+    ListFiles->clearContents();
+    ListFiles->setRowCount(int(info.files.size()));
+    ListFiles->setColumnWidth(0, 1);
+    ListFiles->setColumnWidth(1, 370);
+    for (int row = 0; row < info.files.size(); ++row)
+        setCell(ListFiles, row, 1, info.files[row]);
+    ListFiles->scrollToTop();
 }
 
 QString TForm2::lowerExtension(const QString& name) {

@@ -5,6 +5,9 @@
 
 class CommandBoundary;
 class QLabel;
+namespace file_info {
+struct FileInfo;
+}
 class QPushButton;
 class QTableWidget;
 struct CommandContext;
@@ -25,6 +28,9 @@ public:
     /// and "/" both separate); empty when there is none.
     static QString lowerExtension(const QString& name);
 
+    /// Fills the header grid with the facts of `info` and the file list
+    /// with its files (the grid's column 2 then names the archive).
+    void showInfo(const file_info::FileInfo& info);
     /// Extracts `name` from the archive named by the header grid (column 2:
     /// row 1 the archive's name, row 2 its folder), opens the copy with
     /// the desktop's program, waits for it and deletes the copy.
@@ -37,11 +43,6 @@ public:
     void ShowPreview(const QStringList& files);
     /// The double-click handler of ListFiles.
     void ListFilesDblClick(int row, int column);
-
-    QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
-    QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
-    QPushButton* Button1 = nullptr;     ///< "Close"
-    QLabel* Preview = nullptr;          ///< the archive's first picture
 
     /// Client size before the file information command sizes the window.
     static constexpr int ClientWidth = 392;
@@ -65,4 +66,8 @@ private:
 
     CommandContext& ctx_;
     CommandBoundary& commands_;
+    QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
+    QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
+    QPushButton* Button1 = nullptr;     ///< "Close"
+    QLabel* Preview = nullptr;          ///< the archive's first picture
 };

@@ -1,7 +1,5 @@
 #include "archive/rar_archive.h"
 #include "archive/zip_master.h"
-#include "gui/config_page.h"
-#include "gui/maps_page.h"
 #include "gui/value_list_editor.h"
 #include "support/rar4_writer.h"
 #include "support/rar_tool.h"
@@ -23,11 +21,11 @@ TEST_F(ArchiveHandlersTest, ComponentsExtractIntoTempOnceSettingsApply) {
     const QString game = tree.gameFolder(u"game"_s);
     tree.file(u"game/System/UT2004.exe"_s);
     TForm1& w = start();
-    EXPECT_EQ(w.dRar31->NameofUnrarDll, u"libunrar.so.5"_s);
-    w.TabConfig->VLE->setValue(1, game);
-    w.TabConfig->bConfigSave->click();
-    EXPECT_EQ(w.ZipMaster1->ExtrBaseDir, w.state().TempDir);
-    EXPECT_EQ(w.dRar31->TargetDirectory, w.state().TempDir);
+    EXPECT_EQ(w.context().rar.NameofUnrarDll, u"libunrar.so.5"_s);
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(1, game);
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
+    EXPECT_EQ(w.context().zip.ExtrBaseDir, w.state().TempDir);
+    EXPECT_EQ(w.context().rar.TargetDirectory, w.state().TempDir);
 }
 
 TEST_F(ArchiveHandlersTest, RarListingFillsTheHiddenList) {
@@ -37,9 +35,9 @@ TEST_F(ArchiveHandlersTest, RarListingFillsTheHiddenList) {
                                            Rar4Entry::file("readme.txt", "hi")}));
     for (auto backend : {archives::RarBackend::UnrarOnly, archives::RarBackend::LibarchiveOnly}) {
         w.state().ListBox1.clear();
-        w.dRar31->Backend = backend;
-        w.dRar31->ArchiveFileName = archive;
-        EXPECT_EQ(w.dRar31->List(), 10);
+        w.context().rar.Backend = backend;
+        w.context().rar.ArchiveFileName = archive;
+        EXPECT_EQ(w.context().rar.List(), 10);
         EXPECT_EQ(w.state().ListBox1, (QStringList{u"Maps/DM-Two.ut2"_s, u"readme.txt"_s}));
     }
 }
@@ -53,11 +51,11 @@ TEST_F(ArchiveHandlersTest, PasswordIsAskedWithTheArchiveAsCaption) {
               0);
     TForm1& w = start();
     w.state().ProgressText = u"  Extracting "_s;
-    w.dRar31->Backend = archives::RarBackend::UnrarOnly;
-    w.dRar31->ArchiveFileName = archive;
-    w.dRar31->TargetDirectory = w.state().TempDir;
+    w.context().rar.Backend = archives::RarBackend::UnrarOnly;
+    w.context().rar.ArchiveFileName = archive;
+    w.context().rar.TargetDirectory = w.state().TempDir;
     dialogs.inputAnswers.push_back(u"sesame"_s);
-    EXPECT_EQ(w.dRar31->Extract(), 10);
+    EXPECT_EQ(w.context().rar.Extract(), 10);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].type, ShownDialog::Input);
     EXPECT_EQ(dialogs.shown[0].caption, archive);
@@ -67,7 +65,7 @@ TEST_F(ArchiveHandlersTest, PasswordIsAskedWithTheArchiveAsCaption) {
 
     QFile::remove(prog(u"Temp/secret.txt"_s));
     dialogs.inputAnswers.push_back(std::nullopt); // cancelled: the empty password
-    EXPECT_EQ(w.dRar31->Extract(), 22);
+    EXPECT_EQ(w.context().rar.Extract(), 22);
     EXPECT_FALSE(QFileInfo::exists(prog(u"Temp/secret.txt"_s)));
 }
 
@@ -76,9 +74,9 @@ TEST_F(ArchiveHandlersTest, ZipProgressShowsTheFileNameAfterTheProgressText) {
     const QString archive = tree.path(u"CTF-A.zip"_s);
     ASSERT_TRUE(ZipBuilder().file(u"Maps/CTF-A.ut2"_s, "map").write(archive));
     w.state().ProgressText = u"  Installing "_s;
-    w.ZipMaster1->setZipFileName(archive);
-    w.ZipMaster1->ExtrBaseDir = w.state().TempDir;
-    EXPECT_EQ(w.ZipMaster1->Extract(), 0);
+    w.context().zip.setZipFileName(archive);
+    w.context().zip.ExtrBaseDir = w.state().TempDir;
+    EXPECT_EQ(w.context().zip.Extract(), 0);
     EXPECT_EQ(w.status(), u"  Installing CTF-A.ut2"_s);
     EXPECT_TRUE(QFileInfo::exists(prog(u"Temp/CTF-A.ut2"_s)));
 }

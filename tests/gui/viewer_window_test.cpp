@@ -4,6 +4,7 @@
 #include "gui/viewer_window.h"
 
 #include "archive/rar_archive.h"
+#include "controls.h"
 #include "core/app_core.h"
 #include "core/command_boundary.h"
 #include "platform/status_sink.h"
@@ -42,11 +43,11 @@ protected:
     }
     /// The header cells the viewer reads, and the file list.
     void show(const QString& archiveName, const QStringList& files) {
-        viewer.Listheader->setItem(1, 2, new QTableWidgetItem(archiveName));
-        viewer.Listheader->setItem(2, 2, new QTableWidgetItem(archives));
-        viewer.ListFiles->setRowCount(int(files.size()));
+        Listheader->setItem(1, 2, new QTableWidgetItem(archiveName));
+        Listheader->setItem(2, 2, new QTableWidgetItem(archives));
+        ListFiles->setRowCount(int(files.size()));
         for (int i = 0; i < files.size(); ++i)
-            viewer.ListFiles->setItem(i, 1, new QTableWidgetItem(files[i]));
+            ListFiles->setItem(i, 1, new QTableWidgetItem(files[i]));
     }
     QStringList tempFiles() const {
         return QDir(core.state.TempDir).entryList(QDir::Files | QDir::NoDotAndDotDot);
@@ -59,6 +60,10 @@ protected:
     AppCore core;
     CommandBoundary commands;
     TForm2 viewer;
+    QTableWidget* Listheader = control<QTableWidget>(viewer, u"Listheader"_s);
+    QTableWidget* ListFiles = control<QTableWidget>(viewer, u"ListFiles"_s);
+    QPushButton* Button1 = control<QPushButton>(viewer, u"Button1"_s);
+    QLabel* Preview = control<QLabel>(viewer, u"Preview"_s);
     QString archives;
 };
 
@@ -67,7 +72,7 @@ protected:
 TEST_F(ViewerTest, ControlsAsDrawn) {
     EXPECT_TRUE(viewer.windowTitle().isEmpty());
     EXPECT_EQ(viewer.size(), QSize(TForm2::ClientWidth, TForm2::ClientHeight));
-    QTableWidget* header = viewer.Listheader;
+    QTableWidget* header = Listheader;
     EXPECT_EQ(header->columnCount(), 3);
     EXPECT_EQ(header->rowCount(), 6);
     EXPECT_FALSE(header->isEnabled());
@@ -77,18 +82,18 @@ TEST_F(ViewerTest, ControlsAsDrawn) {
     EXPECT_EQ(header->columnWidth(1), 120);
     EXPECT_EQ(header->font().pixelSize(), 12);
     EXPECT_EQ(header->geometry(), QRect(0, 0, TForm2::ClientWidth, 110));
-    QTableWidget* files = viewer.ListFiles;
+    QTableWidget* files = ListFiles;
     EXPECT_EQ(files->columnCount(), 2);
     EXPECT_FALSE(files->showGrid());
     EXPECT_EQ(files->verticalHeader()->defaultSectionSize(), 18);
     EXPECT_EQ(files->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(files->toolTip(), u"Double click to open the file"_s);
     EXPECT_EQ(files->geometry(), QRect(0, 110, TForm2::ClientWidth, TForm2::ClientHeight - 110));
-    EXPECT_EQ(viewer.Button1->text(), u"Close"_s);
+    EXPECT_EQ(Button1->text(), u"Close"_s);
     // Right edge 390, 20 high, at least 35 wide and never cutting the caption.
-    const QRect button = viewer.Button1->geometry();
+    const QRect button = Button1->geometry();
     EXPECT_EQ(QRect(button.right() - 34, button.top(), 35, button.height()), QRect(355, 1, 35, 20));
-    EXPECT_GT(button.width(), viewer.Button1->fontMetrics().horizontalAdvance(u"Close"_s));
+    EXPECT_GT(button.width(), Button1->fontMetrics().horizontalAdvance(u"Close"_s));
 }
 
 TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
@@ -182,24 +187,24 @@ TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
     viewer.setFixedSize(400, 250);
     show(u"DM-X.zip"_s, {});
     viewer.ShowPreview({u"readme.txt"_s, u"DM-X.PNG"_s, u"broken.jpg"_s});
-    EXPECT_FALSE(viewer.Preview->isHidden());
-    const QPixmap shown = viewer.Preview->pixmap();
+    EXPECT_FALSE(Preview->isHidden());
+    const QPixmap shown = Preview->pixmap();
     ASSERT_FALSE(shown.isNull());
     EXPECT_EQ(shown.toImage().pixelColor(0, 0), QColor(Qt::red));
-    EXPECT_LE(shown.width(), viewer.Preview->width());
-    EXPECT_LE(shown.height(), viewer.Preview->height());
-    EXPECT_GE(viewer.Preview->x(), 1 + 120 + 220) << "beside the value column";
+    EXPECT_LE(shown.width(), Preview->width());
+    EXPECT_LE(shown.height(), Preview->height());
+    EXPECT_GE(Preview->x(), 1 + 120 + 220) << "beside the value column";
     EXPECT_TRUE(tempFiles().isEmpty());
 
     // A picture that cannot be read, an archive gone, no picture: nothing
     // shown and nothing asked.
     for (const QStringList& files : {QStringList{u"broken.jpg"_s}, QStringList{u"readme.txt"_s}}) {
         viewer.ShowPreview(files);
-        EXPECT_TRUE(viewer.Preview->isHidden());
+        EXPECT_TRUE(Preview->isHidden());
     }
     show(u"Gone.zip"_s, {});
     viewer.ShowPreview({u"DM-X.PNG"_s});
-    EXPECT_TRUE(viewer.Preview->isHidden());
+    EXPECT_TRUE(Preview->isHidden());
     EXPECT_FALSE(core.ZipMaster1.Unattended);
     EXPECT_TRUE(tempFiles().isEmpty());
     EXPECT_TRUE(opener.opened().isEmpty());
