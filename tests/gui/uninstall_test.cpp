@@ -170,6 +170,55 @@ TEST_F(UninstallWindowTest, DeleteAndMarkAsInstalledFromThePopups) {
     EXPECT_TRUE(page_parts::entries(LBSkin).isEmpty());
 }
 
+TEST_F(UninstallWindowTest, MarkAsInstalledOnTheSkinsPageMarksTheSkinOfTwoEqualNames) {
+    tree.gameFolder(u"game"_s);
+    // The mutator comes first in the file: a look-up by name alone finds it.
+    TForm1& w =
+        startWith({}, {zip(u"muts"_s, u"TwinMut.zip"_s, {{u"Twin.u"_s, "m"}}, u"Twin"_s, 0),
+                       zip(u"skins"_s, u"TwinSkin.zip"_s, {{u"Twin.utx"_s, "s"}}, u"Twin"_s, 2)});
+    const QByteArray before = tree.read(u"prog/somdata.dat"_s);
+    ASSERT_EQ(before.size(), 2 * TContentRecord::RecordSize);
+    const QListWidget* LBMuts = control<QListWidget>(w, u"LBMuts"_s);
+    const QListWidget* LBunMuts = control<QListWidget>(w, u"LBunMuts"_s);
+    QListWidget* LBSkin = control<QListWidget>(w, u"LBSkin"_s);
+    const QListWidget* LBUnskin = control<QListWidget>(w, u"LBUnskin"_s);
+    w.showPage(TForm1::MutatorsTab);
+    ASSERT_EQ(page_parts::entries(LBMuts), QStringList{u"Twin"_s});
+    w.showPage(TForm1::SkinsTab);
+    ASSERT_EQ(page_parts::entries(LBSkin), QStringList{u"Twin"_s});
+
+    select(LBSkin, {u"Twin"_s});
+    dialogs.buttonAnswers = {platform::Yes};
+    control<QAction>(w, u"Markasinstalled3"_s)->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"This will mark selected files as installed without installing them. \r"
+              u"Read the helpfile for more information how to use this option.\r\r"
+              u"Do you want to continue?"_s);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(20, 150));
+
+    const QByteArray after = tree.read(u"prog/somdata.dat"_s);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.left(TContentRecord::RecordSize), before.left(TContentRecord::RecordSize))
+        << "the mutator's record is untouched";
+    const QByteArray skin = after.mid(TContentRecord::RecordSize);
+    EXPECT_EQ(skin.at(203), 1) << "Installed";
+    EXPECT_EQ(skin.mid(204, 4), QByteArray("\x02\0\0\0", 4)) << "Kind 2";
+    EXPECT_EQ(skin.mid(219, 11), QByteArray("\x0A"
+                                            "2024-06-01"))
+        << "InstallDate";
+    EXPECT_EQ(page_parts::entries(LBUnskin), QStringList{u"Twin"_s});
+    EXPECT_TRUE(page_parts::entries(LBSkin).isEmpty());
+    EXPECT_TRUE(tree.allFiles().filter(u"game/"_s).isEmpty()) << "no game file is touched";
+
+    // The Mutators page, as it stands and as the records list it.
+    for (int shown = 0; shown < 2; ++shown) {
+        EXPECT_EQ(page_parts::entries(LBMuts), QStringList{u"Twin"_s});
+        EXPECT_TRUE(page_parts::entries(LBunMuts).isEmpty());
+        w.showPage(TForm1::MutatorsTab);
+    }
+}
+
 TEST(PopupTagsTest, UninstallAndFileInfoItemsAskForTheirListAndVariant) {
     using catalogue::ContentKind;
     using catalogue::ListSide;
