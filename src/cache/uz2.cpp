@@ -1,6 +1,7 @@
 #include "cache/uz2.h"
 
 #include "cache/uz2_codec.h"
+#include "core/keep_painted.h"
 #include "core/temp_folder.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
@@ -9,7 +10,6 @@
 #include "platform/process.h"
 #include "platform/status_sink.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -100,8 +100,8 @@ FileOutcome runCodec(CommandContext& ctx, Uz2Action action, const QString& path)
         output = existing;
     }
     // The window stays alive while a large file is converted.
-    const Uz2Progress progress = [](qint64, qint64) {
-        QCoreApplication::processEvents();
+    const Uz2Progress progress = [painted = KeepPainted()](qint64, qint64) mutable {
+        painted();
         return true;
     };
     const Uz2Result result =
@@ -170,7 +170,7 @@ std::optional<QStringList> chooseUz2Files(CommandContext& ctx, Uz2Action action,
 }
 
 std::optional<Uz2Drop> dropUz2Files(CommandContext& ctx, const QStringList& paths) {
-    if (paths.isEmpty() || !ctx.state.CanClose)
+    if (paths.isEmpty())
         return std::nullopt;
     // Paths are kept whole: a path cut to a length limit names another file.
     ctx.state.ListBox3 = paths;

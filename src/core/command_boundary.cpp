@@ -11,12 +11,30 @@ using namespace Qt::Literals::StringLiterals;
 CommandBoundary::CommandBoundary(AppState& state, std::function<void(const QString&)> showError)
     : state_(state), showError_(std::move(showError)) {}
 
+platform::BusyGuard::Enter CommandBoundary::busySection() {
+    return [this] {
+        std::function<void()> restore;
+        if (enterBusy)
+            restore = enterBusy();
+        ++busyDepth_;
+        return std::function<void()>([this, restore] {
+            --busyDepth_;
+            if (restore)
+                restore();
+        });
+    };
+}
+
 bool CommandBoundary::run(Kind kind, const std::function<void()>& command) {
+    // Input that reached a handler through an event loop inside a long
+    // command: the command is not finished, so nothing else may start.
+    if (busy())
+        return false;
     QString error;
     try {
-        std::optional<platform::BusyGuard> busy;
+        std::optional<platform::BusyGuard> guard;
         if (kind == Long)
-            busy.emplace(state_.CanClose, enterBusy);
+            guard.emplace(state_.CanClose, busySection());
         if (beginCommand)
             beginCommand();
         command();

@@ -26,6 +26,20 @@ struct AppState;
 /// ends a command goes to the general error handler (an error box with the
 /// error's text) and the program goes on; a long command holds the busy
 /// guard, so the window is enabled again on every way out.
+///
+/// The busy state lives here and is asked here only. While a long command
+/// runs, the window is kept painted (core/keep_painted.h) and modal boxes
+/// and waits for outside programs run event loops of their own, so a drop,
+/// a click or a menu key can reach a handler in the middle of the command;
+/// every handler goes through run(), which refuses to start anything while
+/// a long command runs. Core logic therefore never checks CanClose to
+/// protect itself; CanClose is only the window's answer to a close request.
+///
+/// A command's body never calls run(): what a command does after another
+/// ("Uninstall && Delete" then "Update database", the settings loader's
+/// scans) is a plain call inside the body. A quick command that is busy for
+/// a part of its work only ("Create Zip" while it packs) hands
+/// busySection() to that part, which then counts as a long command.
 class CommandBoundary {
 public:
     enum Kind {
@@ -42,10 +56,17 @@ public:
     /// Called as every command starts (the core forgets its folder index).
     std::function<void()> beginCommand;
 
-    /// Runs `command`; true when it ran to its end without an error.
+    /// Runs `command`; true when it ran to its end without an error. While
+    /// a long command runs, nothing is run and the answer is false.
     bool run(Kind kind, const std::function<void()>& command);
+    /// A long command (or a busy section) is running: input is refused.
+    bool busy() const { return busyDepth_ > 0; }
+    /// What a busy part of a quick command holds with a platform::BusyGuard:
+    /// the window's busy state, and the refusal of input while it lasts.
+    platform::BusyGuard::Enter busySection();
 
 private:
     AppState& state_;
     std::function<void(const QString&)> showError_;
+    int busyDepth_ = 0;
 };

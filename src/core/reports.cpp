@@ -89,7 +89,7 @@ QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRe
     return out;
 }
 
-void BriefList1Click(CommandContext& ctx, int level, const ListsSnapshot& lists) {
+void BriefList1Click(CommandContext& ctx, Level level, const ListsSnapshot& lists) {
     const QString file =
         ctx.dialogs.saveFile(u"Make List"_s, QString(), u"Textfile (*.txt)"_s, u"txt"_s);
     if (file.isEmpty()) {

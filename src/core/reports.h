@@ -27,9 +27,9 @@ QStringList briefList(const ListsSnapshot& lists);
 QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
                        bool full);
 
-/// Asks for the file and writes the report of `level` (the Tag of the
-/// "Make List" item), with the status texts of each step. A cancelled
-/// dialog writes nothing and says "Operation cancelled".
-void BriefList1Click(CommandContext& ctx, int level, const ListsSnapshot& lists);
+/// Asks for the file and writes the report of `level`, with the status
+/// texts of each step. A cancelled dialog writes nothing and says
+/// "Operation cancelled".
+void BriefList1Click(CommandContext& ctx, Level level, const ListsSnapshot& lists);
 
 } // namespace reports

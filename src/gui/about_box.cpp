@@ -11,13 +11,16 @@
 using namespace Qt::Literals::StringLiterals;
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName(u"AboutBox"_s);
     setFixedSize(250, 198);
     setModal(true);
     Image1 = new QLabel(this);
+    Image1->setObjectName(u"Image1"_s);
     Image1->setGeometry(0, 0, 250, 198);
     Image1->setPixmap(picture());
     Image1->installEventFilter(this);
     Link = new QLabel(this);
+    Link->setObjectName(u"Link"_s);
     Link->setPixmap(linkPicture());
     Link->setGeometry(250 - 74, 198 - 26, 66, 18);
     Link->setCursor(Qt::PointingHandCursor);
@@ -32,8 +35,8 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == Link) {
             // Whether a browser opened is not our concern here.
-            if (webPage.isValid())
-                QDesktopServices::openUrl(webPage);
+            if (webPage_.isValid())
+                QDesktopServices::openUrl(webPage_);
             return true;
         }
     }

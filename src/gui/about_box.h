@@ -14,9 +14,7 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
     /// The page the link picture opens.
-    QUrl webPage;
-    QLabel* Image1 = nullptr; ///< the picture
-    QLabel* Link = nullptr;   ///< the link picture
+    void setWebPage(const QUrl& page) { webPage_ = page; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -24,4 +22,8 @@ protected:
 private:
     static QPixmap picture();
     static QPixmap linkPicture();
+
+    QUrl webPage_;
+    QLabel* Image1 = nullptr; ///< the picture
+    QLabel* Link = nullptr;   ///< the link picture
 };

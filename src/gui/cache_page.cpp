@@ -46,7 +46,8 @@ CachePage::CachePage(CommandContext& context, CommandBoundary& commands, QWidget
     // Clicks only: TabCacheShow unticks the box itself and lists once.
     connect(CacheBox, &QCheckBox::clicked, this,
             [this] { commands_.run(CommandBoundary::Quick, [this] { CacheBoxClick(); }); });
-    connect(rbCacheGroup, &QButtonGroup::idClicked, this, [this] { rbCacheClick(); });
+    connect(rbCacheGroup, &QButtonGroup::idClicked, this,
+            [this] { commands_.run(CommandBoundary::Quick, [this] { rbCacheClick(); }); });
     connect(bInstallCache, &QPushButton::clicked, this, [this] { bInstallCacheClick(); });
     connect(ClearCache, &QPushButton::clicked, this, [this] { ClearCacheClick(); });
 }

@@ -22,6 +22,8 @@ public:
     /// The page was shown: first action chosen, caption "Install", "Show
     /// maps only" unticked, the list filled.
     void TabCacheShow();
+
+private:
     /// Tidies cache.ini and fills LBCache (sorted by name) with the cached
     /// packages' file names, only maps while "Show maps only" is ticked.
     void ListCache();
@@ -36,6 +38,8 @@ public:
     /// "Clear cache": asks, then empties the cache.
     void ClearCacheClick();
 
+    CommandContext& ctx_;
+    CommandBoundary& commands_;
     QListWidget* LBCache = nullptr;
     QPushButton* bInstallCache = nullptr;
     QCheckBox* CacheBox = nullptr;
@@ -44,8 +48,4 @@ public:
     QPushButton* ClearCache = nullptr;
     /// The window's one package reader, reused for every package read.
     cache::TUTPackage UTPackage;
-
-private:
-    CommandContext& ctx_;
-    CommandBoundary& commands_;
 };

@@ -40,20 +40,20 @@ public:
 
     /// The page was shown: row 4 then row 1 made current, status text.
     void TabConfigShow();
-    /// "Save": checks the game folder, writes the settings file and emits
-    /// `saved`.
-    void bConfigSaveClick();
-    /// The ellipsis button of rows 1 to 5: a folder for the row.
-    void VLEEditButtonClick();
-
-    ValueListEditor* VLE = nullptr;
-    QPushButton* bConfigSave = nullptr;
 
 Q_SIGNALS:
     /// The settings file was written; the settings loader applies it.
     void saved();
 
 private:
+    /// "Save": checks the game folder, writes the settings file and emits
+    /// `saved`.
+    void bConfigSaveClick();
+    /// The ellipsis button of rows 1 to 5: a folder for the row.
+    void VLEEditButtonClick();
+
     CommandContext& ctx_;
     CommandBoundary& commands_;
+    ValueListEditor* VLE = nullptr;
+    QPushButton* bConfigSave = nullptr;
 };

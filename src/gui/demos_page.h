@@ -35,33 +35,25 @@ public:
     void ScanDemos();
     /// "Update database": DemosListed cleared and the demos listed anew.
     void refreshDemoList();
-    /// A DirBox item was chosen: DemoList shows that folder's demos.
-    void DirBoxChange();
-    /// Name and folder of the selected demo in the info bars.
-    void DemoListClick();
     /// "Launch" (or a double-click): plays the selected demo. Runs its own
     /// command boundary: the preparation is a long command, the game
     /// session a quick one.
     void bRunDemoClick();
-    /// "Delete": the selected demo to the trash, the lists built anew and
-    /// the folder chosen before chosen again while it still exists. Runs
-    /// its own command boundary.
-    void bDemoDeleteClick();
 
     /// The demos found, in the order found.
     const QStringList& demoPaths() const { return catalog_.DemoPaths; }
     /// A demo is playing.
     bool playing() const { return playing_; }
 
-    QComboBox* DirBox = nullptr; ///< folder filter, first item "Show all"
-    QListWidget* DemoList = nullptr;
-    QPushButton* bRunDemo = nullptr;    ///< "Launch"
-    QPushButton* bDemoDelete = nullptr; ///< "Delete"
-    QLabel* StatusBar2 = nullptr;       ///< "  Name: "
-    QLabel* StatusBar3 = nullptr;       ///< "  Location: "
-    QFrame* DemoWarning = nullptr;      ///< hidden except while a demo plays
-
 private:
+    /// A DirBox item was chosen: DemoList shows that folder's demos.
+    void DirBoxChange();
+    /// Name and folder of the selected demo in the info bars.
+    void DemoListClick();
+    /// "Delete": the selected demo to the trash, the lists built anew and
+    /// the folder chosen before chosen again while it still exists. Runs
+    /// its own command boundary.
+    void bDemoDeleteClick();
     /// DirBox's chosen folder; empty for "Show all".
     QString chosenFolder() const;
     /// The path of DemoList's selected item; empty when none.
@@ -74,4 +66,11 @@ private:
     intake::TmFileScan& fScan_;
     intake::DemoCatalog catalog_;
     bool playing_ = false;
+    QComboBox* DirBox = nullptr; ///< folder filter, first item "Show all"
+    QListWidget* DemoList = nullptr;
+    QPushButton* bRunDemo = nullptr;    ///< "Launch"
+    QPushButton* bDemoDelete = nullptr; ///< "Delete"
+    QLabel* StatusBar2 = nullptr;       ///< "  Name: "
+    QLabel* StatusBar3 = nullptr;       ///< "  Location: "
+    QFrame* DemoWarning = nullptr;      ///< hidden except while a demo plays
 };

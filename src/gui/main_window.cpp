@@ -60,8 +60,6 @@ TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolder
         dialogs_ = ownDialogs_.get();
     }
     core_ = std::make_unique<AppCore>(*dialogs_, *this);
-    ZipMaster1 = &core_->ZipMaster1;
-    dRar31 = &core_->dRar31;
     commands_ = std::make_unique<CommandBoundary>(core_->state,
                                                   [this](const QString& text) { showError(text); });
     commands_->enterBusy = [this] { return enterBusy(); };
@@ -105,7 +103,7 @@ void TForm1::buildWindow() {
     PC1->addTab(TabConfig, u" Configure  "_s);
     setCentralWidget(PC1);
 
-    StatusBar1 = new QStatusBar;
+    auto* StatusBar1 = new QStatusBar;
     StatusBar1->setObjectName(u"StatusBar1"_s);
     StatusBar1->setSizeGripEnabled(false);
     statusLabel_ = new QLabel;
@@ -123,9 +121,6 @@ void TForm1::buildWindow() {
 
     buildMenus();
     buildPopupMenus();
-    TabMaps->Lists->setPopups(PopupMenu1, PopupMenu2);
-    TabMuts->Lists->setPopups(PopupMenu3, PopupMenu4);
-    TabSkins->Lists->setPopups(PopupMenu5, PopupMenu6);
     connect(PC1, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
     connect(TabConfig, &ConfigPage::saved, this, [this] { LoadSettings(false); });
 
@@ -136,8 +131,9 @@ void TForm1::buildWindow() {
     AboutBox = new TAboutBox(this);
     Form2 = new TForm2(ctx, *commands_, this);
     if (const QString help = helpDocumentPath(); !help.isEmpty()) {
-        AboutBox->webPage = QUrl::fromLocalFile(help);
-        AboutBox->webPage.setFragment(u"about"_s);
+        QUrl page = QUrl::fromLocalFile(help);
+        page.setFragment(u"about"_s);
+        AboutBox->setWebPage(page);
     }
 }
 
@@ -204,7 +200,7 @@ std::function<void()> TForm1::enterBusy() {
     // window as busy as it found it.
     const bool pagesEnabled = PC1->isEnabled();
     QList<std::pair<QAction*, bool>> menus;
-    for (QMenu* menu : {SystemMenu, ThemeMenu, SortMenu, HelpMenu}) {
+    for (QMenu* menu : std::as_const(mainMenus_)) {
         menus.append({menu->menuAction(), menu->menuAction()->isEnabled()});
         menu->menuAction()->setEnabled(false);
     }
@@ -299,23 +295,19 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    if (!dropEnabled_) {
-        event->ignore();
-        return;
-    }
     QStringList paths;
     const QList<QUrl> urls = event->mimeData()->urls();
     for (const QUrl& url : urls) {
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     }
-    receiveDrop(paths);
-    event->acceptProposedAction();
-}
-
-void TForm1::receiveDrop(const QStringList& paths) {
-    if (dropEnabled_)
-        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); });
+    // Through the boundary: a drop arriving while a long command runs (the
+    // .uz2 run waits for the game's tool in an event loop) is refused there.
+    if (dropEnabled_ &&
+        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void TForm1::ShowErrorLog() {

@@ -2,6 +2,8 @@
 
 #include "core/app_core.h"
 #include "core/command_boundary.h"
+#include "core/content_catalogue.h"
+#include "core/reports.h"
 #include "intake/folder_search.h"
 #include "platform/status_sink.h"
 
@@ -16,21 +18,22 @@ class ConfigPage;
 class DemosPage;
 class MapsPage;
 class ModPage;
-class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
-class QStatusBar;
 class QTabWidget;
 class TAboutBox;
 class TForm2;
 class ThemeEngine;
 class Uz2Page;
+enum class PopupTag;
 
-/// The main window: the page control with its seven pages, the status bar,
-/// the menus and popup menus, the busy state, the general error handler,
-/// the drop receiver and the About box. It owns the program's core; the
-/// pages own their controls and handlers, and the work lives in core code.
+/// The main window: the page control PC1 with its seven pages, the status
+/// bar StatusBar1, the menus and popup menus with their Tag dispatch, the
+/// busy state, the general error handler, the drop receiver and the About
+/// box. It owns the program's core; the pages own their controls and
+/// handlers, and the work lives in core code. Controls and menu items
+/// carry their names as object names.
 class TForm1 : public QMainWindow, public platform::StatusSink {
     Q_OBJECT
 public:
@@ -56,64 +59,13 @@ public:
     void setProgress(int done, int total) override;
 
     /// The command boundary: `command` runs to its end or its error goes to
-    /// the general error handler; a Long command holds the busy state.
+    /// the general error handler; a Long command holds the busy state, and
+    /// nothing else starts while it runs.
     bool runCommand(CommandBoundary::Kind kind, const std::function<void()>& command);
     /// The general error handler: an error box with the error's text.
     void showError(const QString& text);
-
     /// Shows a page and runs its show handler.
     void showPage(Page page);
-    /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
-    void LoadSettings(bool AtStartUp);
-    void ReportUnsupportedFiles();
-    void ShowErrorLog();
-    /// Shut-down: stores the layout in the settings file and removes Temp.
-    void CloseDown();
-    /// "Game Over": CloseDown, then the program ends without the close query.
-    void GameOver1Click();
-    /// Theme menu: a built-in theme (0..3), a theme file, on/off.
-    void chooseBuiltInTheme(int index);
-    void LoadTheme1Click();
-    /// "Update database": folders rescanned, error.log offered, lists reloaded.
-    void Updatedatabase1Click();
-    /// "Sort list": the lists of the page shown to date or name order.
-    void Bydate1Click();
-    void ByName1Click();
-    /// "Make List": the report level is the item's Tag.
-    void BriefList1Click(const QAction* sender);
-    /// "File info" of a list popup: the first selected entry in the viewer.
-    void MapInfoClick(const QAction* sender);
-
-    /// Whether files may be dropped onto the window now (.uz2 page shown).
-    bool dropEnabled() const { return dropEnabled_; }
-    /// Files dropped onto the window: their paths go to ListBox3.
-    void receiveDrop(const QStringList& paths);
-
-    QTabWidget* PC1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    MapsPage* TabMaps = nullptr;
-    ModPage* TabMuts = nullptr;
-    ModPage* TabSkins = nullptr;
-    CachePage* TabCache = nullptr;
-    Uz2Page* TabUZ = nullptr;
-    DemosPage* TabDemos = nullptr;
-    ConfigPage* TabConfig = nullptr;
-
-    QMenu *SystemMenu = nullptr, *ThemeMenu = nullptr, *SortMenu = nullptr, *HelpMenu = nullptr;
-    QAction *Updatedatabase1 = nullptr, *ReinstallFiles1 = nullptr, *BriefList1 = nullptr,
-            *DetailedList1 = nullptr, *FullList1 = nullptr, *GameOver1 = nullptr;
-    QAction *ToggleTheme1 = nullptr, *LoadTheme1 = nullptr;
-    QList<QAction*> ThemeItems; ///< the four built-in themes
-    QAction *Bydate1 = nullptr, *ByName1 = nullptr, *Contents1 = nullptr, *About1 = nullptr;
-    /// The list popups; items carry their names (Install1, Delete1, ...).
-    QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr, *PopupMenu3 = nullptr,
-          *PopupMenu4 = nullptr, *PopupMenu5 = nullptr, *PopupMenu6 = nullptr;
-    TAboutBox* AboutBox = nullptr;
-    TForm2* Form2 = nullptr; ///< the archive content viewer
-
-    /// The zip and rar components (owned by the core).
-    archives::TZipMaster* ZipMaster1 = nullptr;
-    archives::TdRar3* dRar31 = nullptr;
 
     /// Size of the client area below the menu bar.
     static constexpr int ClientWidth = 488;
@@ -122,23 +74,50 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    /// Dropped files go to the .uz2 page through the command boundary.
     void dropEvent(QDropEvent* event) override;
 
 private:
     void buildWindow();
     void buildMenus();
     void buildPopupMenus();
-    /// A popup item: dispatched by its Tag to the page's handler.
-    void popupItemClick(const QAction* sender);
-    ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
     void FormCreate();
     void firstRun();
     void pageChanged(int index);
+    std::function<void()> enterBusy();
+
+    /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
+    void LoadSettings(bool AtStartUp);
     void applyLayout(const QStringList& lines);
     void settingsDamaged();
-    std::function<void()> enterBusy();
+    void ReportUnsupportedFiles();
+    void ShowErrorLog();
+    /// Shut-down: stores the layout in the settings file and removes Temp.
+    void CloseDown();
+    /// "Game Over": CloseDown, then the program ends without the close query.
+    void GameOver1Click();
+
+    /// "Update database": folders rescanned, error.log offered, lists reloaded.
+    void Updatedatabase1Click();
+    /// "Mark as installed" acts on the page shown; any other page: nothing.
+    void ReinstallFiles1Click();
+    /// "Sort list": the lists of the page shown to date or name order.
+    void Bydate1Click();
+    void ByName1Click();
+    /// "Make List" at the item's level.
+    void BriefList1Click(reports::Level level);
+    /// Theme menu: a built-in theme (0..3), a theme file.
+    void chooseBuiltInTheme(int index);
+    void LoadTheme1Click();
     void Contents1Click();
     void About1Click();
+
+    /// A popup item: dispatched by its Tag to the page's handler.
+    void popupItemClick(PopupTag tag);
+    /// "File info" of a list popup: the first selected entry in the viewer.
+    void MapInfoClick(PopupTag tag);
+    ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
+    ModPage* modPage(catalogue::ContentKind kind) const;
 
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
@@ -148,8 +127,22 @@ private:
     std::unique_ptr<CommandBoundary> commands_;
     std::unique_ptr<ThemeEngine> themes_;
     std::optional<QStringList> gameFolders_;
+
+    QTabWidget* PC1 = nullptr;
+    MapsPage* TabMaps = nullptr;
+    ModPage* TabMuts = nullptr;
+    ModPage* TabSkins = nullptr;
+    CachePage* TabCache = nullptr;
+    Uz2Page* TabUZ = nullptr;
+    DemosPage* TabDemos = nullptr;
+    ConfigPage* TabConfig = nullptr;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
+    /// "System", "Change Theme", "Sort list", "Help": disabled while busy.
+    QList<QMenu*> mainMenus_;
+    TAboutBox* AboutBox = nullptr;
+    TForm2* Form2 = nullptr; ///< the archive content viewer
+    /// Files may be dropped onto the window (the .uz2 page is shown).
     bool dropEnabled_ = false;
     bool closedDown_ = false;
 };

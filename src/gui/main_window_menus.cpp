@@ -1,206 +1,197 @@
-// The main menu and the six popup menus with their captions, names and Tags.
+// The main menu and the six popup menus with their captions, names and
+// Tags, and the dispatch of the popup items by their Tags.
 #include "core/reports.h"
 #include "gui/demos_page.h"
-#include "gui/list_pair.h"
 #include "gui/main_window.h"
 #include "gui/maps_page.h"
 #include "gui/mod_page.h"
-#include "gui/page_parts.h"
+#include "gui/tags.h"
 #include "gui/theme_engine.h"
 #include "intake/database_update.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-/// "Mark as installed" acts on the page shown; any other page: nothing.
-void markShownPageInstalled(TForm1& w) {
-    switch (w.PC1->currentIndex()) {
-    case TForm1::MapsTab:
-        w.TabMaps->ReinstallFiles1Click();
-        break;
-    case TForm1::MutatorsTab:
-        w.TabMuts->ReinstallFiles1Click();
-        break;
-    case TForm1::SkinsTab:
-        w.TabSkins->ReinstallFiles1Click();
-        break;
-    default:
-        break;
-    }
-}
-
-QAction* item(QMenu* menu, const QString& caption, int tag, const QString& name = {}) {
+QAction* item(QMenu* menu, const QString& caption, int tag, const QString& name) {
     QAction* action = menu->addAction(caption);
     setTag(action, tag);
-    if (!name.isEmpty())
-        action->setObjectName(name);
+    action->setObjectName(name);
     return action;
+}
+
+QMenu* mainMenu(QMenuBar* bar, const QString& caption, const QString& name) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    return menu;
 }
 } // namespace
 
 void TForm1::buildMenus() {
-    SystemMenu = menuBar()->addMenu(u"System"_s);
-    Updatedatabase1 = item(SystemMenu, u"Update database"_s, 0, u"Updatedatabase1"_s);
-    connect(Updatedatabase1, &QAction::triggered, this,
+    // Every item runs through the command boundary, so none starts while a
+    // long command runs.
+    auto quick = [this](QAction* action, std::function<void()> handler) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runCommand(CommandBoundary::Quick, handler); });
+    };
+    QMenu* system = mainMenu(menuBar(), u"System"_s, u"SystemMenu"_s);
+    QAction* update = item(system, u"Update database"_s, 0, u"Updatedatabase1"_s);
+    connect(update, &QAction::triggered, this,
             [this] { runCommand(CommandBoundary::Long, [this] { Updatedatabase1Click(); }); });
-    ReinstallFiles1 = item(SystemMenu, u"Mark as installed"_s, 75, u"ReinstallFiles1"_s);
-    connect(ReinstallFiles1, &QAction::triggered, this, [this] { markShownPageInstalled(*this); });
-    QMenu* makeList = SystemMenu->addMenu(u"Make List"_s);
-    BriefList1 = item(makeList, u"Brief List"_s, 0, u"BriefList1"_s);
-    DetailedList1 = item(makeList, u"Detailed List"_s, 1, u"DetailedList1"_s);
-    FullList1 = item(makeList, u"Full List"_s, 2, u"FullList1"_s);
-    for (QAction* level : {BriefList1, DetailedList1, FullList1}) {
-        connect(level, &QAction::triggered, this, [this, level] {
-            runCommand(CommandBoundary::Quick, [this, level] { BriefList1Click(level); });
-        });
-    }
-    SystemMenu->addSeparator();
-    GameOver1 = item(SystemMenu, u"Game Over"_s, 1, u"GameOver1"_s);
-    connect(GameOver1, &QAction::triggered, this, &TForm1::GameOver1Click);
+    QAction* mark = item(system, u"Mark as installed"_s,
+                         static_cast<int>(PopupTag::SystemMarkAsInstalled), u"ReinstallFiles1"_s);
+    connect(mark, &QAction::triggered, this, [this] { ReinstallFiles1Click(); });
+    QMenu* makeList = system->addMenu(u"Make List"_s);
+    makeList->setObjectName(u"MakeList1"_s);
+    quick(item(makeList, u"Brief List"_s, reports::Brief, u"BriefList1"_s),
+          [this] { BriefList1Click(reports::Brief); });
+    quick(item(makeList, u"Detailed List"_s, reports::Detailed, u"DetailedList1"_s),
+          [this] { BriefList1Click(reports::Detailed); });
+    quick(item(makeList, u"Full List"_s, reports::Full, u"FullList1"_s),
+          [this] { BriefList1Click(reports::Full); });
+    system->addSeparator();
+    quick(item(system, u"Game Over"_s, 1, u"GameOver1"_s), [this] { GameOver1Click(); });
 
-    ThemeMenu = menuBar()->addMenu(u"Change Theme"_s);
-    ToggleTheme1 = item(ThemeMenu, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
-    ThemeMenu->addSeparator();
+    QMenu* theme = mainMenu(menuBar(), u"Change Theme"_s, u"ThemeMenu"_s);
+    QAction* toggle = item(theme, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
+    quick(toggle, [this] { themes_->toggle(); });
+    theme->addSeparator();
     const QStringList themes = {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
+    const QStringList names = {u"DeepBlue1"_s, u"SoftGrey1"_s, u"Crystal1"_s, u"Sand1"_s};
+    QList<QAction*> builtIn;
     for (int i = 0; i < themes.size(); ++i) {
-        ThemeItems.append(item(ThemeMenu, themes[i], i));
-        connect(ThemeItems.last(), &QAction::triggered, this, [this, i] { chooseBuiltInTheme(i); });
+        builtIn.append(item(theme, themes[i], i, names[i]));
+        quick(builtIn.last(), [this, i] { chooseBuiltInTheme(i); });
     }
-    ThemeMenu->addSeparator();
-    LoadTheme1 = item(ThemeMenu, u"Load theme .."_s, 0, u"LoadTheme1"_s);
-    connect(ToggleTheme1, &QAction::triggered, this, [this] { themes_->toggle(); });
+    theme->addSeparator();
+    QAction* load = item(theme, u"Load theme .."_s, 0, u"LoadTheme1"_s);
+    quick(load, [this] { LoadTheme1Click(); });
     // The menu shows which look is in use whenever it opens.
-    ToggleTheme1->setCheckable(true);
-    for (QAction* a : std::as_const(ThemeItems))
+    toggle->setCheckable(true);
+    for (QAction* a : std::as_const(builtIn))
         a->setCheckable(true);
-    LoadTheme1->setCheckable(true);
-    connect(ThemeMenu, &QMenu::aboutToShow, this, [this] {
-        ToggleTheme1->setChecked(themes_->enabled());
-        for (int i = 0; i < ThemeItems.size(); ++i)
-            ThemeItems[i]->setChecked(themes_->index() == i);
-        LoadTheme1->setChecked(themes_->index() == -1);
+    load->setCheckable(true);
+    connect(theme, &QMenu::aboutToShow, this, [this, toggle, builtIn, load] {
+        toggle->setChecked(themes_->enabled());
+        for (int i = 0; i < builtIn.size(); ++i)
+            builtIn[i]->setChecked(themes_->index() == i);
+        load->setChecked(themes_->index() == -1);
     });
-    connect(LoadTheme1, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Quick, [this] { LoadTheme1Click(); }); });
 
-    SortMenu = menuBar()->addMenu(u"Sort list"_s);
-    Bydate1 = item(SortMenu, u"By Date"_s, 0, u"Bydate1"_s);
-    ByName1 = item(SortMenu, u"By Name"_s, 0, u"ByName1"_s);
-    connect(Bydate1, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Quick, [this] { Bydate1Click(); }); });
-    connect(ByName1, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Quick, [this] { ByName1Click(); }); });
+    QMenu* sort = mainMenu(menuBar(), u"Sort list"_s, u"SortMenu"_s);
+    quick(item(sort, u"By Date"_s, 0, u"Bydate1"_s), [this] { Bydate1Click(); });
+    quick(item(sort, u"By Name"_s, 0, u"ByName1"_s), [this] { ByName1Click(); });
 
-    HelpMenu = menuBar()->addMenu(u"Help"_s);
-    Contents1 = item(HelpMenu, u"Contents"_s, 0, u"Contents1"_s);
-    About1 = item(HelpMenu, u"About"_s, 0, u"About1"_s);
-    connect(Contents1, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Quick, [this] { Contents1Click(); }); });
-    connect(About1, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Quick, [this] { About1Click(); }); });
+    QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);
+    quick(item(help, u"Contents"_s, 0, u"Contents1"_s), [this] { Contents1Click(); });
+    quick(item(help, u"About"_s, 0, u"About1"_s), [this] { About1Click(); });
+    mainMenus_ = {system, theme, sort, help};
 }
 
 void TForm1::buildPopupMenus() {
     struct Item {
         const char16_t* caption;
-        int tag;
+        PopupTag tag;
         const char16_t* name;
     };
     auto popup = [this](const char16_t* name, std::initializer_list<Item> items) {
         auto* menu = new QMenu(this);
         menu->setObjectName(QString::fromUtf16(name));
-        for (const Item& i : items)
-            item(menu, QString::fromUtf16(i.caption), i.tag, QString::fromUtf16(i.name));
+        for (const Item& i : items) {
+            QAction* action = item(menu, QString::fromUtf16(i.caption), static_cast<int>(i.tag),
+                                   QString::fromUtf16(i.name));
+            connect(action, &QAction::triggered, this,
+                    [this, tag = i.tag] { popupItemClick(tag); });
+        }
         return menu;
     };
-    PopupMenu1 = popup(u"PopupMenu1", {{u"File info", 1, u"FileInfo1"},
-                                       {u"Install", 2, u"Install1"},
-                                       {u"Delete", 3, u"Delete1"},
-                                       {u"Mark as installed", 0, u"Markasinstalled1"}});
-    PopupMenu2 = popup(u"PopupMenu2", {{u"File info", 21, u"FileInfo2"},
-                                       {u"Uninstall", 22, u"Uninstall1"},
-                                       {u"Create Zip", 23, u"Createzip1"},
-                                       {u"Uninstall && Delete", 24, u"UninstallDelete1"}});
-    PopupMenu3 = popup(u"PopupMenu3", {{u"File info", 31, u"FileInfo3"},
-                                       {u"Install", 32, u"Install2"},
-                                       {u"Delete", 33, u"Delete2"},
-                                       {u"Mark as installed", 0, u"Markasinstalled2"}});
-    PopupMenu4 = popup(u"PopupMenu4", {{u"File info", 41, u"FileInfo4"},
-                                       {u"Uninstall", 42, u"Uninstall2"},
-                                       {u"Create Zip", 43, u"CreateZip2"},
-                                       {u"Uninstall && Delete", 44, u"Remove1"}});
-    PopupMenu5 = popup(u"PopupMenu5", {{u"File info", 51, u"FileInfo5"},
-                                       {u"Install", 52, u"Install3"},
-                                       {u"Delete", 53, u"Delete3"},
-                                       {u"Mark as installed", 0, u"Markasinstalled3"}});
-    PopupMenu6 = popup(u"PopupMenu6", {{u"File info", 61, u"FileInfo6"},
-                                       {u"Uninstall", 62, u"Uninstall3"},
-                                       {u"Create Zip", 63, u"CreateZip3"},
-                                       {u"Uninstall && Delete", 64, u"UninstallDelete2"}});
-    // Every item goes to the one dispatcher; a Tag without a command yet
-    // does nothing there.
-    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5, PopupMenu6}) {
-        for (QAction* action : menu->actions())
-            connect(action, &QAction::triggered, this, [this, action] { popupItemClick(action); });
-    }
+    using enum PopupTag;
+    TabMaps->setPopups(
+        popup(u"PopupMenu1", {{u"File info", MapInfo, u"FileInfo1"},
+                              {u"Install", MapInstall, u"Install1"},
+                              {u"Delete", MapDelete, u"Delete1"},
+                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled1"}}),
+        popup(u"PopupMenu2", {{u"File info", InstalledMapInfo, u"FileInfo2"},
+                              {u"Uninstall", MapUninstall, u"Uninstall1"},
+                              {u"Create Zip", MapCreateZip, u"Createzip1"},
+                              {u"Uninstall && Delete", MapUninstallDelete, u"UninstallDelete1"}}));
+    TabMuts->setPopups(
+        popup(u"PopupMenu3", {{u"File info", MutatorInfo, u"FileInfo3"},
+                              {u"Install", MutatorInstall, u"Install2"},
+                              {u"Delete", MutatorDelete, u"Delete2"},
+                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled2"}}),
+        popup(u"PopupMenu4", {{u"File info", InstalledMutatorInfo, u"FileInfo4"},
+                              {u"Uninstall", MutatorUninstall, u"Uninstall2"},
+                              {u"Create Zip", MutatorCreateZip, u"CreateZip2"},
+                              {u"Uninstall && Delete", MutatorUninstallDelete, u"Remove1"}}));
+    TabSkins->setPopups(
+        popup(u"PopupMenu5", {{u"File info", SkinInfo, u"FileInfo5"},
+                              {u"Install", SkinInstall, u"Install3"},
+                              {u"Delete", SkinDelete, u"Delete3"},
+                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled3"}}),
+        popup(u"PopupMenu6", {{u"File info", InstalledSkinInfo, u"FileInfo6"},
+                              {u"Uninstall", SkinUninstall, u"Uninstall3"},
+                              {u"Create Zip", SkinCreateZip, u"CreateZip3"},
+                              {u"Uninstall && Delete", SkinUninstallDelete, u"UninstallDelete2"}}));
 }
 
-void TForm1::popupItemClick(const QAction* sender) {
-    // The shared handlers tell their callers apart by the item's Tag.
-    switch (tagOf(sender)) {
-    case 1:
-    case 21:
-    case 31:
-    case 41:
-    case 51:
-    case 61:
-        runCommand(CommandBoundary::Quick, [this, sender] { MapInfoClick(sender); });
+void TForm1::popupItemClick(PopupTag tag) {
+    // "Uninstall && Delete" runs "Update database" inside its own command.
+    const auto updateDatabase = [this] { Updatedatabase1Click(); };
+    if (const std::optional<UninstallRequest> request = uninstallRequestOf(tag)) {
+        if (request->kind == catalogue::ContentKind::Maps)
+            TabMaps->bUninstallMapsClick(request->deleteArchives, updateDatabase);
+        else
+            modPage(request->kind)->bUninstallMapsClick(request->deleteArchives, updateDatabase);
+        return;
+    }
+    if (fileInfoListOf(tag)) {
+        runCommand(CommandBoundary::Quick, [this, tag] { MapInfoClick(tag); });
+        return;
+    }
+    // The page handlers run through the boundary themselves.
+    switch (tag) {
+    case PopupTag::MapInstall:
+        TabMaps->bInstallMapsClick();
         break;
-    case 2:
-        TabMaps->bInstallMapsClick(sender);
+    case PopupTag::MutatorInstall:
+        TabMuts->bInstMutsClick();
         break;
-    case 32:
-        TabMuts->bInstMutsClick(sender);
+    case PopupTag::SkinInstall:
+        TabSkins->bInstMutsClick();
         break;
-    case 52:
-        TabSkins->bInstMutsClick(sender);
+    case PopupTag::MarkAsInstalled:
+        ReinstallFiles1Click();
         break;
-    case 0: // the three "Mark as installed" items
-        markShownPageInstalled(*this);
-        break;
-    case 3:
+    case PopupTag::MapDelete:
         TabMaps->Delete1Click(fScan);
         break;
-    case 33:
-    case 53:
-        (tagOf(sender) == 33 ? TabMuts : TabSkins)->Delete2Click(sender, fScan);
+    case PopupTag::MutatorDelete:
+        TabMuts->Delete2Click(fScan);
         break;
-    case 22:
-    case 24:
-        TabMaps->bUninstallMapsClick(sender, [this] { Updatedatabase1Click(); });
+    case PopupTag::SkinDelete:
+        TabSkins->Delete2Click(fScan);
         break;
-    case 42:
-    case 44:
-    case 62:
-    case 64:
-        (tagOf(sender) < 60 ? TabMuts : TabSkins)->bUninstallMapsClick(sender, [this] {
-            Updatedatabase1Click();
-        });
-        break;
-    case 23:
+    case PopupTag::MapCreateZip:
         TabMaps->Createzip1Click();
         break;
-    case 43:
-    case 63:
-        (tagOf(sender) == 43 ? TabMuts : TabSkins)->Createzip1Click(sender);
+    case PopupTag::MutatorCreateZip:
+        TabMuts->Createzip1Click();
+        break;
+    case PopupTag::SkinCreateZip:
+        TabSkins->Createzip1Click();
         break;
     default:
         break;
     }
+}
+
+ModPage* TForm1::modPage(catalogue::ContentKind kind) const {
+    return kind == catalogue::ContentKind::Skins ? TabSkins : TabMuts;
 }
 
 ModPage* TForm1::shownModPage() const {
@@ -212,6 +203,13 @@ ModPage* TForm1::shownModPage() const {
     default:
         return nullptr;
     }
+}
+
+void TForm1::ReinstallFiles1Click() {
+    if (PC1->currentIndex() == MapsTab)
+        TabMaps->ReinstallFiles1Click();
+    else if (ModPage* page = shownModPage())
+        page->ReinstallFiles1Click();
 }
 
 void TForm1::Updatedatabase1Click() {
@@ -238,13 +236,14 @@ void TForm1::ByName1Click() {
         page->ByName();
 }
 
-void TForm1::BriefList1Click(const QAction* sender) {
+void TForm1::BriefList1Click(reports::Level level) {
+    using catalogue::ListSide;
     reports::ListsSnapshot lists;
-    lists.mapsInstalled = TabMaps->Lists->rightEntries();
-    lists.mapsNotInstalled = TabMaps->Lists->leftEntries();
-    lists.mutatorsInstalled = TabMuts->Lists->rightEntries();
-    lists.mutators = TabMuts->Lists->leftEntries();
-    lists.skinsInstalled = TabSkins->Lists->rightEntries();
-    lists.skins = TabSkins->Lists->leftEntries();
-    reports::BriefList1Click(context(), tagOf(sender), lists);
+    lists.mapsInstalled = TabMaps->entries(ListSide::Installed);
+    lists.mapsNotInstalled = TabMaps->entries(ListSide::NotInstalled);
+    lists.mutatorsInstalled = TabMuts->entries(ListSide::Installed);
+    lists.mutators = TabMuts->entries(ListSide::NotInstalled);
+    lists.skinsInstalled = TabSkins->entries(ListSide::Installed);
+    lists.skins = TabSkins->entries(ListSide::NotInstalled);
+    reports::BriefList1Click(context(), level, lists);
 }

@@ -36,8 +36,8 @@ void TForm1::LoadSettings(bool AtStartUp) {
         show();
         if (AtStartUp)
             applyLayout(lines);
-        ZipMaster1->ExtrBaseDir = s.TempDir;
-        dRar31->TargetDirectory = s.TempDir;
+        core_->ZipMaster1.ExtrBaseDir = s.TempDir;
+        core_->dRar31.TargetDirectory = s.TempDir;
         s.OpenDialog1Folder = s.CustomMapDir;
     } catch (const platform::Error&) {
         show();

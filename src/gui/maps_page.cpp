@@ -26,8 +26,8 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     setObjectName(u"TabMaps"_s);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
-    LBinst = page_parts::contentList(u"LBinst"_s, 1);
-    LBun = page_parts::contentList(u"LBun"_s, 2);
+    LBinst = page_parts::contentList(u"LBinst"_s, tags::NotInstalledList);
+    LBun = page_parts::contentList(u"LBun"_s, tags::InstalledList);
     grid->addWidget(page_parts::headedList(u"Maplist"_s, LBinst), 0, 0);
     grid->addWidget(page_parts::headedList(u"Installed maps"_s, LBun), 0, 1);
 
@@ -44,7 +44,7 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     DelZip->setToolTip(page_parts::deleteHint());
     bUninstallMaps = new QPushButton(u"Uninstall"_s);
     bUninstallMaps->setObjectName(u"bUninstallMaps"_s);
-    setTag(bUninstallMaps, 1);
+    setTag(bUninstallMaps, tags::UninstallMaps);
     right->addWidget(DelZip, 1);
     right->addWidget(bUninstallMaps);
     grid->addLayout(left, 1, 0);
@@ -57,9 +57,24 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
     connect(Filter1, &QComboBox::currentIndexChanged, this,
             [this] { commands_.run(CommandBoundary::Quick, [this] { Filter1Change(); }); });
-    connect(bInstallMaps, &QPushButton::clicked, this, [this] { bInstallMapsClick(bInstallMaps); });
-    connect(bUninstallMaps, &QPushButton::clicked, this,
-            [this] { bUninstallMapsClick(bUninstallMaps); });
+    connect(bInstallMaps, &QPushButton::clicked, this, [this] { bInstallMapsClick(); });
+    connect(bUninstallMaps, &QPushButton::clicked, this, [this] { bUninstallMapsClick(); });
+}
+
+void MapsPage::setPopups(QMenu* notInstalled, QMenu* installed) {
+    Lists->setPopups(notInstalled, installed);
+}
+
+QListWidget* MapsPage::list(catalogue::ListSide side) const {
+    return side == catalogue::ListSide::Installed ? LBun : LBinst;
+}
+
+QStringList MapsPage::entries(catalogue::ListSide side) const {
+    return page_parts::entries(list(side));
+}
+
+QList<catalogue::ListEntry> MapsPage::selectedEntries(catalogue::ListSide side) const {
+    return page_parts::selectedListEntries(list(side));
 }
 
 void MapsPage::TabMapsShow() {
@@ -115,8 +130,7 @@ void MapsPage::Filter1Change() {
         LoadMapLists();
 }
 
-void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
-    // Every sender installs maps; the button and popup item share this.
+void MapsPage::bInstallMapsClick() {
     install::InstallResult result;
     const bool ran = commands_.run(CommandBoundary::Long, [this, &result] {
         result =
@@ -135,20 +149,17 @@ void MapsPage::bInstallMapsClick(const QObject* /*sender*/) {
         });
 }
 
-void MapsPage::bUninstallMapsClick(const QObject* sender,
+void MapsPage::bUninstallMapsClick(bool deleteArchives,
                                    const std::function<void()>& updateDatabase) {
-    const auto request = install::uninstallRequestOf(tagOf(sender));
-    if (!request || request->kind != catalogue::ContentKind::Maps)
-        return;
-    commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
-        const install::UninstallResult result = install::UninstallArchives(
-            ctx_, catalogue::ContentKind::Maps, page_parts::selectedListEntries(LBun),
-            request->deleteArchives);
+    commands_.run(CommandBoundary::Long, [this, deleteArchives, &updateDatabase] {
+        const install::UninstallResult result =
+            install::UninstallArchives(ctx_, catalogue::ContentKind::Maps,
+                                       page_parts::selectedListEntries(LBun), deleteArchives);
         if (!result.ran)
             return;
         LoadMapLists();
         ctx_.status.setStatus(result.status);
-        if (request->deleteArchives && updateDatabase)
+        if (deleteArchives && updateDatabase)
             updateDatabase();
     });
 }
@@ -171,7 +182,7 @@ void MapsPage::Createzip1Click() {
     // Busy only while packing: the CreateZip run holds the guard itself.
     commands_.run(CommandBoundary::Quick, [this, &selected] {
         install::CreateZip(ctx_, catalogue::ContentKind::Maps, selected.first(),
-                           ctx_.state.CustomMapDir, commands_.enterBusy);
+                           ctx_.state.CustomMapDir, commands_.busySection());
     });
 }
 

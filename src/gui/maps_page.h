@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/content_catalogue.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -9,18 +11,27 @@ class ListPair;
 class QCheckBox;
 class QComboBox;
 class QListWidget;
+class QMenu;
 class QPushButton;
 struct CommandContext;
 namespace intake {
 class TmFileScan;
 }
 
-/// The "  Maps   " page: map archives not installed (left) and installed
-/// maps (right), the game-type filter and the install controls.
+/// The "  Maps   " page: map archives not installed (left, LBinst) and
+/// installed maps (right, LBun), the game-type filter Filter1 and the
+/// install controls bInstallMaps, DelZip and bUninstallMaps.
 class MapsPage : public QWidget {
     Q_OBJECT
 public:
     MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* parent = nullptr);
+
+    /// The window's popups of the left and the right list.
+    void setPopups(QMenu* notInstalled, QMenu* installed);
+    /// The entries of a list, in list order.
+    QStringList entries(catalogue::ListSide side) const;
+    /// The selected entries of a list, in list order.
+    QList<catalogue::ListEntry> selectedEntries(catalogue::ListSide side) const;
 
     /// The page was shown: status and ListBox1 cleared, DelZip unticked,
     /// lists reloaded.
@@ -31,10 +42,6 @@ public:
     /// Fills Filter1 from "text|mask|text|mask..." and selects the first
     /// pair, without counting as a change.
     void setMapFilter(const QString& filter);
-    /// The mask of the selected filter entry ("All" when none).
-    QString currentFilterMask() const;
-    /// The filter's selection changed: reload the lists (not while starting up).
-    void Filter1Change();
     /// "By Date": both lists to date order, rebuilt from their own entries
     /// so the filter holds.
     void SortByDate();
@@ -42,14 +49,14 @@ public:
     void ByName();
     /// "&Install" (the button, or the popup item with Tag 2): installs the
     /// archives selected in LBinst. Runs its own command boundary: call it
-    /// straight from the click, not inside another long command, so the
-    /// window is enabled again before the closing messages.
-    void bInstallMapsClick(const QObject* sender);
-    /// "Uninstall" (the button, Tag 1, or the popup item, Tag 22) and
-    /// "Uninstall && Delete" (Tag 24) on the maps selected in LBun; other
-    /// Tags do nothing. `updateDatabase` runs "Update database" after the
-    /// deleting variant.
-    void bUninstallMapsClick(const QObject* sender,
+    /// straight from the click, not inside another command, so the window
+    /// is enabled again before the closing messages.
+    void bInstallMapsClick();
+    /// "Uninstall" (the button, or the popup item with Tag 22) and, with
+    /// `deleteArchives`, "Uninstall && Delete" (Tag 24) on the maps
+    /// selected in LBun. `updateDatabase` runs "Update database" after the
+    /// deleting variant, inside the same command.
+    void bUninstallMapsClick(bool deleteArchives = false,
                              const std::function<void()>& updateDatabase = {});
     /// "Delete" (Tag 3): the archives selected in LBinst to the trash, then
     /// the map scan through `scan` and the lists reloaded.
@@ -60,6 +67,15 @@ public:
     /// "Mark as installed" while this page is shown: LBinst's selection.
     void ReinstallFiles1Click();
 
+private:
+    /// The mask of the selected filter entry ("All" when none).
+    QString currentFilterMask() const;
+    /// The filter's selection changed: reload the lists (not while starting up).
+    void Filter1Change();
+    QListWidget* list(catalogue::ListSide side) const;
+
+    CommandContext& ctx_;
+    CommandBoundary& commands_;
     QListWidget* LBinst = nullptr; ///< Tag 1: map archives not installed
     QListWidget* LBun = nullptr;   ///< Tag 2: installed maps
     QPushButton* bInstallMaps = nullptr;
@@ -68,8 +84,4 @@ public:
     QPushButton* bUninstallMaps = nullptr; ///< Tag 1
     /// The mouse-down handling and sort mode of LBinst and LBun.
     ListPair* Lists = nullptr;
-
-private:
-    CommandContext& ctx_;
-    CommandBoundary& commands_;
 };

@@ -18,29 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <optional>
-
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-/// Which page's install a sender asks for.
-std::optional<ModPage::Kind> installKindOf(const QObject* sender) {
-    if (!sender)
-        return std::nullopt;
-    const QString name = sender->objectName();
-    const int tag = tagOf(sender);
-    if (name == u"bInstMuts"_s || tag == 32)
-        return ModPage::Mutators;
-    if (name == u"bInstSkin"_s || tag == 52)
-        return ModPage::Skins;
-    return std::nullopt;
-}
-
-catalogue::ContentKind contentKindOf(ModPage::Kind kind) {
-    return kind == ModPage::Skins ? catalogue::ContentKind::Skins
-                                  : catalogue::ContentKind::Mutators;
-}
-} // namespace
 
 ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, QWidget* parent)
     : QWidget(parent), kind_(kind), ctx_(context), commands_(commands) {
@@ -48,8 +26,9 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     setObjectName(skins ? u"TabSkins"_s : u"TabMuts"_s);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
-    NotInstalled = page_parts::contentList(skins ? u"LBSkin"_s : u"LBMuts"_s, 1);
-    Installed = page_parts::contentList(skins ? u"LBUnskin"_s : u"LBunMuts"_s, 2);
+    NotInstalled =
+        page_parts::contentList(skins ? u"LBSkin"_s : u"LBMuts"_s, tags::NotInstalledList);
+    Installed = page_parts::contentList(skins ? u"LBUnskin"_s : u"LBunMuts"_s, tags::InstalledList);
     grid->addWidget(page_parts::headedList(skins ? u"Skins"_s : u"Mutators"_s, NotInstalled), 0, 0);
     grid->addWidget(
         page_parts::headedList(skins ? u"Installed Skins"_s : u"Installed mutators"_s, Installed),
@@ -61,7 +40,7 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     DelBox->setToolTip(page_parts::deleteHint());
     bUninstall = new QPushButton(u"Uninstall"_s);
     bUninstall->setObjectName(skins ? u"bUninstSkin"_s : u"bUninstMuts"_s);
-    setTag(bUninstall, skins ? 3 : 2);
+    setTag(bUninstall, skins ? tags::UninstallSkins : tags::UninstallMutators);
     auto* leftRow = new QHBoxLayout;
     leftRow->addWidget(bInstall);
     leftRow->addStretch(1);
@@ -73,8 +52,28 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     Lists = new ListPair(NotInstalled, Installed, this);
-    connect(bInstall, &QPushButton::clicked, this, [this] { bInstMutsClick(bInstall); });
-    connect(bUninstall, &QPushButton::clicked, this, [this] { bUninstallMapsClick(bUninstall); });
+    connect(bInstall, &QPushButton::clicked, this, [this] { bInstMutsClick(); });
+    connect(bUninstall, &QPushButton::clicked, this, [this] { bUninstallMapsClick(); });
+}
+
+catalogue::ContentKind ModPage::contentKind() const {
+    return kind_ == Skins ? catalogue::ContentKind::Skins : catalogue::ContentKind::Mutators;
+}
+
+void ModPage::setPopups(QMenu* notInstalled, QMenu* installed) {
+    Lists->setPopups(notInstalled, installed);
+}
+
+QListWidget* ModPage::list(catalogue::ListSide side) const {
+    return side == catalogue::ListSide::Installed ? Installed : NotInstalled;
+}
+
+QStringList ModPage::entries(catalogue::ListSide side) const {
+    return page_parts::entries(list(side));
+}
+
+QList<catalogue::ListEntry> ModPage::selectedEntries(catalogue::ListSide side) const {
+    return page_parts::selectedListEntries(list(side));
 }
 
 void ModPage::TabShow() {
@@ -113,11 +112,8 @@ void ModPage::ByName() {
     page_parts::fill(Installed, byName(page_parts::entries(Installed)));
 }
 
-void ModPage::bInstMutsClick(const QObject* sender) {
-    if (installKindOf(sender) != kind_)
-        return;
-    const catalogue::ContentKind kind =
-        kind_ == Skins ? catalogue::ContentKind::Skins : catalogue::ContentKind::Mutators;
+void ModPage::bInstMutsClick() {
+    const catalogue::ContentKind kind = contentKind();
     install::InstallResult result;
     const bool ran = commands_.run(CommandBoundary::Long, [this, kind, &result] {
         // Either page's box asks for the delete; showing a page unticks both.
@@ -140,29 +136,23 @@ void ModPage::bInstMutsClick(const QObject* sender) {
                       [this, kind, &result] { install::FinishInstall(ctx_, kind, result); });
 }
 
-void ModPage::bUninstallMapsClick(const QObject* sender,
+void ModPage::bUninstallMapsClick(bool deleteArchives,
                                   const std::function<void()>& updateDatabase) {
-    const auto request = install::uninstallRequestOf(tagOf(sender));
-    if (!request || request->kind != contentKindOf(kind_))
-        return;
-    commands_.run(CommandBoundary::Long, [this, &request, &updateDatabase] {
+    commands_.run(CommandBoundary::Long, [this, deleteArchives, &updateDatabase] {
         const install::UninstallResult result = install::UninstallArchives(
-            ctx_, contentKindOf(kind_), page_parts::selectedListEntries(Installed),
-            request->deleteArchives);
+            ctx_, contentKind(), page_parts::selectedListEntries(Installed), deleteArchives);
         if (!result.ran)
             return;
         LoadModLists();
         ctx_.status.setStatus(result.status);
-        if (request->deleteArchives && updateDatabase)
+        if (deleteArchives && updateDatabase)
             updateDatabase();
     });
 }
 
-void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
-    if (tagOf(sender) != (kind_ == Skins ? 53 : 33))
-        return;
+void ModPage::Delete2Click(intake::TmFileScan& scan) {
     commands_.run(CommandBoundary::Quick, [this, &scan] {
-        install::DeleteArchives(ctx_, scan, contentKindOf(kind_),
+        install::DeleteArchives(ctx_, scan, contentKind(),
                                 page_parts::selectedListEntries(NotInstalled));
         // The status keeps the last item's text over the list counts.
         const QString last = ctx_.status.status();
@@ -171,23 +161,21 @@ void ModPage::Delete2Click(const QObject* sender, intake::TmFileScan& scan) {
     });
 }
 
-void ModPage::Createzip1Click(const QObject* sender) {
-    if (tagOf(sender) != (kind_ == Skins ? 63 : 43))
-        return;
+void ModPage::Createzip1Click() {
     const QList<catalogue::ListEntry> selected = page_parts::selectedListEntries(Installed);
     if (selected.isEmpty())
         return;
     // Busy only while packing: the CreateZip run holds the guard itself.
     commands_.run(CommandBoundary::Quick, [this, &selected] {
-        install::CreateZip(ctx_, contentKindOf(kind_), selected.first(),
+        install::CreateZip(ctx_, contentKind(), selected.first(),
                            kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir,
-                           commands_.enterBusy);
+                           commands_.busySection());
     });
 }
 
 void ModPage::ReinstallFiles1Click() {
     commands_.run(CommandBoundary::Quick, [this] {
-        if (install::MarkAsInstalled(ctx_, contentKindOf(kind_),
+        if (install::MarkAsInstalled(ctx_, contentKind(),
                                      page_parts::selectedListEntries(NotInstalled)))
             LoadModLists();
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/content_catalogue.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -8,6 +10,7 @@ class CommandBoundary;
 class ListPair;
 class QCheckBox;
 class QListWidget;
+class QMenu;
 class QPushButton;
 struct CommandContext;
 namespace intake {
@@ -29,8 +32,14 @@ public:
 
     Kind kind() const { return kind_; }
     /// The other page of the pair: showing one page unticks both delete
-    /// boxes.
+    /// boxes, and either box asks the install to delete.
     void setPartner(ModPage* partner) { partner_ = partner; }
+    /// The window's popups of the left and the right list.
+    void setPopups(QMenu* notInstalled, QMenu* installed);
+    /// The entries of a list, in list order.
+    QStringList entries(catalogue::ListSide side) const;
+    /// The selected entries of a list, in list order.
+    QList<catalogue::ListEntry> selectedEntries(catalogue::ListSide side) const;
 
     /// The page was shown (TabMutsShow, TabSkinsShow): ListBox1 cleared,
     /// both delete boxes unticked, lists reloaded.
@@ -42,29 +51,35 @@ public:
     void SortByDate();
     /// "By Name": both lists to name order, sorted at once.
     void ByName();
-    /// "&Install" of both pages: the button bInstMuts or a sender with
-    /// Tag 32 installs mutators, bInstSkin or Tag 52 skins, any other
-    /// sender nothing; a page acts only for its own kind. Runs its own
-    /// command boundary: call it straight from the click, not inside
-    /// another long command, so the window is enabled again before the
-    /// closing messages.
-    void bInstMutsClick(const QObject* sender);
-    /// "Uninstall" (bUninstMuts Tag 2, popup Tag 42; bUninstSkin Tag 3,
-    /// Tag 62) and "Uninstall && Delete" (Tags 44, 64) on the entries
-    /// selected in Installed; a page acts only for its own Tags.
-    /// `updateDatabase` runs "Update database" after the deleting variant.
-    void bUninstallMapsClick(const QObject* sender,
+    /// "&Install" of this page's kind: the button, or the popup item with
+    /// Tag 32 (mutators) or 52 (skins). Runs its own command boundary: call
+    /// it straight from the click, not inside another command, so the
+    /// window is enabled again before the closing messages.
+    void bInstMutsClick();
+    /// "Uninstall" (the button, or the popup item with Tag 42 or 62) and,
+    /// with `deleteArchives`, "Uninstall && Delete" (Tag 44 or 64) on the
+    /// entries selected in the right list. `updateDatabase` runs "Update
+    /// database" after the deleting variant, inside the same command.
+    void bUninstallMapsClick(bool deleteArchives = false,
                              const std::function<void()>& updateDatabase = {});
-    /// "Delete" (Tag 33 on Mutators, 53 on Skins): the archives selected in
-    /// NotInstalled to the trash, then the mutator scan (on both pages)
-    /// and the lists reloaded.
-    void Delete2Click(const QObject* sender, intake::TmFileScan& scan);
-    /// "Create Zip" (Tag 43 on Mutators, 63 on Skins): the first entry
-    /// selected in Installed zipped into MutatorDir or CustomSkinDir.
-    void Createzip1Click(const QObject* sender);
-    /// "Mark as installed" while this page is shown: NotInstalled's selection.
+    /// "Delete" (Tag 33 or 53): the archives selected in the left list to
+    /// the trash, then the mutator scan (on both pages) and the lists
+    /// reloaded.
+    void Delete2Click(intake::TmFileScan& scan);
+    /// "Create Zip" (Tag 43 or 63): the first entry selected in the right
+    /// list zipped into MutatorDir or CustomSkinDir.
+    void Createzip1Click();
+    /// "Mark as installed" while this page is shown: the left list's selection.
     void ReinstallFiles1Click();
 
+private:
+    catalogue::ContentKind contentKind() const;
+    QListWidget* list(catalogue::ListSide side) const;
+
+    Kind kind_;
+    CommandContext& ctx_;
+    CommandBoundary& commands_;
+    ModPage* partner_ = nullptr;
     QListWidget* NotInstalled = nullptr; ///< LBMuts / LBSkin, Tag 1
     QListWidget* Installed = nullptr;    ///< LBunMuts / LBUnskin, Tag 2
     QPushButton* bInstall = nullptr;     ///< bInstMuts / bInstSkin
@@ -72,10 +87,4 @@ public:
     QPushButton* bUninstall = nullptr;   ///< bUninstMuts (Tag 2) / bUninstSkin (Tag 3)
     /// The mouse-down handling (LBMutsMouseDown, LBSkinMouseDown) and sort mode.
     ListPair* Lists = nullptr;
-
-private:
-    Kind kind_;
-    CommandContext& ctx_;
-    CommandBoundary& commands_;
-    ModPage* partner_ = nullptr;
 };

@@ -10,14 +10,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-int tagOf(const QObject* object) {
-    return object ? object->property("Tag").toInt() : 0;
-}
-
-void setTag(QObject* object, int tag) {
-    object->setProperty("Tag", tag);
-}
-
 namespace page_parts {
 
 QListWidget* contentList(const QString& name, int tag) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_catalogue.h"
+#include "gui/tags.h"
 
 #include <QList>
 #include <QString>
@@ -9,14 +10,8 @@
 class QButtonGroup;
 class QGroupBox;
 class QListWidget;
-class QObject;
 class QVBoxLayout;
 class QWidget;
-
-/// The Tag of a widget or action (0 when none was set): shared handlers
-/// tell their callers apart by it.
-int tagOf(const QObject* object);
-void setTag(QObject* object, int tag);
 
 /// Pieces the pages of the main window are built from.
 namespace page_parts {

@@ -134,6 +134,27 @@ void TForm2::showEvent(QShowEvent* event) {
     ListFiles->setFocus();
 }
 
+void TForm2::showInfo(const file_info::FileInfo& info) {
+    auto setCell = [](QTableWidget* grid, int row, int column, const QString& text) {
+        grid->setItem(row, column, new QTableWidgetItem(text));
+    };
+    Listheader->clearContents();
+    Listheader->setColumnWidth(0, 1);
+    Listheader->setColumnWidth(2, 220);
+    for (int row = 0; row < info.rows.size(); ++row) {
+        setCell(Listheader, row, 1, info.rows[row].label);
+        setCell(Listheader, row, 2, info.rows[row].value);
+    }
+    ListFiles->clearContents();
+    ListFiles->setRowCount(int(info.files.size()));
+    ListFiles->setColumnWidth(0, 1);
+    ListFiles->setColumnWidth(1, 370);
+    for (int row = 0; row < info.files.size(); ++row)
+        setCell(ListFiles, row, 1, info.files[row]);
+    ListFiles->scrollToTop();
+    record_ = info.record;
+}
+
 QString TForm2::lowerExtension(const QString& name) {
     const QString bare = bareName(name);
     const qsizetype dot = bare.lastIndexOf(u'.');
@@ -148,10 +169,6 @@ void TForm2::ListFilesDblClick(int row, int column) {
     if (!ViewableExtensions.contains(lowerExtension(name)))
         return;
     commands_.run(CommandBoundary::Quick, [this, name] { ViewArchiveFile(name); });
-}
-
-void TForm2::setRecord(const TContentRecord& record) {
-    record_ = record;
 }
 
 void TForm2::ViewArchiveFile(const QString& name) {

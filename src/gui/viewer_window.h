@@ -7,6 +7,9 @@
 
 class CommandBoundary;
 class QLabel;
+namespace file_info {
+struct FileInfo;
+}
 class QPushButton;
 class QTableWidget;
 struct CommandContext;
@@ -27,8 +30,9 @@ public:
     /// and "/" both separate); empty when there is none.
     static QString lowerExtension(const QString& name);
 
-    /// The record whose archive the viewer opens files of.
-    void setRecord(const TContentRecord& record);
+    /// Fills the header grid with the facts of `info` and the file list
+    /// with its files; files are then opened from the archive of its record.
+    void showInfo(const file_info::FileInfo& info);
     /// Extracts `name` from the record's archive, opens the copy with the
     /// desktop's program, waits for it and deletes the copy.
     void ViewArchiveFile(const QString& name);
@@ -40,11 +44,6 @@ public:
     void ShowPreview(const QStringList& files);
     /// The double-click handler of ListFiles.
     void ListFilesDblClick(int row, int column);
-
-    QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
-    QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
-    QPushButton* Button1 = nullptr;     ///< "Close"
-    QLabel* Preview = nullptr;          ///< the archive's first picture
 
     /// Client size before the file information command sizes the window.
     static constexpr int ClientWidth = 392;
@@ -60,5 +59,9 @@ private:
 
     CommandContext& ctx_;
     CommandBoundary& commands_;
+    QTableWidget* Listheader = nullptr; ///< 3 x 6, facts about the archive
+    QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
+    QPushButton* Button1 = nullptr;     ///< "Close"
+    QLabel* Preview = nullptr;          ///< the archive's first picture
     TContentRecord record_;
 };

@@ -1,22 +1,6 @@
 #include "install/install_run.h"
 
-#include <QCoreApplication>
-
 namespace install::detail {
-
-namespace {
-/// Often enough for the eye, rare enough to cost nothing against copying.
-constexpr qint64 kPaintEveryMs = 15;
-} // namespace
-
-void KeepPainted::operator()() {
-    if (since_.isValid() && since_.elapsed() < kPaintEveryMs)
-        return;
-    // All events: a close request is answered by CanClose, which the busy
-    // state holds false, and must not wait until the run is over.
-    QCoreApplication::processEvents();
-    since_.start();
-}
 
 void PaintingStatus::setStatus(const QString& text) {
     inner_.setStatus(text);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/keep_painted.h"
 #include "platform/status_sink.h"
 #include "platform/trash.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -13,17 +13,6 @@
 /// What an install run changes around itself and puts back on every way
 /// out, errors included.
 namespace install::detail {
-
-/// Lets the window repaint while a run works on the user-interface thread:
-/// pending events are processed after a status change, at most every few
-/// milliseconds so that a run of many small files is not slowed down.
-class KeepPainted {
-public:
-    void operator()();
-
-private:
-    QElapsedTimer since_;
-};
 
 /// Passes the status on and keeps the window painted.
 class PaintingStatus : public platform::StatusSink {

@@ -1,12 +1,11 @@
 #include "install/placement.h"
 
 #include "core/content_catalogue.h"
+#include "core/keep_painted.h"
 #include "core/shared_files.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"
-
-#include <QCoreApplication>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -85,7 +84,7 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
                     return false;
                 }
                 // No window here: let the status bar repaint after the box.
-                QCoreApplication::processEvents();
+                KeepPainted{}();
                 if (answer == platform::YesToAll) {
                     ctx.state.OverwriteAlways = true;
                     always = true;

@@ -91,28 +91,6 @@ void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFil
 
 } // namespace
 
-std::optional<UninstallRequest> uninstallRequestOf(int tag) {
-    switch (tag) {
-    case 1:
-    case 22:
-        return UninstallRequest{ContentKind::Maps, false};
-    case 24:
-        return UninstallRequest{ContentKind::Maps, true};
-    case 2:
-    case 42:
-        return UninstallRequest{ContentKind::Mutators, false};
-    case 44:
-        return UninstallRequest{ContentKind::Mutators, true};
-    case 3:
-    case 62:
-        return UninstallRequest{ContentKind::Skins, false};
-    case 64:
-        return UninstallRequest{ContentKind::Skins, true};
-    default:
-        return std::nullopt;
-    }
-}
-
 UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                                   const QList<catalogue::ListEntry>& selected,
                                   bool deleteArchives) {

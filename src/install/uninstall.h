@@ -6,23 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 /// The "Uninstall" and "Uninstall && Delete" commands of the Maps,
 /// Mutators and Skins pages: the recorded files of each selected installed
 /// archive are deleted from the game folders, except those another
 /// installed archive still uses, and the records marked not installed.
 namespace install {
-
-/// What a Tag of the uninstall controls asks for.
-struct UninstallRequest {
-    catalogue::ContentKind kind;
-    bool deleteArchives; ///< "Uninstall && Delete"
-};
-
-/// 1, 22, 24: maps; 2, 42, 44: mutators; 3, 62, 64: skins; 24, 44, 64 also
-/// delete the archives. Any other Tag: nothing.
-std::optional<UninstallRequest> uninstallRequestOf(int tag);
 
 struct UninstallResult {
     /// False when nothing was selected: the status says so, nothing else

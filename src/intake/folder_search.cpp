@@ -5,10 +5,10 @@
 // processes events.
 #include "intake/folder_search.h"
 
+#include "core/keep_painted.h"
 #include "platform/file_helpers.h"
 #include "platform/wildcard_mask.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -214,13 +214,15 @@ QStringList WaitForFolderSearch(TmFileScan& scan) {
     constexpr unsigned long PollMs = 5;
     QElapsedTimer started;
     started.start();
+    // Every poll: the worker's hand-overs arrive as events.
+    KeepPainted painted(static_cast<qint64>(PollMs));
     while (scan.Busy()) {
         if (started.elapsed() > LimitMs) {
             scan.AbortSearch();
             break;
         }
         QThread::msleep(PollMs);
-        QCoreApplication::processEvents();
+        painted();
     }
     return scan.SearchResult();
 }

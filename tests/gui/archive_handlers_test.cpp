@@ -1,5 +1,4 @@
 #include "archive/rar_archive.h"
-#include "gui/config_page.h"
 #include "gui/value_list_editor.h"
 #include "window_fixture.h"
 
@@ -16,9 +15,9 @@ TEST_F(ArchiveHandlersTest, ComponentsExtractIntoTempOnceSettingsApply) {
     const QString game = tree.gameFolder(u"game"_s);
     tree.file(u"game/System/UT2004.exe"_s);
     TForm1& w = start();
-    EXPECT_EQ(w.dRar31->NameofUnrarDll, u"libunrar.so.5"_s);
-    w.TabConfig->VLE->setValue(1, game);
-    w.TabConfig->bConfigSave->click();
-    EXPECT_EQ(w.ZipMaster1->ExtrBaseDir, w.state().TempDir);
-    EXPECT_EQ(w.dRar31->TargetDirectory, w.state().TempDir);
+    EXPECT_EQ(w.context().rar.NameofUnrarDll, u"libunrar.so.5"_s);
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(1, game);
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
+    EXPECT_EQ(w.context().zip.ExtrBaseDir, w.state().TempDir);
+    EXPECT_EQ(w.context().rar.TargetDirectory, w.state().TempDir);
 }

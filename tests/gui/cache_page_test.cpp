@@ -1,6 +1,7 @@
 // The Cache page's widgets: the list and its filter, the captions of the
 // install button, and the buttons running their commands through the
 // command boundary.
+#include "controls.h"
 #include "core/command_boundary.h"
 #include "gui/cache_page.h"
 #include "support/cache_fixture.h"
@@ -32,18 +33,23 @@ protected:
 
     QStringList listed() const {
         QStringList out;
-        for (int i = 0; i < page.LBCache->count(); ++i)
-            out.append(page.LBCache->item(i)->text());
+        for (int i = 0; i < LBCache->count(); ++i)
+            out.append(LBCache->item(i)->text());
         return out;
     }
     void select(const QString& name) {
-        const QList<QListWidgetItem*> items = page.LBCache->findItems(name, Qt::MatchExactly);
+        const QList<QListWidgetItem*> items = LBCache->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << name.toStdString();
         items[0]->setSelected(true);
     }
 
     CommandBoundary commands;
     CachePage page;
+    QListWidget* LBCache = control<QListWidget>(page, u"LBCache"_s);
+    QCheckBox* CacheBox = control<QCheckBox>(page, u"CacheBox"_s);
+    QButtonGroup* rbCache = choices(page, u"rbCache"_s);
+    QPushButton* bInstallCache = control<QPushButton>(page, u"bInstallCache"_s);
+    QPushButton* ClearCache = control<QPushButton>(page, u"ClearCache"_s);
     int busy = 0;
 };
 
@@ -51,23 +57,23 @@ protected:
 
 TEST_F(CachePageTest, ShowingThePageResetsItAndListsTheCacheByName) {
     cache({{cacheKey(1), u"b.utx"_s}, {cacheKey(2), u"DM-A.ut2"_s}, {cacheKey(3), u"a.u"_s}});
-    page.CacheBox->setChecked(true);
-    page.rbCacheGroup->button(3)->setChecked(true);
+    CacheBox->setChecked(true);
+    rbCache->button(3)->setChecked(true);
     page.TabCacheShow();
-    EXPECT_FALSE(page.CacheBox->isChecked());
-    EXPECT_TRUE(page.rbCacheGroup->button(0)->isChecked());
-    EXPECT_EQ(page.bInstallCache->text(), u"Install"_s);
+    EXPECT_FALSE(CacheBox->isChecked());
+    EXPECT_TRUE(rbCache->button(0)->isChecked());
+    EXPECT_EQ(bInstallCache->text(), u"Install"_s);
     EXPECT_EQ(listed(), (QStringList{u"a.u"_s, u"b.utx"_s, u"DM-A.ut2"_s}));
     EXPECT_EQ(status.status(), u"  3 files listed in Cache"_s);
 
-    page.CacheBox->click();
+    CacheBox->click();
     EXPECT_EQ(listed(), QStringList{u"DM-A.ut2"_s});
     EXPECT_EQ(status.status(), u"  1 files listed in Cache"_s);
 
     const QStringList captions = {u"Install"_s, u"Install"_s, u"Save"_s, u"Delete"_s};
     for (int id : {2, 3, 1, 0, 3}) {
-        page.rbCacheGroup->button(id)->click();
-        EXPECT_EQ(page.bInstallCache->text(), captions[id]) << id;
+        rbCache->button(id)->click();
+        EXPECT_EQ(bInstallCache->text(), captions[id]) << id;
     }
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
@@ -80,9 +86,9 @@ TEST_F(CachePageTest, TheInstallButtonRunsTheChosenActionOnTheSelection) {
     page.TabCacheShow();
     select(u"FooTex.utx"_s);
     select(u"DM-Foo.ut2"_s);
-    page.rbCacheGroup->button(2)->click();
+    rbCache->button(2)->click();
     dialogs.folderAnswers.push_back(z);
-    page.bInstallCache->click();
+    bInstallCache->click();
     EXPECT_EQ(busy, 0);
     EXPECT_TRUE(core.state.CanClose);
     EXPECT_TRUE(tree.exists(u"Z/DM-Foo.zip"_s));
@@ -94,7 +100,7 @@ TEST_F(CachePageTest, TheInstallButtonRunsTheChosenActionOnTheSelection) {
     cache({{cacheKey(0xD4), u"DM-Bad.ut2"_s}});
     page.TabCacheShow();
     select(u"DM-Bad.ut2"_s);
-    page.bInstallCache->click();
+    bInstallCache->click();
     EXPECT_EQ(busy, 0);
     ASSERT_EQ(dialogs.shown.size(), 2);
     EXPECT_EQ(dialogs.shown[1].type, testing_support::ShownDialog::Message);
@@ -109,10 +115,10 @@ TEST_F(CachePageTest, ClearCacheEmptiesTheListOnlyWhenConfirmed) {
     cache({{cacheKey(1), u"DM-A.ut2"_s}});
     page.TabCacheShow();
     dialogs.buttonAnswers.push_back(platform::Cancel);
-    page.ClearCache->click();
+    ClearCache->click();
     EXPECT_EQ(listed(), QStringList{u"DM-A.ut2"_s});
     dialogs.buttonAnswers.push_back(platform::Ok);
-    page.ClearCache->click();
+    ClearCache->click();
     EXPECT_EQ(busy, 0);
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(status.status(), u"  0 files listed in Cache"_s);
@@ -121,7 +127,7 @@ TEST_F(CachePageTest, ClearCacheEmptiesTheListOnlyWhenConfirmed) {
     // Without a game the error handler says why and nothing is deleted.
     core.state.setGameDir(QString());
     dialogs.buttonAnswers.push_back(platform::Ok);
-    page.ClearCache->click();
+    ClearCache->click();
     ASSERT_EQ(dialogs.shown.last().type, testing_support::ShownDialog::ErrorBox);
     EXPECT_TRUE(core.state.CanClose);
 }

@@ -3,6 +3,7 @@
 // with the DirBox rule.
 #include "gui/demos_page.h"
 
+#include "controls.h"
 #include "core/app_core.h"
 #include "core/command_boundary.h"
 #include "intake/folder_search.h"
@@ -35,7 +36,7 @@ namespace {
 class WatchedProcesses : public platform::Processes {
 public:
     platform::ProcessEnd runAndWait(const QString& program, const QStringList& arguments,
-                                  const QString& workingDir) override {
+                                    const QString& workingDir) override {
         if (onStart)
             onStart();
         return Processes::runAndWait(program, arguments, workingDir);
@@ -62,21 +63,21 @@ protected:
 
     QStringList dirBox() const {
         QStringList out;
-        for (int i = 0; i < page.DirBox->count(); ++i)
-            out.append(page.DirBox->itemText(i));
+        for (int i = 0; i < DirBox->count(); ++i)
+            out.append(DirBox->itemText(i));
         return out;
     }
     QStringList demoList() const {
         QStringList out;
-        for (int i = 0; i < page.DemoList->count(); ++i)
-            out.append(page.DemoList->item(i)->text());
+        for (int i = 0; i < DemoList->count(); ++i)
+            out.append(DemoList->item(i)->text());
         return out;
     }
     void choose(int dirIndex) {
-        page.DirBox->setCurrentIndex(dirIndex);
-        Q_EMIT page.DirBox->activated(dirIndex);
+        DirBox->setCurrentIndex(dirIndex);
+        Q_EMIT DirBox->activated(dirIndex);
     }
-    void select(int row) { page.DemoList->item(row)->setSelected(true); }
+    void select(int row) { DemoList->item(row)->setSelected(true); }
 
     TempTree tree;
     QByteArray oldHome_;
@@ -87,6 +88,13 @@ protected:
     intake::TmFileScan fScan;
     CommandBoundary commands;
     DemosPage page;
+    QComboBox* DirBox = control<QComboBox>(page, u"DirBox"_s);
+    QListWidget* DemoList = control<QListWidget>(page, u"DemoList"_s);
+    QPushButton* bRunDemo = control<QPushButton>(page, u"bRunDemo"_s);
+    QPushButton* bDemoDelete = control<QPushButton>(page, u"bDemoDelete"_s);
+    QLabel* StatusBar2 = control<QLabel>(page, u"StatusBar2"_s);
+    QLabel* StatusBar3 = control<QLabel>(page, u"StatusBar3"_s);
+    QFrame* DemoWarning = control<QFrame>(page, u"DemoWarning"_s);
 };
 
 } // namespace
@@ -98,38 +106,38 @@ TEST_F(DemosPageTest, ShowingListsTheDemosByFolder) {
     tree.file(u"mine/sub/d.demo4"_s);
     const QString game = tree.path(u"game/Demos"_s);
     const QString mine = tree.path(u"mine"_s);
-    EXPECT_EQ(page.DemoList->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(DemoList->selectionMode(), QAbstractItemView::SingleSelection);
 
     page.TabDemosShow();
     EXPECT_EQ(dirBox(), (QStringList{u"Show all"_s, game, mine, mine + u"/sub"_s}));
-    EXPECT_EQ(page.DirBox->currentIndex(), 0);
+    EXPECT_EQ(DirBox->currentIndex(), 0);
     EXPECT_EQ(demoList(), (QStringList{u"a.demo4"_s, u"b.demo4"_s, u"c.demo4"_s, u"d.demo4"_s}));
     EXPECT_EQ(status.status(), u"  4 file(s) found"_s);
 
     select(1);
-    EXPECT_EQ(page.StatusBar2->text(), u"  Name: b.demo4"_s);
-    EXPECT_EQ(page.StatusBar3->text(), u"  Location: "_s + game);
+    EXPECT_EQ(StatusBar2->text(), u"  Name: b.demo4"_s);
+    EXPECT_EQ(StatusBar3->text(), u"  Location: "_s + game);
 
     choose(2);
     EXPECT_EQ(demoList(), QStringList{u"c.demo4"_s});
-    EXPECT_EQ(page.StatusBar2->text(), u"  Name: "_s);
-    EXPECT_EQ(page.StatusBar3->text(), u"  Location: "_s);
+    EXPECT_EQ(StatusBar2->text(), u"  Name: "_s);
+    EXPECT_EQ(StatusBar3->text(), u"  Location: "_s);
     EXPECT_EQ(status.status(), u"  1 file(s) found"_s);
     select(0);
-    EXPECT_EQ(page.StatusBar2->text(), u"  Name: c.demo4"_s);
-    EXPECT_EQ(page.StatusBar3->text(), u"  Location: "_s + mine);
+    EXPECT_EQ(StatusBar2->text(), u"  Name: c.demo4"_s);
+    EXPECT_EQ(StatusBar3->text(), u"  Location: "_s + mine);
 
     // Shown again: the lists stay until DemosListed is cleared.
     tree.file(u"mine/e.demo4"_s);
     page.TabDemosShow();
-    EXPECT_TRUE(page.DemoList->selectedItems().isEmpty());
-    EXPECT_EQ(page.StatusBar2->text(), u"  Name: "_s);
+    EXPECT_TRUE(DemoList->selectedItems().isEmpty());
+    EXPECT_EQ(StatusBar2->text(), u"  Name: "_s);
     EXPECT_EQ(demoList(), QStringList{u"c.demo4"_s});
     EXPECT_EQ(status.status(), u"  1 file(s) found"_s);
 
     // "Update database" lists anew, from "Show all".
     page.refreshDemoList();
-    EXPECT_EQ(page.DirBox->currentIndex(), 0);
+    EXPECT_EQ(DirBox->currentIndex(), 0);
     EXPECT_EQ(demoList().size(), 5);
     EXPECT_EQ(status.status(), u"  5 file(s) found"_s);
     EXPECT_TRUE(dialogs.shown.isEmpty());
@@ -140,8 +148,8 @@ TEST_F(DemosPageTest, NothingSelectedDoesNothing) {
     tree.file(u"game/Demos/a.demo4"_s);
     page.TabDemosShow();
     status.setStatus(u"before"_s);
-    page.bRunDemo->click();
-    page.bDemoDelete->click();
+    bRunDemo->click();
+    bDemoDelete->click();
     EXPECT_TRUE(game.runs().isEmpty());
     EXPECT_TRUE(tree.exists(u"game/Demos/a.demo4"_s));
     EXPECT_EQ(status.status(), u"before"_s);
@@ -155,24 +163,23 @@ TEST_F(DemosPageTest, TheWarningShowsWhileTheGamePlaysAndTheWindowStaysUsable) {
     QStringList seen;
     processes->onStart = [&] {
         auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
-        seen.append(u"warning "_s + yes(!page.DemoWarning->isHidden()) + u", launch "_s +
-                    yes(page.bRunDemo->isEnabled()) + u", delete "_s +
-                    yes(page.bDemoDelete->isEnabled()) + u", can close "_s +
-                    yes(core.state.CanClose));
+        seen.append(u"warning "_s + yes(!DemoWarning->isHidden()) + u", launch "_s +
+                    yes(bRunDemo->isEnabled()) + u", delete "_s + yes(bDemoDelete->isEnabled()) +
+                    u", can close "_s + yes(core.state.CanClose));
         // A second launch meanwhile is refused.
         page.bRunDemoClick();
     };
     choose(1); // the folder chosen: its path + the item's text
     ASSERT_EQ(demoList(), QStringList{u"duel.demo4"_s});
     select(0);
-    Q_EMIT page.DemoList->itemDoubleClicked(page.DemoList->item(0));
+    Q_EMIT DemoList->itemDoubleClicked(DemoList->item(0));
 
     EXPECT_EQ(seen, QStringList{u"warning yes, launch no, delete no, can close yes"_s});
     EXPECT_EQ(game.runs().size(), 1);
     EXPECT_EQ(game.execFileSeen(), QByteArray("demoplay duel\r\n"));
-    EXPECT_TRUE(page.DemoWarning->isHidden());
-    EXPECT_TRUE(page.bRunDemo->isEnabled());
-    EXPECT_TRUE(page.bDemoDelete->isEnabled());
+    EXPECT_TRUE(DemoWarning->isHidden());
+    EXPECT_TRUE(bRunDemo->isEnabled());
+    EXPECT_TRUE(bDemoDelete->isEnabled());
     EXPECT_FALSE(page.playing());
     EXPECT_TRUE(QDir(tree.path(u"game/Demos"_s)).isEmpty());
     EXPECT_TRUE(dialogs.shown.isEmpty());
@@ -189,18 +196,18 @@ TEST_F(DemosPageTest, DeletingTheLastDemoOfAFolderChoosesTheItemNowAtItsPlace) {
 
     choose(2);
     select(0);
-    page.bDemoDelete->click();
+    bDemoDelete->click();
     EXPECT_FALSE(tree.exists(u"mine/a/x.demo4"_s));
     EXPECT_EQ(dirBox(), (QStringList{u"Show all"_s, game, mine + u"/b"_s}));
-    EXPECT_EQ(page.DirBox->currentIndex(), 2);
+    EXPECT_EQ(DirBox->currentIndex(), 2);
     EXPECT_EQ(demoList(), QStringList{u"y.demo4"_s});
     EXPECT_EQ(status.status(), u"  1 file(s) found"_s);
 
     // No item at the remembered place any more: "Show all".
     select(0);
-    page.bDemoDelete->click();
+    bDemoDelete->click();
     EXPECT_EQ(dirBox(), (QStringList{u"Show all"_s, game}));
-    EXPECT_EQ(page.DirBox->currentIndex(), 0);
+    EXPECT_EQ(DirBox->currentIndex(), 0);
     EXPECT_EQ(demoList(), QStringList{u"g.demo4"_s});
     EXPECT_EQ(page.demoPaths(), QStringList{game + u"/g.demo4"_s});
     EXPECT_TRUE(dialogs.shown.isEmpty());
@@ -208,7 +215,7 @@ TEST_F(DemosPageTest, DeletingTheLastDemoOfAFolderChoosesTheItemNowAtItsPlace) {
     // Gone since the list was made: said so, the list stays.
     QFile::remove(game + u"/g.demo4"_s);
     select(0);
-    page.bDemoDelete->click();
+    bDemoDelete->click();
     EXPECT_EQ(dialogs.texts(), QStringList{u"Couldn't delete file "_s + game + u"/g.demo4"_s});
     EXPECT_EQ(demoList(), QStringList{u"g.demo4"_s});
 }

@@ -1,15 +1,12 @@
 // "File info" through the window: the viewer filled from the first
 // selected entry, sized and placed, and a vanished record reported.
 #include "core/content_db.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
-#include "gui/viewer_window.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -60,21 +57,23 @@ struct Seen {
 Seen showInfo(TForm1& w, QAction* item) {
     Seen seen;
     QTimer::singleShot(0, &w, [&] {
-        TForm2& v = *w.Form2;
+        const QDialog& v = *control<QDialog>(w, u"Form2"_s);
+        const QTableWidget* Listheader = control<QTableWidget>(v, u"Listheader"_s);
+        const QTableWidget* ListFiles = control<QTableWidget>(v, u"ListFiles"_s);
         seen.visible = v.isVisible();
         seen.size = v.size();
         seen.pos = v.pos();
-        seen.filesFocused = v.focusWidget() == v.ListFiles;
-        for (int row = 0; row < v.Listheader->rowCount(); ++row) {
-            seen.labels.append(cell(v.Listheader, row, 1));
-            seen.values.append(cell(v.Listheader, row, 2));
+        seen.filesFocused = v.focusWidget() == ListFiles;
+        for (int row = 0; row < Listheader->rowCount(); ++row) {
+            seen.labels.append(cell(Listheader, row, 1));
+            seen.values.append(cell(Listheader, row, 2));
         }
-        seen.fileRows = v.ListFiles->rowCount();
+        seen.fileRows = ListFiles->rowCount();
         for (int row = 0; row < seen.fileRows; ++row)
-            seen.files.append(cell(v.ListFiles, row, 1));
-        seen.widths = {v.Listheader->columnWidth(0), v.Listheader->columnWidth(2),
-                       v.ListFiles->columnWidth(0), v.ListFiles->columnWidth(1)};
-        v.Button1->click();
+            seen.files.append(cell(ListFiles, row, 1));
+        seen.widths = {Listheader->columnWidth(0), Listheader->columnWidth(2),
+                       ListFiles->columnWidth(0), ListFiles->columnWidth(1)};
+        control<QPushButton>(v, u"Button1"_s)->click();
     });
     seen.mainPos = w.pos();
     item->trigger();
@@ -96,8 +95,8 @@ TEST_F(FileInfoWindowTest, TheFirstSelectedEntryIsShownInTheSizedViewer) {
     w.state().StartingUp = false;
     w.showPage(TForm1::MapsTab);
 
-    select(w.TabMaps->LBun, u"DM-Deck"_s);
-    const Seen deck = showInfo(w, w.PopupMenu2->actions().at(0));
+    select(control<QListWidget>(w, u"LBun"_s), u"DM-Deck"_s);
+    const Seen deck = showInfo(w, control<QAction>(w, u"FileInfo2"_s));
     EXPECT_TRUE(deck.visible);
     EXPECT_EQ(deck.size, QSize(400, 250));
     EXPECT_EQ(deck.pos, deck.mainPos + QPoint(30, 30));
@@ -111,14 +110,14 @@ TEST_F(FileInfoWindowTest, TheFirstSelectedEntryIsShownInTheSizedViewer) {
     EXPECT_EQ(deck.widths, (QList<int>{1, 220, 1, 370}));
 
     // Refilled for the next use: no file rows left from before.
-    select(w.TabMaps->LBinst, u"DM-Old.zip"_s);
-    const Seen old = showInfo(w, w.PopupMenu1->actions().at(0));
+    select(control<QListWidget>(w, u"LBinst"_s), u"DM-Old.zip"_s);
+    const Seen old = showInfo(w, control<QAction>(w, u"FileInfo1"_s));
     EXPECT_EQ(old.values[4], u"Not installed"_s);
     EXPECT_EQ(old.fileRows, 0);
 
     w.showPage(TForm1::SkinsTab);
-    select(w.TabSkins->NotInstalled, u"Skinny.rar"_s);
-    const Seen skin = showInfo(w, w.PopupMenu5->actions().at(0));
+    select(control<QListWidget>(w, u"LBSkin"_s), u"Skinny.rar"_s);
+    const Seen skin = showInfo(w, control<QAction>(w, u"FileInfo5"_s));
     EXPECT_EQ(skin.labels[0], u"Skin  :  "_s);
     EXPECT_EQ(skin.labels[1], u"Name of rar-file :"_s);
     EXPECT_EQ(skin.files, QStringList{u"Skinny.upl"_s});
@@ -131,14 +130,14 @@ TEST_F(FileInfoWindowTest, AnEntryWhoseRecordVanishedIsAnErrorAndNoViewer) {
     TForm1& w = start();
     w.state().StartingUp = false;
     w.showPage(TForm1::MapsTab);
-    select(w.TabMaps->LBinst, u"DM-A.zip"_s);
+    select(control<QListWidget>(w, u"LBinst"_s), u"DM-A.zip"_s);
     content_db::WriteAll(prog(u"mapdata.dat"_s), {});
     bool shown = false;
     QTimer::singleShot(0, &w, [&] {
-        shown = w.Form2->isVisible();
-        w.Form2->reject();
+        shown = control<QDialog>(w, u"Form2"_s)->isVisible();
+        control<QDialog>(w, u"Form2"_s)->reject();
     });
-    w.PopupMenu1->actions().at(0)->trigger();
+    control<QAction>(w, u"FileInfo1"_s)->trigger();
     QCoreApplication::processEvents();
     EXPECT_FALSE(shown);
     ASSERT_EQ(dialogs.shown.size(), 1);

@@ -15,11 +15,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTabWidget>
 
 #include <functional>
 
@@ -75,7 +73,7 @@ protected:
         window = std::make_unique<TForm1>(&hooked, QStringList{});
         TForm1& w = *window;
         w.state().clock = platform::Clock([] { return QDate(2024, 6, 1); });
-        EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::MapsTab));
+        EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
         return w;
     }
 
@@ -103,12 +101,9 @@ protected:
 
     /// The window is itself again: enabled, closable, normal cursor, no bar.
     void expectIdle(TForm1& w) {
-        EXPECT_TRUE(w.PC1->isEnabled());
-        for (QMenu* menu : {w.SystemMenu, w.ThemeMenu, w.SortMenu, w.HelpMenu})
-            EXPECT_TRUE(menu->menuAction()->isEnabled());
+        EXPECT_TRUE(looksIdle(w));
         EXPECT_TRUE(w.state().CanClose);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(w.StatusBar1->findChild<QProgressBar*>()->isVisible());
+        EXPECT_FALSE(control<QProgressBar>(w, u"ProgressBar1"_s)->isVisible());
     }
 
     HookedDialogs hooked;
@@ -126,32 +121,30 @@ TEST_F(InstallWindowTest, ThreeMapsWithTheSecondRefused) {
                                {{u"DM-B.ut2"_s, "b"}, {u"Shared.utx"_s, "new"}}, u"DM-B.ut2"_s),
                            zip(u"maps"_s, u"DM-C.zip"_s,
                                {{u"DM-C.ut2"_s, "c"}, {u"CMut.u"_s, "cu"}}, u"DM-C.ut2"_s)});
+    QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
     w.show();
     const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
-    MapsPage& page = *w.TabMaps;
-    select(page.LBinst, {u"DM-Arena-Remake.zip"_s, u"DM-B.zip"_s, u"DM-C.zip"_s});
+    select(LBinst, {u"DM-Arena-Remake.zip"_s, u"DM-B.zip"_s, u"DM-C.zip"_s});
 
     // While the run waits for the answer about the second archive.
     bool asked = false;
     hooked.beforeMessage = [&](const QString&) {
         asked = true;
-        EXPECT_FALSE(w.PC1->isEnabled());
-        EXPECT_FALSE(w.SortMenu->menuAction()->isEnabled());
-        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(looksBusy(w));
         EXPECT_FALSE(w.close()) << "closing is refused while the install runs";
-        const auto* bar = w.StatusBar1->findChild<QProgressBar*>();
+        const auto* bar = control<QProgressBar>(w, u"ProgressBar1"_s);
         EXPECT_TRUE(bar->isVisible());
         EXPECT_EQ(bar->value(), 1);
         EXPECT_EQ(bar->maximum(), 3);
         // The longest status line of the run still fits beside the bar.
         w.setStatus(u"  Installing   DM-Arena-Remake ... Extracting ArenaTextures.utx"_s);
         QApplication::processEvents();
-        const QLabel* label = w.StatusBar1->findChild<QLabel*>();
+        const QLabel* label = control<QStatusBar>(w, u"StatusBar1"_s)->findChild<QLabel*>();
         EXPECT_GE(label->width(), label->sizeHint().width());
         EXPECT_EQ(w.size(), w.minimumSize()) << "the window keeps its fixed size";
     };
     hooked.buttonAnswers = {platform::No};
-    page.bInstallMaps->click();
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     EXPECT_TRUE(asked);
     EXPECT_EQ(hooked.texts(), QStringList{question(u"Shared.utx"_s)});
 
@@ -175,9 +168,10 @@ TEST_F(InstallWindowTest, ThreeMapsWithTheSecondRefused) {
     EXPECT_EQ(after.mid(TContentRecord::RecordSize, TContentRecord::RecordSize),
               before.mid(TContentRecord::RecordSize, TContentRecord::RecordSize))
         << "the refused archive's record is untouched";
-    EXPECT_EQ(texts(page.LBinst), QStringList{u"DM-B.zip"_s});
-    EXPECT_EQ(texts(page.LBun), (QStringList{u"DM-Arena-Remake.ut2"_s, u"DM-C.ut2"_s}));
-    EXPECT_TRUE(page.LBinst->selectedItems().isEmpty());
+    EXPECT_EQ(texts(LBinst), QStringList{u"DM-B.zip"_s});
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBun"_s)),
+              (QStringList{u"DM-Arena-Remake.ut2"_s, u"DM-C.ut2"_s}));
+    EXPECT_TRUE(LBinst->selectedItems().isEmpty());
     EXPECT_TRUE(tempEntries().isEmpty());
     expectIdle(w);
 }
@@ -190,8 +184,8 @@ TEST_F(InstallWindowTest, ACorruptZipIsNamedAndStillCounted) {
     TForm1& w = startWith({scannedRecord(u"DM-Bad.zip"_s, tree.path(u"maps/"_s), {}, 0, bad),
                            zip(u"maps"_s, u"DM-Good.zip"_s, {{u"DM-Good.ut2"_s, "g"}})});
     const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
-    select(w.TabMaps->LBinst, {u"DM-Bad.zip"_s, u"DM-Good.zip"_s});
-    w.TabMaps->bInstallMaps->click();
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-Bad.zip"_s, u"DM-Good.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
 
     ASSERT_GE(hooked.shown.size(), 2);
     EXPECT_TRUE(hooked.shown.first().text.contains(u"Bad.utx"_s)) << "the zip component's box";
@@ -204,7 +198,7 @@ TEST_F(InstallWindowTest, ACorruptZipIsNamedAndStillCounted) {
     EXPECT_EQ(gameFiles(), QStringList{u"Maps/DM-Good.ut2"_s});
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s).left(TContentRecord::RecordSize),
               before.left(TContentRecord::RecordSize));
-    EXPECT_EQ(texts(w.TabMaps->LBinst), QStringList{u"DM-Bad.zip"_s});
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBinst"_s)), QStringList{u"DM-Bad.zip"_s});
     EXPECT_TRUE(tempEntries().isEmpty());
     EXPECT_FALSE(tree.exists(u"prog/ToBeMoved"_s));
     expectIdle(w);
@@ -215,12 +209,11 @@ TEST_F(InstallWindowTest, DeleteFileAfterInstallationSendsTheArchiveToTheTrash) 
     TForm1& w =
         startWith({zip(u"maps"_s, u"DM-Del.zip"_s, {{u"DM-Del.ut2"_s, "d"}}, u"DM-Del.ut2"_s)});
     const QByteArray zipBytes = tree.read(u"maps/DM-Del.zip"_s);
-    MapsPage& page = *w.TabMaps;
-    page.DelZip->setChecked(true);
-    select(page.LBinst, {u"DM-Del.zip"_s});
-    page.bInstallMaps->click();
+    control<QCheckBox>(w, u"DelZip"_s)->setChecked(true);
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-Del.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
 
-    EXPECT_FALSE(page.DelZip->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(w, u"DelZip"_s)->isChecked());
     EXPECT_FALSE(tree.exists(u"maps/DM-Del.zip"_s));
     // Where the trash put it: beside what it reports for a file of the
     // same folder.
@@ -237,7 +230,7 @@ TEST_F(InstallWindowTest, DeleteFileAfterInstallationSendsTheArchiveToTheTrash) 
                                           "Deleted from disk"));
     EXPECT_EQ(rec.mid(203, 5), QByteArray("\x01\x01\0\0\0", 5)) << "Installed 1, Kind 1";
     EXPECT_EQ(w.status(), u"  Installed 1 map(s) with 1 file(s) total."_s);
-    EXPECT_EQ(texts(page.LBun), QStringList{u"DM-Del.ut2"_s});
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBun"_s)), QStringList{u"DM-Del.ut2"_s});
     expectIdle(w);
 }
 
@@ -245,9 +238,9 @@ TEST_F(InstallWindowTest, ALoneExeIsCancelledAndLeavesTheRecord) {
     tree.gameFolder(u"game"_s);
     TForm1& w = startWith({zip(u"maps"_s, u"DM-Exe.zip"_s, {{u"setup.exe"_s, "MZ"}})});
     const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
-    w.TabMaps->DelZip->setChecked(true);
-    select(w.TabMaps->LBinst, {u"DM-Exe.zip"_s});
-    w.TabMaps->bInstallMaps->click();
+    control<QCheckBox>(w, u"DelZip"_s)->setChecked(true);
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-Exe.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     EXPECT_EQ(w.status(), u"  Operation cancelled"_s);
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), before);
     EXPECT_TRUE(gameFiles().isEmpty());
@@ -258,7 +251,7 @@ TEST_F(InstallWindowTest, ALoneExeIsCancelledAndLeavesTheRecord) {
     EXPECT_EQ(hooked.shown[0].text,
               u"The following files could not be installed for unknown reason\r"_s
               u"DM-Exe.zip: nothing was placed\r"_s);
-    EXPECT_EQ(texts(w.TabMaps->LBinst), QStringList{u"DM-Exe.zip"_s});
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBinst"_s)), QStringList{u"DM-Exe.zip"_s});
     expectIdle(w);
 }
 
@@ -270,17 +263,16 @@ TEST_F(InstallWindowTest, YesToAllHoldsForOneRunOnly) {
         startWith({zip(u"maps"_s, u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}, {u"Shared.utx"_s, "a"}}),
                    zip(u"maps"_s, u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}, {u"Shared.uax"_s, "b"}}),
                    zip(u"maps"_s, u"DM-C.zip"_s, {{u"DM-C.ut2"_s, "c"}, {u"Shared.utx"_s, "c"}})});
-    MapsPage& page = *w.TabMaps;
-    select(page.LBinst, {u"DM-A.zip"_s, u"DM-B.zip"_s});
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-A.zip"_s, u"DM-B.zip"_s});
     hooked.buttonAnswers = {platform::YesToAll};
-    page.bInstallMaps->click();
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     EXPECT_EQ(hooked.texts(), QStringList{question(u"Shared.utx"_s)});
     EXPECT_FALSE(w.state().OverwriteAlways);
     EXPECT_EQ(w.status(), u"  Installed 2 map(s) with 4 file(s) total."_s);
 
-    select(page.LBinst, {u"DM-C.zip"_s});
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-C.zip"_s});
     hooked.buttonAnswers = {platform::Yes};
-    page.bInstallMaps->click();
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     EXPECT_EQ(hooked.texts(), (QStringList{question(u"Shared.utx"_s), question(u"Shared.utx"_s)}));
     EXPECT_EQ(tree.read(u"game/Textures/Shared.utx"_s), "c");
     const QList<TSharedFileRecord> shared = content_db::ReadAllShared(prog(u"sharedfiles.dat"_s));
@@ -304,10 +296,9 @@ TEST_F(InstallWindowTest, AMutatorRarWithFoldersIsPlacedByExtension) {
         {u"FastMut.u"_s, {}}, {u"FastMut.int"_s, {}}, {u"FastTex.utx"_s, {}}};
     TForm1& w = startWith({}, {scannedRecord(u"FastMut.rar"_s, muts, u"Fast Mutator"_s, 0, files)});
     w.showPage(TForm1::MutatorsTab);
-    ModPage& page = *w.TabMuts;
-    ASSERT_EQ(texts(page.NotInstalled), QStringList{u"Fast Mutator"_s});
-    select(page.NotInstalled, {u"Fast Mutator"_s});
-    page.bInstall->click();
+    ASSERT_EQ(texts(control<QListWidget>(w, u"LBMuts"_s)), QStringList{u"Fast Mutator"_s});
+    select(control<QListWidget>(w, u"LBMuts"_s), {u"Fast Mutator"_s});
+    control<QPushButton>(w, u"bInstMuts"_s)->click();
 
     EXPECT_EQ(w.status(), u"  Installed 1 mutator(s) with 3 file(s) total."_s);
     EXPECT_EQ(gameFiles(), (QStringList{u"System/FastMut.int"_s, u"System/FastMut.u"_s,
@@ -317,7 +308,7 @@ TEST_F(InstallWindowTest, AMutatorRarWithFoldersIsPlacedByExtension) {
     EXPECT_EQ(r.Installed, 1);
     EXPECT_EQ(r.Kind, 0);
     EXPECT_EQ(r.InstallDate, u"2024-06-01"_s);
-    EXPECT_EQ(texts(page.Installed), QStringList{u"Fast Mutator"_s});
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBunMuts"_s)), QStringList{u"Fast Mutator"_s});
     EXPECT_TRUE(tempEntries().isEmpty()) << "the folders were flattened away";
     EXPECT_FALSE(tree.exists(u"prog/ToBeMoved"_s));
     expectIdle(w);
@@ -330,59 +321,52 @@ TEST_F(InstallWindowTest, SkinsKeepKindTwoAndThreeWhenDeleted) {
                  {{u"Textures/RedSkin.utx"_s, "red"}, {u"System/RedSkin.upl"_s, "upl"}},
                  u"Red Skin"_s, 2),
              zip(u"skins"_s, u"Blue.zip"_s, {{u"BlueSkin.utx"_s, "blue"}}, u"Blue Skin"_s, 2)});
+    QListWidget* LBSkin = control<QListWidget>(w, u"LBSkin"_s);
     w.showPage(TForm1::SkinsTab);
-    ModPage& page = *w.TabSkins;
-    select(page.NotInstalled, {u"Red Skin"_s});
-    page.bInstall->click();
+    select(LBSkin, {u"Red Skin"_s});
+    control<QPushButton>(w, u"bInstSkin"_s)->click();
     EXPECT_EQ(w.status(), u"  Installed 1 skin(s) with 2 file(s) total."_s);
     EXPECT_EQ(tree.read(u"game/System/RedSkin.upl"_s), "upl");
     EXPECT_EQ(records(u"somdata.dat"_s).at(0).Kind, 2);
 
-    page.DelBox->setChecked(true);
-    select(page.NotInstalled, {u"Blue Skin"_s});
-    page.bInstall->click();
+    control<QCheckBox>(w, u"delSkin"_s)->setChecked(true);
+    select(LBSkin, {u"Blue Skin"_s});
+    control<QPushButton>(w, u"bInstSkin"_s)->click();
     const QList<TContentRecord> after = records(u"somdata.dat"_s);
     EXPECT_EQ(after[1].Kind, 3);
     EXPECT_EQ(after[1].ArchiveDir, u"Deleted from disk"_s);
-    EXPECT_FALSE(page.DelBox->isChecked());
-    EXPECT_FALSE(w.TabMuts->DelBox->isChecked());
-    EXPECT_EQ(texts(page.Installed), (QStringList{u"Blue Skin"_s, u"Red Skin"_s}));
-    EXPECT_TRUE(texts(page.NotInstalled).isEmpty());
+    EXPECT_FALSE(control<QCheckBox>(w, u"delSkin"_s)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(w, u"delMut"_s)->isChecked());
+    EXPECT_EQ(texts(control<QListWidget>(w, u"LBUnskin"_s)),
+              (QStringList{u"Blue Skin"_s, u"Red Skin"_s}));
+    EXPECT_TRUE(texts(LBSkin).isEmpty());
 }
 
-TEST_F(InstallWindowTest, EachInstallActsOnlyForItsOwnSender) {
+TEST_F(InstallWindowTest, EachInstallItemInstallsTheSelectionOfItsOwnList) {
     tree.gameFolder(u"game"_s);
-    TForm1& w = startWith({});
-    QAction tag32, tag52, tag2, noTag;
-    setTag(&tag32, 32);
-    setTag(&tag52, 52);
-    setTag(&tag2, 2);
-    struct Case {
-        ModPage* page;
-        const QObject* sender;
-        bool acts;
-    } cases[] = {
-        {w.TabMuts, w.TabMuts->bInstall, true},
-        {w.TabMuts, &tag32, true},
-        {w.TabMuts, &tag52, false},
-        {w.TabMuts, w.TabSkins->bInstall, false},
-        {w.TabSkins, w.TabSkins->bInstall, true},
-        {w.TabSkins, &tag52, true},
-        {w.TabSkins, &tag32, false},
-        {w.TabSkins, &tag2, false},
-        {w.TabMuts, &noTag, false},
-        {w.TabMuts, nullptr, false},
-    };
-    for (const Case& c : cases) {
-        w.setStatus(u"untouched"_s);
-        c.page->bInstMutsClick(c.sender);
-        EXPECT_EQ(w.status(), c.acts ? u"  Nothing selected"_s : u"untouched"_s)
-            << c.page->objectName().toStdString() << " " << tagOf(c.sender);
-    }
-    // The map install takes any sender.
-    w.setStatus(u"untouched"_s);
-    w.TabMaps->bInstallMapsClick(&tag2);
+    TForm1& w = startWith({zip(u"maps"_s, u"DM-M.zip"_s, {{u"DM-M.ut2"_s, "m"}}, u"DM-M.ut2"_s)},
+                          {zip(u"muts"_s, u"Mut.zip"_s, {{u"Mut.u"_s, "u"}}, u"Mut"_s),
+                           zip(u"skins"_s, u"Skin.zip"_s, {{u"Skin.utx"_s, "s"}}, u"Skin"_s, 2)});
+    select(control<QListWidget>(w, u"LBMuts"_s), {u"Mut"_s});
+    control<QAction>(w, u"Install3"_s)->trigger(); // the Skins popup's
     EXPECT_EQ(w.status(), u"  Nothing selected"_s);
+    EXPECT_TRUE(gameFiles().isEmpty());
+    control<QAction>(w, u"Install2"_s)->trigger();
+    EXPECT_EQ(w.status(), u"  Installed 1 mutator(s) with 1 file(s) total."_s);
+    select(control<QListWidget>(w, u"LBSkin"_s), {u"Skin"_s});
+    control<QAction>(w, u"Install3"_s)->trigger();
+    EXPECT_EQ(w.status(), u"  Installed 1 skin(s) with 1 file(s) total."_s);
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-M.zip"_s});
+    control<QAction>(w, u"Install1"_s)->trigger();
+    EXPECT_EQ(w.status(), u"  Installed 1 map(s) with 1 file(s) total."_s);
+    EXPECT_EQ(gameFiles(),
+              (QStringList{u"Maps/DM-M.ut2"_s, u"System/Mut.u"_s, u"Textures/Skin.utx"_s}));
+    // Nothing is selected any more: each button says so.
+    for (const QString& button : {u"bInstallMaps"_s, u"bInstMuts"_s, u"bInstSkin"_s}) {
+        w.setStatus(u"untouched"_s);
+        control<QPushButton>(w, button)->click();
+        EXPECT_EQ(w.status(), u"  Nothing selected"_s) << button.toStdString();
+    }
     expectIdle(w);
 }
 
@@ -400,8 +384,8 @@ TEST_F(InstallWindowTest, AnErrorInTheMiddleLeavesTheWindowEnabledAndClosable) {
         tree.folder(u"prog/mapdata.dat"_s);
     };
     hooked.buttonAnswers = {platform::YesToAll};
-    select(w.TabMaps->LBinst, {u"DM-A.zip"_s, u"DM-B.zip"_s});
-    w.TabMaps->bInstallMaps->click();
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-A.zip"_s, u"DM-B.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     hooked.beforeMessage = nullptr;
 
     ASSERT_EQ(hooked.shown.size(), 2);

@@ -1,16 +1,13 @@
 // The content lists through the window: sort orders, the filter, the
 // right-click rules and "Make List".
 #include "core/content_db.h"
-#include "gui/list_pair.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
-#include <QTabWidget>
+#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,73 +52,82 @@ protected:
 
 TEST_F(ListsTest, DateOrderSurvivesAFilterChangeAndByNameSortsAtOnce) {
     TForm1& w = startWithMaps();
-    MapsPage& maps = *w.TabMaps;
-    EXPECT_EQ(texts(maps.LBinst), (QStringList{u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s,
-                                               u"DM-Alpha.zip"_s, u"DM-Zulu.zip"_s}));
-    w.Bydate1->trigger();
-    EXPECT_EQ(texts(maps.LBinst), (QStringList{u"DM-Zulu.zip"_s, u"DM-Alpha.zip"_s,
-                                               u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s}));
-    EXPECT_EQ(texts(maps.LBun), (QStringList{u"DM-Deck"_s, u"CTF-Face"_s}));
-    maps.Filter1->setCurrentIndex(maps.Filter1->findData(u"CTF"_s));
-    EXPECT_EQ(texts(maps.LBinst), (QStringList{u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s}));
-    EXPECT_EQ(texts(maps.LBun), QStringList{u"CTF-Face"_s});
-    w.ByName1->trigger();
-    EXPECT_EQ(texts(maps.LBinst), (QStringList{u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s}));
-    maps.Filter1->setCurrentIndex(maps.Filter1->findData(u"All"_s));
-    EXPECT_EQ(texts(maps.LBinst).first(), u"CTF-Bravo.zip"_s) << "name order again";
+    const QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
+    const QListWidget* LBun = control<QListWidget>(w, u"LBun"_s);
+    QComboBox* Filter1 = control<QComboBox>(w, u"Filter1"_s);
+    const QStringList byName = {u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s, u"DM-Alpha.zip"_s,
+                                u"DM-Zulu.zip"_s};
+    EXPECT_EQ(texts(LBinst), byName);
+    control<QAction>(w, u"Bydate1"_s)->trigger();
+    EXPECT_EQ(texts(LBinst), (QStringList{u"DM-Zulu.zip"_s, u"DM-Alpha.zip"_s, u"CTF-Bravo.zip"_s,
+                                          u"CTF-Early.zip"_s}));
+    EXPECT_EQ(texts(LBun), (QStringList{u"DM-Deck"_s, u"CTF-Face"_s}));
+    Filter1->setCurrentIndex(Filter1->findData(u"CTF"_s));
+    EXPECT_EQ(texts(LBinst), (QStringList{u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s}));
+    EXPECT_EQ(texts(LBun), QStringList{u"CTF-Face"_s});
+    control<QAction>(w, u"ByName1"_s)->trigger();
+    EXPECT_EQ(texts(LBinst), (QStringList{u"CTF-Bravo.zip"_s, u"CTF-Early.zip"_s}));
+    Filter1->setCurrentIndex(Filter1->findData(u"All"_s));
+    EXPECT_EQ(texts(LBinst).first(), u"CTF-Bravo.zip"_s) << "name order again";
 
-    // Pages without lists are left alone.
+    // Pages without lists are left alone: the maps keep their name order.
     w.showPage(TForm1::Uz2Tab);
-    w.Bydate1->trigger();
-    EXPECT_FALSE(maps.Lists->dateOrder);
+    control<QAction>(w, u"Bydate1"_s)->trigger();
+    w.showPage(TForm1::MapsTab);
+    EXPECT_EQ(texts(LBinst), byName);
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
 
 TEST_F(ListsTest, RightClickOpensThePopupWithItsItemsEnabledByTheSelection) {
     TForm1& w = startWithMaps();
-    MapsPage& maps = *w.TabMaps;
     w.show();
-    const QAction* fileInfoLeft = w.PopupMenu1->actions().at(0);
-    const QAction* fileInfoRight = w.PopupMenu2->actions().at(0);
-    const QAction* createZip = w.PopupMenu2->actions().at(2);
-    ASSERT_EQ(createZip->objectName(), u"Createzip1"_s);
+    QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
+    QListWidget* LBun = control<QListWidget>(w, u"LBun"_s);
+    QMenu* PopupMenu1 = control<QMenu>(w, u"PopupMenu1"_s);
+    QMenu* PopupMenu2 = control<QMenu>(w, u"PopupMenu2"_s);
+    const QAction* fileInfoLeft = control<QAction>(*PopupMenu1, u"FileInfo1"_s);
+    const QAction* fileInfoRight = control<QAction>(*PopupMenu2, u"FileInfo2"_s);
+    const QAction* createZip = control<QAction>(*PopupMenu2, u"Createzip1"_s);
+    auto click = [](QListWidget* list, Qt::MouseButton button) {
+        QTest::mouseClick(list->viewport(), button, {}, QPoint(5, 5));
+    };
 
     // Nothing selected: no menu.
-    maps.Lists->mouseDown(maps.LBinst, Qt::RightButton, QPoint(10, 10));
-    EXPECT_FALSE(w.PopupMenu1->isVisible());
+    click(LBinst, Qt::RightButton);
+    EXPECT_FALSE(PopupMenu1->isVisible());
 
-    maps.LBinst->item(0)->setSelected(true);
-    maps.LBinst->item(1)->setSelected(true);
-    maps.Lists->mouseDown(maps.LBinst, Qt::RightButton, QPoint(10, 10));
-    EXPECT_TRUE(w.PopupMenu1->isVisible());
+    LBinst->item(0)->setSelected(true);
+    LBinst->item(1)->setSelected(true);
+    click(LBinst, Qt::RightButton);
+    EXPECT_TRUE(PopupMenu1->isVisible());
     EXPECT_FALSE(fileInfoLeft->isEnabled());
-    EXPECT_EQ(maps.LBinst->selectedItems().size(), 2) << "the right button keeps the selection";
-    w.PopupMenu1->hide();
+    EXPECT_EQ(LBinst->selectedItems().size(), 2) << "the right button keeps the selection";
+    PopupMenu1->hide();
 
     // Any button on the right list clears the left one's selection.
-    maps.Lists->mouseDown(maps.LBun, Qt::LeftButton, QPoint(10, 10));
-    EXPECT_TRUE(maps.LBinst->selectedItems().isEmpty());
-    maps.LBun->item(0)->setSelected(true);
-    maps.LBun->item(1)->setSelected(true);
-    maps.Lists->mouseDown(maps.LBun, Qt::RightButton, QPoint(20, 20));
-    EXPECT_TRUE(w.PopupMenu2->isVisible());
+    click(LBun, Qt::LeftButton);
+    EXPECT_TRUE(LBinst->selectedItems().isEmpty());
+    LBun->item(0)->setSelected(true);
+    LBun->item(1)->setSelected(true);
+    click(LBun, Qt::RightButton);
+    EXPECT_TRUE(PopupMenu2->isVisible());
     EXPECT_FALSE(fileInfoRight->isEnabled());
     EXPECT_FALSE(createZip->isEnabled());
-    w.PopupMenu2->hide();
-    maps.LBun->item(1)->setSelected(false);
-    maps.Lists->mouseDown(maps.LBun, Qt::RightButton, QPoint(20, 20));
+    PopupMenu2->hide();
+    LBun->item(1)->setSelected(false);
+    click(LBun, Qt::RightButton);
     EXPECT_TRUE(fileInfoRight->isEnabled());
     EXPECT_TRUE(createZip->isEnabled());
-    w.PopupMenu2->hide();
+    PopupMenu2->hide();
 }
 
 TEST_F(ListsTest, BriefListUnderTheCtfFilterAndACancelledSave) {
     TForm1& w = startWithMaps();
-    MapsPage& maps = *w.TabMaps;
-    maps.Filter1->setCurrentIndex(maps.Filter1->findData(u"CTF"_s));
+    QComboBox* Filter1 = control<QComboBox>(w, u"Filter1"_s);
+    Filter1->setCurrentIndex(Filter1->findData(u"CTF"_s));
     const QString report = tree.path(u"brief.txt"_s);
     dialogs.saveAnswers.push_back(report);
-    w.BriefList1->trigger();
+    control<QAction>(w, u"BriefList1"_s)->trigger();
     EXPECT_EQ(w.status(), u"  Brief list saved to "_s + report);
     EXPECT_EQ(tree.read(u"brief.txt"_s),
               "Maps (installed):\r\n\tCTF-Face\r\n\r\nMaps (not installed):\r\n\tCTF-Bravo.zip\r\n"
@@ -130,13 +136,13 @@ TEST_F(ListsTest, BriefListUnderTheCtfFilterAndACancelledSave) {
               "Skins (installed):\r\n\r\nSkins (not installed):\r\nTotal number of skins: 0\r\n");
 
     dialogs.saveAnswers.push_back(QString()); // cancelled
-    w.FullList1->trigger();
+    control<QAction>(w, u"FullList1"_s)->trigger();
     EXPECT_EQ(w.status(), u"Operation cancelled"_s);
     EXPECT_EQ(tree.allFiles().filter(u".txt"_s), QStringList{u"brief.txt"_s});
 
     const QString full = tree.path(u"full.txt"_s);
     dialogs.saveAnswers.push_back(full);
-    w.DetailedList1->trigger();
+    control<QAction>(w, u"DetailedList1"_s)->trigger();
     EXPECT_EQ(w.status(), u"  Detailed list saved to "_s + full);
     EXPECT_TRUE(tree.read(u"full.txt"_s).startsWith("Maps:\r\n\tName of Map: \r\n"));
 }

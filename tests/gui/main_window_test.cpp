@@ -56,6 +56,7 @@ QStringList captions(const QMenu* menu) {
 
 TEST_F(MainWindowTest, FirstRunShowsConfigureWithDefaultsAndMakesEmptyRecordFiles) {
     TForm1& w = start();
+    ValueListEditor* VLE = control<ValueListEditor>(w, u"VLE"_s);
     for (const char16_t* name : {u"mapdata.dat", u"somdata.dat", u"sharedfiles.dat"}) {
         QFileInfo info(prog(QString::fromUtf16(name)));
         EXPECT_TRUE(info.exists());
@@ -64,12 +65,12 @@ TEST_F(MainWindowTest, FirstRunShowsConfigureWithDefaultsAndMakesEmptyRecordFile
     EXPECT_TRUE(QFileInfo(prog(u"Temp"_s)).isDir());
     EXPECT_EQ(w.state().ProgramDir, tree.path(u"prog"_s));
     EXPECT_EQ(w.state().TempDir, prog(u"Temp"_s));
-    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
-    EXPECT_EQ(w.TabConfig->VLE->value(1), QString());
-    EXPECT_EQ(w.TabConfig->VLE->value(6), u"Yes"_s);
-    EXPECT_EQ(w.TabConfig->VLE->value(7), u"Ask me"_s);
-    EXPECT_EQ(w.TabConfig->VLE->value(8), u"No"_s);
-    EXPECT_EQ(w.TabConfig->VLE->row(), 1);
+    EXPECT_EQ(shownPage(), int(TForm1::ConfigTab));
+    EXPECT_EQ(VLE->value(1), QString());
+    EXPECT_EQ(VLE->value(6), u"Yes"_s);
+    EXPECT_EQ(VLE->value(7), u"Ask me"_s);
+    EXPECT_EQ(VLE->value(8), u"No"_s);
+    EXPECT_EQ(VLE->row(), 1);
     EXPECT_EQ(w.status(), u"  Make your settings"_s);
     EXPECT_TRUE(w.state().StartingUp);
     EXPECT_FALSE(w.state().DemosListed);
@@ -81,28 +82,29 @@ TEST_F(MainWindowTest, FirstRunShowsConfigureWithDefaultsAndMakesEmptyRecordFile
 TEST_F(MainWindowTest, FirstRunFindsTheGameFolder) {
     tree.folder(u"home/.ut2004/System"_s);
     TForm1& w = start();
-    EXPECT_EQ(w.TabConfig->VLE->value(1), tree.path(u"home/.ut2004"_s));
+    EXPECT_EQ(control<ValueListEditor>(w, u"VLE"_s)->value(1), tree.path(u"home/.ut2004"_s));
 }
 
 TEST_F(MainWindowTest, ConfigEditorRowsAndKinds) {
     TForm1& w = start();
+    ValueListEditor* VLE = control<ValueListEditor>(w, u"VLE"_s);
     using Style = ValueListEditor::EditStyle;
     const QStringList keys = {
         u"Game Directory"_s,    u"Custom Map Directory"_s, u"Custom Skin Directory"_s,
         u"Mutator Directory"_s, u"Demos Directory"_s,      u"Search files in subdirs"_s,
         u"Overwrite files"_s,   u"Install extra files"_s,  u"Additional games"_s};
-    ASSERT_EQ(w.TabConfig->VLE->rowCount(), 9);
+    ASSERT_EQ(VLE->rowCount(), 9);
     for (int row = 1; row <= 9; ++row) {
-        EXPECT_EQ(w.TabConfig->VLE->key(row), keys[row - 1]);
+        EXPECT_EQ(VLE->key(row), keys[row - 1]);
         const Style want = row <= 5 ? Style::Ellipsis : (row <= 8 ? Style::PickList : Style::Text);
-        EXPECT_EQ(w.TabConfig->VLE->editStyle(row), want) << row;
+        EXPECT_EQ(VLE->editStyle(row), want) << row;
     }
-    EXPECT_EQ(w.TabConfig->VLE->pickList(6), (QStringList{u"Yes"_s, u"No"_s}));
-    EXPECT_EQ(w.TabConfig->VLE->pickList(7), (QStringList{u"Always"_s, u"Ask me"_s}));
-    EXPECT_EQ(w.TabConfig->VLE->pickList(8), (QStringList{u"Yes"_s, u"No"_s}));
-    EXPECT_EQ(w.TabConfig->VLE->columnWidth(0), 141);
-    EXPECT_EQ(w.TabConfig->VLE->columnWidth(1), 333);
-    EXPECT_EQ(w.TabConfig->VLE->rowHeight(0), 20);
+    EXPECT_EQ(VLE->pickList(6), (QStringList{u"Yes"_s, u"No"_s}));
+    EXPECT_EQ(VLE->pickList(7), (QStringList{u"Always"_s, u"Ask me"_s}));
+    EXPECT_EQ(VLE->pickList(8), (QStringList{u"Yes"_s, u"No"_s}));
+    EXPECT_EQ(VLE->columnWidth(0), 141);
+    EXPECT_EQ(VLE->columnWidth(1), 333);
+    EXPECT_EQ(VLE->rowHeight(0), 20);
 }
 
 TEST_F(MainWindowTest, LeftoverTempIsEmptiedAndReadOnlyFileGoesAtShutDown) {
@@ -143,7 +145,7 @@ TEST_F(MainWindowTest, CloseDownStoresLayoutAfterTheLayoutLine) {
     w.state().LastZipDir = u"/zips"_s;
     w.state().LastUz2Dir = u"/uz2"_s;
     w.move(40, 60);
-    w.CloseDown();
+    EXPECT_TRUE(w.close());
     const QStringList lines = QString::fromUtf8(tree.read(u"prog/Quorvel.ini"_s)).split(u"\r\n"_s);
     ASSERT_EQ(lines.size(), 24); // 23 lines and the empty text after the last CR LF
     EXPECT_EQ(lines[2], u"2.05"_s);
@@ -166,34 +168,36 @@ TEST_F(MainWindowTest, StartUpStepFailureIsReportedAndLaterStepsSkipped) {
 TEST_F(MainWindowTest, PagesCaptionsAndTags) {
     TForm1& w = start();
     QStringList tabs;
-    for (int i = 0; i < w.PC1->count(); ++i)
-        tabs.append(w.PC1->tabText(i));
+    const QTabWidget* pages = control<QTabWidget>(w, u"PC1"_s);
+    for (int i = 0; i < pages->count(); ++i)
+        tabs.append(pages->tabText(i));
     EXPECT_EQ(tabs,
               (QStringList{u"  Maps   "_s, u"  Mutators   "_s, u"  Skins   "_s, u"  Cache   "_s,
                            u" .uz2-files "_s, u"  Demos  "_s, u" Configure  "_s}));
-    for (QListWidget* left : {w.TabMaps->LBinst, w.TabMuts->NotInstalled, w.TabSkins->NotInstalled})
-        EXPECT_EQ(tagOf(left), 1);
-    for (QListWidget* right : {w.TabMaps->LBun, w.TabMuts->Installed, w.TabSkins->Installed})
-        EXPECT_EQ(tagOf(right), 2);
-    for (QListWidget* list :
-         {w.TabMaps->LBinst, w.TabMaps->LBun, w.TabMuts->NotInstalled, w.TabMuts->Installed,
-          w.TabSkins->NotInstalled, w.TabSkins->Installed})
+    const QStringList left = {u"LBinst"_s, u"LBMuts"_s, u"LBSkin"_s};
+    const QStringList right = {u"LBun"_s, u"LBunMuts"_s, u"LBUnskin"_s};
+    for (const QString& name : left + right) {
+        const QListWidget* list = control<QListWidget>(w, name);
+        EXPECT_EQ(tagOf(list), left.contains(name) ? 1 : 2) << name.toStdString();
         EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(tagOf(w.TabMaps->bUninstallMaps), 1);
-    EXPECT_EQ(tagOf(w.TabMuts->bUninstall), 2);
-    EXPECT_EQ(tagOf(w.TabSkins->bUninstall), 3);
-    EXPECT_EQ(w.TabMaps->bInstallMaps->text(), u"&Install"_s);
-    for (QCheckBox* box : {w.TabMaps->DelZip, w.TabMuts->DelBox, w.TabSkins->DelBox}) {
+    }
+    EXPECT_EQ(tagOf(control<QPushButton>(w, u"bUninstallMaps"_s)), 1);
+    EXPECT_EQ(tagOf(control<QPushButton>(w, u"bUninstMuts"_s)), 2);
+    EXPECT_EQ(tagOf(control<QPushButton>(w, u"bUninstSkin"_s)), 3);
+    EXPECT_EQ(control<QPushButton>(w, u"bInstallMaps"_s)->text(), u"&Install"_s);
+    for (const QString& name : {u"DelZip"_s, u"delMut"_s, u"delSkin"_s}) {
+        const QCheckBox* box = control<QCheckBox>(w, name);
         EXPECT_EQ(box->text(), u"Delete file after installation"_s);
         EXPECT_EQ(
             box->toolTip(),
             u"Tick this box if you want to delete the zip-files when the maps are installed"_s);
     }
-    EXPECT_EQ(w.TabCache->bInstallCache->toolTip(), u"Install selected file(s)"_s);
-    EXPECT_EQ(w.TabCache->rbCacheGroup->buttons().size(), 4);
-    EXPECT_EQ(w.TabUZ->rbUzActionGroup->buttons().size(), 2);
-    EXPECT_EQ(w.TabDemos->DirBox->itemText(0), u"Show all"_s);
-    EXPECT_TRUE(w.TabDemos->DemoWarning->isHidden());
+    EXPECT_EQ(control<QPushButton>(w, u"bInstallCache"_s)->toolTip(),
+              u"Install selected file(s)"_s);
+    EXPECT_EQ(choices(w, u"rbCache"_s)->buttons().size(), 4);
+    EXPECT_EQ(choices(w, u"rbUzAction"_s)->buttons().size(), 2);
+    EXPECT_EQ(control<QComboBox>(w, u"DirBox"_s)->itemText(0), u"Show all"_s);
+    EXPECT_TRUE(control<QFrame>(w, u"DemoWarning"_s)->isHidden());
     EXPECT_EQ(w.windowTitle(), u"Quorvel"_s);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -210,48 +214,52 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
     for (const QAction* a : menus)
         top.append(a->text());
     EXPECT_EQ(top, (QStringList{u"System"_s, u"Change Theme"_s, u"Sort list"_s, u"Help"_s}));
-    EXPECT_EQ(captions(w.SystemMenu),
+    EXPECT_EQ(captions(control<QMenu>(w, u"SystemMenu"_s)),
               (QStringList{u"Update database:0"_s, u"Mark as installed:75"_s, u"Make List:0"_s,
                            u"Game Over:1"_s}));
-    EXPECT_EQ(captions(qobject_cast<QMenu*>(w.BriefList1->parent())),
+    EXPECT_EQ(captions(qobject_cast<QMenu*>(control<QAction>(w, u"BriefList1"_s)->parent())),
               (QStringList{u"Brief List:0"_s, u"Detailed List:1"_s, u"Full List:2"_s}));
-    EXPECT_EQ(captions(w.ThemeMenu),
+    EXPECT_EQ(captions(control<QMenu>(w, u"ThemeMenu"_s)),
               (QStringList{u"Toggle On/Off:0"_s, u"Deep Blue:0"_s, u"Soft Grey:1"_s, u"Crystal:2"_s,
                            u"Sand:3"_s, u"Load theme ..:0"_s}));
-    EXPECT_EQ(captions(w.SortMenu), (QStringList{u"By Date:0"_s, u"By Name:0"_s}));
-    EXPECT_EQ(captions(w.HelpMenu), (QStringList{u"Contents:0"_s, u"About:0"_s}));
-    EXPECT_EQ(captions(w.PopupMenu1), (QStringList{u"File info:1"_s, u"Install:2"_s, u"Delete:3"_s,
-                                                   u"Mark as installed:0"_s}));
-    EXPECT_EQ(captions(w.PopupMenu2),
+    EXPECT_EQ(captions(control<QMenu>(w, u"SortMenu"_s)),
+              (QStringList{u"By Date:0"_s, u"By Name:0"_s}));
+    EXPECT_EQ(captions(control<QMenu>(w, u"HelpMenu"_s)),
+              (QStringList{u"Contents:0"_s, u"About:0"_s}));
+    EXPECT_EQ(
+        captions(control<QMenu>(w, u"PopupMenu1"_s)),
+        (QStringList{u"File info:1"_s, u"Install:2"_s, u"Delete:3"_s, u"Mark as installed:0"_s}));
+    EXPECT_EQ(captions(control<QMenu>(w, u"PopupMenu2"_s)),
               (QStringList{u"File info:21"_s, u"Uninstall:22"_s, u"Create Zip:23"_s,
                            u"Uninstall && Delete:24"_s}));
-    EXPECT_EQ(captions(w.PopupMenu5), (QStringList{u"File info:51"_s, u"Install:52"_s,
-                                                   u"Delete:53"_s, u"Mark as installed:0"_s}));
-    EXPECT_EQ(captions(w.PopupMenu6),
+    EXPECT_EQ(captions(control<QMenu>(w, u"PopupMenu5"_s)),
+              (QStringList{u"File info:51"_s, u"Install:52"_s, u"Delete:53"_s,
+                           u"Mark as installed:0"_s}));
+    EXPECT_EQ(captions(control<QMenu>(w, u"PopupMenu6"_s)),
               (QStringList{u"File info:61"_s, u"Uninstall:62"_s, u"Create Zip:63"_s,
                            u"Uninstall && Delete:64"_s}));
 }
 
 TEST_F(MainWindowTest, PageShowHandlers) {
     TForm1& w = start();
-    w.TabMaps->DelZip->setChecked(true);
+    control<QCheckBox>(w, u"DelZip"_s)->setChecked(true);
     w.state().ListBox1.append(u"left over"_s);
     w.showPage(TForm1::MapsTab);
-    EXPECT_FALSE(w.TabMaps->DelZip->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(w, u"DelZip"_s)->isChecked());
     EXPECT_TRUE(w.state().ListBox1.isEmpty());
     EXPECT_EQ(w.status(), u"  0 maps listed as installed and 0 maps as not installed"_s);
     w.showPage(TForm1::SkinsTab);
     EXPECT_EQ(w.status(), u"  0 skins listed as installed and 0 skins as not installed"_s);
     w.showPage(TForm1::MutatorsTab);
     EXPECT_EQ(w.status(), u"  0 mutators listed as installed and 0 mutators as not installed"_s);
-    w.TabCache->rbCacheGroup->button(2)->setChecked(true);
-    w.TabCache->bInstallCache->setText(u"Save"_s);
+    choices(w, u"rbCache"_s)->button(2)->setChecked(true);
+    control<QPushButton>(w, u"bInstallCache"_s)->setText(u"Save"_s);
     w.showPage(TForm1::CacheTab);
-    EXPECT_TRUE(w.TabCache->rbCacheGroup->button(0)->isChecked());
-    EXPECT_EQ(w.TabCache->bInstallCache->text(), u"Install"_s);
+    EXPECT_TRUE(choices(w, u"rbCache"_s)->button(0)->isChecked());
+    EXPECT_EQ(control<QPushButton>(w, u"bInstallCache"_s)->text(), u"Install"_s);
     w.showPage(TForm1::DemosTab);
-    EXPECT_EQ(w.TabDemos->StatusBar2->text(), u"  Name: "_s);
-    EXPECT_EQ(w.TabDemos->StatusBar3->text(), u"  Location: "_s);
+    EXPECT_EQ(control<QLabel>(w, u"StatusBar2"_s)->text(), u"  Name: "_s);
+    EXPECT_EQ(control<QLabel>(w, u"StatusBar3"_s)->text(), u"  Location: "_s);
     QFile::remove(prog(u"somdata.dat"_s));
     w.showPage(TForm1::MutatorsTab);
     ASSERT_FALSE(dialogs.shown.isEmpty());
@@ -263,46 +271,40 @@ TEST_F(MainWindowTest, PageShowHandlers) {
 TEST_F(MainWindowTest, FilesCanBeDroppedOnlyOnTheUz2Page) {
     TForm1& w = start();
     w.showPage(TForm1::MapsTab);
-    EXPECT_FALSE(w.dropEnabled());
-    w.receiveDrop({u"/a/x.uz2"_s});
+    EXPECT_FALSE(dropFiles(w, {u"/a/x.uz2"_s}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());
     w.showPage(TForm1::Uz2Tab);
-    EXPECT_TRUE(w.dropEnabled());
     EXPECT_EQ(w.status(), u"  Handle .uz2-compressed files"_s);
-    w.receiveDrop({u"/a/x.uz2"_s, u"/a/y.uz2"_s});
+    EXPECT_TRUE(dropFiles(w, {u"/a/x.uz2"_s, u"/a/y.uz2"_s}));
     EXPECT_EQ(w.state().ListBox3.size(), 2);
     w.showPage(TForm1::ConfigTab);
-    EXPECT_FALSE(w.dropEnabled());
+    EXPECT_FALSE(dropFiles(w, {u"/a/z.uz2"_s}));
+    EXPECT_EQ(w.state().ListBox3.size(), 2);
 }
 
 TEST_F(MainWindowTest, AboutBoxOpensAtItsOffsetAndClosesOnClick) {
     TForm1& w = start();
     w.move(100, 80);
     w.show();
+    const QDialog* box = control<QDialog>(w, u"AboutBox"_s);
     QPoint seen;
     bool wasVisible = false;
     QTimer::singleShot(0, &w, [&] {
-        wasVisible = w.AboutBox->isVisible();
-        seen = w.AboutBox->pos();
-        QTest::mouseClick(w.AboutBox->Image1, Qt::LeftButton, {}, QPoint(20, 20));
+        wasVisible = box->isVisible();
+        seen = box->pos();
+        QTest::mouseClick(control<QLabel>(*box, u"Image1"_s), Qt::LeftButton, {}, QPoint(20, 20));
     });
-    w.About1->trigger();
+    control<QAction>(w, u"About1"_s)->trigger();
     EXPECT_TRUE(wasVisible);
     EXPECT_EQ(seen, w.pos() + QPoint(125, 114));
-    EXPECT_FALSE(w.AboutBox->isVisible());
-    EXPECT_EQ(w.AboutBox->size(), QSize(250, 198));
-    EXPECT_TRUE(w.AboutBox->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(box->size(), QSize(250, 198));
+    EXPECT_TRUE(box->windowFlags() & Qt::FramelessWindowHint);
 }
 
 TEST_F(MainWindowTest, CommandThatThrowsEndsInOneErrorBoxAndLeavesTheWindowUsable) {
     TForm1& w = start();
     w.show();
-    auto busyNow = [&] {
-        return !w.PC1->isEnabled() && !w.SystemMenu->menuAction()->isEnabled() &&
-               !w.ThemeMenu->menuAction()->isEnabled() && !w.SortMenu->menuAction()->isEnabled() &&
-               !w.HelpMenu->menuAction()->isEnabled() && !w.state().CanClose &&
-               QApplication::overrideCursor() != nullptr;
-    };
     struct Case {
         const char* what;
         std::function<void()> fail;
@@ -319,16 +321,14 @@ TEST_F(MainWindowTest, CommandThatThrowsEndsInOneErrorBoxAndLeavesTheWindowUsabl
         dialogs.shown.clear();
         bool wasBusy = false;
         EXPECT_FALSE(w.runCommand(CommandBoundary::Long, [&] {
-            wasBusy = busyNow();
+            wasBusy = looksBusy(w) && !w.state().CanClose;
             c.fail();
         }));
         EXPECT_TRUE(wasBusy);
         ASSERT_EQ(dialogs.shown.size(), 1);
         EXPECT_EQ(dialogs.shown[0].type, testing_support::ShownDialog::ErrorBox);
         EXPECT_EQ(dialogs.shown[0].text, c.text);
-        EXPECT_TRUE(w.PC1->isEnabled());
-        for (QMenu* menu : {w.SystemMenu, w.ThemeMenu, w.SortMenu, w.HelpMenu})
-            EXPECT_TRUE(menu->menuAction()->isEnabled());
+        EXPECT_EQ(enabledParts(w), QList<bool>(5, true));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_TRUE(w.state().CanClose);
     }
@@ -336,31 +336,34 @@ TEST_F(MainWindowTest, CommandThatThrowsEndsInOneErrorBoxAndLeavesTheWindowUsabl
     EXPECT_FALSE(w.isVisible());
 }
 
-TEST_F(MainWindowTest, LongCommandInsideAnotherKeepsTheWindowBusyUntilTheOuterEnds) {
+TEST_F(MainWindowTest, NoCommandStartsWhileALongOneRuns) {
     TForm1& w = start();
+    bool innerRan = false;
     bool busyAfterInner = false;
     bool closeRefused = false;
     EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [&] {
-        EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [] {}));
-        // An inner command that fails must not re-enable the window either.
-        EXPECT_FALSE(w.runCommand(CommandBoundary::Long, [] { throw platform::Error(u"x"_s); }));
-        busyAfterInner = !w.PC1->isEnabled() && !w.HelpMenu->menuAction()->isEnabled() &&
-                         QApplication::overrideCursor() != nullptr;
+        for (CommandBoundary::Kind kind : {CommandBoundary::Long, CommandBoundary::Quick})
+            EXPECT_FALSE(w.runCommand(kind, [&] {
+                innerRan = true;
+                throw platform::Error(u"x"_s);
+            }));
+        busyAfterInner = looksBusy(w);
         closeRefused = !w.close();
     }));
+    EXPECT_FALSE(innerRan);
     EXPECT_TRUE(busyAfterInner);
     EXPECT_TRUE(closeRefused);
-    EXPECT_TRUE(w.PC1->isEnabled());
-    EXPECT_TRUE(w.HelpMenu->menuAction()->isEnabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(dialogs.texts(), QStringList{u"x"_s});
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << "a refusal is silent";
+    EXPECT_TRUE(looksIdle(w));
+    EXPECT_TRUE(w.runCommand(CommandBoundary::Quick, [&] { innerRan = true; }));
+    EXPECT_TRUE(innerRan);
     EXPECT_TRUE(w.close());
 }
 
 TEST_F(MainWindowTest, GameOverShutsDownWithoutTheCloseQuery) {
     TForm1& w = start();
     w.show();
-    w.GameOver1->trigger();
+    control<QAction>(w, u"GameOver1"_s)->trigger();
     EXPECT_FALSE(QFileInfo::exists(prog(u"Temp"_s)));
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(dialogs.shown.isEmpty());

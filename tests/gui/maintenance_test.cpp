@@ -2,16 +2,12 @@
 // real install run, then zipped from its popup item into the map folder.
 #include "archive/zip_master.h"
 #include "core/content_db.h"
-#include "gui/maps_page.h"
 #include "support/install_archives.h"
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
-#include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,13 +44,12 @@ TEST_F(CreateZipWindowTest, OnlyTheFirstSelectedMapIsZipped) {
     content_db::WriteAll(prog(u"mapdata.dat"_s), maps);
     TForm1& w = start();
     w.show();
-    MapsPage& page = *w.TabMaps;
-    select(page.LBinst, {u"DM-A.zip"_s, u"DM-B.zip"_s});
-    page.bInstallMaps->click();
-    ASSERT_EQ(page.LBun->count(), 2);
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-A.zip"_s, u"DM-B.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
+    ASSERT_EQ(control<QListWidget>(w, u"LBun"_s)->count(), 2);
 
-    select(page.LBun, {u"DM-A.ut2"_s, u"DM-B.ut2"_s});
-    w.PopupMenu2->findChild<QAction*>(u"Createzip1"_s)->trigger();
+    select(control<QListWidget>(w, u"LBun"_s), {u"DM-A.ut2"_s, u"DM-B.ut2"_s});
+    control<QAction>(w, u"Createzip1"_s)->trigger();
     const QString made = tree.path(u"maps/DM-A.ut2.zip"_s);
     EXPECT_EQ(w.status(), u"DM-A.ut2.zip  created in "_s + w.state().CustomMapDir);
     EXPECT_FALSE(tree.exists(u"maps/DM-B.ut2.zip"_s));
@@ -66,6 +61,6 @@ TEST_F(CreateZipWindowTest, OnlyTheFirstSelectedMapIsZipped) {
     entries.sort();
     EXPECT_EQ(entries, (QStringList{u"DM-A.ut2"_s, u"DM-ATex.utx"_s}));
     EXPECT_FALSE(tree.exists(u"prog/zipdir"_s));
-    EXPECT_TRUE(w.PC1->isEnabled());
+    EXPECT_TRUE(looksIdle(w));
     EXPECT_TRUE(w.state().CanClose);
 }

@@ -1,5 +1,6 @@
 // Each page is built from a command context alone, as later commands will
 // be tested: no main window around it.
+#include "controls.h"
 #include "core/app_core.h"
 #include "core/command_boundary.h"
 #include "core/content_db.h"
@@ -69,40 +70,52 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     content_db::WriteAll(core.state.modDataPath(), {record(u"Mut.zip"_s, u"FastMut"_s, 0, 0),
                                                     record(u"Skin.zip"_s, u"RedSkin"_s, 1, 2)});
     MapsPage maps(core.context(), commands);
-    maps.DelZip->setChecked(true);
+    QCheckBox* DelZip = control<QCheckBox>(maps, u"DelZip"_s);
+    const QListWidget* LBinst = control<QListWidget>(maps, u"LBinst"_s);
+    DelZip->setChecked(true);
     core.state.ListBox1 = {u"left over"_s};
     maps.TabMapsShow();
-    EXPECT_FALSE(maps.DelZip->isChecked());
+    EXPECT_FALSE(DelZip->isChecked());
     EXPECT_TRUE(core.state.ListBox1.isEmpty());
-    ASSERT_EQ(maps.LBinst->count(), 2);
-    EXPECT_EQ(maps.LBinst->item(0)->text(), u"CTF-Face.zip"_s);
-    EXPECT_EQ(maps.LBun->item(0)->text(), u"DM-Old"_s);
+    ASSERT_EQ(LBinst->count(), 2);
+    EXPECT_EQ(LBinst->item(0)->text(), u"CTF-Face.zip"_s);
+    EXPECT_EQ(control<QListWidget>(maps, u"LBun"_s)->item(0)->text(), u"DM-Old"_s);
     EXPECT_EQ(status.status(), u"  1 maps listed as installed and 2 maps as not installed"_s);
 
     // A filter change reloads the lists only: the delete box stays ticked.
-    maps.DelZip->setChecked(true);
-    maps.Filter1->setCurrentIndex(maps.Filter1->findData(u"DM"_s));
-    ASSERT_EQ(maps.LBinst->count(), 1);
-    EXPECT_EQ(maps.LBinst->item(0)->text(), u"DM-Deck.zip"_s);
-    EXPECT_TRUE(maps.DelZip->isChecked());
+    DelZip->setChecked(true);
+    QComboBox* Filter1 = control<QComboBox>(maps, u"Filter1"_s);
+    Filter1->setCurrentIndex(Filter1->findData(u"DM"_s));
+    ASSERT_EQ(LBinst->count(), 1);
+    EXPECT_EQ(LBinst->item(0)->text(), u"DM-Deck.zip"_s);
+    EXPECT_TRUE(DelZip->isChecked());
     EXPECT_EQ(status.status(), u"  1 maps listed as installed and 1 maps as not installed"_s);
 
     ModPage mutators(ModPage::Mutators, core.context(), commands);
     ModPage skins(ModPage::Skins, core.context(), commands);
     mutators.setPartner(&skins);
     skins.setPartner(&mutators);
-    EXPECT_EQ(mutators.NotInstalled->objectName(), u"LBMuts"_s);
-    EXPECT_EQ(skins.bUninstall->objectName(), u"bUninstSkin"_s);
-    mutators.DelBox->setChecked(true);
-    skins.DelBox->setChecked(true);
+    // Each page's controls carry the names of that page.
+    const QStringList mutatorNames = {u"LBMuts"_s, u"LBunMuts"_s, u"bInstMuts"_s, u"delMut"_s,
+                                      u"bUninstMuts"_s};
+    const QStringList skinNames = {u"LBSkin"_s, u"LBUnskin"_s, u"bInstSkin"_s, u"delSkin"_s,
+                                   u"bUninstSkin"_s};
+    for (int i = 0; i < mutatorNames.size(); ++i) {
+        EXPECT_TRUE(mutators.findChild<QWidget*>(mutatorNames[i])) << i;
+        EXPECT_FALSE(mutators.findChild<QWidget*>(skinNames[i])) << i;
+        EXPECT_TRUE(skins.findChild<QWidget*>(skinNames[i])) << i;
+        EXPECT_FALSE(skins.findChild<QWidget*>(mutatorNames[i])) << i;
+    }
+    control<QCheckBox>(mutators, u"delMut"_s)->setChecked(true);
+    control<QCheckBox>(skins, u"delSkin"_s)->setChecked(true);
     skins.TabShow();
-    EXPECT_FALSE(mutators.DelBox->isChecked());
-    EXPECT_FALSE(skins.DelBox->isChecked());
-    EXPECT_EQ(skins.Installed->item(0)->text(), u"RedSkin"_s);
-    EXPECT_EQ(skins.NotInstalled->count(), 0);
+    EXPECT_FALSE(control<QCheckBox>(mutators, u"delMut"_s)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(skins, u"delSkin"_s)->isChecked());
+    EXPECT_EQ(control<QListWidget>(skins, u"LBUnskin"_s)->item(0)->text(), u"RedSkin"_s);
+    EXPECT_EQ(control<QListWidget>(skins, u"LBSkin"_s)->count(), 0);
     EXPECT_EQ(status.status(), u"  1 skins listed as installed and 0 skins as not installed"_s);
     mutators.TabShow();
-    EXPECT_EQ(mutators.NotInstalled->item(0)->text(), u"FastMut"_s);
+    EXPECT_EQ(control<QListWidget>(mutators, u"LBMuts"_s)->item(0)->text(), u"FastMut"_s);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -113,8 +126,8 @@ TEST_F(PagesTest, ConfigPageSavesThroughTheBoundaryAndReportsAWriteFailure) {
     const QString game = tree.gameFolder(u"game"_s);
     tree.file(u"game/System/ut2004-bin-linux-amd64"_s, "#!/bin/sh\n");
     page.showRows({game, u"/maps"_s});
-    page.VLE->setValue(ConfigPage::SubDirsRow, u"Yes"_s);
-    page.bConfigSave->click();
+    control<ValueListEditor>(page, u"VLE"_s)->setValue(ConfigPage::SubDirsRow, u"Yes"_s);
+    control<QPushButton>(page, u"bConfigSave"_s)->click();
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(core.state.GameDir, game);
     EXPECT_EQ(core.state.SystemDir, game + u"/System/"_s);
@@ -124,7 +137,7 @@ TEST_F(PagesTest, ConfigPageSavesThroughTheBoundaryAndReportsAWriteFailure) {
     // A folder where the file belongs: the general error handler says why.
     QFile::remove(core.state.settingsPath());
     tree.folder(u"prog/Quorvel.ini"_s);
-    page.bConfigSave->click();
+    control<QPushButton>(page, u"bConfigSave"_s)->click();
     EXPECT_EQ(saved.count(), 1);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].type, testing_support::ShownDialog::ErrorBox);
@@ -134,33 +147,37 @@ TEST_F(PagesTest, ConfigPageSavesThroughTheBoundaryAndReportsAWriteFailure) {
 
 TEST_F(PagesTest, ToolPagesResetWhenShown) {
     CachePage cache(core.context(), commands);
-    cache.rbCacheGroup->button(3)->setChecked(true);
-    cache.bInstallCache->setText(u"Delete"_s);
-    cache.CacheBox->setChecked(true);
+    QButtonGroup* rbCache = choices(cache, u"rbCache"_s);
+    rbCache->button(3)->setChecked(true);
+    control<QPushButton>(cache, u"bInstallCache"_s)->setText(u"Delete"_s);
+    control<QCheckBox>(cache, u"CacheBox"_s)->setChecked(true);
     cache.TabCacheShow();
-    EXPECT_TRUE(cache.rbCacheGroup->button(0)->isChecked());
-    EXPECT_EQ(cache.bInstallCache->text(), u"Install"_s);
-    EXPECT_FALSE(cache.CacheBox->isChecked());
+    EXPECT_TRUE(rbCache->button(0)->isChecked());
+    EXPECT_EQ(control<QPushButton>(cache, u"bInstallCache"_s)->text(), u"Install"_s);
+    EXPECT_FALSE(control<QCheckBox>(cache, u"CacheBox"_s)->isChecked());
 
     Uz2Page uz2(core.context(), commands);
+    QListWidget* LBUz = control<QListWidget>(uz2, u"LBUz"_s);
+    QButtonGroup* rbUzAction = choices(uz2, u"rbUzAction"_s);
     core.state.ListBox3 = {u"/a/x.uz2"_s};
-    uz2.LBUz->addItem(u"x.uz2"_s);
-    uz2.rbUzActionGroup->button(1)->setChecked(true);
-    uz2.cbUzDelete->setChecked(true);
+    LBUz->addItem(u"x.uz2"_s);
+    rbUzAction->button(1)->setChecked(true);
+    control<QCheckBox>(uz2, u"cbUzDelete"_s)->setChecked(true);
     uz2.TabUZShow();
     EXPECT_TRUE(core.state.ListBox3.isEmpty());
-    EXPECT_EQ(uz2.LBUz->count(), 0);
-    EXPECT_TRUE(uz2.rbUzActionGroup->button(0)->isChecked());
-    EXPECT_FALSE(uz2.cbUzDelete->isChecked());
+    EXPECT_EQ(LBUz->count(), 0);
+    EXPECT_TRUE(rbUzAction->button(0)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(uz2, u"cbUzDelete"_s)->isChecked());
     EXPECT_EQ(status.status(), u"  Handle .uz2-compressed files"_s);
-    EXPECT_EQ(uz2.bGoUz2->text(), u"Go"_s);
+    EXPECT_EQ(control<QPushButton>(uz2, u"bGoUz2"_s)->text(), u"Go"_s);
 
     DemosPage demos(core.context(), commands, fScan);
-    demos.StatusBar2->setText(u"  Name: x.demo4"_s);
+    QLabel* StatusBar2 = control<QLabel>(demos, u"StatusBar2"_s);
+    StatusBar2->setText(u"  Name: x.demo4"_s);
     demos.TabDemosShow();
-    EXPECT_EQ(demos.StatusBar2->text(), u"  Name: "_s);
-    EXPECT_EQ(demos.StatusBar3->text(), u"  Location: "_s);
-    EXPECT_TRUE(demos.DemoWarning->isHidden());
-    EXPECT_EQ(demos.bRunDemo->text(), u"Launch"_s);
-    EXPECT_EQ(demos.bDemoDelete->text(), u"Delete"_s);
+    EXPECT_EQ(StatusBar2->text(), u"  Name: "_s);
+    EXPECT_EQ(control<QLabel>(demos, u"StatusBar3"_s)->text(), u"  Location: "_s);
+    EXPECT_TRUE(control<QFrame>(demos, u"DemoWarning"_s)->isHidden());
+    EXPECT_EQ(control<QPushButton>(demos, u"bRunDemo"_s)->text(), u"Launch"_s);
+    EXPECT_EQ(control<QPushButton>(demos, u"bDemoDelete"_s)->text(), u"Delete"_s);
 }

@@ -2,12 +2,8 @@
 // page lists its samples, and a sample map installed and uninstalled
 // leaves the fake game folder as it was.
 #include "cache/uz2_codec.h"
-#include "gui/cache_page.h"
-#include "gui/demos_page.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/page_parts.h"
-#include "gui/uz2_page.h"
+#include "platform/errors.h"
 #include "sandbox_builder.h"
 #include "sandbox_content.h"
 #include "window_fixture.h"
@@ -54,18 +50,19 @@ TEST_F(SandboxTest, AStartListsEverySampleWithoutAQuestion) {
 
     TForm1& w = start();
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
-    EXPECT_EQ(entries(w.TabMaps->LBinst), n.maps);
-    EXPECT_EQ(entries(w.TabMaps->LBun), QStringList{u"DM-Sandbox-Courtyard.ut2"_s});
-    EXPECT_EQ(entries(w.TabMuts->NotInstalled), n.mutators);
-    EXPECT_EQ(entries(w.TabMuts->Installed), QStringList{n.installedMutator});
-    EXPECT_EQ(entries(w.TabSkins->NotInstalled), n.skins);
-    EXPECT_EQ(entries(w.TabSkins->Installed), QStringList{n.installedSkin});
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBinst"_s)), n.maps);
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBun"_s)),
+              QStringList{u"DM-Sandbox-Courtyard.ut2"_s});
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBMuts"_s)), n.mutators);
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBunMuts"_s)), QStringList{n.installedMutator});
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBSkin"_s)), n.skins);
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBUnskin"_s)), QStringList{n.installedSkin});
     w.showPage(TForm1::CacheTab);
-    EXPECT_EQ(entries(w.TabCache->LBCache),
+    EXPECT_EQ(entries(control<QListWidget>(w, u"LBCache"_s)),
               (QStringList{u"DM-Sandbox-Cached.ut2"_s, u"MutSandboxCached.u"_s,
                            u"SandboxCachedTex.utx"_s}));
     w.showPage(TForm1::DemosTab);
-    EXPECT_EQ(entries(w.TabDemos->DemoList),
+    EXPECT_EQ(entries(control<QListWidget>(w, u"DemoList"_s)),
               (QStringList{u"Sandbox-Capture.zip"_s, u"Sandbox-Duel.demo4"_s}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 
@@ -75,25 +72,25 @@ TEST_F(SandboxTest, AStartListsEverySampleWithoutAQuestion) {
 
 TEST_F(SandboxTest, TwoMapsSharingATextureGoInAndOutWithoutATrace) {
     TForm1& w = start();
+    QListWidget* LBun = control<QListWidget>(w, u"LBun"_s);
     const QMap<QString, QByteArray> before = gameState();
-    MapsPage& page = *w.TabMaps;
-    select(page.LBinst, {u"DM-Sandbox-Arena.zip"_s, u"DM-Sandbox-Rain.rar"_s});
+    select(control<QListWidget>(w, u"LBinst"_s),
+           {u"DM-Sandbox-Arena.zip"_s, u"DM-Sandbox-Rain.rar"_s});
     // "Ask me": the second map's copy of the shared texture is asked about.
     dialogs.buttonAnswers.push_back(platform::Yes);
-    page.bInstallMaps->click();
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     EXPECT_EQ(dialogs.texts(), QStringList{u"SandboxShared.utx already exists. Proceed anyway?"_s});
     EXPECT_TRUE(tree.exists(u"prog/UT2004/Textures/SandboxShared.utx"_s));
     EXPECT_TRUE(tree.exists(u"prog/UT2004/Maps/DM-Sandbox-Rain.ut2"_s));
-    EXPECT_EQ(entries(page.LBun),
-              (QStringList{u"DM-Sandbox-Arena.ut2"_s, u"DM-Sandbox-Courtyard.ut2"_s,
-                           u"DM-Sandbox-Rain.ut2"_s}));
+    EXPECT_EQ(entries(LBun), (QStringList{u"DM-Sandbox-Arena.ut2"_s, u"DM-Sandbox-Courtyard.ut2"_s,
+                                          u"DM-Sandbox-Rain.ut2"_s}));
 
-    select(page.LBun, {u"DM-Sandbox-Arena.ut2"_s});
-    page.bUninstallMaps->click();
+    select(LBun, {u"DM-Sandbox-Arena.ut2"_s});
+    control<QPushButton>(w, u"bUninstallMaps"_s)->click();
     EXPECT_TRUE(tree.exists(u"prog/UT2004/Textures/SandboxShared.utx"_s))
         << "the other map still uses it";
-    select(page.LBun, {u"DM-Sandbox-Rain.ut2"_s});
-    page.bUninstallMaps->click();
+    select(LBun, {u"DM-Sandbox-Rain.ut2"_s});
+    control<QPushButton>(w, u"bUninstallMaps"_s)->click();
     EXPECT_EQ(gameState(), before);
     EXPECT_EQ(dialogs.shown.size(), 1) << dialogs.texts().join(u'|').toStdString();
 }
@@ -102,9 +99,8 @@ TEST_F(SandboxTest, TheStandInsForTheGameAndItsToolLogWhatTheyAreAsked) {
     TForm1& w = start();
     const QMap<QString, QByteArray> before = gameState();
     w.showPage(TForm1::DemosTab);
-    DemosPage& demos = *w.TabDemos;
-    demos.DemoList->item(0)->setSelected(true); // the demo inside a zip
-    demos.bRunDemo->click();
+    control<QListWidget>(w, u"DemoList"_s)->item(0)->setSelected(true); // the demo inside a zip
+    control<QPushButton>(w, u"bRunDemo"_s)->click();
     const QString system = prog(u"UT2004/System"_s);
     EXPECT_EQ(tree.read(u"prog/programs.log"_s).mid(20),
               u"game, in %1: exec=rundemo.txt\n    rundemo.txt: demoplay Sandbox-Capture\r\n"_s
@@ -114,12 +110,11 @@ TEST_F(SandboxTest, TheStandInsForTheGameAndItsToolLogWhatTheyAreAsked) {
 
     // The tool hands the work to the sandbox program, which converts for real.
     w.showPage(TForm1::Uz2Tab);
-    Uz2Page& uz2 = *w.TabUZ;
-    uz2.rbUzActionGroup->button(1)->setChecked(true); // compress
+    choices(w, u"rbUzAction"_s)->button(1)->setChecked(true); // compress
     const QString input = prog(u"Uz2/SandboxPackage.u"_s);
     dialogs.openAnswers.push_back({input});
-    uz2.bOpenUz2->click();
-    uz2.bGoUz2->click();
+    control<QPushButton>(w, u"bOpenUz2"_s)->click();
+    control<QPushButton>(w, u"bGoUz2"_s)->click();
     EXPECT_TRUE(tree.read(u"prog/programs.log"_s)
                     .endsWith(u" tool, in %1: Compress %2\n"_s.arg(system, input).toUtf8()))
         << tree.read(u"prog/programs.log"_s).toStdString();

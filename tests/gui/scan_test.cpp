@@ -1,8 +1,6 @@
 // The scans as a start runs them: a configured folder of generated
 // archives is recorded once, and the next start opens none of them.
 #include "core/content_db.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "support/open_counter.h"
 #include "support/zip_builder.h"
 #include "window_fixture.h"
@@ -73,10 +71,10 @@ TEST_F(ScanStartTest, AStartRecordsEveryArchiveAndTheNextOpensNone) {
     EXPECT_EQ(tree.read(u"prog/error.log"_s), broken.toUtf8() + " - Not a valid zip-file\r\n");
     const QList<TContentRecord> records = content_db::ReadAll(prog(u"mapdata.dat"_s));
     EXPECT_EQ(records.size(), MapCount + 1);
-    EXPECT_EQ(w.TabMaps->LBinst->count(), MapCount);
-    EXPECT_EQ(w.TabMaps->LBinst->item(0)->text(), u"DM-Gen000.zip"_s);
+    EXPECT_EQ(control<QListWidget>(w, u"LBinst"_s)->count(), MapCount);
+    EXPECT_EQ(control<QListWidget>(w, u"LBinst"_s)->item(0)->text(), u"DM-Gen000.zip"_s);
     EXPECT_EQ(content_db::ReadAll(prog(u"somdata.dat"_s)).value(0).DisplayName, u"Fast Fun"_s);
-    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::MapsTab));
+    EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
     EXPECT_EQ(w.status(),
               u"  0 maps listed as installed and %1 maps as not installed"_s.arg(MapCount));
     const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
@@ -93,5 +91,5 @@ TEST_F(ScanStartTest, AStartRecordsEveryArchiveAndTheNextOpensNone) {
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), before);
     EXPECT_FALSE(records2.written.contains(prog(u"mapdata.dat"_s)))
         << "nothing new: the database is not rewritten";
-    EXPECT_EQ(again.TabMaps->LBinst->count(), MapCount);
+    EXPECT_EQ(control<QListWidget>(again, u"LBinst"_s)->count(), MapCount);
 }

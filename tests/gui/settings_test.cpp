@@ -1,16 +1,14 @@
-#include "gui/config_page.h"
-#include "gui/maps_page.h"
 #include "gui/theme_engine.h"
 #include "gui/value_list_editor.h"
 #include "window_fixture.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,20 +56,20 @@ TEST_F(SettingsTest, SaveCloseAndStartAgainRoundTrip) {
     tree.file(u"game/System/ut2004-bin"_s, "#!/bin/sh\n");
     const QString maps = tree.folder(u"maps"_s);
     TForm1& w = start();
-    w.TabConfig->VLE->setValue(1, game);
-    w.TabConfig->VLE->setValue(2, maps);
-    w.TabConfig->VLE->setValue(9, u"SUP TDM"_s);
-    w.TabConfig->bConfigSave->click();
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(1, game);
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(2, maps);
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(9, u"SUP TDM"_s);
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
     EXPECT_EQ(tree.read(u"prog/Quorvel.ini"_s), settingsFile(savedLines(game, maps, u"SUP TDM"_s)));
     EXPECT_FALSE(w.state().StartingUp);
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_EQ(w.state().MapsDir, game + u"/Maps/"_s);
-    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::MapsTab));
-    EXPECT_EQ(w.TabMaps->Filter1->count(), 9);
-    EXPECT_EQ(w.TabMaps->Filter1->itemData(8).toString(), u"TDM"_s);
+    EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
+    EXPECT_EQ(control<QComboBox>(w, u"Filter1"_s)->count(), 9);
+    EXPECT_EQ(control<QComboBox>(w, u"Filter1"_s)->itemData(8).toString(), u"TDM"_s);
 
-    w.chooseBuiltInTheme(3);
+    control<QAction>(w, u"Sand1"_s)->trigger();
     w.state().LastZipDir = u"/zips"_s;
     w.move(70, 90);
     const QPoint where = w.pos();
@@ -83,17 +81,17 @@ TEST_F(SettingsTest, SaveCloseAndStartAgainRoundTrip) {
     EXPECT_TRUE(again.themes().enabled());
     EXPECT_EQ(again.state().ThemeIndex, 3);
     EXPECT_EQ(again.state().LastZipDir, u"/zips"_s);
-    EXPECT_EQ(again.TabConfig->VLE->value(2), maps);
-    EXPECT_EQ(again.PC1->currentIndex(), int(TForm1::MapsTab));
+    EXPECT_EQ(control<ValueListEditor>(again, u"VLE"_s)->value(2), maps);
+    EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
     EXPECT_FALSE(again.state().StartingUp);
 }
 
 TEST_F(SettingsTest, SaveWithoutGameExecutableAsksAndNoWritesNothing) {
     const QString game = tree.gameFolder(u"game"_s);
     TForm1& w = start();
-    w.TabConfig->VLE->setValue(1, game);
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(1, game);
     dialogs.buttonAnswers.push_back(platform::No);
-    w.TabConfig->bConfigSave->click();
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text,
               u"Warning! Can't find "_s + game +
@@ -105,24 +103,25 @@ TEST_F(SettingsTest, SaveWithoutGameExecutableAsksAndNoWritesNothing) {
     EXPECT_TRUE(w.state().StartingUp);
 
     dialogs.buttonAnswers.push_back(platform::Yes);
-    w.TabConfig->bConfigSave->click();
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
     EXPECT_TRUE(QFileInfo::exists(prog(u"Quorvel.ini"_s)));
     EXPECT_FALSE(w.state().StartingUp);
 }
 
 TEST_F(SettingsTest, FolderButtonsTakeTheChosenFolderAndMoveOn) {
     TForm1& w = start();
-    w.TabConfig->VLE->setValue(3, u"/old/skins"_s);
-    w.TabConfig->VLE->setRow(3);
+    ValueListEditor* VLE = control<ValueListEditor>(w, u"VLE"_s);
+    VLE->setValue(3, u"/old/skins"_s);
+    VLE->setRow(3);
     dialogs.folderAnswers.push_back(QString()); // cancelled
-    w.TabConfig->VLE->clickEditButton(3);
-    EXPECT_EQ(w.TabConfig->VLE->value(3), u"/old/skins"_s);
-    EXPECT_EQ(w.TabConfig->VLE->row(), 4);
+    VLE->clickEditButton(3);
+    EXPECT_EQ(VLE->value(3), u"/old/skins"_s);
+    EXPECT_EQ(VLE->row(), 4);
     EXPECT_EQ(dialogs.shown.last().text, u"Where's your Custom skins saved?"_s);
     dialogs.folderAnswers.push_back(u"/new/mutators"_s);
-    w.TabConfig->VLE->clickEditButton(4);
-    EXPECT_EQ(w.TabConfig->VLE->value(4), u"/new/mutators"_s);
-    EXPECT_EQ(w.TabConfig->VLE->row(), 5);
+    VLE->clickEditButton(4);
+    EXPECT_EQ(VLE->value(4), u"/new/mutators"_s);
+    EXPECT_EQ(VLE->row(), 5);
     EXPECT_EQ(dialogs.shown.last().text, u"Where do you store Mutators?"_s);
     EXPECT_FALSE(QFileInfo::exists(prog(u"Quorvel.ini"_s))) << "nothing is saved yet";
 }
@@ -147,7 +146,7 @@ TEST_F(SettingsTest, DamagedFilesAreDeletedAndReported) {
                   u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s);
         EXPECT_EQ(dialogs.shown[0].offset, QPoint(100, 75));
         EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
-        EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
+        EXPECT_EQ(shownPage(), int(TForm1::ConfigTab));
         EXPECT_TRUE(w.state().StartingUp);
         window.reset();
     }
@@ -187,15 +186,16 @@ TEST_F(SettingsTest, FolderFlagsStaySetWhenAFolderIsEmptiedBySave) {
     const QString game = tree.gameFolder(u"game"_s);
     tree.file(u"game/System/UT2004.exe"_s);
     TForm1& w = start();
-    w.TabConfig->VLE->setValue(1, game);
-    w.TabConfig->VLE->setValue(2, u"/maps"_s);
-    w.TabConfig->VLE->setValue(4, u"/muts"_s);
-    w.TabConfig->bConfigSave->click();
+    ValueListEditor* VLE = control<ValueListEditor>(w, u"VLE"_s);
+    VLE->setValue(1, game);
+    VLE->setValue(2, u"/maps"_s);
+    VLE->setValue(4, u"/muts"_s);
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_TRUE(w.state().MutatorDirSet);
     EXPECT_FALSE(w.state().SkinDirSet);
-    w.TabConfig->VLE->setValue(2, QString());
-    w.TabConfig->bConfigSave->click();
+    VLE->setValue(2, QString());
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
     EXPECT_TRUE(w.state().MapDirSet);
     EXPECT_EQ(w.state().CustomMapDir, QString());
     TForm1& again = restart();
@@ -233,7 +233,7 @@ TEST_F(SettingsTest, OldLayoutIsUpgradedAtStartUp) {
     EXPECT_TRUE(w.state().OverwriteAlways);
     EXPECT_TRUE(w.state().InstallExtraFiles);
     EXPECT_FALSE(w.state().ScanSubDirs);
-    EXPECT_EQ(w.TabConfig->VLE->value(7), u"Always"_s);
+    EXPECT_EQ(control<ValueListEditor>(w, u"VLE"_s)->value(7), u"Always"_s);
 }
 
 TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
@@ -249,17 +249,20 @@ TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
     second.replace(1, 11, "DM-Deck.zip");
     tree.file(u"prog/mapdata.dat"_s, record + second);
     TForm1& w = start();
-    EXPECT_EQ(filterMasks(w.TabMaps->Filter1).first(), u"All files=All"_s);
+    QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
+    QComboBox* Filter1 = control<QComboBox>(w, u"Filter1"_s);
+    EXPECT_EQ(filterMasks(Filter1).first(), u"All files=All"_s);
     w.showPage(TForm1::MapsTab);
-    EXPECT_EQ(w.TabMaps->LBinst->count(), 2);
-    w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"CTF"_s));
-    EXPECT_EQ(w.TabMaps->LBinst->count(), 2) << "ignored while starting up";
+    EXPECT_EQ(LBinst->count(), 2);
+    Filter1->setCurrentIndex(Filter1->findData(u"CTF"_s));
+    EXPECT_EQ(LBinst->count(), 2) << "ignored while starting up";
     w.state().StartingUp = false;
-    w.TabMaps->DelZip->setChecked(true);
-    w.TabMaps->Filter1->setCurrentIndex(w.TabMaps->Filter1->findData(u"DM"_s));
-    ASSERT_EQ(w.TabMaps->LBinst->count(), 1);
-    EXPECT_EQ(w.TabMaps->LBinst->item(0)->text(), u"DM-Deck.zip"_s);
-    EXPECT_TRUE(w.TabMaps->DelZip->isChecked()) << "a filter change only reloads the lists";
+    control<QCheckBox>(w, u"DelZip"_s)->setChecked(true);
+    Filter1->setCurrentIndex(Filter1->findData(u"DM"_s));
+    ASSERT_EQ(LBinst->count(), 1);
+    EXPECT_EQ(LBinst->item(0)->text(), u"DM-Deck.zip"_s);
+    EXPECT_TRUE(control<QCheckBox>(w, u"DelZip"_s)->isChecked())
+        << "a filter change only reloads the lists";
     EXPECT_EQ(w.status(), u"  0 maps listed as installed and 1 maps as not installed"_s);
 }
 
@@ -276,9 +279,9 @@ TEST_F(SettingsTest, ValuesBeforeADamagedLineStayInEffect) {
     EXPECT_EQ(w.state().MapsDir, game + u"/Maps/"_s);
     EXPECT_EQ(w.state().CustomMapDir, u"/maps"_s);
     EXPECT_TRUE(w.state().MapDirSet);
-    EXPECT_EQ(w.TabConfig->VLE->value(1), game);
-    EXPECT_EQ(w.TabConfig->VLE->value(2), u"/maps"_s);
-    EXPECT_EQ(w.PC1->currentIndex(), int(TForm1::ConfigTab));
+    EXPECT_EQ(control<ValueListEditor>(w, u"VLE"_s)->value(1), game);
+    EXPECT_EQ(control<ValueListEditor>(w, u"VLE"_s)->value(2), u"/maps"_s);
+    EXPECT_EQ(shownPage(), int(TForm1::ConfigTab));
     EXPECT_TRUE(w.state().StartingUp);
     window.reset();
 
@@ -293,5 +296,6 @@ TEST_F(SettingsTest, ValuesBeforeADamagedLineStayInEffect) {
     EXPECT_EQ(again.state().ThemeIndex, 2);
     EXPECT_EQ(again.themes().index(), 2);
     EXPECT_TRUE(again.themes().enabled());
-    EXPECT_EQ(again.TabMaps->Filter1->count(), 7) << "line 14 was applied before the layout";
+    EXPECT_EQ(control<QComboBox>(again, u"Filter1"_s)->count(), 7)
+        << "line 14 was applied before the layout";
 }

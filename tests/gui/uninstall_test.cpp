@@ -1,20 +1,17 @@
 // Uninstall, Delete and Mark as installed end to end through the window:
 // archives installed with the real install run, then the game folder on
-// disk, the records, the trash and the status line.
+// disk, the records, the trash and the status line; and the Tags by which
+// the popup items ask for them.
 #include "core/content_db.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/page_parts.h"
+#include "gui/tags.h"
 #include "support/install_archives.h"
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QListWidget>
 #include <QMap>
-#include <QMenu>
 #include <QPushButton>
-#include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::ArchiveFiles;
@@ -58,15 +55,9 @@ protected:
                 out.insert(f.mid(5), tree.read(f));
         return out;
     }
-    static QAction* popupItem(QMenu* menu, const QString& name) {
-        QAction* a = menu->findChild<QAction*>(name);
-        EXPECT_NE(a, nullptr) << name.toStdString();
-        return a;
-    }
-    void expectIdle(TForm1& w) {
-        EXPECT_TRUE(w.PC1->isEnabled());
+    static void expectIdle(TForm1& w) {
+        EXPECT_TRUE(looksIdle(w));
         EXPECT_TRUE(w.state().CanClose);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 };
 
@@ -87,29 +78,28 @@ TEST_F(UninstallWindowTest, SharedTextureStaysWhileItsOtherMapIsInstalled) {
                        {{u"DM-B.ut2"_s, "b"}, {u"Shared.utx"_s, "shared"}}, u"DM-B.ut2"_s)});
     w.show();
     const QMap<QString, QByteArray> before = gameState();
-    MapsPage& page = *w.TabMaps;
-    select(page.LBinst, {u"DM-A.zip"_s, u"DM-B.zip"_s});
-    page.bInstallMaps->click();
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-A.zip"_s, u"DM-B.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
     ASSERT_TRUE(tree.exists(u"game/Help/DM-A-1.jpg"_s));
     ASSERT_EQ(content_db::ReadAllShared(prog(u"sharedfiles.dat"_s)).size(), 1);
 
-    select(page.LBun, {u"DM-A.ut2"_s});
-    page.bUninstallMaps->click();
+    select(control<QListWidget>(w, u"LBun"_s), {u"DM-A.ut2"_s});
+    control<QPushButton>(w, u"bUninstallMaps"_s)->click();
     EXPECT_EQ(w.status(), u"  Uninstalled 1 map(s) with 3 file(s) total."_s);
     QMap<QString, QByteArray> expected = before;
     expected.insert(u"Maps/DM-B.ut2"_s, "b");
     expected.insert(u"Textures/Shared.utx"_s, "shared");
     EXPECT_EQ(gameState(), expected);
     EXPECT_EQ(tree.read(u"prog/sharedfiles.dat"_s), QByteArray());
-    EXPECT_EQ(page_parts::entries(page.LBun), QStringList{u"DM-B.ut2"_s});
-    EXPECT_TRUE(page_parts::entries(page.LBinst).contains(u"DM-A.zip"_s));
+    EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBun"_s)), QStringList{u"DM-B.ut2"_s});
+    EXPECT_TRUE(page_parts::entries(control<QListWidget>(w, u"LBinst"_s)).contains(u"DM-A.zip"_s));
     expectIdle(w);
 
     // The second map through its popup item: the game is as it was.
-    select(page.LBun, {u"DM-B.ut2"_s});
-    popupItem(w.PopupMenu2, u"Uninstall1"_s)->trigger();
+    select(control<QListWidget>(w, u"LBun"_s), {u"DM-B.ut2"_s});
+    control<QAction>(w, u"Uninstall1"_s)->trigger();
     EXPECT_EQ(gameState(), before);
-    EXPECT_TRUE(page_parts::entries(page.LBun).isEmpty());
+    EXPECT_TRUE(page_parts::entries(control<QListWidget>(w, u"LBun"_s)).isEmpty());
     const QList<TContentRecord> records = content_db::ReadAll(prog(u"mapdata.dat"_s));
     ASSERT_EQ(records.size(), 2);
     for (const TContentRecord& r : records) {
@@ -125,20 +115,19 @@ TEST_F(UninstallWindowTest, UninstallAndDeleteTrashesTheArchiveAndRescans) {
                                zip(u"muts"_s, u"MutB.zip"_s, {{u"MutB.u"_s, "b"}}, u"Mut B"_s)});
     w.show();
     w.showPage(TForm1::MutatorsTab);
-    ModPage& page = *w.TabMuts;
-    select(page.NotInstalled, {u"Mut A"_s});
-    page.bInstall->click();
+    select(control<QListWidget>(w, u"LBMuts"_s), {u"Mut A"_s});
+    control<QPushButton>(w, u"bInstMuts"_s)->click();
     ASSERT_TRUE(tree.exists(u"game/System/MutA.u"_s));
 
-    select(page.Installed, {u"Mut A"_s});
-    popupItem(w.PopupMenu4, u"Remove1"_s)->trigger();
+    select(control<QListWidget>(w, u"LBunMuts"_s), {u"Mut A"_s});
+    control<QAction>(w, u"Remove1"_s)->trigger();
     EXPECT_FALSE(tree.exists(u"game/System/MutA.u"_s));
     EXPECT_FALSE(tree.exists(u"muts/MutA.zip"_s));
     EXPECT_EQ(tree.allFiles().filter(u"Trash/files/MutA.zip"_s).size(), 1);
     const QList<TContentRecord> records = content_db::ReadAll(prog(u"somdata.dat"_s));
     ASSERT_EQ(records.size(), 1) << "the scan dropped the trashed archive's record";
     EXPECT_EQ(records[0].ArchiveName, u"MutB.zip"_s);
-    EXPECT_EQ(page_parts::entries(page.NotInstalled), QStringList{u"Mut B"_s});
+    EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBMuts"_s)), QStringList{u"Mut B"_s});
     expectIdle(w);
 }
 
@@ -147,35 +136,128 @@ TEST_F(UninstallWindowTest, DeleteAndMarkAsInstalledFromThePopups) {
     TForm1& w = startWith({zip(u"maps"_s, u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}}, u"DM-A.ut2"_s),
                            zip(u"maps"_s, u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}}, u"DM-B.ut2"_s)},
                           {zip(u"skins"_s, u"Skin.zip"_s, {{u"Skin.utx"_s, "s"}}, u"Skin"_s, 2)});
+    QListWidget* LBSkin = control<QListWidget>(w, u"LBSkin"_s);
+    QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
     w.show();
-    MapsPage& maps = *w.TabMaps;
 
     // "Mark as installed" on the Cache page does nothing (no question).
-    select(maps.LBinst, {u"DM-A.zip"_s});
+    select(LBinst, {u"DM-A.zip"_s});
     w.showPage(TForm1::CacheTab);
     const QByteArray records = tree.read(u"prog/mapdata.dat"_s);
-    w.ReinstallFiles1->trigger();
+    control<QAction>(w, u"ReinstallFiles1"_s)->trigger();
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records);
 
     w.showPage(TForm1::MapsTab);
-    select(maps.LBinst, {u"DM-A.zip"_s});
+    select(LBinst, {u"DM-A.zip"_s});
     dialogs.buttonAnswers = {platform::Yes};
-    popupItem(w.PopupMenu1, u"Markasinstalled1"_s)->trigger();
-    EXPECT_EQ(page_parts::entries(maps.LBun), QStringList{u"DM-A.ut2"_s});
+    control<QAction>(w, u"Markasinstalled1"_s)->trigger();
+    EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBun"_s)), QStringList{u"DM-A.ut2"_s});
     EXPECT_FALSE(tree.exists(u"game/Maps/DM-A.ut2"_s));
 
-    select(maps.LBinst, {u"DM-B.zip"_s});
-    popupItem(w.PopupMenu1, u"Delete1"_s)->trigger();
+    select(LBinst, {u"DM-B.zip"_s});
+    control<QAction>(w, u"Delete1"_s)->trigger();
     EXPECT_EQ(w.status(), u"  Deleting "_s + tree.path(u"maps/DM-B.zip"_s) + u" .... Deleted"_s);
-    EXPECT_TRUE(page_parts::entries(maps.LBinst).isEmpty());
+    EXPECT_TRUE(page_parts::entries(LBinst).isEmpty());
     EXPECT_EQ(content_db::ReadAll(prog(u"mapdata.dat"_s)).size(), 1);
 
     // A skin's record stays after the mutator scan, until a skin scan.
     w.showPage(TForm1::SkinsTab);
-    select(w.TabSkins->NotInstalled, {u"Skin"_s});
-    popupItem(w.PopupMenu5, u"Delete3"_s)->trigger();
+    select(LBSkin, {u"Skin"_s});
+    control<QAction>(w, u"Delete3"_s)->trigger();
     EXPECT_FALSE(tree.exists(u"skins/Skin.zip"_s));
-    EXPECT_EQ(page_parts::entries(w.TabSkins->NotInstalled), QStringList{u"Skin"_s});
-    w.Updatedatabase1->trigger();
-    EXPECT_TRUE(page_parts::entries(w.TabSkins->NotInstalled).isEmpty());
+    EXPECT_EQ(page_parts::entries(LBSkin), QStringList{u"Skin"_s});
+    control<QAction>(w, u"Updatedatabase1"_s)->trigger();
+    EXPECT_TRUE(page_parts::entries(LBSkin).isEmpty());
+}
+
+TEST_F(UninstallWindowTest, MarkAsInstalledOnTheSkinsPageMarksTheSkinOfTwoEqualNames) {
+    tree.gameFolder(u"game"_s);
+    // The mutator comes first in the file: a look-up by name alone finds it.
+    TForm1& w =
+        startWith({}, {zip(u"muts"_s, u"TwinMut.zip"_s, {{u"Twin.u"_s, "m"}}, u"Twin"_s, 0),
+                       zip(u"skins"_s, u"TwinSkin.zip"_s, {{u"Twin.utx"_s, "s"}}, u"Twin"_s, 2)});
+    const QByteArray before = tree.read(u"prog/somdata.dat"_s);
+    ASSERT_EQ(before.size(), 2 * TContentRecord::RecordSize);
+    const QListWidget* LBMuts = control<QListWidget>(w, u"LBMuts"_s);
+    const QListWidget* LBunMuts = control<QListWidget>(w, u"LBunMuts"_s);
+    QListWidget* LBSkin = control<QListWidget>(w, u"LBSkin"_s);
+    const QListWidget* LBUnskin = control<QListWidget>(w, u"LBUnskin"_s);
+    w.showPage(TForm1::MutatorsTab);
+    ASSERT_EQ(page_parts::entries(LBMuts), QStringList{u"Twin"_s});
+    w.showPage(TForm1::SkinsTab);
+    ASSERT_EQ(page_parts::entries(LBSkin), QStringList{u"Twin"_s});
+
+    select(LBSkin, {u"Twin"_s});
+    dialogs.buttonAnswers = {platform::Yes};
+    control<QAction>(w, u"Markasinstalled3"_s)->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"This will mark selected files as installed without installing them. \r"
+              u"Read the helpfile for more information how to use this option.\r\r"
+              u"Do you want to continue?"_s);
+    EXPECT_EQ(dialogs.shown[0].offset, QPoint(20, 150));
+
+    const QByteArray after = tree.read(u"prog/somdata.dat"_s);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.left(TContentRecord::RecordSize), before.left(TContentRecord::RecordSize))
+        << "the mutator's record is untouched";
+    const QByteArray skin = after.mid(TContentRecord::RecordSize);
+    EXPECT_EQ(skin.at(203), 1) << "Installed";
+    EXPECT_EQ(skin.mid(204, 4), QByteArray("\x02\0\0\0", 4)) << "Kind 2";
+    EXPECT_EQ(skin.mid(219, 11), QByteArray("\x0A"
+                                            "2024-06-01"))
+        << "InstallDate";
+    EXPECT_EQ(page_parts::entries(LBUnskin), QStringList{u"Twin"_s});
+    EXPECT_TRUE(page_parts::entries(LBSkin).isEmpty());
+    EXPECT_TRUE(tree.allFiles().filter(u"game/"_s).isEmpty()) << "no game file is touched";
+
+    // The Mutators page, as it stands and as the records list it.
+    for (int shown = 0; shown < 2; ++shown) {
+        EXPECT_EQ(page_parts::entries(LBMuts), QStringList{u"Twin"_s});
+        EXPECT_TRUE(page_parts::entries(LBunMuts).isEmpty());
+        w.showPage(TForm1::MutatorsTab);
+    }
+}
+
+TEST(PopupTagsTest, UninstallAndFileInfoItemsAskForTheirListAndVariant) {
+    using catalogue::ContentKind;
+    using catalogue::ListSide;
+    struct Uninstall {
+        PopupTag tag;
+        std::optional<ContentKind> kind;
+        bool deleting;
+    };
+    for (const Uninstall& c :
+         {Uninstall{PopupTag::MapUninstall, ContentKind::Maps, false},
+          Uninstall{PopupTag::MapUninstallDelete, ContentKind::Maps, true},
+          Uninstall{PopupTag::MutatorUninstall, ContentKind::Mutators, false},
+          Uninstall{PopupTag::MutatorUninstallDelete, ContentKind::Mutators, true},
+          Uninstall{PopupTag::SkinUninstall, ContentKind::Skins, false},
+          Uninstall{PopupTag::SkinUninstallDelete, ContentKind::Skins, true},
+          Uninstall{PopupTag::MapCreateZip, std::nullopt, false},
+          Uninstall{PopupTag::InstalledSkinInfo, std::nullopt, false},
+          Uninstall{PopupTag::MarkAsInstalled, std::nullopt, false}}) {
+        const std::optional<UninstallRequest> r = uninstallRequestOf(c.tag);
+        ASSERT_EQ(r.has_value(), c.kind.has_value()) << int(c.tag);
+        if (r) {
+            EXPECT_EQ(r->kind, *c.kind) << int(c.tag);
+            EXPECT_EQ(r->deleteArchives, c.deleting) << int(c.tag);
+        }
+    }
+    struct Info {
+        PopupTag tag;
+        ContentKind kind;
+        ListSide side;
+    };
+    for (const Info& c :
+         {Info{PopupTag::MapInfo, ContentKind::Maps, ListSide::NotInstalled},
+          Info{PopupTag::InstalledMapInfo, ContentKind::Maps, ListSide::Installed},
+          Info{PopupTag::MutatorInfo, ContentKind::Mutators, ListSide::NotInstalled},
+          Info{PopupTag::InstalledMutatorInfo, ContentKind::Mutators, ListSide::Installed},
+          Info{PopupTag::SkinInfo, ContentKind::Skins, ListSide::NotInstalled},
+          Info{PopupTag::InstalledSkinInfo, ContentKind::Skins, ListSide::Installed}}) {
+        EXPECT_EQ(fileInfoListOf(c.tag), std::pair(c.kind, c.side)) << int(c.tag);
+    }
+    EXPECT_FALSE(fileInfoListOf(PopupTag::MapUninstall));
+    EXPECT_FALSE(fileInfoListOf(PopupTag::SystemMarkAsInstalled));
 }

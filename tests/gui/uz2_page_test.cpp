@@ -2,29 +2,29 @@
 // game tool (a shell script), the busy state while it runs, and the marks.
 #include "core/app_core.h"
 #include "core/command_boundary.h"
+#include "core/content_db.h"
 #include "gui/uz2_page.h"
-#include "gui/window_fixture.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
+#include "support/zip_builder.h"
+#include "window_fixture.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QFile>
 #include <QListWidget>
-#include <QMimeData>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTimer>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::FakeDialogs;
 using testing_support::TempTree;
+using testing_support::ZipBuilder;
 
 namespace {
 
@@ -62,42 +62,30 @@ protected:
     QStringList toolCalls() const {
         return QString::fromUtf8(tree.read(u"tool.log"_s)).split(u'\n', Qt::SkipEmptyParts);
     }
-    /// Drops local files onto the window as the desktop would.
-    static void drop(TForm1& w, const QStringList& paths) {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString& p : paths)
-            urls.append(QUrl::fromLocalFile(p));
-        mime.setUrls(urls);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        // Qt delivers a drop only to the target of a running drag; the
-        // window's own handler is what a drag would reach.
-        struct Reach : TForm1 {
-            using TForm1::dropEvent;
-        };
-        (w.*(&Reach::dropEvent))(&event);
-    }
 };
 
 } // namespace
 
 TEST_F(Uz2PageWindow, ADropChoosesTheActionAndGoMarksEveryLine) {
     TForm1& w = startOnPage();
+    QButtonGroup* rbUzAction = choices(w, u"rbUzAction"_s);
+    const QListWidget* LBUz = control<QListWidget>(w, u"LBUz"_s);
+    QPushButton* bGoUz2 = control<QPushButton>(w, u"bGoUz2"_s);
     const QString a = tree.file(u"drop zone/A.uz2"_s, "a");
     const QString b = tree.file(u"drop zone/bad B.ogg"_s, "b");
-    w.TabUZ->rbUzActionGroup->button(1)->setChecked(true);
-    drop(w, {a, b});
-    EXPECT_EQ(lines(w.TabUZ->LBUz), (QStringList{u"A.uz2"_s, u"bad B.ogg"_s}));
+    rbUzAction->button(1)->setChecked(true);
+    EXPECT_TRUE(dropFiles(w, {a, b}));
+    EXPECT_EQ(lines(LBUz), (QStringList{u"A.uz2"_s, u"bad B.ogg"_s}));
     EXPECT_EQ(w.state().ListBox3, (QStringList{a, b}));
-    EXPECT_EQ(w.TabUZ->rbUzActionGroup->checkedId(), 0);
+    EXPECT_EQ(rbUzAction->checkedId(), 0);
     EXPECT_EQ(w.state().LastUz2Dir, tree.path(u"drop zone"_s));
     EXPECT_EQ(w.status(), u"  2 files selected to be decompressed. Hit Go to start."_s);
 
-    w.TabUZ->cbUzDelete->setChecked(true);
-    w.TabUZ->bGoUz2->click();
+    control<QCheckBox>(w, u"cbUzDelete"_s)->setChecked(true);
+    bGoUz2->click();
     EXPECT_EQ(toolCalls(), (QStringList{u"Decompress|"_s + a, u"Decompress|"_s + b}));
-    EXPECT_EQ(lines(w.TabUZ->LBUz), (QStringList{u"A.uz2 -> ok"_s, u"bad B.ogg -> Error"_s}));
-    EXPECT_EQ(w.TabUZ->LBUz->item(1)->toolTip(), u"The game's tool ended with exit code 1."_s);
+    EXPECT_EQ(lines(LBUz), (QStringList{u"A.uz2 -> ok"_s, u"bad B.ogg -> Error"_s}));
+    EXPECT_EQ(LBUz->item(1)->toolTip(), u"The game's tool ended with exit code 1."_s);
     EXPECT_EQ(w.status(),
               u"  1 files successfully Decompressed. Input file(s) moved to recyclebin"_s);
     EXPECT_FALSE(QFileInfo::exists(a));
@@ -106,45 +94,69 @@ TEST_F(Uz2PageWindow, ADropChoosesTheActionAndGoMarksEveryLine) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
     // After a completed run "Go" finds nothing selected; the marks stay.
-    w.TabUZ->bGoUz2->click();
+    bGoUz2->click();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, u"No file(s) selected "_s);
     EXPECT_EQ(dialogs.shown[0].offset, QPoint(150, 125));
     EXPECT_EQ(toolCalls().size(), 2);
-    EXPECT_EQ(w.TabUZ->LBUz->count(), 2);
+    EXPECT_EQ(LBUz->count(), 2);
 
     // Another page takes the drop receiver away.
     w.showPage(TForm1::MapsTab);
-    drop(w, {b});
+    EXPECT_FALSE(dropFiles(w, {b}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());
 }
 
-TEST_F(Uz2PageWindow, TheWindowIsBusyWhileTheToolRunsAndRefusesDrops) {
+TEST_F(Uz2PageWindow, WhileTheToolRunsTheBoundaryRefusesDropsAndMenuItems) {
     TForm1& w = startOnPage();
     const QString slow = tree.file(u"in/slow.ogg"_s, "s");
-    drop(w, {slow});
-    EXPECT_EQ(w.TabUZ->rbUzActionGroup->checkedId(), 1);
-    bool pagesEnabled = true;
+    ASSERT_TRUE(dropFiles(w, {slow}));
+    EXPECT_EQ(choices(w, u"rbUzAction"_s)->checkedId(), 1);
+    // A map folder that "Update database" would record.
+    w.state().CustomMapDir = tree.folder(u"maps"_s);
+    w.state().MapDirSet = true;
+    ASSERT_TRUE(ZipBuilder().file(u"DM-Late.ut2"_s, "m").write(tree.path(u"maps/DM-Late.zip"_s)));
+    w.show();
+    bool busy = false;
     bool canClose = true;
     bool closed = true;
+    bool dropTaken = true;
+    QString statusInRun;
     QStringList listDuringRun;
+    // Events the run processes while it waits for the tool: what a user
+    // does meanwhile arrives here.
     QTimer::singleShot(0, &w, [&] {
-        pagesEnabled = w.PC1->isEnabled();
+        busy = looksBusy(w);
         canClose = w.state().CanClose;
         closed = w.close();
-        drop(w, {tree.file(u"in/other.uz2"_s, "o")});
+        statusInRun = w.status();
+        dropTaken = dropFiles(w, {tree.file(u"elsewhere/other.uz2"_s, "o")});
         listDuringRun = w.state().ListBox3;
+        control<QAction>(w, u"Updatedatabase1"_s)->trigger();
+        control<QAction>(w, u"GameOver1"_s)->trigger();
+        EXPECT_EQ(w.status(), statusInRun) << "no other command ran";
     });
-    w.TabUZ->bGoUz2->click();
-    EXPECT_FALSE(pagesEnabled);
+    control<QPushButton>(w, u"bGoUz2"_s)->click();
+    EXPECT_TRUE(busy);
     EXPECT_FALSE(canClose);
     EXPECT_FALSE(closed);
+    EXPECT_EQ(statusInRun, u"  Compressing slow.ogg"_s);
+    EXPECT_FALSE(dropTaken) << "the drop is refused, not taken and then dropped";
     EXPECT_EQ(listDuringRun, QStringList{slow});
     EXPECT_EQ(toolCalls(), QStringList{u"Compress|"_s + slow});
-    EXPECT_EQ(lines(w.TabUZ->LBUz), QStringList{u"slow.ogg -> ok"_s});
-    EXPECT_TRUE(w.PC1->isEnabled());
-    EXPECT_TRUE(w.state().CanClose);
+    EXPECT_EQ(lines(control<QListWidget>(w, u"LBUz"_s)), QStringList{u"slow.ogg -> ok"_s});
+    EXPECT_EQ(w.state().LastUz2Dir, tree.path(u"in"_s));
     EXPECT_EQ(w.status(), u"  1 files successfully Compressed."_s);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(QFileInfo(prog(u"Temp"_s)).isDir()) << "Game Over did not shut down";
+    EXPECT_TRUE(tree.read(u"prog/mapdata.dat"_s).isEmpty()) << "Update database did not run";
+    EXPECT_TRUE(looksIdle(w));
+    EXPECT_TRUE(w.state().CanClose);
+
+    // Once the run is over the same item works.
+    control<QAction>(w, u"Updatedatabase1"_s)->trigger();
+    EXPECT_EQ(content_db::ReadAll(prog(u"mapdata.dat"_s)).size(), 1);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
 
 namespace {
@@ -183,24 +195,27 @@ TEST_F(Uz2PageAlone, OpenUsesTheActionsFilterAndReplacesTheSelection) {
     const QStringList chosen = {tree.file(u"picked/One.ogg"_s), tree.file(u"picked/Two"_s),
                                 tree.file(u"picked/Three.ogg"_s)};
     dialogs.openAnswers = {chosen, {}, {tree.file(u"picked/Four.uz2"_s)}};
+    QButtonGroup* rbUzAction = choices(page, u"rbUzAction"_s);
+    QPushButton* bOpenUz2 = control<QPushButton>(page, u"bOpenUz2"_s);
+    const QListWidget* LBUz = control<QListWidget>(page, u"LBUz"_s);
     page.TabUZShow();
-    page.rbUzActionGroup->button(1)->setChecked(true);
-    page.bOpenUz2->click();
-    EXPECT_EQ(lines(page.LBUz), (QStringList{u"One.ogg"_s, u"Two"_s, u"Three.ogg"_s}));
+    rbUzAction->button(1)->setChecked(true);
+    bOpenUz2->click();
+    EXPECT_EQ(lines(LBUz), (QStringList{u"One.ogg"_s, u"Two"_s, u"Three.ogg"_s}));
     EXPECT_EQ(core.state.ListBox3, chosen);
     EXPECT_EQ(status.status(), u"  3 files selected to be compressed. Hit Go to start."_s);
 
     // Cancelled: the selection stays as it was.
-    page.rbUzActionGroup->button(0)->setChecked(true);
-    page.bOpenUz2->click();
+    rbUzAction->button(0)->setChecked(true);
+    bOpenUz2->click();
     EXPECT_EQ(core.state.ListBox3, chosen);
-    EXPECT_EQ(page.LBUz->count(), 3);
+    EXPECT_EQ(LBUz->count(), 3);
 
     // No action chosen: the dialog keeps its filter.
-    page.rbUzActionGroup->setExclusive(false);
-    page.rbUzActionGroup->button(0)->setChecked(false);
-    page.bOpenUz2->click();
-    EXPECT_EQ(lines(page.LBUz), QStringList{u"Four.uz2"_s});
+    rbUzAction->setExclusive(false);
+    rbUzAction->button(0)->setChecked(false);
+    bOpenUz2->click();
+    EXPECT_EQ(lines(LBUz), QStringList{u"Four.uz2"_s});
     const QString picked = tree.path(u"picked"_s);
     EXPECT_EQ(dialogs.opened, (QStringList{tree.path(u"start"_s) + u"|All files(*)"_s,
                                            picked + u"|UT2004 compressed files(*.uz2)"_s,

@@ -4,9 +4,11 @@
 #include "gui/viewer_window.h"
 
 #include "archive/rar_archive.h"
+#include "controls.h"
 #include "core/app_core.h"
 #include "core/archive_calls.h"
 #include "core/command_boundary.h"
+#include "core/file_info.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_opener.h"
@@ -42,7 +44,7 @@ protected:
         core.state.TempDir = tree.folder(u"prog/Temp"_s);
         archives = tree.folder(u"archives"_s) + u'/';
     }
-    /// The record the viewer opens files of, and the file list.
+    /// The record the viewer opens files of, and its file list.
     void show(const QString& archiveName, const QStringList& files,
               const QString& folder = QString()) {
         TContentRecord record;
@@ -50,10 +52,7 @@ protected:
         record.ArchiveDir = folder.isNull() ? archives : folder;
         record.Files = files;
         record.FileCount = qint32(files.size());
-        viewer.setRecord(record);
-        viewer.ListFiles->setRowCount(int(files.size()));
-        for (int i = 0; i < files.size(); ++i)
-            viewer.ListFiles->setItem(i, 1, new QTableWidgetItem(files[i]));
+        viewer.showInfo(file_info::describe(record, u"Mapname : "_s));
     }
     QStringList tempFiles() const {
         return QDir(core.state.TempDir).entryList(QDir::Files | QDir::NoDotAndDotDot);
@@ -66,6 +65,10 @@ protected:
     AppCore core;
     CommandBoundary commands;
     TForm2 viewer;
+    QTableWidget* Listheader = control<QTableWidget>(viewer, u"Listheader"_s);
+    QTableWidget* ListFiles = control<QTableWidget>(viewer, u"ListFiles"_s);
+    QPushButton* Button1 = control<QPushButton>(viewer, u"Button1"_s);
+    QLabel* Preview = control<QLabel>(viewer, u"Preview"_s);
     QString archives;
 };
 
@@ -74,7 +77,7 @@ protected:
 TEST_F(ViewerTest, ControlsAsDrawn) {
     EXPECT_TRUE(viewer.windowTitle().isEmpty());
     EXPECT_EQ(viewer.size(), QSize(TForm2::ClientWidth, TForm2::ClientHeight));
-    QTableWidget* header = viewer.Listheader;
+    QTableWidget* header = Listheader;
     EXPECT_EQ(header->columnCount(), 3);
     EXPECT_EQ(header->rowCount(), 6);
     EXPECT_FALSE(header->isEnabled());
@@ -84,18 +87,18 @@ TEST_F(ViewerTest, ControlsAsDrawn) {
     EXPECT_EQ(header->columnWidth(1), 120);
     EXPECT_EQ(header->font().pixelSize(), 12);
     EXPECT_EQ(header->geometry(), QRect(0, 0, TForm2::ClientWidth, 110));
-    QTableWidget* files = viewer.ListFiles;
+    QTableWidget* files = ListFiles;
     EXPECT_EQ(files->columnCount(), 2);
     EXPECT_FALSE(files->showGrid());
     EXPECT_EQ(files->verticalHeader()->defaultSectionSize(), 18);
     EXPECT_EQ(files->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(files->toolTip(), u"Double click to open the file"_s);
     EXPECT_EQ(files->geometry(), QRect(0, 110, TForm2::ClientWidth, TForm2::ClientHeight - 110));
-    EXPECT_EQ(viewer.Button1->text(), u"Close"_s);
+    EXPECT_EQ(Button1->text(), u"Close"_s);
     // Right edge 390, 20 high, at least 35 wide and never cutting the caption.
-    const QRect button = viewer.Button1->geometry();
+    const QRect button = Button1->geometry();
     EXPECT_EQ(QRect(button.right() - 34, button.top(), 35, button.height()), QRect(355, 1, 35, 20));
-    EXPECT_GT(button.width(), viewer.Button1->fontMetrics().horizontalAdvance(u"Close"_s));
+    EXPECT_GT(button.width(), Button1->fontMetrics().horizontalAdvance(u"Close"_s));
 }
 
 TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
@@ -190,24 +193,24 @@ TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
     viewer.setFixedSize(400, 250);
     show(u"DM-X.zip"_s, {});
     viewer.ShowPreview({u"readme.txt"_s, u"DM-X.PNG"_s, u"broken.jpg"_s});
-    EXPECT_FALSE(viewer.Preview->isHidden());
-    const QPixmap shown = viewer.Preview->pixmap();
+    EXPECT_FALSE(Preview->isHidden());
+    const QPixmap shown = Preview->pixmap();
     ASSERT_FALSE(shown.isNull());
     EXPECT_EQ(shown.toImage().pixelColor(0, 0), QColor(Qt::red));
-    EXPECT_LE(shown.width(), viewer.Preview->width());
-    EXPECT_LE(shown.height(), viewer.Preview->height());
-    EXPECT_GE(viewer.Preview->x(), 1 + 120 + 220) << "beside the value column";
+    EXPECT_LE(shown.width(), Preview->width());
+    EXPECT_LE(shown.height(), Preview->height());
+    EXPECT_GE(Preview->x(), 1 + 120 + 220) << "beside the value column";
     EXPECT_TRUE(tempFiles().isEmpty());
 
     // A picture that cannot be read, an archive gone, no picture: nothing
     // shown and nothing asked.
     for (const QStringList& files : {QStringList{u"broken.jpg"_s}, QStringList{u"readme.txt"_s}}) {
         viewer.ShowPreview(files);
-        EXPECT_TRUE(viewer.Preview->isHidden());
+        EXPECT_TRUE(Preview->isHidden());
     }
     show(u"Gone.zip"_s, {});
     viewer.ShowPreview({u"DM-X.PNG"_s});
-    EXPECT_TRUE(viewer.Preview->isHidden());
+    EXPECT_TRUE(Preview->isHidden());
     EXPECT_FALSE(core.ZipMaster1.Unattended);
     EXPECT_TRUE(tempFiles().isEmpty());
     EXPECT_TRUE(opener.opened().isEmpty());
@@ -229,7 +232,7 @@ TEST_F(ViewerTest, ThePreviewOfAnEncryptedOrFoldedRarAsksNothingAndLeavesNothing
     show(u"Folded.rar"_s, {});
     status.setStatus(u"before"_s);
     viewer.ShowPreview({u"shots/DM-X.png"_s});
-    EXPECT_FALSE(viewer.Preview->isHidden());
+    EXPECT_FALSE(Preview->isHidden());
     EXPECT_TRUE(QDir(core.state.TempDir).isEmpty()) << "no file and no folder left";
     EXPECT_EQ(status.status(), u"before"_s);
 
@@ -243,7 +246,7 @@ TEST_F(ViewerTest, ThePreviewOfAnEncryptedOrFoldedRarAsksNothingAndLeavesNothing
         core.dRar31.Backend = archives::RarBackend::UnrarOnly;
         show(QFileInfo(locked).fileName(), {});
         viewer.ShowPreview({u"DM-X.png"_s});
-        EXPECT_TRUE(viewer.Preview->isHidden()) << option.toStdString();
+        EXPECT_TRUE(Preview->isHidden()) << option.toStdString();
         EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
         EXPECT_EQ(status.status(), u"before"_s);
     }

@@ -1,14 +1,61 @@
 #pragma once
 
+#include "controls.h"
 #include "gui/main_window.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+/// Drops local files onto `window` as the desktop does: the drag enters
+/// it and, when the window takes the drag, the drop follows. True when the
+/// window took the drop.
+inline bool dropFiles(QWidget& window, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+/// Whether the page control and the four main menus are enabled, in that
+/// order: all false while the window is busy.
+inline QList<bool> enabledParts(const QWidget& window) {
+    QList<bool> out{control<QTabWidget>(window, QStringLiteral("PC1"))->isEnabled()};
+    for (const char* menu : {"SystemMenu", "ThemeMenu", "SortMenu", "HelpMenu"})
+        out.append(control<QMenu>(window, QString::fromLatin1(menu))->menuAction()->isEnabled());
+    return out;
+}
+
+/// The busy state as the user meets it: pages and menus disabled, the busy
+/// cursor shown. Closing is refused too, which tests check by closing.
+inline bool looksBusy(const QWidget& window) {
+    return !enabledParts(window).contains(true) && QApplication::overrideCursor() != nullptr;
+}
+
+/// The window is itself again: pages and menus enabled, the normal cursor.
+inline bool looksIdle(const QWidget& window) {
+    return !enabledParts(window).contains(false) && QApplication::overrideCursor() == nullptr;
+}
 
 /// A program folder "prog" as the current directory and a home without a
 /// game, so each test starts the window as a user would, with scripted
@@ -42,6 +89,10 @@ protected:
         return start();
     }
     QString prog(const QString& name) const { return tree.path(QStringLiteral("prog/") + name); }
+    /// The index of the page shown.
+    int shownPage() const {
+        return control<QTabWidget>(*window, QStringLiteral("PC1"))->currentIndex();
+    }
 
     testing_support::TempTree tree;
     testing_support::FakeDialogs dialogs;

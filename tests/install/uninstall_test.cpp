@@ -273,24 +273,3 @@ TEST_F(UninstallTest, DeletingVariantSendsTheArchiveToTheTrash) {
     const QStringList trashed = tree.allFiles().filter(u"Trash/files/MutA.zip"_s);
     EXPECT_EQ(trashed.size(), 1) << tree.allFiles().join(u' ').toStdString();
 }
-
-TEST(UninstallTagsTest, TagTable) {
-    struct Case {
-        int tag;
-        std::optional<ContentKind> kind;
-        bool deleting;
-    };
-    for (const Case& c : {Case{1, ContentKind::Maps, false}, Case{22, ContentKind::Maps, false},
-                          Case{24, ContentKind::Maps, true}, Case{2, ContentKind::Mutators, false},
-                          Case{42, ContentKind::Mutators, false},
-                          Case{44, ContentKind::Mutators, true}, Case{3, ContentKind::Skins, false},
-                          Case{62, ContentKind::Skins, false}, Case{64, ContentKind::Skins, true},
-                          Case{23, std::nullopt, false}, Case{0, std::nullopt, false}}) {
-        const auto r = install::uninstallRequestOf(c.tag);
-        ASSERT_EQ(r.has_value(), c.kind.has_value()) << c.tag;
-        if (r) {
-            EXPECT_EQ(r->kind, *c.kind) << c.tag;
-            EXPECT_EQ(r->deleteArchives, c.deleting) << c.tag;
-        }
-    }
-}
