@@ -273,8 +273,8 @@ TEST_F(CacheInstallTest, AFailedZipPutsThePackagesBack) {
     EXPECT_EQ(result.count, 0);
     ASSERT_EQ(dialogs.shown.size(), 2);
     EXPECT_EQ(dialogs.shown[1].kind, platform::MsgKind::Error);
-    EXPECT_TRUE(dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere +
-                                                 u"/DM-Foo.zip !"_s))
+    EXPECT_TRUE(
+        dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere + u"/DM-Foo.zip !"_s))
         << dialogs.shown[1].text.toStdString();
     EXPECT_EQ(iniLines(), untouchedLines());
     EXPECT_EQ(entriesIn(u"game/Cache"_s).size(), 4);
@@ -297,8 +297,8 @@ TEST_F(CacheInstallTest, InstallAndZipInstallsEvenWhenTheZipCannotBeWritten) {
     EXPECT_EQ(iniLines(), (QStringList{u"[Cache]"_s, otherKey + u"=XDM-Foo.ut2"_s}));
     EXPECT_EQ(entriesIn(u"game/Cache"_s), (QStringList{otherKey + u".uxx"_s, u"cache.ini"_s}));
     ASSERT_EQ(dialogs.shown.size(), 2);
-    EXPECT_TRUE(dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere +
-                                                 u"/DM-Foo.zip !"_s));
+    EXPECT_TRUE(
+        dialogs.shown[1].text.startsWith(u"Couldn't create "_s + nowhere + u"/DM-Foo.zip !"_s));
     EXPECT_EQ(status.status(), u"  1 file(s) installed and saved as zip to "_s + nowhere);
 }
 

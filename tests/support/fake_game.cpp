@@ -26,9 +26,8 @@ FakeGame::FakeGame(const QString& systemDir, const QString& workDir, const QStri
       snapshot_(workDir + u"/rundemo.seen"_s) {
     QDir().mkpath(systemDir);
     QDir().mkpath(workDir);
-    const QByteArray ending = exitCode < 0
-                                  ? "kill -" + QByteArray::number(-exitCode) + " $$\n"
-                                  : "exit " + QByteArray::number(exitCode) + "\n";
+    const QByteArray ending = exitCode < 0 ? "kill -" + QByteArray::number(-exitCode) + " $$\n"
+                                           : "exit " + QByteArray::number(exitCode) + "\n";
     const QByteArray script = "#!" + interpreter +
                               "\n"
                               "printf 'run|%s|%s|%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" >> '" +
@@ -38,9 +37,7 @@ FakeGame::FakeGame(const QString& systemDir, const QString& workDir, const QStri
                               log_.toUtf8() +
                               "'\n"
                               "cp rundemo.txt '" +
-                              snapshot_.toUtf8() +
-                              "' 2>/dev/null\n"
-                              + ending;
+                              snapshot_.toUtf8() + "' 2>/dev/null\n" + ending;
     QFile f(program_);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << program_.toStdString();
     f.write(script);
