@@ -60,6 +60,7 @@ public:
     /// a long command runs, nothing is run and the answer is false.
     bool run(Kind kind, const std::function<void()>& command);
     /// A long command (or a busy section) is running: input is refused.
+    /// When the last one ends, ProgressText is emptied.
     bool busy() const { return busyDepth_ > 0; }
     /// What a busy part of a quick command holds with a platform::BusyGuard:
     /// the window's busy state, and the refusal of input while it lasts.

@@ -6,8 +6,10 @@
 #include "gui/mod_page.h"
 #include "gui/page_parts.h"
 #include "platform/trash.h"
+#include "support/fake_game.h"
 #include "support/install_archives.h"
 #include "support/rar4_writer.h"
+#include "support/zip_builder.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -397,4 +399,29 @@ TEST_F(InstallWindowTest, AnErrorInTheMiddleLeavesTheWindowEnabledAndClosable) {
     EXPECT_TRUE(tempEntries().isEmpty());
     EXPECT_TRUE(tree.exists(u"game/Maps/DM-B.ut2"_s));
     EXPECT_TRUE(w.close());
+}
+
+TEST_F(InstallWindowTest, ADemoPlayedAfterAnInstallNeverShowsTheInstallsText) {
+    tree.gameFolder(u"game"_s, {u"System"_s, u"Demos"_s, u"Maps"_s});
+    TForm1& w = startWith({zip(u"maps"_s, u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}})});
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-A.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
+    ASSERT_EQ(w.status(), u"  Installed 1 map(s) with 1 file(s) total."_s);
+
+    const testing_support::FakeGame game(tree.path(u"game/System"_s), tree.root());
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"Final Match.demo4"_s, "demo")
+                    .write(tree.folder(u"my demos"_s) + u"/Match.zip"_s));
+    w.state().DemosDir = tree.path(u"my demos"_s);
+    w.showPage(TForm1::DemosTab);
+    QListWidget* demos = control<QListWidget>(w, u"DemoList"_s);
+    ASSERT_EQ(demos->count(), 1);
+    demos->item(0)->setSelected(true);
+    control<QPushButton>(w, u"bRunDemo"_s)->click();
+    ASSERT_EQ(game.runs().size(), 1);
+    // The extraction's progress shows the file alone, not glued to the
+    // install's text ("  Installing DM-A.zipFinal Match.demo4").
+    EXPECT_FALSE(w.status().contains(u"Installing"_s)) << w.status().toStdString();
+    EXPECT_TRUE(w.state().ProgressText.isEmpty());
+    expectIdle(w);
 }
