@@ -178,7 +178,7 @@ bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
 /// good.
 bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
                 CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
-                QStringList& zipFailures) {
+                QStringList& zipFailures, const std::function<void()>& recorded) {
     AppState& s = ctx.state;
     if (plan.action == CacheAction::DeleteFile)
         return true; // the clean-up deletes it
@@ -222,12 +222,15 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     rec.Installed = 1;
     rec.InstallDate = ctx.clock().todayText();
     content_db::Append(catalogue::recordFileForPackage(s, rec.DisplayName), rec);
+    if (recorded)
+        recorded();
     return true;
 }
 
 /// One queued name; true when it is counted.
 bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
-             QList<Taken>& taken, const std::function<void()>& relist, QStringList& zipFailures) {
+             QList<Taken>& taken, const std::function<void()>& relist, QStringList& zipFailures,
+             const std::function<void()>& recorded) {
     const std::optional<QString> iniPath = findCacheIni(ctx.state);
     if (!iniPath)
         throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
@@ -246,7 +249,7 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
     bool counted = false;
     if (!cached.isEmpty()) {
         take(ctx, files, taken, cached, name);
-        counted = handleItem(ctx, reader, plan, ini, files, rec, taken, zipFailures);
+        counted = handleItem(ctx, reader, plan, ini, files, rec, taken, zipFailures, recorded);
     }
     deleteTempFiles(ctx);
     RemoveCacheEntries(ctx, rec);
@@ -323,7 +326,8 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
 }
 
 CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const CachePlan& plan,
-                               const std::function<void()>& relist) {
+                               const std::function<void()>& relist,
+                               const std::function<void()>& recorded) {
     CacheRunResult result;
     install::detail::InstallRun run(outer, int(plan.queue.size()));
     CommandContext& ctx = run.context();
@@ -332,7 +336,8 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
     try {
         for (qsizetype i = 0; i < plan.queue.size(); ++i) {
             taken.clear();
-            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist, result.zipFailures))
+            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist, result.zipFailures,
+                        recorded))
                 ++result.count;
             run.progress(int(i + 1));
         }

@@ -79,8 +79,11 @@ struct CacheRunResult {
 /// named in `zipFailures`. An error ends the run: the current item's packages still in
 /// TempDir go back, and the result says `failed`. OverwriteAlways is put
 /// back at the end.
+/// `recorded` is called right after each record is appended, so the
+/// content lists can show it at once.
 CacheRunResult RunCacheInstall(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan,
-                               const std::function<void()>& relist);
+                               const std::function<void()>& relist,
+                               const std::function<void()>& recorded = {});
 
 /// The end of a run, once the window is no longer busy: the error box of a
 /// failed run, else the status of the action with the count.

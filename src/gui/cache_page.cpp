@@ -86,7 +86,8 @@ void CachePage::bInstallCacheClick() {
         return;
     cache::CacheRunResult result;
     const bool ran = commands_.run(CommandBoundary::Long, [&] {
-        result = cache::RunCacheInstall(ctx_, UTPackage, *plan, [this] { ListCache(); });
+        result = cache::RunCacheInstall(
+            ctx_, UTPackage, *plan, [this] { ListCache(); }, onRecordsAppended);
     });
     // The closing status or error box comes after the busy state has ended.
     if (ran)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CommandBoundary;
 class QButtonGroup;
 class QCheckBox;
@@ -22,6 +24,9 @@ public:
     /// The page was shown: first action chosen, caption "Install", "Show
     /// maps only" unticked, the list filled.
     void TabCacheShow();
+    /// Called after an install appended a record: the window reloads the
+    /// map and mod lists, as after any change of the records.
+    std::function<void()> onRecordsAppended;
 
 private:
     /// Tidies cache.ini and fills LBCache (sorted by name) with the cached

@@ -91,6 +91,10 @@ void TForm1::buildWindow() {
     TabMuts->setPartner(TabSkins);
     TabSkins->setPartner(TabMuts);
     TabCache = new CachePage(ctx, *commands_);
+    TabCache->onRecordsAppended = [this] {
+        TabMaps->LoadMapLists();
+        TabMuts->LoadModLists();
+    };
     TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage(ctx, *commands_, fScan);
     TabConfig = new ConfigPage(ctx, *commands_);

@@ -85,16 +85,24 @@ void ModPage::TabShow() {
 }
 
 void ModPage::LoadModLists() {
-    const bool skins = kind_ == Skins;
-    const ModLists lists = ::LoadModLists(ctx_.state, skins);
-    page_parts::fill(Installed, skins ? lists.skinsInstalled : lists.mutatorsInstalled);
-    page_parts::fill(NotInstalled, skins ? lists.skins : lists.mutators);
+    const ModLists lists = ::LoadModLists(ctx_.state, kind_ == Skins);
+    fill(lists);
+    // One record file serves both pages: the other page's lists follow,
+    // so a report from either page is whole.
+    if (partner_)
+        partner_->fill(lists);
     if (!lists.error.isEmpty()) {
         ctx_.dialogs.plainMessage(lists.error);
         return;
     }
     ctx_.status.setStatus(lists.status);
-    if (Lists->dateOrder)
+}
+
+void ModPage::fill(const ModLists& lists) {
+    const bool skins = kind_ == Skins;
+    page_parts::fill(Installed, skins ? lists.skinsInstalled : lists.mutatorsInstalled);
+    page_parts::fill(NotInstalled, skins ? lists.skins : lists.mutators);
+    if (lists.error.isEmpty() && Lists->dateOrder)
         SortByDate();
 }
 

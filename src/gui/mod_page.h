@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_catalogue.h"
+#include "core/content_lists.h"
 
 #include <QWidget>
 
@@ -44,8 +45,9 @@ public:
     /// The page was shown (TabMutsShow, TabSkinsShow): ListBox1 cleared,
     /// both delete boxes unticked, lists reloaded.
     void TabShow();
-    /// Fills the two lists from somdata.dat and shows this page's counts
-    /// (or the plain box when the file cannot be read).
+    /// Fills the four lists of both pages from somdata.dat and shows this
+    /// page's counts (or the plain box when the file cannot be read); a
+    /// list in date order is sorted by date again.
     void LoadModLists();
     /// "By Date": both lists to date order, rebuilt from all records.
     void SortByDate();
@@ -73,6 +75,8 @@ public:
     void ReinstallFiles1Click();
 
 private:
+    /// This page's two lists from `lists`, re-sorted by date when in date order.
+    void fill(const ModLists& lists);
     catalogue::ContentKind contentKind() const;
     QListWidget* list(catalogue::ListSide side) const;
 
