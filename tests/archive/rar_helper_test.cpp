@@ -204,6 +204,14 @@ INSTANTIATE_TEST_SUITE_P(
                      101,
                      {},
                      u"no room"_s},
+        // Gone while the password is asked: the answer meets a closed pipe.
+        HelperScript{"GoneBeforeTheAnswer",
+                     false,
+                     "exec 0<&-\nprintf 'Q\\000\\000\\000\\000'\nexit 0",
+                     13,
+                     {},
+                     {},
+                     true},
         // The answer comes back as the name of an entry: "A", 4 bytes, "open".
         HelperScript{"PasswordAnswered",
                      false,
