@@ -8,7 +8,8 @@
 
 #include <functional>
 
-// Pieces shared by the two rar backends of `TdRar3`.
+// Pieces shared by the two rar backends of `TdRar3`: libarchive in the
+// program, and the unrar library in its helper program (UnrarRun).
 
 namespace archives {
 
