@@ -5,7 +5,6 @@
 //   (c) the second scan, every archive known (none may be opened).
 // Plain timed program: scan_bench [--data DIR] (see main).
 #include "archive/rar_archive.h"
-#include "archive/unrar_binding.h"
 #include "archive/zip_master.h"
 #include "archive/zip_probe.h"
 #include "core/app_core.h"
@@ -242,11 +241,9 @@ int main(int argc, char** argv) {
     qint64 ignored = 0;
     const qint64 rarListLibarchive =
         rarListLoop(data.rars, ignored, archives::RarBackend::LibarchiveOnly);
-    // With the library held, each List's own load is only a reference count.
-    archives::UnrarLibrary held;
-    held.LoadUnrarLibrary({}, archives::TdRar3().NameofUnrarDll);
-    const qint64 rarListHeld = rarListLoop(data.rars, ignored, archives::RarBackend::Auto);
-    held.UnloadUnrarLibrary();
+    // What a listing costs when it goes to the unrar library in its helper
+    // (Auto does so only for what libarchive cannot read).
+    const qint64 rarListHelper = rarListLoop(data.rars, ignored, archives::RarBackend::UnrarOnly);
 
     SilentDialogs dialogs;
     platform::MemoryStatusSink status;
@@ -298,18 +295,19 @@ int main(int argc, char** argv) {
                 qlonglong(data.zips.size()), qlonglong(a), qlonglong(zipNames));
     std::printf("    the scan's zip work alone (ZipProbe + directory): %lld ms (%lld names)\n",
                 qlonglong(zipExamine), qlonglong(examined));
-    std::printf("    rar listing loop over %lld rars: %lld ms (%lld names); libarchive: %lld ms; "
-                "unrar library held loaded: %lld ms\n",
+    std::printf("    rar listing loop over %lld rars: %lld ms (%lld names); libarchive only: %lld "
+                "ms; the unrar helper only: %lld ms\n",
                 qlonglong(data.rars.size()), qlonglong(rarList), qlonglong(rarNames),
-                qlonglong(rarListLibarchive), qlonglong(rarListHeld));
+                qlonglong(rarListLibarchive), qlonglong(rarListHelper));
     std::printf("(b) first scan: %lld ms, %lld records (%d refused), database %.1f MB\n",
                 qlonglong(b), qlonglong(records.size()), refused, double(bytes.size()) / 1e6);
     std::printf("    its database write alone: %lld ms\n", qlonglong(write));
     std::printf("(c) second scan: %lld ms, archives opened: %d, database rewritten: %s\n",
                 qlonglong(c), opened, rewritten ? "yes" : "no");
     std::printf("dialogs shown: %d\n", dialogs.shown);
-    const double target = 1.5 * double(a) + double(write);
-    std::printf("ratio (b) / ((a) + write) = %.2f; (b) / (a) = %.2f; target (b) <= %.0f ms: %s\n",
+    const double target = 1.3 * double(a + write);
+    std::printf("ratio (b) / ((a) + write) = %.2f; (b) / (a) = %.2f; target (b) <= %.0f ms "
+                "(1.3 x ((a) + write)): %s\n",
                 double(b) / double(a + write), double(b) / double(a), target,
                 double(b) <= target ? "met" : "missed");
     std::printf("(b) less the rar listing: %lld ms, ratio to (a) + write: %.2f\n",

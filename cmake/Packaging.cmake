@@ -26,14 +26,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the program links (versions as dpkg-shlibdeps gives them on bookworm), the
 # Qt platform plugins without which no window opens, and xdg-utils for
 # opening files with the desktop's programs. tests/scripts/install_rules_test.sh
-# checks this list against the libraries the binary names.
+# checks this list against the libraries the program and its unrar helper
+# (quorvel-unrar, installed beside it) name.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libarchive13 (>= 3.4.0), libc6 (>= 2.34), libgcc-s1 (>= 3.0), \
 libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.1.2), libqt6widgets6 (>= 6.3.0), \
 libstdc++6 (>= 11), libzip4 (>= 1.0), zlib1g (>= 1:1.1.4), \
 qt6-qpa-plugins, xdg-utils")
 # The unrar library (Debian non-free) adds encrypted and very old rar
-# archives; without it libarchive reads rar.
+# archives, read by the helper quorvel-unrar; without it libarchive reads rar.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS libunrar5)
 
 include(CPack)

@@ -1,48 +1,14 @@
 #include "archive/rar_archive.h"
 
 #include "archive/rar_libarchive.h"
-#include "archive/safe_path.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <algorithm>
-#include <memory>
-#include <vector>
+#include "archive/unrar_helper_protocol.h"
+#include "archive/unrar_process.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace archives {
 
 namespace {
-
-constexpr qsizetype CommentBufferSize = 65535;
-
-template <typename Char> qsizetype boundedLength(const Char* text, qsizetype capacity) {
-    qsizetype n = 0;
-    while (n < capacity && text[n] != 0)
-        ++n;
-    return n;
-}
-
-/// The entry name of a header: the wide name, which the library has decoded
-/// from the archive's own encoding; the narrow one only when that is empty.
-QString headerName(const RARHeaderDataEx& header) {
-    const qsizetype wide = boundedLength(header.FileNameW, std::size(header.FileNameW));
-    if (wide > 0)
-        return QString::fromWCharArray(header.FileNameW, wide);
-    const qsizetype narrow = boundedLength(header.FileName, std::size(header.FileName));
-    return QFile::decodeName(QByteArray(header.FileName, narrow));
-}
-
-/// The unpacked size the header declares; -1 when it does not know it (a
-/// file archived from a pipe), which the library marks with 0x7fffffff in
-/// both halves.
-qint64 declaredSize(const RARHeaderDataEx& header) {
-    constexpr quint64 Unknown = 0x7fffffff7fffffffULL;
-    const quint64 size = quint64(header.UnpSizeHigh) << 32 | header.UnpSize;
-    return size >= Unknown ? -1 : qint64(size);
-}
 
 /// What a result code means, for LastErrorText.
 QString resultText(int code, const QString& archive, const QString& target) {
@@ -85,43 +51,13 @@ QString resultText(int code, const QString& archive, const QString& target) {
     }
 }
 
-/// How many entries the header scan keeps: all that the limit allows and
-/// one more, so an archive past the limit shows.
-qsizetype scanLimit(const ExtractionLimits& limits) {
-    constexpr qint64 ListingEntries = 100000;
-    constexpr qint64 MostEntries = 10000000;
-    return qsizetype(
-        std::max(ListingEntries, std::clamp<qint64>(limits.maxEntries, 0, MostEntries) + 1));
+/// The unrar helper ended without its result: the library crashed on the
+/// archive, or the helper was killed.
+QString damagedText(const QString& archive) {
+    return archive + u"\ris damaged: reading it made the unrar library fail."_s;
 }
 
 } // namespace
-
-// ---- RarFileList -----------------------------------------------------------
-
-qsizetype RarFileList::lowerBound(const QString& name) const {
-    const auto it = std::lower_bound(names_.cbegin(), names_.cend(), name,
-                                     [](const QString& a, const QString& b) {
-                                         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-                                     });
-    return it - names_.cbegin();
-}
-
-void RarFileList::add(const QString& name) {
-    const QString normalised = QString(name).replace(u'\\', u'/');
-    const qsizetype at = lowerBound(normalised);
-    if (at < names_.size() && QString::compare(names_.at(at), normalised, Qt::CaseInsensitive) == 0)
-        return;
-    names_.insert(at, normalised);
-}
-
-bool RarFileList::contains(const QString& name) const {
-    const QString normalised = QString(name).replace(u'\\', u'/');
-    const qsizetype at = lowerBound(normalised);
-    return at < names_.size() &&
-           QString::compare(names_.at(at), normalised, Qt::CaseInsensitive) == 0;
-}
-
-// ---- TdRar3 ----------------------------------------------------------------
 
 int TdRar3::List() {
     return run(false);
@@ -135,8 +71,8 @@ int TdRar3::run(bool extract) {
     usedBackend_ = UsedBackend::None;
     passwordAsked_ = false;
     password_.clear();
-    pending_ = nullptr;
     guard_.reset();
+    reason_.clear();
     lastErrorText_.clear();
     // The password answer lives only as long as this operation.
     struct Forget {
@@ -148,37 +84,100 @@ int TdRar3::run(bool extract) {
     } forget{password_};
 
     const int result = runBackend(extract);
-    lastErrorText_ = guard_ && guard_->stopCode() == result
-                         ? guard_->reason()
-                         : resultText(result, ArchiveFileName, TargetDirectory);
+    if (reason_.isEmpty() && guard_ && guard_->stopCode() == result)
+        reason_ = guard_->reason();
+    lastErrorText_ =
+        reason_.isEmpty() ? resultText(result, ArchiveFileName, TargetDirectory) : reason_;
     guard_.reset();
     return result;
 }
 
 int TdRar3::runBackend(bool extract) {
-    if (Backend != RarBackend::LibarchiveOnly) {
-        UnrarLibrary lib;
-        if (lib.LoadUnrarLibrary(Path2UnrarDll, NameofUnrarDll)) {
-            usedBackend_ = UsedBackend::Unrar;
-            if (extract) {
-                if (const int refused =
-                        checkHeaders(scanRarHeaders(ArchiveFileName, scanLimit(Limits))))
-                    return refused;
-            }
-            return runUnrar(lib, extract);
+    if (Backend == RarBackend::LibarchiveOnly)
+        return runLibarchive(extract, nullptr);
+    if (Backend == RarBackend::Auto && !extract) {
+        // libarchive lists most archives, in the program's process and
+        // quicker than a helper can start; the names are held back so that
+        // the helper, asked when libarchive fails, does not repeat them.
+        QStringList names;
+        const int listed = runLibarchive(false, &names);
+        if (listed != rarcode::EndArchive) {
+            if (const std::optional<int> result = runHelper(false))
+                return *result;
+            reason_.clear();
+            usedBackend_ = UsedBackend::Libarchive;
         }
-        if (Backend == RarBackend::UnrarOnly)
-            return rarcode::UnrarNotAvailable;
+        for (const QString& name : names) {
+            if (OnFileAboutToBeListed)
+                OnFileAboutToBeListed(name);
+        }
+        return listed;
     }
+    if (const std::optional<int> result = runHelper(extract))
+        return *result;
+    if (Backend == RarBackend::UnrarOnly)
+        return rarcode::UnrarNotAvailable;
+    reason_.clear();
+    return runLibarchive(extract, nullptr);
+}
+
+int TdRar3::runLibarchive(bool extract, QStringList* names) {
     usedBackend_ = UsedBackend::Libarchive;
-    const RarHeaderFacts facts = scanRarHeaders(ArchiveFileName, scanLimit(Limits));
+    const RarHeaderFacts facts = scanRarHeaders(ArchiveFileName, rarScanLimit(Limits));
     if (extract) {
         if (const int refused = checkHeaders(facts))
             return refused;
     }
-    return processRarWithLibarchive(
-        ArchiveFileName, TargetDirectory, facts, guard_ ? &*guard_ : nullptr,
-        [this, extract](const QString& name) { return announce(name, extract); });
+    return processRarWithLibarchive(ArchiveFileName, TargetDirectory, facts,
+                                    guard_ ? &*guard_ : nullptr,
+                                    [this, extract, names](const QString& name) {
+                                        if (names == nullptr)
+                                            return announce(name, extract);
+                                        names->append(name);
+                                        return RarEntryAction::Skip;
+                                    });
+}
+
+std::optional<int> TdRar3::runHelper(bool extract) {
+    unrar_helper::Request request;
+    UnrarJob& job = request.job;
+    job.extract = extract;
+    job.archive = ArchiveFileName;
+    job.target = TargetDirectory;
+    job.only = FileListToProcess;
+    job.limits.maxEntries = Limits.maxEntries;
+    // A stand-in for the disk is asked here, where the test set it.
+    if (extract && Limits.freeSpace)
+        request.freeSpace = Limits.freeSpace(TargetDirectory);
+    request.libraryFolder = Path2UnrarDll;
+    request.libraryName = NameofUnrarDll;
+    const QString helper = UnrarHelper.isEmpty() ? defaultUnrarHelper() : UnrarHelper;
+
+    UnrarHelperHooks hooks;
+    hooks.onEntry = [this, extract](const QString& name) {
+        const auto& event = extract ? OnFileAboutToBeExtracted : OnFileAboutToBeListed;
+        if (event)
+            event(name);
+    };
+    hooks.password = [this] { return askPassword(); };
+    const UnrarHelperOutcome outcome =
+        runUnrarHelper(helper, unrar_helper::arguments(request), extract, hooks);
+    switch (outcome.kind) {
+    case UnrarHelperOutcome::NotStarted:
+        reason_ = u"The unrar helper\r"_s + helper + u"\rcannot be started."_s;
+        return std::nullopt;
+    case UnrarHelperOutcome::Broken:
+        usedBackend_ = UsedBackend::Unrar;
+        reason_ = damagedText(ArchiveFileName);
+        return rarcode::BadArchive;
+    case UnrarHelperOutcome::Finished:
+        break;
+    }
+    if (outcome.code == rarcode::UnrarNotAvailable)
+        return std::nullopt;
+    usedBackend_ = UsedBackend::Unrar;
+    reason_ = outcome.reason;
+    return outcome.code;
 }
 
 int TdRar3::checkHeaders(const RarHeaderFacts& facts) {
@@ -200,129 +199,13 @@ RarEntryAction TdRar3::announce(const QString& entryName, bool extract) {
     return selected ? RarEntryAction::Extract : RarEntryAction::Skip;
 }
 
-int TdRar3::runUnrar(const UnrarLibrary& lib, bool extract) {
-    QByteArray archiveName = QFile::encodeName(ArchiveFileName);
-    QByteArray comment(CommentBufferSize, '\0');
-    RAROpenArchiveData open{};
-    open.ArcName = archiveName.data();
-    open.OpenMode = extract ? RAR_OM_EXTRACT : RAR_OM_LIST;
-    open.CmtBuf = comment.data();
-    open.CmtBufSize = static_cast<unsigned int>(comment.size());
-    UnrarArchive archive(lib, lib.RAROpenArchive(&open));
-    if (open.OpenResult != 0)
-        return static_cast<int>(open.OpenResult);
-    if (archive.handle() == nullptr)
-        return rarcode::EOpen;
-    lib.RARSetCallback(archive.handle(), UnrarCallback, unrarUserData(this));
-
-    // About 14 KB: kept off the stack.
-    auto header = std::make_unique<RARHeaderDataEx>();
-    std::vector<wchar_t> redirName(1024);
-    for (;;) {
-        *header = RARHeaderDataEx{};
-        std::fill(redirName.begin(), redirName.end(), L'\0');
-        header->RedirName = redirName.data();
-        header->RedirNameSize = static_cast<unsigned int>(redirName.size());
-        const int read = lib.RARReadHeaderEx(archive.handle(), header.get());
-        rethrowPending();
-        if (read != 0)
-            return read;
-        if (guard_) {
-            if (const int refused = guard_->countHeader())
-                return refused;
-        }
-        const int r = processUnrarEntry(lib, archive.handle(), *header, extract);
-        rethrowPending();
-        if (r != 0)
-            return (r == rarcode::EndArchive || r == 255) ? 255 : r;
-    }
-}
-
-int TdRar3::processUnrarEntry(const UnrarLibrary& lib, void* handle, const RARHeaderDataEx& header,
-                              bool extract) {
-    // Links are skipped unseen: the library would create them itself. A
-    // file copy is a file whose data is an earlier entry's: copied here,
-    // since the library would look for that entry in the working folder.
-    const bool fileCopy = header.RedirType == FSREDIR_FILECOPY;
-    if (header.RedirType != 0 && !fileCopy)
-        return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
-    const QString name = normalisedRarEntryName(headerName(header));
-    if (announce(name, extract) == RarEntryAction::Skip)
-        return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
-    const qint64 declared = declaredSize(header);
-    if (fileCopy) {
-        const qsizetype n = boundedLength(header.RedirName, header.RedirNameSize);
-        const QString source = normalisedRarEntryName(QString::fromWCharArray(header.RedirName, n));
-        const RarEntryTarget target = prepareRarEntryTarget(TargetDirectory, name, false);
-        const int skipped = lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
-        if (target.kind == RarEntryTarget::Fail)
-            return rarcode::ECreate;
-        if (skipped != 0 || target.kind == RarEntryTarget::Skip)
-            return skipped;
-        if (const int refused = guard_ ? guard_->beginEntry(name, declared) : 0)
-            return refused;
-        return copyRarReference(TargetDirectory, source, target.path);
-    }
-
-    // The library gets the full, confined destination name: the stored
-    // name never chooses where the file goes.
-    const bool isFolder = (header.Flags & RHDF_DIRECTORY) != 0;
-    const RarEntryTarget target = prepareRarEntryTarget(TargetDirectory, name, isFolder);
-    if (target.kind == RarEntryTarget::Skip)
-        return lib.RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
-    if (target.kind == RarEntryTarget::Fail)
-        return rarcode::ECreate;
-    if (isFolder) {
-        QByteArray destination = QFile::encodeName(target.path);
-        return lib.RARProcessFile(handle, RAR_EXTRACT, nullptr, destination.data());
-    }
-    if (const int refused = guard_ ? guard_->beginEntry(name, declared) : 0)
-        return refused;
-    // The library writes a temporary file of ours, renamed over the target
-    // once it is whole; on any failure it is removed and a file already at
-    // the target stays as it was.
-    PendingFile pending(target.path);
-    if (!pending.open())
-        return rarcode::ECreate;
-    pending.file().close();
-    QByteArray destination = QFile::encodeName(pending.tempPath());
-    const int r = lib.RARProcessFile(handle, RAR_EXTRACT, nullptr, destination.data());
-    if (guard_ && guard_->stopCode() != 0)
-        return guard_->stopCode(); // the callback refused the data
-    if (r != 0)
-        return r;
-    dropSpecialModeBits(pending.tempPath());
-    return pending.commit() ? 0 : rarcode::ECreate;
-}
-
-void TdRar3::rethrowPending() {
-    if (pending_) {
-        std::exception_ptr e = pending_;
-        pending_ = nullptr;
-        std::rethrow_exception(e);
-    }
-}
-
-bool TdRar3::unrarProcessData(qint64 bytes) {
-    return !guard_ || guard_->data(bytes) == 0;
-}
-
-std::optional<QByteArray> TdRar3::unrarNarrowPassword() {
-    // Called from inside the library: nothing may be thrown through it. A
-    // failing handler cancels the request and is rethrown afterwards.
-    if (pending_)
-        return std::nullopt;
+QByteArray TdRar3::askPassword() {
     if (!passwordAsked_) {
         passwordAsked_ = true;
-        try {
-            std::optional<QString> answer;
-            if (OnReqPassword)
-                answer = OnReqPassword();
-            password_ = answer ? answer->toUtf8() : QByteArray();
-        } catch (...) {
-            pending_ = std::current_exception();
-            return std::nullopt;
-        }
+        std::optional<QString> answer;
+        if (OnReqPassword)
+            answer = OnReqPassword();
+        password_ = answer ? answer->toUtf8() : QByteArray();
     }
     return password_;
 }

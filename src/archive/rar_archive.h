@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <exception>
 #include <functional>
 #include <optional>
 
@@ -14,44 +13,30 @@ namespace archives {
 
 /// Which library reads rar archives for `TdRar3`.
 enum class RarBackend {
-    Auto,           ///< the unrar library; libarchive when it cannot be loaded
-    UnrarOnly,      ///< the unrar library or nothing (-111): the fallback switched off
-    LibarchiveOnly, ///< libarchive, the unrar library is not even loaded
+    /// List: libarchive, and the unrar library only for what libarchive
+    /// cannot read (encrypted headers, old or damaged archives). Extract:
+    /// the unrar library, libarchive when that cannot be loaded.
+    Auto,
+    UnrarOnly,      ///< the unrar library or nothing (-111): libarchive switched off
+    LibarchiveOnly, ///< libarchive; the unrar helper is not even started
 };
 
-/// The entry names `TdRar3::Extract` extracts: sorted ignoring case,
-/// duplicates (ignoring case) dropped. Names are whole stored names with
-/// "/" separators; a "\" given here is taken as "/".
-class RarFileList {
-public:
-    /// Adds `name` in sorted place; ignored when already there.
-    void add(const QString& name);
-    void clear() { names_.clear(); }
-    bool isEmpty() const { return names_.isEmpty(); }
-    qsizetype count() const { return names_.size(); }
-    const QString& at(qsizetype i) const { return names_.at(i); }
-    /// True when the list holds `name`, ignoring case.
-    bool contains(const QString& name) const;
-    const QStringList& items() const { return names_; }
-
-private:
-    qsizetype lowerBound(const QString& name) const;
-
-    QStringList names_;
-};
-
-/// The rar component: lists and extracts rar archives through the unrar
-/// shared library, bound at run time, or through libarchive when that
-/// library is missing. Entry names reach the caller through the events, in
-/// archive order, decoded to Unicode with "/" separators; link entries are
-/// skipped. Extraction never writes outside `TargetDirectory`.
+/// The rar component: lists and extracts rar archives through libarchive,
+/// in the program's process, and through the unrar shared library, which
+/// runs in a helper program of its own (quorvel-unrar, see
+/// unrar_helper_protocol.h): an archive that crashes that library ends the
+/// helper, never the program. Entry names reach the caller through the
+/// events, in archive order, decoded to Unicode with "/" separators; link
+/// entries are skipped. Extraction never writes outside `TargetDirectory`.
 ///
 /// Results of `List` and `Extract`: 10 when every entry was processed,
 /// -111 (`rarcode::UnrarNotAvailable`) when the unrar library is needed but
-/// cannot be loaded (the archive is not touched), 255 when processing an
-/// entry returned 10 or 255, else the library's own code (22: an encrypted
-/// entry without password, 24: wrong password, 12: bad data, 13: not an
-/// archive or damaged, ...). Callers take anything above 10 as failure.
+/// cannot be loaded or its helper cannot be started (the archive is not
+/// touched), 255 when processing an entry returned 10 or 255, 13 when the
+/// helper ended without a result (the library crashed on the archive),
+/// else the library's own code (22: an encrypted entry without password,
+/// 24: wrong password, 12: bad data, 13: not an archive or damaged, ...).
+/// Callers take anything above 10 as failure.
 ///
 /// Extract never writes more than the archive declares, nor more than the
 /// target's disk can take: before anything is written it refuses, with
@@ -63,7 +48,7 @@ private:
 /// headers could not tell beforehand (encrypted headers). Each file is
 /// written under a temporary name and renamed, so a failure leaves neither
 /// a partial file nor a spoilt old one. `LastErrorText` says what happened.
-class TdRar3 : private UnrarCallbackTarget {
+class TdRar3 {
 public:
     /// Which backend served the last operation.
     enum class UsedBackend { None, Unrar, Libarchive };
@@ -83,6 +68,9 @@ public:
     /// user falls back to libarchive unasked). When "libunrar.so.5" cannot be
     /// loaded, "libunrar.so" is tried in the same place.
     QString NameofUnrarDll = QStringLiteral("libunrar.so.5");
+    /// The helper program that runs the unrar library; empty: quorvel-unrar
+    /// in the running program's folder, where it is installed.
+    QString UnrarHelper;
     /// The entries Extract extracts; empty: all. Never emptied here.
     RarFileList FileListToProcess;
     RarBackend Backend = RarBackend::Auto;
@@ -111,22 +99,24 @@ public:
 private:
     int run(bool extract);
     int runBackend(bool extract);
+    /// libarchive; `names`, when given, collects the listed names instead
+    /// of firing the event.
+    int runLibarchive(bool extract, QStringList* names);
+    /// The unrar library through the helper; nullopt when it cannot be
+    /// used (no library, no helper).
+    std::optional<int> runHelper(bool extract);
     /// Before an extraction: the entry count and free space from the headers.
     int checkHeaders(const RarHeaderFacts& facts);
-    int runUnrar(const UnrarLibrary& lib, bool extract);
-    int processUnrarEntry(const UnrarLibrary& lib, void* handle, const RARHeaderDataEx& header,
-                          bool extract);
     RarEntryAction announce(const QString& entryName, bool extract);
-    void rethrowPending();
-    std::optional<QByteArray> unrarNarrowPassword() override;
-    bool unrarProcessData(qint64 bytes) override;
+    QByteArray askPassword();
 
     UsedBackend usedBackend_ = UsedBackend::None;
     bool passwordAsked_ = false;
     QByteArray password_;
-    std::exception_ptr pending_;
-    /// Set while an Extract runs.
+    /// Set while a libarchive Extract runs.
     std::optional<RarExtractGuard> guard_;
+    /// Why the operation failed, when more is known than its code says.
+    QString reason_;
     QString lastErrorText_;
 };
 

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,6 +33,29 @@ QString normalisedRarEntryName(QString name) {
     while (name.size() > 1 && name.endsWith(u'/'))
         name.chop(1);
     return name;
+}
+
+qsizetype RarFileList::lowerBound(const QString& name) const {
+    const auto it = std::lower_bound(names_.cbegin(), names_.cend(), name,
+                                     [](const QString& a, const QString& b) {
+                                         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+                                     });
+    return it - names_.cbegin();
+}
+
+void RarFileList::add(const QString& name) {
+    const QString normalised = QString(name).replace(u'\\', u'/');
+    const qsizetype at = lowerBound(normalised);
+    if (at < names_.size() && QString::compare(names_.at(at), normalised, Qt::CaseInsensitive) == 0)
+        return;
+    names_.insert(at, normalised);
+}
+
+bool RarFileList::contains(const QString& name) const {
+    const QString normalised = QString(name).replace(u'\\', u'/');
+    const qsizetype at = lowerBound(normalised);
+    return at < names_.size() &&
+           QString::compare(names_.at(at), normalised, Qt::CaseInsensitive) == 0;
 }
 
 RarEntryTarget prepareRarEntryTarget(const QString& base, const QString& entryName, bool isFolder) {
@@ -76,6 +101,13 @@ void dropSpecialModeBits(const QString& path) {
     const mode_t special = S_ISUID | S_ISGID | S_ISVTX;
     if ((st.st_mode & special) != 0)
         ::chmod(name.constData(), st.st_mode & 0777);
+}
+
+qsizetype rarScanLimit(const ExtractionLimits& limits) {
+    constexpr qint64 ListingEntries = 100000;
+    constexpr qint64 MostEntries = 10000000;
+    return qsizetype(
+        std::max(ListingEntries, std::clamp<qint64>(limits.maxEntries, 0, MostEntries) + 1));
 }
 
 RarExtractGuard::RarExtractGuard(const ExtractionLimits& limits, const QString& archivePath,

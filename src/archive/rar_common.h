@@ -4,12 +4,35 @@
 #include "archive/safe_path.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
-// Pieces shared by the two rar backends of `TdRar3`.
+// Pieces shared by the two rar backends of `TdRar3`: libarchive in the
+// program, and the unrar library in its helper program (UnrarRun).
 
 namespace archives {
+
+/// The entry names `TdRar3::Extract` extracts: sorted ignoring case,
+/// duplicates (ignoring case) dropped. Names are whole stored names with
+/// "/" separators; a "\" given here is taken as "/".
+class RarFileList {
+public:
+    /// Adds `name` in sorted place; ignored when already there.
+    void add(const QString& name);
+    void clear() { names_.clear(); }
+    bool isEmpty() const { return names_.isEmpty(); }
+    qsizetype count() const { return names_.size(); }
+    const QString& at(qsizetype i) const { return names_.at(i); }
+    /// True when the list holds `name`, ignoring case.
+    bool contains(const QString& name) const;
+    const QStringList& items() const { return names_; }
+
+private:
+    qsizetype lowerBound(const QString& name) const;
+
+    QStringList names_;
+};
 
 /// What a backend does with the entry it just read.
 enum class RarEntryAction { Skip, Extract };
@@ -47,6 +70,10 @@ int copyRarReference(const QString& base, const QString& referenceName, const QS
 /// Removes set-user-id, set-group-id and sticky bits an archive may have
 /// asked for on an extracted file.
 void dropSpecialModeBits(const QString& path);
+
+/// How many entries the header scan keeps before an extraction: all that
+/// the limit allows and one more, so an archive past the limit shows.
+qsizetype rarScanLimit(const ExtractionLimits& limits);
 
 /// The bounds of one rar extraction, kept alike by both backends: the
 /// number of entries, the free space of the target's file system and the

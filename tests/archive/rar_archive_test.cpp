@@ -152,6 +152,21 @@ TEST_P(RarArchiveTest, NotARarArchiveFailsWith13) {
     EXPECT_GT(rar.List(), 10);
 }
 
+TEST_P(RarArchiveTest, AnArchiveThatCrashesTheUnrarLibraryFailsAndTheProgramGoesOn) {
+    rar.ArchiveFileName = tree.file(u"crash.rar"_s, testing_support::crashingRar5());
+    EXPECT_EQ(rar.List(), archives::rarcode::BadArchive);
+    EXPECT_EQ(rar.Extract(), archives::rarcode::BadArchive);
+    expectBackendUsed();
+    EXPECT_TRUE(listed.isEmpty());
+    EXPECT_TRUE(extracted.isEmpty());
+    EXPECT_TRUE(outFiles().isEmpty());
+    // The library dies on it in its helper; libarchive refuses it.
+    EXPECT_EQ(rar.LastErrorText(),
+              rar.ArchiveFileName +
+                  (unrar() ? u"\ris damaged: reading it made the unrar library fail."_s
+                           : u"\ris not a rar archive, or it is damaged."_s));
+}
+
 TEST_P(RarArchiveTest, LoneVolumeOfASetEndsWithAFailure) {
     QByteArray random;
     for (int i = 0; i < 60000; ++i)

@@ -3,6 +3,7 @@
 #include "archive/rar_archive.h"
 #include "archive/unrar_binding.h"
 #include "support/rar4_writer.h"
+#include "support/rar_fixture.h"
 #include "support/rar_tool.h"
 #include "support/tree_builder.h"
 
@@ -148,39 +149,99 @@ protected:
     QStringList events;
 };
 
-TEST_F(RarBackendChoice, MissingLibraryWithoutFallbackGivesMinus111AndTouchesNothing) {
+// The unrar route is missing when the library cannot be loaded or lacks
+// an entry point, or when its helper program cannot be started.
+struct MissingUnrar {
+    const char* what;
+    QString library;
+    QString helper;
+    QString text;
+};
+
+class RarWithoutUnrar : public RarBackendChoice,
+                        public ::testing::WithParamInterface<MissingUnrar> {};
+
+TEST_P(RarWithoutUnrar, UnrarOnlyGivesMinus111AndTouchesNothing) {
     rar.Backend = RarBackend::UnrarOnly;
-    for (const QString& name : {u"libunrar-absent.so.5"_s, u"libz.so.1"_s}) {
-        SCOPED_TRACE(name.toStdString());
-        rar.NameofUnrarDll = name;
-        EXPECT_EQ(rar.List(), archives::rarcode::UnrarNotAvailable);
-        EXPECT_EQ(rar.Extract(), -111);
-        EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::None);
-    }
+    rar.NameofUnrarDll = GetParam().library;
+    rar.UnrarHelper = GetParam().helper;
+    EXPECT_EQ(rar.List(), archives::rarcode::UnrarNotAvailable);
+    EXPECT_EQ(rar.LastErrorText(), GetParam().text);
+    EXPECT_EQ(rar.Extract(), -111);
+    EXPECT_EQ(rar.LastErrorText(), GetParam().text);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::None);
     EXPECT_TRUE(events.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(rar.TargetDirectory));
     EXPECT_EQ(tree.read(u"pack.rar"_s), original);
 }
 
-TEST_F(RarBackendChoice, AutoFallsBackToLibarchive) {
-    rar.NameofUnrarDll = u"libunrar-absent.so.5"_s;
+TEST_P(RarWithoutUnrar, AutoFallsBackToLibarchive) {
+    rar.NameofUnrarDll = GetParam().library;
+    rar.UnrarHelper = GetParam().helper;
     EXPECT_EQ(rar.Backend, RarBackend::Auto);
     EXPECT_EQ(rar.List(), 10);
     EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Libarchive);
     EXPECT_EQ(rar.Extract(), 10);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Libarchive);
+    EXPECT_TRUE(rar.LastErrorText().isEmpty());
     EXPECT_EQ(events, (QStringList{u"Maps/DM-Choice.ut2"_s, u"Readme.txt"_s,
                                    u"Maps/DM-Choice.ut2"_s, u"Readme.txt"_s}));
     EXPECT_EQ(tree.read(u"out/Maps/DM-Choice.ut2"_s), "map");
+
+    // A damaged archive: what libarchive read before the failure.
+    const QByteArray sound = testing_support::rar4Archive(
+        {Rar4Entry::file("first.txt", "1"), Rar4Entry::file("second.txt", QByteArray(100, '2'))});
+    rar.ArchiveFileName = tree.file(u"cut.rar"_s, sound.left(sound.size() - 140));
+    events.clear();
+    EXPECT_EQ(rar.List(), archives::rarcode::BadArchive);
+    EXPECT_EQ(events, QStringList{u"first.txt"_s});
+    EXPECT_EQ(rar.LastErrorText(),
+              rar.ArchiveFileName + u"\ris not a rar archive, or it is damaged."_s);
 }
 
-TEST_F(RarBackendChoice, AutoPrefersTheLibraryAndLibarchiveOnlyNeverLoadsIt) {
+const QString NoLibraryText = u"The unrar library cannot be loaded."_s;
+INSTANTIATE_TEST_SUITE_P(
+    Missing, RarWithoutUnrar,
+    ::testing::Values(MissingUnrar{"absent", u"libunrar-absent.so.5"_s, {}, NoLibraryText},
+                      MissingUnrar{"incomplete", u"libz.so.1"_s, {}, NoLibraryText},
+                      MissingUnrar{"helper", SystemUnrar, u"/nowhere/quorvel-unrar"_s,
+                                   u"The unrar helper\r/nowhere/quorvel-unrar\rcannot be "
+                                   u"started."_s}),
+    [](const ::testing::TestParamInfo<MissingUnrar>& p) { return p.param.what; });
+
+TEST_F(RarBackendChoice, AutoListsInProcessAndLeavesTheRestToTheLibrary) {
     rar.NameofUnrarDll = SystemUnrar;
     EXPECT_EQ(rar.List(), 10);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Libarchive) << "no helper for a sound rar";
+    EXPECT_EQ(rar.Extract(), 10);
     EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Unrar);
     rar.Backend = RarBackend::LibarchiveOnly;
-    EXPECT_EQ(rar.List(), 10);
+    EXPECT_EQ(rar.Extract(), 10);
     EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Libarchive);
     EXPECT_EQ(TdRar3().NameofUnrarDll, u"libunrar.so.5"_s);
+
+    // What libarchive cannot read goes to the library, whose names alone
+    // arrive: encrypted headers, and an archive the library crashes on.
+    tree.file(u"src/Maps/DM-Locked.ut2"_s, "locked");
+    const QString locked = tree.path(u"locked.rar"_s);
+    ASSERT_EQ(testing_support::runRarTool(tree.path(u"src"_s),
+                                          {u"a"_s, u"-r"_s, u"-hpk"_s, locked, u"Maps"_s}),
+              0);
+    rar.Backend = RarBackend::Auto;
+    rar.ArchiveFileName = locked;
+    rar.OnReqPassword = [] { return std::optional<QString>(u"k"_s); };
+    events.clear();
+    EXPECT_EQ(rar.List(), 10);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Unrar);
+    EXPECT_EQ(events, (QStringList{u"Maps/DM-Locked.ut2"_s, u"Maps"_s})) << "as stored, once";
+
+    rar.ArchiveFileName = tree.file(u"crash.rar"_s, testing_support::crashingRar5());
+    events.clear();
+    EXPECT_EQ(rar.List(), archives::rarcode::BadArchive);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Unrar);
+    EXPECT_EQ(rar.LastErrorText(),
+              rar.ArchiveFileName + u"\ris damaged: reading it made the unrar library fail."_s);
+    EXPECT_TRUE(events.isEmpty());
 }
 
 TEST_F(RarBackendChoice, AFailingPasswordHandlerEndsTheLibraryRunCleanly) {

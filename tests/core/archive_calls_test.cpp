@@ -149,4 +149,23 @@ TEST_F(ArchiveCallsTest, PasswordIsAskedWithTheArchiveAsCaptionUnlessQuiet) {
     EXPECT_EQ(dialogs.shown.size(), 2);
     EXPECT_EQ(status.status(), u"before"_s);
     expectComponentsUntouched();
+
+    // A listing takes encrypted headers, which libarchive cannot read, to
+    // the unrar helper: its question reaches the same dialog.
+    core.dRar31.Backend = archives::RarBackend::Auto;
+    const QString hidden = tree.path(u"hidden.rar"_s);
+    ASSERT_EQ(runRarTool(tree.path(u"src"_s), {u"a"_s, u"-hpsesame"_s, hidden, u"secret.txt"_s}),
+              0);
+    dialogs.inputAnswers.push_back(u"sesame"_s);
+    const core::ArchiveListing listing = core::ListArchive(ctx(), hidden);
+    EXPECT_TRUE(listing.result.ok) << listing.result.code;
+    EXPECT_EQ(listing.entries, QStringList{u"secret.txt"_s});
+    ASSERT_EQ(dialogs.shown.size(), 3);
+    EXPECT_EQ(dialogs.shown[2].caption, hidden);
+    EXPECT_EQ(dialogs.shown[2].text, u"Password needed"_s);
+    const core::ArchiveListing quietly = core::ListArchive(ctx(), hidden, true);
+    EXPECT_FALSE(quietly.result.ok);
+    EXPECT_TRUE(quietly.entries.isEmpty());
+    EXPECT_EQ(dialogs.shown.size(), 3);
+    expectComponentsUntouched();
 }

@@ -1,7 +1,9 @@
 // The scans as a start runs them: a configured folder of generated
-// archives is recorded once, and the next start opens none of them.
+// archives is recorded once, and the next start opens none of them; a rar
+// that crashes the unrar library is logged, and the program goes on.
 #include "core/content_db.h"
 #include "support/open_counter.h"
+#include "support/rar_fixture.h"
 #include "support/zip_builder.h"
 #include "window_fixture.h"
 
@@ -92,4 +94,32 @@ TEST_F(ScanStartTest, AStartRecordsEveryArchiveAndTheNextOpensNone) {
     EXPECT_FALSE(records2.written.contains(prog(u"mapdata.dat"_s)))
         << "nothing new: the database is not rewritten";
     EXPECT_EQ(control<QListWidget>(again, u"LBinst"_s)->count(), MapCount);
+}
+
+TEST_F(ScanStartTest, ARarThatCrashesTheUnrarLibraryIsLoggedAndTheNextStartIsClean) {
+    const QString game = tree.gameFolder(u"game"_s);
+    tree.file(u"game/System/UT2004.exe"_s);
+    const QString maps = tree.folder(u"downloads/maps"_s);
+    const QString crash = tree.file(u"downloads/maps/Crash.rar"_s, crashingRar5());
+    ASSERT_TRUE(ZipBuilder().file(u"DM-Fine.ut2"_s, "map").write(maps + u"/DM-Fine.zip"_s));
+    tree.file(u"prog/Quorvel.ini"_s, settingsFor(game, maps, QString()));
+
+    dialogs.buttonAnswers.push_back(platform::No); // the log is not read now
+    TForm1& w = start();
+    ASSERT_EQ(dialogs.shown.size(), 1) << dialogs.texts().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(
+        u"Some files in the configured directories are not supported by Quorvel."_s));
+    const QByteArray log = crash.toUtf8() + " - Not a valid rar-file\r\n";
+    EXPECT_EQ(tree.read(u"prog/error.log"_s), log);
+    EXPECT_EQ(control<QListWidget>(w, u"LBinst"_s)->count(), 1);
+    EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
+    const QByteArray records = tree.read(u"prog/mapdata.dat"_s);
+    EXPECT_EQ(content_db::ReadAll(prog(u"mapdata.dat"_s)).size(), 2);
+
+    dialogs.shown.clear();
+    TForm1& again = restart();
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+    EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records);
+    EXPECT_EQ(tree.read(u"prog/error.log"_s), log) << "not written again";
+    EXPECT_EQ(control<QListWidget>(again, u"LBinst"_s)->count(), 1);
 }

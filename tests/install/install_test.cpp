@@ -9,6 +9,7 @@
 #include "support/fake_dialogs.h"
 #include "support/install_archives.h"
 #include "support/rar4_writer.h"
+#include "support/rar_fixture.h"
 #include "support/tree_builder.h"
 
 #include <QDir>
@@ -204,6 +205,22 @@ TEST_F(InstallRunTest, ArchivesThatPlaceNothingThemselvesAreNeverMarked) {
     EXPECT_EQ(box.text, u"The following files could not be installed for unknown reason\r"_s
                         u"DM-Broken.zip\rDM-Rar.rar\rDM-Exe.zip: nothing was placed\r"_s);
     EXPECT_FALSE(tree.exists(u"prog/ToBeMoved"_s));
+}
+
+TEST_F(InstallRunTest, ARarThatCrashesTheUnrarLibraryIsNamedAmongTheFailed) {
+    tree.file(u"archives/DM-Crash.rar"_s, testing_support::crashingRar5());
+    content_db::WriteAll(core.state.mapDataPath(), {scannedRecord(u"DM-Crash.rar"_s, archives, {},
+                                                                  0, {{u"DM-Crash.ut2"_s, {}}}),
+                                                    archive(u"DM-Foo.zip"_s, fooFiles)});
+    const install::InstallResult result =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Crash.rar"_s, u"DM-Foo.zip"_s}, false);
+    EXPECT_EQ(result.FailedArchives, QStringList{u"DM-Crash.rar"_s});
+    EXPECT_EQ(tree.read(u"game/Maps/DM-Foo.ut2"_s), "map") << "the run goes on after it";
+    EXPECT_TRUE(tempEntries().isEmpty());
+    const QList<TContentRecord> records = maps();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records.at(0).Installed, 0);
+    EXPECT_EQ(records.at(1).Installed, 1);
 }
 
 TEST_F(InstallRunTest, AnErrorInTheMiddleKeepsTheRecordsOfWhatWasInstalled) {

@@ -4,6 +4,7 @@
 #include "core/lifecycle.h"
 #include "platform/errors.h"
 #include "support/open_counter.h"
+#include "support/rar_fixture.h"
 #include "support/rar_tool.h"
 #include "support/scan_fixture.h"
 
@@ -146,6 +147,62 @@ TEST_F(MapScan, Rar5FromTheRarCommand) {
     ASSERT_EQ(recs.size(), 1);
     EXPECT_EQ(recs[0].DisplayName, u"Maps/DM-Five.ut2"_s);
     EXPECT_TRUE(recs[0].Files.contains(u"Textures/Five.utx"_s));
+}
+
+TEST_F(MapScan, RarsThatCrashTheUnrarLibraryAreLoggedOnceAndTheScanGoesOn) {
+    // libarchive lists the sound rar itself; the two it refuses go to the
+    // unrar helper: the real one, whose library dies on the fuzzed file, and
+    // a stand-in that dies on every archive.
+    const QString crash = tree.file(u"maps/Crash.rar"_s, testing_support::crashingRar5());
+    const QByteArray whole = testing_support::rar4Archive(
+        {testing_support::Rar4Entry::file("readme.txt", "r"),
+         testing_support::Rar4Entry::file("DM-Cut.ut2", QByteArray(200, 'c'))});
+    const QString cut = tree.file(u"maps/Cut.rar"_s, whole.left(whole.size() - 230));
+    rar(u"maps/Sound.rar"_s, {{u"DM-Sound.ut2"_s, "s"}});
+    zip(u"maps/DM-Zip.zip"_s, {{u"DM-Zip.ut2"_s, "z"}});
+    const QString crashingHelper =
+        testing_support::fakeUnrarHelper(tree, u"crashing-unrar"_s, "kill -SEGV $$");
+
+    for (const QString& helper : {QString(), crashingHelper}) {
+        SCOPED_TRACE(helper.toStdString());
+        core.dRar31.UnrarHelper = helper;
+        content_db::WriteAll(s().mapDataPath(), {});
+        intake::ScanMapArchives(ctx(), fScan);
+
+        const QStringList lines{crash + u" - Not a valid rar-file"_s,
+                                cut + u" - Not a valid rar-file"_s};
+        EXPECT_EQ(s().ErrorLogLines, lines);
+        const QList<TContentRecord> recs = maps();
+        EXPECT_EQ(names(recs),
+                  (QStringList{u"DM-Zip.zip"_s, u"Crash.rar"_s, u"Cut.rar"_s, u"Sound.rar"_s}));
+        EXPECT_EQ(find(recs, u"Crash.rar"_s)->Kind, 10);
+        EXPECT_EQ(find(recs, u"Crash.rar"_s)->FileCount, 0);
+        EXPECT_EQ(find(recs, u"Cut.rar"_s)->Kind, 10);
+        // The real library lists what it read before the damage.
+        const QStringList cutFiles = find(recs, u"Cut.rar"_s)->Files;
+        EXPECT_EQ(cutFiles.value(0), helper.isEmpty() ? u"readme.txt"_s : QString());
+        EXPECT_EQ(cutFiles.isEmpty(), !helper.isEmpty());
+        EXPECT_EQ(find(recs, u"Sound.rar"_s)->Kind, 0);
+        EXPECT_EQ(find(recs, u"Sound.rar"_s)->DisplayName, u"DM-Sound.ut2"_s);
+        // The second round logs the same lines: error.log is written, but
+        // nothing new is there to ask about.
+        if (helper.isEmpty())
+            dialogs.buttonAnswers.push_back(platform::No);
+        lifecycle::ReportUnsupportedFiles(s(), dialogs);
+        EXPECT_EQ(dialogs.shown.size(), 1);
+        EXPECT_EQ(tree.read(u"prog/error.log"_s), (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+
+        // The next run knows them all: nothing is opened, logged or written.
+        const QByteArray records = tree.read(u"prog/mapdata.dat"_s);
+        OpenCounter counter(tree.root());
+        ASSERT_TRUE(counter.ok());
+        intake::ScanMapArchives(ctx(), fScan);
+        counter.collect();
+        EXPECT_TRUE(s().ErrorLogLines.isEmpty());
+        EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records);
+        EXPECT_FALSE(counter.written.contains(s().mapDataPath()));
+        EXPECT_EQ(archivesIn(counter.opened), QStringList());
+    }
 }
 
 TEST_F(MapScan, KnownNamesMovedArchivesAndTwins) {

@@ -27,12 +27,16 @@ check() { # description, command...
 cmake --install "$build" --prefix "$prefix"
 echo "installed files:"
 (cd "$prefix" && find . -type f | sort)
-installed=(bin/quorvel share/quorvel/docs/help/index.html "share/applications/$id.desktop"
-  "share/icons/hicolor/scalable/apps/$id.svg" "share/metainfo/$id.metainfo.xml")
+installed=(bin/quorvel bin/quorvel-unrar share/quorvel/docs/help/index.html
+  "share/applications/$id.desktop" "share/icons/hicolor/scalable/apps/$id.svg"
+  "share/metainfo/$id.metainfo.xml")
 for f in "${installed[@]}"; do
   check "installed $f" test -f "$prefix/$f"
 done
 check "bin/quorvel is the built program" cmp -s "$binary" "$prefix/bin/quorvel"
+# The unrar helper, which the program looks for in its own folder.
+helper=$(dirname "$binary")/quorvel-unrar
+check "bin/quorvel-unrar is the built helper" cmp -s "$helper" "$prefix/bin/quorvel-unrar"
 
 desktop=$prefix/share/applications/$id.desktop
 check "desktop-file-validate" desktop-file-validate "$desktop"
@@ -91,28 +95,31 @@ depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*)//; s/ //g' | so
 for pkg in qt6-qpa-plugins xdg-utils; do
   check "Depends has $pkg" grep -qx "$pkg" <<<"$depends"
 done
-# Besides those two, Depends names the package of every library the binary
-# needs and nothing else. A sanitizer build keeps every library named on the
-# link line, used or not, so only the normal build is compared.
-needed=$(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+# Besides those two, Depends names the package of every library the
+# program and its unrar helper need and nothing else. A sanitizer build
+# keeps every library named on the link line, used or not, so only the
+# normal build is compared.
 owner() { # library path -> Debian package (usrmerge: also under the other name)
   local real
   real=$(realpath "$1")
   { dpkg -S "$1" || dpkg -S "$real" || dpkg -S "${real#/usr}" || true; } 2>/dev/null |
     sed -n '1s/:.*//p'
 }
-if grep -q '^libasan\.so' <<<"$needed"; then
+if readelf -d "$binary" | grep -q 'NEEDED.*\[libasan\.so'; then
   echo "sanitizer build: Depends not compared with the libraries it links"
 else
-  links=$(ldd "$binary")
   expected=(qt6-qpa-plugins xdg-utils)
-  for lib in $needed; do
-    # "name => path (address)", or the loader as "path (address)"
-    path=$(awk -v l="$lib" '!found && $1 == l { print $3; found = 1 }
-      !found && substr($1, length($1) - length(l)) == "/" l { print $1; found = 1 }' <<<"$links")
-    pkg=$(owner "$path")
-    check "package of $lib ($path) found" test -n "$pkg"
-    expected+=("$pkg")
+  for program in "$binary" "$helper"; do
+    needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p')
+    links=$(ldd "$program")
+    for lib in $needed; do
+      # "name => path (address)", or the loader as "path (address)"
+      path=$(awk -v l="$lib" '!found && $1 == l { print $3; found = 1 }
+        !found && substr($1, length($1) - length(l)) == "/" l { print $1; found = 1 }' <<<"$links")
+      pkg=$(owner "$path")
+      check "package of $lib ($path) for $(basename "$program") found" test -n "$pkg"
+      expected+=("$pkg")
+    done
   done
   want=$(printf '%s\n' "${expected[@]}" | sort -u)
   check "Depends names ${want//$'\n'/ }" test "$want" = "$depends"

@@ -4,10 +4,23 @@
 #include "support/rar_tool.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace testing_support {
+
+QByteArray crashingRar5() {
+    return QByteArray::fromBase64(
+        "UmFyIRoHAQAxkrVvCgEFBAAFAQICCwAAAAAAAAAAAiICAgICAgICAgICAgIBQAAMAgICAgICAgICAgICAgICAgIC"
+        "PQICAgICAgICAgICAgICB/4AAADpKBhrrlsSBExMTExsWxwFBAA=");
+}
+
+QString fakeUnrarHelper(TempTree& tree, const QString& name, const QByteArray& body) {
+    const QString path = tree.file(name, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
 
 std::string rarBackendName(const ::testing::TestParamInfo<RarBackendKind>& info) {
     return info.param == RarBackendKind::Unrar ? "Unrar" : "Libarchive";

@@ -18,6 +18,14 @@
 
 namespace testing_support {
 
+/// A 104-byte RAR5 file, found by fuzzing, on which the unrar library
+/// (libunrar5 6.2 of Debian bookworm) crashes inside RAROpenArchiveEx.
+QByteArray crashingRar5();
+
+/// A stand-in for the unrar helper: an executable shell script `name` in
+/// `tree` with `body` (after "#!/bin/sh"). Returns its path.
+QString fakeUnrarHelper(TempTree& tree, const QString& name, const QByteArray& body);
+
 /// The two rar backends every rar test runs against.
 enum class RarBackendKind { Unrar, Libarchive };
 

@@ -1,0 +1,226 @@
+// The unrar helper seen from TdRar3: its frames, and every way it can end
+// without a proper result, played by small shell scripts in its place.
+#include "archive/rar_archive.h"
+#include "archive/unrar_helper_protocol.h"
+#include "support/rar4_writer.h"
+#include "support/rar_fixture.h"
+#include "support/tree_builder.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+using archives::TdRar3;
+using archives::unrar_helper::Frame;
+using archives::unrar_helper::FrameReader;
+
+namespace {
+
+TEST(UnrarHelperFrames, AreCutWholeFromPiecesAndBounded) {
+    const QByteArray stream = archives::unrar_helper::frame(Frame::Listed, "Maps/DM-\xC3\xA9.ut2") +
+                              archives::unrar_helper::frame(Frame::Password) +
+                              archives::unrar_helper::resultFrame(-111, u"why \u00E9"_s);
+    // Delivered whole, byte by byte, and in pieces of 7: the same frames.
+    for (const qsizetype piece : {stream.size(), qsizetype(1), qsizetype(7)}) {
+        SCOPED_TRACE(piece);
+        FrameReader reader;
+        QList<FrameReader::Item> items;
+        for (qsizetype at = 0; at < stream.size(); at += piece) {
+            reader.append(QByteArrayView(stream).sliced(at, std::min(piece, stream.size() - at)));
+            while (std::optional<FrameReader::Item> item = reader.next())
+                items.append(*item);
+        }
+        ASSERT_EQ(items.size(), 3);
+        EXPECT_EQ(items[0].type, Frame::Listed);
+        EXPECT_EQ(QString::fromUtf8(items[0].payload), u"Maps/DM-\u00E9.ut2"_s);
+        EXPECT_EQ(items[1].type, Frame::Password);
+        EXPECT_TRUE(items[1].payload.isEmpty());
+        EXPECT_EQ(items[2].type, Frame::Result);
+        const auto result = archives::unrar_helper::parseResult(items[2].payload);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->code, -111);
+        EXPECT_EQ(result->reason, u"why \u00E9"_s);
+        EXPECT_FALSE(reader.broken());
+    }
+    EXPECT_FALSE(archives::unrar_helper::parseResult("abc"));
+
+    // No frame of ours: nothing after it is read, however much follows.
+    const QByteArray tooLong("L\x01\x00\x01\x00", 5); // 65537 bytes announced
+    const QByteArray unknown("Z\x00\x00\x00\x00", 5);
+    for (const QByteArray& bad : {tooLong, unknown}) {
+        FrameReader reader;
+        reader.append(archives::unrar_helper::frame(Frame::Listed, "a") + bad);
+        EXPECT_TRUE(reader.next());
+        EXPECT_FALSE(reader.next());
+        EXPECT_TRUE(reader.broken());
+        reader.append(archives::unrar_helper::frame(Frame::Listed, "b"));
+        EXPECT_FALSE(reader.next());
+    }
+    FrameReader longest;
+    longest.append(archives::unrar_helper::frame(
+        Frame::Listed, QByteArray(archives::unrar_helper::MaxPayload, 'n')));
+    EXPECT_TRUE(longest.next());
+}
+
+TEST(UnrarHelperArguments, CarryTheWholeJob) {
+    archives::unrar_helper::Request request;
+    request.job.extract = true;
+    request.job.archive = u"-odd name \u00E9.rar"_s;
+    request.job.target = u"/tmp/out dir"_s;
+    request.job.only.add(u"Maps\\DM-A.ut2"_s);
+    request.job.only.add(u"--only"_s);
+    request.job.limits.maxEntries = 12;
+    request.freeSpace = 4096;
+    request.libraryFolder = u"/opt/rar"_s;
+    request.libraryName = u"libunrar.so.5"_s;
+    const auto parsed =
+        archives::unrar_helper::parseArguments(archives::unrar_helper::arguments(request));
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->job.extract);
+    EXPECT_EQ(parsed->job.archive, request.job.archive);
+    EXPECT_EQ(parsed->job.target, request.job.target);
+    EXPECT_EQ(parsed->job.only.items(), (QStringList{u"--only"_s, u"Maps/DM-A.ut2"_s}));
+    EXPECT_EQ(parsed->job.limits.maxEntries, 12);
+    ASSERT_TRUE(parsed->job.limits.freeSpace);
+    EXPECT_EQ(parsed->job.limits.freeSpace(u"/anywhere"_s), 4096);
+    EXPECT_EQ(parsed->libraryFolder, u"/opt/rar"_s);
+    EXPECT_EQ(parsed->libraryName, u"libunrar.so.5"_s);
+
+    request.job.extract = false;
+    const auto list =
+        archives::unrar_helper::parseArguments(archives::unrar_helper::arguments(request));
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->job.extract);
+    EXPECT_TRUE(list->job.only.isEmpty()) << "a listing extracts nothing";
+    EXPECT_FALSE(list->job.limits.freeSpace);
+
+    for (const QStringList& bad :
+         {QStringList{}, QStringList{u"copy"_s, u"--archive"_s, u"a.rar"_s}, QStringList{u"list"_s},
+          QStringList{u"list"_s, u"--archive"_s},
+          QStringList{u"list"_s, u"--archive"_s, u"a.rar"_s, u"--bogus"_s, u"1"_s},
+          QStringList{u"extract"_s, u"--archive"_s, u"a.rar"_s, u"--free-space"_s, u"lots"_s}})
+        EXPECT_FALSE(archives::unrar_helper::parseArguments(bad)) << bad.join(u' ').toStdString();
+}
+
+/// A helper script's ways to end; each writes its process id first.
+struct HelperScript {
+    const char* what;
+    bool extract;
+    QByteArray body;
+    int code;
+    QStringList entries;
+    /// LastErrorText; nullopt: the archive is damaged.
+    std::optional<QString> text;
+    bool asksPassword = false;
+};
+
+class UnrarHelperEnd : public ::testing::TestWithParam<HelperScript> {};
+
+TEST_P(UnrarHelperEnd, MapsToTheResultAndLeavesNoHelperBehind) {
+    const HelperScript& c = GetParam();
+    testing_support::TempTree tree;
+    const QString pidFile = tree.path(u"helper.pid"_s);
+    TdRar3 rar;
+    rar.Backend = archives::RarBackend::UnrarOnly;
+    rar.UnrarHelper = testing_support::fakeUnrarHelper(
+        tree, u"fake-unrar"_s, "echo $$ > '" + pidFile.toUtf8() + "'\n" + c.body);
+    rar.ArchiveFileName = tree.file(u"pack.rar"_s, testing_support::rar4Archive({}));
+    rar.TargetDirectory = tree.path(u"out"_s);
+    QStringList events;
+    rar.OnFileAboutToBeListed = [&](const QString& n) { events.append(u"L "_s + n); };
+    rar.OnFileAboutToBeExtracted = [&](const QString& n) { events.append(u"X "_s + n); };
+    int asked = 0;
+    rar.OnReqPassword = [&] {
+        ++asked;
+        return std::optional<QString>(u"open"_s);
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(c.extract ? rar.Extract() : rar.List(), c.code);
+    EXPECT_LT(clock.elapsed(), 10000) << "a helper that waits is not waited for";
+    EXPECT_EQ(events, c.entries);
+    EXPECT_EQ(rar.LastErrorText(),
+              c.text.value_or(rar.ArchiveFileName +
+                              u"\ris damaged: reading it made the unrar library fail."_s));
+    EXPECT_EQ(asked, c.asksPassword ? 1 : 0);
+    EXPECT_EQ(rar.usedBackend(), TdRar3::UsedBackend::Unrar);
+
+    const pid_t pid = tree.read(u"helper.pid"_s).trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    errno = 0;
+    EXPECT_EQ(::kill(pid, 0), -1);
+    EXPECT_EQ(errno, ESRCH) << "the helper is gone once the call returns";
+}
+
+// printf's octal escapes write the frames: a type, 4 length bytes, data.
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, UnrarHelperEnd,
+    ::testing::Values(
+        HelperScript{"SignalFirst", false, "kill -SEGV $$", 13, {}, {}},
+        HelperScript{"SignalAfterAnEntry",
+                     false,
+                     "printf 'L\\005\\000\\000\\000a.txt'\nkill -SEGV $$",
+                     13,
+                     {u"L a.txt"_s},
+                     {}},
+        HelperScript{"SignalWhileExtracting",
+                     true,
+                     "printf 'X\\005\\000\\000\\000a.txt'\nkill -ABRT $$",
+                     13,
+                     {u"X a.txt"_s},
+                     {}},
+        HelperScript{"EndsWithoutResult",
+                     false,
+                     "printf 'L\\005\\000\\000\\000a.txt'",
+                     13,
+                     {u"L a.txt"_s},
+                     {}},
+        HelperScript{"NoFrames", false, "echo 'Segmentation fault'\nexec sleep 30", 13, {}, {}},
+        HelperScript{
+            "FrameTooLong", false, "printf 'L\\377\\377\\377\\177'\nexec sleep 30", 13, {}, {}},
+        HelperScript{"EntryOfTheOtherOperation",
+                     false,
+                     "printf 'X\\005\\000\\000\\000a.txt'\nexec sleep 30",
+                     13,
+                     {},
+                     {}},
+        HelperScript{
+            "ShortResult", false, "printf 'R\\002\\000\\000\\000ab'\nexec sleep 30", 13, {}, {}},
+        HelperScript{"Finished",
+                     false,
+                     "printf 'L\\005\\000\\000\\000a.txtR\\004\\000\\000\\000\\012\\000\\000\\000'",
+                     10,
+                     {u"L a.txt"_s},
+                     u""_s},
+        HelperScript{"FinishedWithAReason",
+                     true,
+                     "printf 'R\\013\\000\\000\\000\\145\\000\\000\\000no room'",
+                     101,
+                     {},
+                     u"no room"_s},
+        // Gone while the password is asked: the answer meets a closed pipe.
+        HelperScript{"GoneBeforeTheAnswer",
+                     false,
+                     "exec 0<&-\nprintf 'Q\\000\\000\\000\\000'\nexit 0",
+                     13,
+                     {},
+                     {},
+                     true},
+        // The answer comes back as the name of an entry: "A", 4 bytes, "open".
+        HelperScript{"PasswordAnswered",
+                     false,
+                     "printf 'Q\\000\\000\\000\\000'\nanswer=$(head -c 9 | tail -c 4)\n"
+                     "printf 'L\\004\\000\\000\\000%s' \"$answer\"\nexit 0",
+                     13,
+                     {u"L open"_s},
+                     {},
+                     true}),
+    [](const ::testing::TestParamInfo<HelperScript>& p) { return p.param.what; });
+
+} // namespace
