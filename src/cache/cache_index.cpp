@@ -256,10 +256,6 @@ CacheIni readCacheIni(const QString& path) {
     return CacheIni::fromBytes(readBounded(path));
 }
 
-void writeCacheIni(const QString& path, const CacheIni& ini) {
-    platform::writeBytes(path, ini.toBytes());
-}
-
 std::optional<QStringList> ListCache(CommandContext& ctx, bool mapsOnly) {
     const std::optional<QString> path = findCacheIni(ctx.state);
     if (!path) {

@@ -33,9 +33,6 @@ public:
     /// message of a run that ended early.
     void bGoUz2Click();
 
-    /// The filter the open dialog uses next.
-    QString openFilter() const { return openFilter_; }
-
     QListWidget* LBUz = nullptr; ///< the file names; full paths in ListBox3
     QPushButton* bOpenUz2 = nullptr;
     QGroupBox* rbUzAction = nullptr;
