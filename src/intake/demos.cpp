@@ -73,7 +73,7 @@ void removeEntry(CommandContext& ctx, const QString& path) {
 class ExtractedIntoTemp {
 public:
     explicit ExtractedIntoTemp(CommandContext& ctx) : ctx_(ctx) {
-        for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s))
+        for (const platform::FileEntry& e : listTemp())
             before_.insert(e.name);
     }
     ~ExtractedIntoTemp() {
@@ -86,7 +86,7 @@ public:
     /// TempDir's entries that were not there before, in listing order.
     QList<platform::FileEntry> added() const {
         QList<platform::FileEntry> out;
-        for (const platform::FileEntry& e : platform::listByMask(ctx_.state.TempDir, u"*"_s)) {
+        for (const platform::FileEntry& e : listTemp()) {
             if (!before_.contains(e.name))
                 out.append(e);
         }
@@ -94,6 +94,14 @@ public:
     }
 
 private:
+    // Without a TempDir nothing is extracted, and the working folder's
+    // files are never taken for what an archive brought.
+    QList<platform::FileEntry> listTemp() const {
+        if (ctx_.state.TempDir.isEmpty())
+            return {};
+        return platform::listByMask(ctx_.state.TempDir, u"*"_s);
+    }
+
     CommandContext& ctx_;
     QSet<QString> before_;
 };

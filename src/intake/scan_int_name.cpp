@@ -85,6 +85,10 @@ QString intNameFromLines(const QStringList& lines) {
 }
 
 QString ReadIntName(CommandContext& ctx, const QString& entryName) {
+    // The entry's name alone would be read from, and deleted in, the
+    // working folder.
+    if (ctx.state.TempDir.isEmpty())
+        return {};
     const QString path = platform::withSlash(ctx.state.TempDir) + bareName(entryName);
     QString name;
     QFile file(path);

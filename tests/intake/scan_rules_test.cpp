@@ -9,6 +9,7 @@
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
 
+#include <QDir>
 #include <QSet>
 #include <QStringEncoder>
 
@@ -204,4 +205,13 @@ TEST(IntName, ReadIntNameDeletesTheFile) {
     EXPECT_EQ(intake::ReadIntName(core.context(), u"Missing.int"_s), QString());
     EXPECT_EQ(intake::ReadIntName(core.context(), u"Folder.int"_s), QString());
     EXPECT_TRUE(tree.exists(u"Temp/Folder.int"_s));
+    // Without a TempDir the working folder is neither read nor cleaned.
+    tree.file(u"work/MutY.int"_s, "ItemName=\"Y\"");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree.path(u"work"_s)));
+    core.state.TempDir.clear();
+    const QString unset = intake::ReadIntName(core.context(), u"MutY.int"_s);
+    QDir::setCurrent(before);
+    EXPECT_EQ(unset, QString());
+    EXPECT_TRUE(tree.exists(u"work/MutY.int"_s));
 }
