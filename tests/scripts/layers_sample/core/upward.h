@@ -1,4 +1,4 @@
 #pragma once
 
-#include "platform/errors.h"
 #include "gui/main_window.h"
+#include "platform/errors.h"
