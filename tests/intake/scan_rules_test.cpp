@@ -188,6 +188,11 @@ TEST(IntName, FileEncodingsAndLineEnds) {
         EXPECT_EQ(intake::intNameFromLines(intake::intFileLines(bytes)), u"Gr\u00FC\u00DFe"_s);
     EXPECT_EQ(intake::intFileLines("a\rb\nc\r\nd\r\n"),
               (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
+    // A lone surrogate of a damaged UTF-16 file still ends at its line end.
+    const QByteArray damaged("\xFF\xFE"
+                             "a\0\0\xD8\r\0\n\0b\0",
+                             12);
+    EXPECT_EQ(intake::intFileLines(damaged), (QStringList{u"a"_s + QChar(0xD800), u"b"_s}));
 }
 
 TEST(IntName, ReadIntNameDeletesTheFile) {
