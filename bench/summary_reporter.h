@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +13,9 @@
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    // Coloured only on a terminal, as the library's own reporter is.
+    SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (!run.error_occurred)
