@@ -7,7 +7,11 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "summary_reporter.h"
+
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -63,6 +67,18 @@ BENCHMARK(BM_ReadWriteAll)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    // Ten times the records should take about ten times as long: the time
+    // per record of the large database against the small one's.
+    for (const std::string bench : {"BM_LoadMapLists", "BM_ReadWriteAll"}) {
+        const std::optional<double> small = reporter.time(bench + "/300");
+        const std::optional<double> large = reporter.time(bench + "/3000");
+        if (small && large && *small > 0)
+            std::printf("%s: 300 records %.2f ms, 3000 records %.2f ms; time per record at "
+                        "3000 / at 300 = %.2f (1.00 is linear)\n",
+                        bench.c_str(), *small, *large, (*large / 3000) / (*small / 300));
+    }
+    benchmark::Shutdown();
     return 0;
 }

@@ -52,7 +52,7 @@ QByteArray packageLike(qint64 size, std::mt19937& rng) {
             }
         } else {
             for (; at + 4 <= end; at += 4) {
-                const quint32 r = rng();
+                const auto r = static_cast<quint32>(rng());
                 std::memcpy(p + at, &r, 4);
             }
             for (; at < end; ++at)

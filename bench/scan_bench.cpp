@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
         QDir(root + u"/prog"_s).removeRecursively();
     } else {
         if (!temp.isValid())
-            return 1;
+            return 2;
         root = temp.path();
     }
     QElapsedTimer t;

@@ -137,8 +137,9 @@ int main(int argc, char** argv) {
     }
     const double mb = double(megabytes);
     std::printf("%lld MB package-like file; .uz2 %.1f%% of it, .gz %.1f%%\n",
-                static_cast<long long>(megabytes), 100.0 * double(QFile(uz2).size()) / a.size(),
-                100.0 * double(QFile(gz).size()) / a.size());
+                static_cast<long long>(megabytes),
+                100.0 * double(QFile(uz2).size()) / double(a.size()),
+                100.0 * double(QFile(gz).size()) / double(a.size()));
     const bool packFast = report("compress", pack, gzip, mb);
     const bool unpackFast = report("decompress", unpack, gunzip, mb);
     return packFast && unpackFast ? 0 : 1;

@@ -1,5 +1,6 @@
 // Replays every file of the folders (or files) named on the command line
 // through the fuzz entry point, so the seed corpus runs as a plain test.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -21,21 +22,26 @@ static void runOne(const std::filesystem::path& p) {
 }
 
 int main(int argc, char** argv) {
-    int count = 0;
+    // A folder's files run in name order, arguments in the order given: a
+    // target keeps state between inputs, so a finding that needs an
+    // earlier input replays the same way on every machine.
+    std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
+            std::vector<std::filesystem::path> files;
             for (const auto& e : std::filesystem::recursive_directory_iterator(arg)) {
-                if (e.is_regular_file()) {
-                    runOne(e.path());
-                    ++count;
-                }
+                if (e.is_regular_file())
+                    files.push_back(e.path());
             }
+            std::sort(files.begin(), files.end());
+            inputs.insert(inputs.end(), files.begin(), files.end());
         } else if (std::filesystem::is_regular_file(arg)) {
-            runOne(arg);
-            ++count;
+            inputs.push_back(arg);
         }
     }
-    std::printf("replayed %d inputs\n", count);
-    return count > 0 ? 0 : 1;
+    for (const std::filesystem::path& p : inputs)
+        runOne(p);
+    std::printf("replayed %zu inputs\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
 }

@@ -40,10 +40,10 @@ QString confinedTarget(const QString& base, const QString& entryName, bool keepF
     if (parts.isEmpty())
         return {};
     const QString relative = keepFolders ? parts.join(u'/') : parts.last();
-    // An empty base is the working folder, never the file system root.
-    if (base.isEmpty())
-        return relative;
-    QString root = base;
+    // An empty base is the working folder, never the file system root. It
+    // is named in full: Qt takes a bare name starting with ":" (an entry
+    // ":/icons/x.svg") for one of the program's resources.
+    QString root = base.isEmpty() ? QDir::currentPath() : base;
     while (root.size() > 1 && root.endsWith(u'/'))
         root.chop(1);
     return root == u"/"_s ? root + relative : root + u'/' + relative;

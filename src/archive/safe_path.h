@@ -21,7 +21,7 @@ QStringList safeEntryParts(const QString& entryName);
 /// Where an entry is written below `base`: with its folder parts when
 /// `keepFolders`, else under its bare name. Empty when the entry has no
 /// usable name (it is then skipped). The result never leaves `base`; an
-/// empty `base` gives a path relative to the working folder.
+/// empty `base` is the working folder, named by its full path.
 QString confinedTarget(const QString& base, const QString& entryName, bool keepFolders);
 
 /// Bounds an extraction checks before it writes anything.

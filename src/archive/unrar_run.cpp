@@ -26,10 +26,12 @@ template <typename Char> qsizetype boundedLength(const Char* text, qsizetype cap
 /// The entry name of a header: the wide name, which the library has decoded
 /// from the archive's own encoding; the narrow one only when that is empty.
 QString headerName(const RARHeaderDataEx& header) {
-    const qsizetype wide = boundedLength(header.FileNameW, std::size(header.FileNameW));
+    const qsizetype wide =
+        boundedLength(header.FileNameW, static_cast<qsizetype>(std::size(header.FileNameW)));
     if (wide > 0)
         return QString::fromWCharArray(header.FileNameW, wide);
-    const qsizetype narrow = boundedLength(header.FileName, std::size(header.FileName));
+    const qsizetype narrow =
+        boundedLength(header.FileName, static_cast<qsizetype>(std::size(header.FileName)));
     return QFile::decodeName(QByteArray(header.FileName, narrow));
 }
 

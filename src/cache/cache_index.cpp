@@ -45,10 +45,14 @@ void forEachLine(const Text& text, Char feedChar, Char returnChar, Fn line) {
     }
 }
 
-/// A byte order mark is no part of a line's text, wherever it stands: a
-/// line reads the same when a rewrite makes it the first of the file.
+/// Byte order marks are no part of a line's text, wherever the line stands
+/// and however many lead it: a line reads the same when a rewrite makes it
+/// the first of the file, where the UTF-16 decoder drops one mark itself.
 QString withoutMark(const QString& text) {
-    return text.startsWith(QChar(0xFEFF)) ? text.sliced(1) : text;
+    qsizetype marks = 0;
+    while (marks < text.size() && text.at(marks) == QChar(0xFEFF))
+        ++marks;
+    return text.sliced(marks);
 }
 
 QByteArray readBounded(const QString& path) {
@@ -249,10 +253,6 @@ std::optional<QString> findCacheIni(const AppState& state) {
 
 CacheIni readCacheIni(const QString& path) {
     return CacheIni::fromBytes(readBounded(path));
-}
-
-void writeCacheIni(const QString& path, const CacheIni& ini) {
-    platform::writeBytes(path, ini.toBytes());
 }
 
 std::optional<QStringList> ListCache(CommandContext& ctx, bool mapsOnly) {

@@ -122,8 +122,6 @@ std::optional<QString> findCacheIni(const AppState& state);
 /// Reads cache.ini; throws platform::Error when it cannot be read or is
 /// larger than MaxCacheIniSize.
 CacheIni readCacheIni(const QString& path);
-/// Rewrites cache.ini atomically.
-void writeCacheIni(const QString& path, const CacheIni& ini);
 
 /// ListCache without the widget: with no cache.ini, the warning naming
 /// GameDir and nullopt; otherwise cache.ini tidied and rewritten when that

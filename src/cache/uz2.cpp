@@ -208,8 +208,8 @@ Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QS
     const QString note = run.builtIn ? OwnCodecNote : QString();
     ProgressReset progressReset{ctx.status};
 
-    auto mark = [&](qsizetype i, QStringView mark, const QString& reason) {
-        run.lines[i] += mark.toString();
+    auto mark = [&](qsizetype i, QStringView sign, const QString& reason) {
+        run.lines[i] += sign.toString();
         run.reasons[i] = reason;
         if (marked)
             marked(i, run.lines[i], reason);

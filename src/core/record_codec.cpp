@@ -108,7 +108,7 @@ void putText(char* record, int offset, const QString& text, int capacity) {
 QString getText(platform::ByteCursor& record, int offset, int capacity) {
     record.seek(offset);
     const int length = std::min<int>(record.u8(), capacity);
-    const QByteArrayView text = record.bytes(length);
+    const QByteArrayView text = record.bytes(static_cast<quint64>(length));
     return record_text::decode(text.data(), static_cast<int>(text.size()));
 }
 

@@ -101,10 +101,6 @@ void ThemeEngine::installBaseStyle() {
         QApplication::setStyle(new CompactStyle);
 }
 
-QStringList ThemeEngine::builtInNames() {
-    return {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
-}
-
 void ThemeEngine::selectBuiltIn(int index) {
     index_ = (index >= 0 && index <= 3) ? index : 1;
     sheet_ = sheetFor(Themes[index_]);

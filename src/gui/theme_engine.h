@@ -8,7 +8,6 @@
 /// that message boxes and dialogs share the look.
 class ThemeEngine {
 public:
-    static QStringList builtInNames();
     /// Installs the platform style with the compact tab spacing the fixed
     /// window needs (once per application).
     static void installBaseStyle();

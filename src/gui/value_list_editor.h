@@ -15,7 +15,6 @@ public:
 
     /// Replaces all rows with the given keys (rows 1..n), values empty.
     void setKeys(const QStringList& keys);
-    int rowCountValues() const { return rowCount(); }
 
     void setEditStyle(int row, EditStyle style, const QStringList& pickList = {});
     EditStyle editStyle(int row) const;

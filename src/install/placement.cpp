@@ -55,7 +55,7 @@ InstallFileList BuildInstallFileList(CommandContext& ctx) {
                 continue;
             if (source.category == System && isGameIntFile(f.name))
                 continue;
-            list.lists[source.category].append(f.name);
+            list.lists[static_cast<std::size_t>(source.category)].append(f.name);
         }
     }
     return list;
@@ -67,7 +67,7 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
     bool always = ctx.state.OverwriteAlways;
     QStringList existing;
     for (const InstallCategory category : visitOrder) {
-        const QStringList& names = lists.lists[category];
+        const QStringList& names = lists.lists[static_cast<std::size_t>(category)];
         if (names.isEmpty())
             continue;
         const QString folder = detail::gameFolder(ctx, categoryDir(ctx.state, category));

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,11 +60,23 @@ QStringList intFileLines(const QByteArray& bytes) {
         decodeWith(QStringConverter::Utf8);
     else
         text = record_text::decode(bytes.constData(), static_cast<int>(bytes.size()));
-    static const QRegularExpression lineEnd(u"\r\n|\n|\r"_s);
-    QStringList lines = text.split(lineEnd);
+    // Split by hand: a regular expression matches nothing in a text that is
+    // not valid UTF-16, so one lone surrogate of a damaged UTF-16 file
+    // would make the whole file a single line.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
     // A final line ending does not start another line.
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
+    if (start < text.size())
+        lines.append(text.mid(start));
     return lines;
 }
 
@@ -85,6 +96,10 @@ QString intNameFromLines(const QStringList& lines) {
 }
 
 QString ReadIntName(CommandContext& ctx, const QString& entryName) {
+    // The entry's name alone would be read from, and deleted in, the
+    // working folder.
+    if (ctx.state.TempDir.isEmpty())
+        return {};
     const QString path = platform::withSlash(ctx.state.TempDir) + bareName(entryName);
     QString name;
     QFile file(path);

@@ -27,7 +27,7 @@ QString intNameFromLines(const QStringList& lines);
 
 /// Reads the name from TempDir + "/" + the bare name of `entryName` (the
 /// entry just extracted there) and deletes that file, read-only or not.
-/// Empty when the file cannot be read.
+/// Empty when the file cannot be read or TempDir is not set.
 QString ReadIntName(CommandContext& ctx, const QString& entryName);
 
 } // namespace intake

@@ -48,8 +48,12 @@ QString withSlash(const QString& path) {
     return p == u"/"_s ? p : p + u'/';
 }
 
+QString childBase(const QString& folder) {
+    return withSlash(folder.isEmpty() ? QDir::currentPath() : folder);
+}
+
 QString resolveIgnoringCase(const QString& folder, const QString& name) {
-    const QString base = withSlash(folder);
+    const QString base = childBase(folder);
     if (QFileInfo::exists(base + name))
         return base + name;
     const QStringList names = childNames(folder);
@@ -67,7 +71,7 @@ bool existsIgnoringCase(const QString& folder, const QString& name) {
 
 QList<FileEntry> listByMask(const QString& folder, const QString& mask) {
     QList<FileEntry> out;
-    const QString base = withSlash(folder);
+    const QString base = childBase(folder);
     const WildcardMask matcher(mask);
     QStringList names = childNames(folder);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {

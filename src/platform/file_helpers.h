@@ -21,7 +21,8 @@ bool matchesMask(const QString& mask, const QString& name);
 
 /// The existing child of `folder` whose name equals `name` ignoring case
 /// (an exact match wins); when none exists, `folder` + "/" + `name`.
-/// `folder` may or may not end in "/".
+/// `folder` may or may not end in "/"; an empty one is the working folder
+/// (see childBase).
 QString resolveIgnoringCase(const QString& folder, const QString& name);
 
 /// True when a child of `folder` named `name` (ignoring case) exists.
@@ -29,7 +30,7 @@ bool existsIgnoringCase(const QString& folder, const QString& name);
 
 /// The entries of `folder` matching `mask` ignoring case, hidden ones
 /// included, "." and ".." excluded, sorted by name. Links are reported
-/// but never followed into.
+/// but never followed into. Paths start with childBase(folder).
 QList<FileEntry> listByMask(const QString& folder, const QString& mask);
 
 /// Owner write bit clear.
@@ -44,6 +45,11 @@ bool removeTree(const QString& path);
 
 /// `path` with exactly one trailing "/" (empty stays empty).
 QString withSlash(const QString& path);
+/// The start of a child's path: `folder` with one trailing "/", and for an
+/// empty `folder` the working folder's full path. A child path is then
+/// never a bare name, which Qt would take for a resource when it starts
+/// with ":".
+QString childBase(const QString& folder);
 /// The file name part of a path holding "/" or "\" separators.
 QString fileNamePart(const QString& path);
 

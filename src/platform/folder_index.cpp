@@ -12,9 +12,10 @@ namespace platform {
 
 namespace {
 
-/// The folder without trailing "/"; the root stays "/".
+/// The folder without trailing "/"; the root stays "/". The working folder,
+/// empty, goes by its full path like any other.
 QString folderKey(const QString& folder) {
-    QString key = folder;
+    QString key = folder.isEmpty() ? QDir::currentPath() : folder;
     while (key.size() > 1 && key.endsWith(u'/'))
         key.chop(1);
     return key;
@@ -25,7 +26,7 @@ std::pair<QString, QString> splitPath(const QString& path) {
     const QString p = folderKey(path);
     const qsizetype slash = p.lastIndexOf(u'/');
     if (slash < 0)
-        return {QString(), p};
+        return {folderKey(QString()), p};
     return {slash == 0 ? u"/"_s : p.left(slash), p.mid(slash + 1)};
 }
 
@@ -55,11 +56,11 @@ std::optional<QString> FolderIndex::find(const QString& folder, const QString& n
         return std::nullopt;
     const QString& child =
         it->contains(name) ? name : *std::min_element(it->constBegin(), it->constEnd());
-    return withSlash(folder) + child;
+    return childBase(folder) + child;
 }
 
 QString FolderIndex::resolve(const QString& folder, const QString& name) {
-    return find(folder, name).value_or(withSlash(folder) + name);
+    return find(folder, name).value_or(childBase(folder) + name);
 }
 
 bool FolderIndex::exists(const QString& folder, const QString& name) {
@@ -79,7 +80,7 @@ QList<FileEntry> FolderIndex::list(const QString& folder, const QString& mask) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
-    const QString base = withSlash(folder);
+    const QString base = childBase(folder);
     QList<FileEntry> out;
     out.reserve(matching.size());
     for (const QString& name : matching) {
@@ -95,6 +96,8 @@ QList<FileEntry> FolderIndex::list(const QString& folder, const QString& mask) {
 }
 
 void FolderIndex::added(const QString& path) {
+    if (path.isEmpty())
+        return;
     forgetFrom(folderKey(path));
     const auto [key, name] = splitPath(path);
     const auto it = folders_.find(key);
@@ -106,6 +109,8 @@ void FolderIndex::added(const QString& path) {
 }
 
 void FolderIndex::removed(const QString& path) {
+    if (path.isEmpty())
+        return;
     forgetFrom(folderKey(path));
     const auto [key, name] = splitPath(path);
     const auto it = folders_.find(key);

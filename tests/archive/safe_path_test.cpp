@@ -1,5 +1,7 @@
 #include "archive/safe_path.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,7 +33,11 @@ TEST(SafePath, EntriesNeverLeaveTheirBase) {
 }
 
 TEST(SafePath, EmptyBaseIsTheWorkingFolderNotTheRoot) {
-    EXPECT_EQ(archives::confinedTarget(QString(), u"/abs/y"_s, true), u"abs/y"_s);
-    EXPECT_EQ(archives::confinedTarget(QString(), u"x.txt"_s, false), u"x.txt"_s);
+    // By its full path: a bare ":/..." would be one of the program's resources.
+    const QString work = QDir::currentPath();
+    EXPECT_EQ(archives::confinedTarget(QString(), u"/abs/y"_s, true), work + u"/abs/y"_s);
+    EXPECT_EQ(archives::confinedTarget(QString(), u"x.txt"_s, false), work + u"/x.txt"_s);
+    EXPECT_EQ(archives::confinedTarget(QString(), u":/icons/x.svg"_s, true),
+              work + u"/:/icons/x.svg"_s);
     EXPECT_EQ(archives::confinedTarget(u"/"_s, u"x.txt"_s, false), u"/x.txt"_s);
 }

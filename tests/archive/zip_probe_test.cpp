@@ -73,20 +73,21 @@ INSTANTIATE_TEST_SUITE_P(
         ProbeCase{"plain zip", plainZip, 0xF2},
         ProbeCase{
             "zip with a comment that ends the file",
-            [](TempTree& t) {
+            [](TempTree& tmp) {
                 return zipBytes(
-                    t,
+                    tmp,
                     ZipBuilder().file(u"a.txt"_s, "hello").comment("Visit our site for more maps"));
             },
             0xF2},
         ProbeCase{"zip with a comment and trailing bytes",
-                  [](TempTree& t) {
-                      return zipBytes(t, ZipBuilder().file(u"a.txt"_s, "hello").comment("note")) +
+                  [](TempTree& tmp) {
+                      return zipBytes(tmp, ZipBuilder().file(u"a.txt"_s, "hello").comment("note")) +
                              "junk";
                   },
                   0xE2},
         ProbeCase{"MZ stub before a zip (offsets no longer fit)",
-                  [](TempTree& t) { return "MZ" + QByteArray(98, '\x90') + plainZip(t); }, 0x91},
+                  [](TempTree& tmp) { return "MZ" + QByteArray(98, '\x90') + plainZip(tmp); },
+                  0x91},
         ProbeCase{"MZ file without a directory",
                   [](TempTree&) { return "MZ" + QByteArray(5000, '\x01'); }, 0x01},
         ProbeCase{"two bytes MZ", [](TempTree&) { return QByteArray("MZ"); }, 0x01},
@@ -106,21 +107,21 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   0x92},
         ProbeCase{"spanned record inside the comment: the search goes on to the real one",
-                  [](TempTree& t) {
-                      QByteArray zip = plainZip(t);
+                  [](TempTree& tmp) {
+                      QByteArray zip = plainZip(tmp);
                       zip.chop(2);
                       return zip + le16(22) + endRecord(3, 0, 0, 0);
                   },
                   0xF2},
         ProbeCase{"comment of 65,535 bytes: the record is just inside the search",
-                  [](TempTree& t) {
-                      QByteArray zip = plainZip(t);
+                  [](TempTree& tmp) {
+                      QByteArray zip = plainZip(tmp);
                       zip.chop(2);
                       return zip + le16(65535) + QByteArray(65535, 'c');
                   },
                   0xF2},
         ProbeCase{"end record further back than any comment can reach",
-                  [](TempTree& t) { return plainZip(t) + QByteArray(65536, 'c'); }, 0x02}));
+                  [](TempTree& tmp) { return plainZip(tmp) + QByteArray(65536, 'c'); }, 0x02}));
 
 TEST(ZipProbe, MissingFileCannotBeOpened) {
     TempTree tree;

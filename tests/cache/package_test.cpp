@@ -136,7 +136,7 @@ PackageSpec fullSpec(quint16 version) {
 TEST_F(PackageTest, ReadsEveryTableOfEachHeaderForm) {
     // Zero-terminated names below 64, a heritage table below 68, the GUID
     // and generations from 68 (the game's own packages are 128).
-    for (quint16 version : {61, 63, 64, 67, 68, 128}) {
+    for (quint16 version : std::initializer_list<quint16>{61, 63, 64, 67, 68, 128}) {
         SCOPED_TRACE(version);
         const PackageSpec layout = fullSpec(version);
         const QString path = write(u"Pack.utx"_s, layout);
@@ -396,7 +396,7 @@ TEST_F(PackageTest, NameForms) {
 TEST_F(PackageTest, TablesLargerThanOneReadKeepEveryEntry) {
     // The reader holds only a window of the file; entries that straddle
     // its refills, and a name longer than any window, must read whole.
-    for (quint16 version : {61, 128}) {
+    for (quint16 version : std::initializer_list<quint16>{61, 128}) {
         SCOPED_TRACE(version);
         PackageSpec layout;
         layout.version = version;

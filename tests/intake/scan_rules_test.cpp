@@ -9,6 +9,7 @@
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
 
+#include <QDir>
 #include <QSet>
 #include <QStringEncoder>
 
@@ -193,6 +194,11 @@ TEST(IntName, FileEncodingsAndLineEnds) {
         EXPECT_EQ(intake::intNameFromLines(intake::intFileLines(bytes)), u"Gr\u00FC\u00DFe"_s);
     EXPECT_EQ(intake::intFileLines("a\rb\nc\r\nd\r\n"),
               (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
+    // A lone surrogate of a damaged UTF-16 file still ends at its line end.
+    const QByteArray damaged("\xFF\xFE"
+                             "a\0\0\xD8\r\0\n\0b\0",
+                             12);
+    EXPECT_EQ(intake::intFileLines(damaged), (QStringList{u"a"_s + QChar(0xD800), u"b"_s}));
 }
 
 TEST(IntName, ReadIntNameDeletesTheFile) {
@@ -210,4 +216,13 @@ TEST(IntName, ReadIntNameDeletesTheFile) {
     EXPECT_EQ(intake::ReadIntName(core.context(), u"Missing.int"_s), QString());
     EXPECT_EQ(intake::ReadIntName(core.context(), u"Folder.int"_s), QString());
     EXPECT_TRUE(tree.exists(u"Temp/Folder.int"_s));
+    // Without a TempDir the working folder is neither read nor cleaned.
+    tree.file(u"work/MutY.int"_s, "ItemName=\"Y\"");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree.path(u"work"_s)));
+    core.state.TempDir.clear();
+    const QString unset = intake::ReadIntName(core.context(), u"MutY.int"_s);
+    QDir::setCurrent(before);
+    EXPECT_EQ(unset, QString());
+    EXPECT_TRUE(tree.exists(u"work/MutY.int"_s));
 }

@@ -1,7 +1,11 @@
 #include "core/globals.h"
 #include "platform/file_helpers.h"
+#include "platform/folder_index.h"
 #include "platform/wildcard_mask.h"
 #include "support/tree_builder.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +100,25 @@ TEST(GameSubFolders, ResolvedAgainstExistingChildren) {
     EXPECT_EQ(s.AnimationsDir, s.GameDir + u"/animations/"_s); // missing: specified spelling
     EXPECT_EQ(s.StaticMeshesDir, s.GameDir + u"/StaticMeshes/"_s);
     EXPECT_EQ(s.HelpDir, s.GameDir + u"/help/"_s);
+}
+
+TEST(Paths, WorkingFolderChildrenGoByFullPath) {
+    // A bare name starting with ":" is a resource to Qt: such a file in the
+    // working folder could be neither found nor removed through it.
+    TempTree tree;
+    tree.file(u"work/:Pkg-tmp.uxx"_s, "x");
+    const QString work = tree.path(u"work"_s);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work));
+    const QString resolved = platform::resolveIgnoringCase(QString(), u":PKG-TMP.UXX"_s);
+    const QList<platform::FileEntry> listed = platform::listByMask(QString(), u"*"_s);
+    platform::FolderIndex index;
+    const std::optional<QString> found = index.find(QString(), u":pkg-tmp.uxx"_s);
+    QDir::setCurrent(before);
+    EXPECT_EQ(resolved, work + u"/:Pkg-tmp.uxx"_s);
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0].path, work + u"/:Pkg-tmp.uxx"_s);
+    EXPECT_EQ(found, work + u"/:Pkg-tmp.uxx"_s);
+    EXPECT_TRUE(QFile::remove(listed[0].path));
+    EXPECT_FALSE(tree.exists(u"work/:Pkg-tmp.uxx"_s));
 }
