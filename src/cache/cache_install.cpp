@@ -279,13 +279,12 @@ QString cacheButtonCaption(CacheAction action) {
     return {};
 }
 
-QStringList cacheQueue(AppState& state, const QStringList& selected) {
-    state.ListBox2.clear();
-    state.ListBox4.clear();
+QStringList cacheQueue(const QStringList& selected) {
+    QStringList maps;
+    QStringList others;
     for (const QString& name : selected)
-        (catalogue::isMapFile(name) ? state.ListBox4 : state.ListBox2).append(name);
-    state.ListBox4.append(state.ListBox2);
-    return state.ListBox4;
+        (catalogue::isMapFile(name) ? maps : others).append(name);
+    return maps + others;
 }
 
 std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
@@ -305,10 +304,8 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
     }
     CachePlan plan;
     plan.action = action;
-    plan.queue = cacheQueue(s, selected);
+    plan.queue = cacheQueue(selected);
     if (plan.queue.isEmpty() || action == CacheAction::None) {
-        s.ListBox2.clear();
-        s.ListBox4.clear();
         return std::nullopt;
     }
     if (action == CacheAction::InstallAndZip || action == CacheAction::ZipOnly) {
@@ -316,8 +313,6 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
                                                   s.LastZipDir, true);
         if (plan.zipFolder.isEmpty()) {
             ctx.status.setStatus(u"Operation cancelled"_s);
-            s.ListBox2.clear();
-            s.ListBox4.clear();
             return std::nullopt;
         }
         s.LastZipDir = plan.zipFolder;
@@ -348,8 +343,6 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
         const auto* error = dynamic_cast<const platform::Error*>(&e);
         result.error = error ? error->text() : QString::fromLocal8Bit(e.what());
     }
-    ctx.state.ListBox2.clear();
-    ctx.state.ListBox4.clear();
     return result;
 }
 

@@ -30,9 +30,8 @@ CacheAction cacheActionAt(int index);
 QString cacheButtonCaption(CacheAction action);
 
 /// The queue of a run: map packages (".ut2", compared in lower case) first,
-/// then the others, each in list order. Held in ListBox4, the others
-/// gathered in ListBox2 first.
-QStringList cacheQueue(AppState& state, const QStringList& selected);
+/// then the others, each in list order.
+QStringList cacheQueue(const QStringList& selected);
 
 /// A run, once its questions are answered.
 struct CachePlan {

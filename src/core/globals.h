@@ -54,11 +54,9 @@ struct AppState {
     /// named to the user at its end.
     QStringList FailedCopies;
 
-    // The hidden helper lists of the window, kept here as plain lists.
-    QStringList ListBox1; ///< a command's copy of the selection; rar entry names of a listing
-    QStringList ListBox2; ///< non-map names of a cache install queue
+    // The one hidden helper list the window still needs: the .uz2 page's
+    // selection lives between the choice (or drop) and "Go".
     QStringList ListBox3; ///< full paths of the files on the .uz2 page
-    QStringList ListBox4; ///< the queue of a cache install
     /// The folder the window's open dialog starts in.
     QString OpenDialog1Folder;
 

@@ -79,7 +79,6 @@ QList<catalogue::ListEntry> MapsPage::selectedEntries(catalogue::ListSide side) 
 
 void MapsPage::TabMapsShow() {
     ctx_.status.setStatus(QString());
-    ctx_.state.ListBox1.clear();
     DelZip->setChecked(false);
     LoadMapLists();
 }

@@ -33,7 +33,7 @@ public:
     /// The selected entries of a list, in list order.
     QList<catalogue::ListEntry> selectedEntries(catalogue::ListSide side) const;
 
-    /// The page was shown: status and ListBox1 cleared, DelZip unticked,
+    /// The page was shown: status cleared, DelZip unticked,
     /// lists reloaded.
     void TabMapsShow();
     /// Fills LBinst and LBun from mapdata.dat through the filter and shows

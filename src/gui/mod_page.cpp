@@ -77,7 +77,6 @@ QList<catalogue::ListEntry> ModPage::selectedEntries(catalogue::ListSide side) c
 }
 
 void ModPage::TabShow() {
-    ctx_.state.ListBox1.clear();
     DelBox->setChecked(false);
     if (partner_)
         partner_->DelBox->setChecked(false);

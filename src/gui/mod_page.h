@@ -42,7 +42,7 @@ public:
     /// The selected entries of a list, in list order.
     QList<catalogue::ListEntry> selectedEntries(catalogue::ListSide side) const;
 
-    /// The page was shown (TabMutsShow, TabSkinsShow): ListBox1 cleared,
+    /// The page was shown (TabMutsShow, TabSkinsShow):
     /// both delete boxes unticked, lists reloaded.
     void TabShow();
     /// Fills the four lists of both pages from somdata.dat and shows this

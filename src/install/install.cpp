@@ -163,8 +163,7 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     detail::InstallRun run(outer, int(selected.size()));
     CommandContext& ctx = run.context();
     AppState& s = ctx.state;
-    s.ListBox1 = catalogue::namesOf(selected);
-    s.ProgressTotal = qint32(s.ListBox1.size());
+    s.ProgressTotal = qint32(selected.size());
     s.ProgressDone = 0;
     s.FailedCopies.clear();
     const QString database = catalogue::recordFile(s, kind);

@@ -36,7 +36,7 @@ struct InstallResult {
 /// shows them) and rewrites the page's record file. Sets ProgressTotal,
 /// ProgressDone and ProgressText; the status shows the progress per file
 /// and, for several entries, a progress bar of the entries done, hidden
-/// again when the run ends. OverwriteAlways, ListBox1 and TempDir are put
+/// again when the run ends. OverwriteAlways and TempDir are put
 /// back on every way out. Nothing selected: "  Nothing selected".
 ///
 /// An error (a record file that cannot be read or written, ...) ends the

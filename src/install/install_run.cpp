@@ -32,7 +32,6 @@ InstallRun::InstallRun(CommandContext& ctx, int total)
 
 InstallRun::~InstallRun() {
     restoreOverwriteAlways();
-    ctx_.state.ListBox1.clear();
     if (total_ > 1)
         ctx_.status.setProgress(0, 0);
 }

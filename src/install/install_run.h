@@ -43,7 +43,7 @@ private:
 /// One install run: the context its steps work with (status that keeps
 /// the window painted, also while the components report their progress
 /// there, and trash that records) and the saved OverwriteAlways. The
-/// destructor puts back OverwriteAlways, empties ListBox1 and hides the
+/// destructor puts back OverwriteAlways and hides the
 /// progress bar.
 class InstallRun {
 public:

@@ -53,7 +53,6 @@ void removeWorkingFolder(CommandContext& ctx, const QString& folder) {
 void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
                     const QList<catalogue::ListEntry>& selected) {
     AppState& s = ctx.state;
-    s.ListBox1 = catalogue::namesOf(selected);
     const QList<TContentRecord> records = content_db::ReadAll(catalogue::recordFile(s, kind));
     for (const catalogue::ListEntry& item : selected) {
         const qsizetype index =
@@ -70,7 +69,6 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
         if (!deleted)
             ctx.status.setStatus(isMaps(kind) ? u"  Operation failed."_s : u"  Operation failed"_s);
     }
-    s.ListBox1.clear();
     if (isMaps(kind))
         intake::ScanMapArchives(ctx, scan);
     else
@@ -147,7 +145,6 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
 bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
                      const QList<catalogue::ListEntry>& selected) {
     AppState& s = ctx.state;
-    s.ListBox1.clear();
     if (selected.isEmpty()) {
         ctx.status.setStatus(u"  Nothing selected"_s);
         return false;
@@ -162,7 +159,6 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
         ctx.status.setStatus(u"  Operation canceled"_s);
         return false;
     }
-    s.ListBox1 = catalogue::namesOf(selected);
     const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
     for (const catalogue::ListEntry& item : selected) {
@@ -176,7 +172,6 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
         r.Kind = catalogue::installedKind(kind);
     }
     content_db::WriteAll(database, records);
-    s.ListBox1.clear();
     return true;
 }
 

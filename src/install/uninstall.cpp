@@ -96,7 +96,6 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                                   bool deleteArchives) {
     AppState& s = ctx.state;
     UninstallResult result;
-    s.ListBox1.clear();
     s.ProgressDone = 0;
     if (selected.isEmpty()) {
         ctx.status.setStatus(isMaps(kind) ? u"  No maps selected! Try again."_s
@@ -106,7 +105,6 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     result.ran = true;
     const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
-    s.ListBox1 = catalogue::namesOf(selected);
     catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
     // Every installed record of both files is evidence of a file in use.
     catalogue::RecordedUses uses(s);
@@ -155,7 +153,6 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         result.status = u"  "_s + lastItem + u" successfully uninstalled"_s;
     }
     shared.writeKept(s.sharedDataPath());
-    s.ListBox1.clear();
     if (!result.skipped.isEmpty()) {
         const QString names = result.skipped.join(u", "_s);
         result.status = last >= 0 ? result.status + u"  (no installed record: "_s + names + u')'

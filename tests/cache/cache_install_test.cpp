@@ -51,7 +51,7 @@ protected:
         plan = PlanCacheRun(ctx(), action, selected);
         if (!plan)
             return {};
-        queued = core.state.ListBox4;
+        queued = plan->queue;
         const CacheRunResult result = RunCacheInstall(ctx(), reader, *plan, [this] {
             ++relists;
             ListCache(ctx(), false);
@@ -93,8 +93,6 @@ TEST_F(CacheInstallTest, AMapTakesTheCachedPackageItImportsAlong) {
     EXPECT_TRUE(entriesIn(u"prog/Temp"_s).isEmpty());
     EXPECT_EQ(relists, 1);
     EXPECT_EQ(status.status(), u"  1 file(s) installed."_s);
-    EXPECT_TRUE(core.state.ListBox4.isEmpty());
-    EXPECT_TRUE(core.state.ListBox2.isEmpty());
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -185,7 +183,6 @@ TEST_F(CacheInstallTest, NothingStartsWhenTheFolderDialogIsCancelledOrTempHoldsA
     EXPECT_FALSE(plan.has_value());
     EXPECT_EQ(status.status(), u"Operation cancelled"_s);
     EXPECT_EQ(core.state.LastZipDir, u"/last"_s);
-    EXPECT_TRUE(core.state.ListBox4.isEmpty());
 
     // Folders in Temp do not count; a file does.
     tree.folder(u"prog/Temp/sub"_s);

@@ -40,7 +40,6 @@ protected:
         EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
         EXPECT_FALSE(core.dRar31.OnFileAboutToBeExtracted);
         EXPECT_FALSE(core.dRar31.OnReqPassword);
-        EXPECT_TRUE(core.state.ListBox1.isEmpty());
     }
     void setUpComponents() {
         core.ZipMaster1.ExtrBaseDir = u"/base"_s;

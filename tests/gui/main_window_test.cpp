@@ -243,10 +243,8 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
 TEST_F(MainWindowTest, PageShowHandlers) {
     TForm1& w = start();
     control<QCheckBox>(w, u"DelZip"_s)->setChecked(true);
-    w.state().ListBox1.append(u"left over"_s);
     w.showPage(TForm1::MapsTab);
     EXPECT_FALSE(control<QCheckBox>(w, u"DelZip"_s)->isChecked());
-    EXPECT_TRUE(w.state().ListBox1.isEmpty());
     EXPECT_EQ(w.status(), u"  0 maps listed as installed and 0 maps as not installed"_s);
     w.showPage(TForm1::SkinsTab);
     EXPECT_EQ(w.status(), u"  0 skins listed as installed and 0 skins as not installed"_s);

@@ -73,10 +73,8 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     QCheckBox* DelZip = control<QCheckBox>(maps, u"DelZip"_s);
     const QListWidget* LBinst = control<QListWidget>(maps, u"LBinst"_s);
     DelZip->setChecked(true);
-    core.state.ListBox1 = {u"left over"_s};
     maps.TabMapsShow();
     EXPECT_FALSE(DelZip->isChecked());
-    EXPECT_TRUE(core.state.ListBox1.isEmpty());
     ASSERT_EQ(LBinst->count(), 2);
     EXPECT_EQ(LBinst->item(0)->text(), u"CTF-Face.zip"_s);
     EXPECT_EQ(control<QListWidget>(maps, u"LBun"_s)->item(0)->text(), u"DM-Old"_s);

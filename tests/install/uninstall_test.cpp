@@ -121,7 +121,6 @@ TEST_F(SharedMapsTest, BothInOneRunDeleteTheSharedFileWithTheSecond) {
     EXPECT_EQ(r.status, u"  Uninstalled 2 map(s) with 3 file(s) total."_s);
     EXPECT_TRUE(gameFiles().isEmpty());
     EXPECT_TRUE(shared().isEmpty());
-    EXPECT_TRUE(core.state.ListBox1.isEmpty());
 }
 
 TEST_F(UninstallTest, NoSelectionOnlySaysSo) {

@@ -132,7 +132,6 @@ TEST_F(MapScan, NinetyNineEntriesAreExaminedAHundredAreNot) {
     EXPECT_EQ(s().ErrorLogLines,
               (QStringList{z100 + u" - To many files in Archive. Possibly not a map"_s,
                            r100 + u" - To many files in Archive. Possibly not a map"_s}));
-    EXPECT_TRUE(s().ListBox1.isEmpty());
 }
 
 TEST_F(MapScan, Rar5FromTheRarCommand) {
@@ -405,7 +404,6 @@ TEST_F(ModScan, MutatorNamesFromTheirIntFiles) {
     EXPECT_EQ(find(recs, u"NoU.zip"_s)->DisplayName, u"No Code"_s);
     // Every extracted .int and the folders of the rar entries are gone.
     EXPECT_TRUE(QDir(s().TempDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-    EXPECT_TRUE(s().ListBox1.isEmpty());
     EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
     EXPECT_EQ(s().ErrorLogLines, QStringList{s().MutatorDir + u"/NoU.zip"_s +
                                              u" - Unknown file. Not supported by Quorvel"_s});
