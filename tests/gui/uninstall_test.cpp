@@ -9,9 +9,12 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::ArchiveFiles;
@@ -260,4 +263,39 @@ TEST(PopupTagsTest, UninstallAndFileInfoItemsAskForTheirListAndVariant) {
     }
     EXPECT_FALSE(fileInfoListOf(PopupTag::MapUninstall));
     EXPECT_FALSE(fileInfoListOf(PopupTag::SystemMarkAsInstalled));
+}
+
+TEST_F(UninstallWindowTest, TwoVersionsOfOneMapKeepTheFileAndEachEntryItsOwnRecord) {
+    tree.gameFolder(u"game"_s);
+    TForm1& w = startWith(
+        {zip(u"maps"_s, u"DM-Twin-v1.zip"_s, {{u"DM-Twin.ut2"_s, "one"}}, u"DM-Twin.ut2"_s),
+         zip(u"maps"_s, u"DM-Twin-v2.zip"_s, {{u"DM-Twin.ut2"_s, "two"}}, u"DM-Twin.ut2"_s)});
+    QListWidget* left = control<QListWidget>(w, u"LBinst"_s);
+    QListWidget* right = control<QListWidget>(w, u"LBun"_s);
+    select(left, {u"DM-Twin-v1.zip"_s, u"DM-Twin-v2.zip"_s});
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
+    ASSERT_EQ(page_parts::entries(right), (QStringList{u"DM-Twin.ut2"_s, u"DM-Twin.ut2"_s}));
+
+    // The second entry of the name is the second record: v2.
+    right->clearSelection();
+    right->item(1)->setSelected(true);
+    control<QAction>(w, u"Uninstall1"_s)->trigger();
+    EXPECT_EQ(tree.read(u"game/Maps/DM-Twin.ut2"_s), "two") << "v1 still lists the map";
+    const QList<TContentRecord> records = content_db::ReadAll(prog(u"mapdata.dat"_s));
+    EXPECT_EQ(records[0].Installed, 1);
+    EXPECT_EQ(records[1].Installed, 0);
+    ASSERT_EQ(page_parts::entries(right), QStringList{u"DM-Twin.ut2"_s});
+
+    // File info on the entry left shows its own record.
+    QString archiveShown;
+    QTimer::singleShot(0, &w, [&] {
+        const QDialog& viewer = *control<QDialog>(w, u"Form2"_s);
+        const QTableWidgetItem* cell = control<QTableWidget>(viewer, u"Listheader"_s)->item(1, 2);
+        archiveShown = cell ? cell->text() : QString();
+        control<QPushButton>(viewer, u"Button1"_s)->click();
+    });
+    right->item(0)->setSelected(true);
+    control<QAction>(w, u"FileInfo2"_s)->trigger();
+    EXPECT_EQ(archiveShown, u"DM-Twin-v1.zip"_s);
+    expectIdle(w);
 }

@@ -29,14 +29,15 @@ using testing_support::ZipBuilder;
 namespace {
 
 /// Logs "first argument|second argument"; exit code 1 for a path holding
-/// "bad"; a path holding "slow" takes a moment.
+/// "bad", a crash (SIGSEGV) for one holding "crash"; a path holding "slow"
+/// takes a moment.
 QByteArray toolScript(const QString& log) {
     return "#!/bin/sh\n"
            "printf '%s|%s\\n' \"$1\" \"$2\" >> '" +
            log.toUtf8() +
            "'\n"
            "case \"$2\" in *slow*) sleep 0.3;; esac\n"
-           "case \"$2\" in *bad*) exit 1;; esac\n"
+           "case \"$2\" in *bad*) exit 1;; *crash*) kill -SEGV $$;; esac\n"
            "exit 0\n";
 }
 
@@ -105,6 +106,20 @@ TEST_F(Uz2PageWindow, ADropChoosesTheActionAndGoMarksEveryLine) {
     w.showPage(TForm1::MapsTab);
     EXPECT_FALSE(dropFiles(w, {b}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());
+}
+
+TEST_F(Uz2PageWindow, AToolCrashingOnTheFirstFileStillConvertsTheSecond) {
+    TForm1& w = startOnPage();
+    const QString first = tree.file(u"in/crash.uz2"_s, "a");
+    const QString second = tree.file(u"in/fine.uz2"_s, "b");
+    EXPECT_TRUE(dropFiles(w, {first, second}));
+    control<QPushButton>(w, u"bGoUz2"_s)->click();
+    EXPECT_EQ(toolCalls(), (QStringList{u"Decompress|"_s + first, u"Decompress|"_s + second}));
+    EXPECT_EQ(lines(control<QListWidget>(w, u"LBUz"_s)),
+              (QStringList{u"crash.uz2 -> Error"_s, u"fine.uz2 -> ok"_s}));
+    EXPECT_EQ(w.status(), u"  1 files successfully Decompressed."_s);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+    EXPECT_TRUE(looksIdle(w));
 }
 
 TEST_F(Uz2PageWindow, WhileTheToolRunsTheBoundaryRefusesDropsAndMenuItems) {
