@@ -146,6 +146,8 @@ std::optional<int> TdRar3::runHelper(bool extract) {
     job.target = TargetDirectory;
     job.only = FileListToProcess;
     job.limits.maxEntries = Limits.maxEntries;
+    job.limits.maxBytes = Limits.maxBytes;
+    job.limits.maxRatio = Limits.maxRatio;
     // A stand-in for the disk is asked here, where the test set it.
     if (extract && Limits.freeSpace)
         request.freeSpace = Limits.freeSpace(TargetDirectory);

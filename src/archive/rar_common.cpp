@@ -112,7 +112,14 @@ qsizetype rarScanLimit(const ExtractionLimits& limits) {
 
 RarExtractGuard::RarExtractGuard(const ExtractionLimits& limits, const QString& archivePath,
                                  const QString& targetDir)
-    : limits_(limits), archive_(archivePath), budget_(limits, targetDir) {}
+    : limits_(limits), archive_(archivePath), budget_(limits, targetDir),
+      allowed_(limits.allowedBytes(QFileInfo(archivePath).size())) {}
+
+int RarExtractGuard::checkSize(const ExtractionBudget& budget, bool beforeWriting) {
+    if (budget.bytes() <= allowed_)
+        return 0;
+    return stop(rarcode::TooLarge, tooLargeText(archive_, budget.bytes(), allowed_, beforeWriting));
+}
 
 int RarExtractGuard::stop(int code, const QString& text) {
     if (stopCode_ == 0) {
@@ -154,6 +161,8 @@ int RarExtractGuard::checkHeaders(const RarHeaderFacts& facts,
         if (!entry.folder && !unknown && selected(normalisedRarEntryName(entry.name)))
             planned.addFile(entry.unpackedSize);
     }
+    if (const int code = checkSize(planned, true))
+        return code;
     return planned.fits() ? 0 : noSpace(planned, true);
 }
 
@@ -169,6 +178,8 @@ int RarExtractGuard::beginEntry(const QString& entryName, qint64 declaredSize) {
     written_ = 0;
     if (declaredSize >= 0) {
         budget_.addFile(quint64(declaredSize));
+        if (const int code = checkSize(budget_, false))
+            return code;
         if (!budget_.fits())
             return noSpace(budget_, false);
     }
@@ -187,6 +198,8 @@ int RarExtractGuard::data(qint64 bytes) {
                 u"is damaged or made to do harm. The file was not written."_s.arg(declared_));
     if (declared_ < 0) {
         budget_.addBytes(bytes);
+        if (const int code = checkSize(budget_, false))
+            return code;
         if (!budget_.fits())
             return noSpace(budget_, false);
     }

@@ -106,10 +106,13 @@ private:
     int stop(int code, const QString& text);
     int tooManyEntries(qint64 count);
     int noSpace(const ExtractionBudget& budget, bool beforeWriting);
+    /// The budget's bytes past what the archive may write: stop.
+    int checkSize(const ExtractionBudget& budget, bool beforeWriting);
 
     ExtractionLimits limits_;
     QString archive_;
     ExtractionBudget budget_;
+    qint64 allowed_;
     qint64 headers_ = 0;
     QString entry_;
     qint64 declared_ = -1;

@@ -78,10 +78,30 @@ void ExtractionBudget::addFile(quint64 declaredSize) {
     constexpr quint64 limit = quint64(std::numeric_limits<qint64>::max()) - BlockSize;
     const quint64 size = std::min(declaredSize, limit);
     total_ = saturatingAdd(total_, qint64((size + BlockSize - 1) / BlockSize * BlockSize));
+    bytes_ = saturatingAdd(bytes_, qint64(size));
 }
 
 void ExtractionBudget::addBytes(qint64 bytes) {
     total_ = saturatingAdd(total_, std::max<qint64>(bytes, 0));
+    bytes_ = saturatingAdd(bytes_, std::max<qint64>(bytes, 0));
+}
+
+qint64 ExtractionLimits::allowedBytes(qint64 archiveSize) const {
+    const qint64 size = std::max<qint64>(archiveSize, 0);
+    const qint64 ratio = std::max<qint64>(maxRatio, 0);
+    const qint64 byRatio = ratio != 0 && size > std::numeric_limits<qint64>::max() / ratio
+                               ? std::numeric_limits<qint64>::max()
+                               : size * ratio;
+    return std::min(std::max<qint64>(maxBytes, 0), byRatio);
+}
+
+QString tooLargeText(const QString& archive, qint64 bytes, qint64 allowed, bool beforeWriting) {
+    return (beforeWriting ? u"Nothing was extracted from\r"_s : u"The extraction of\r"_s) +
+           archive +
+           (beforeWriting ? u"\rIt would write %1, "_s : u"\rwas stopped: it wrote %1, "_s)
+               .arg(sizeText(bytes)) +
+           u"more than the %1 an archive of its size may write: it is damaged or made to "
+           u"fill the disk. Delete it, or ask its maker for a sound copy."_s.arg(sizeText(allowed));
 }
 
 qint64 ExtractionBudget::reserve() const {

@@ -32,11 +32,29 @@ struct ExtractionLimits {
     /// whose files would take minutes and fill the folder's inodes.
     static constexpr qint64 DefaultMaxEntries = 65535;
 
+    /// The most bytes one archive may write, by the sizes it declares (or,
+    /// where it declares none, by what it writes): 4 GiB, and never more
+    /// than 1,000 times the archive's own size. A game package compresses
+    /// a few times at most; a few kilobytes that unpack to gigabytes are a
+    /// bomb that would fill the disk.
+    static constexpr qint64 DefaultMaxBytes = qint64(4) << 30;
+    static constexpr qint64 DefaultMaxRatio = 1000;
+
     qint64 maxEntries = DefaultMaxEntries;
+    qint64 maxBytes = DefaultMaxBytes;
+    qint64 maxRatio = DefaultMaxRatio;
     /// Free bytes, for an unprivileged writer, of the file system holding
     /// a folder; negative when unknown. Empty: `freeSpaceOf`.
     std::function<qint64(const QString& folder)> freeSpace;
+
+    /// What an archive of `archiveSize` bytes may write: the smaller of
+    /// maxBytes and maxRatio times its size.
+    qint64 allowedBytes(qint64 archiveSize) const;
 };
+
+/// Why an archive that would write `bytes` is refused: "Nothing was
+/// extracted from <archive>", the sizes, and what to do.
+QString tooLargeText(const QString& archive, qint64 bytes, qint64 allowed, bool beforeWriting);
 
 /// What QStorageInfo reports as available on the file system of `folder`
 /// (of its nearest existing parent while it does not exist yet); -1 when
@@ -60,6 +78,8 @@ public:
     void addFile(quint64 declaredSize);
     /// Counts `bytes` written beyond what was declared (data of unknown size).
     void addBytes(qint64 bytes);
+    /// The bytes counted so far as they are, without rounding to blocks.
+    qint64 bytes() const { return bytes_; }
     /// The counted total and its reserve fit the free space (or the free
     /// space is unknown: nothing is refused then).
     bool fits() const;
@@ -75,6 +95,7 @@ private:
     QString folder_;
     qint64 free_ = -1;
     qint64 total_ = 0;
+    qint64 bytes_ = 0;
 };
 
 /// A file written under a temporary name in the folder of its target and

@@ -114,6 +114,8 @@ inline constexpr int UnrarNotAvailable = -111;
 inline constexpr int NotEnoughSpace = 101;
 /// The archive holds more entries than one archive may.
 inline constexpr int TooManyEntries = 102;
+/// The archive would write more than one archive of its size may.
+inline constexpr int TooLarge = 103;
 } // namespace rarcode
 
 inline constexpr unsigned int RAR_OM_LIST = 0;

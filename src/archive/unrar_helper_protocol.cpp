@@ -27,6 +27,8 @@ const QString TargetKey = u"--target"_s;
 const QString OnlyKey = u"--only"_s;
 const QString MaxEntriesKey = u"--max-entries"_s;
 const QString FreeSpaceKey = u"--free-space"_s;
+const QString MaxBytesKey = u"--max-bytes"_s;
+const QString MaxRatioKey = u"--max-ratio"_s;
 const QString LibraryFolderKey = u"--library-folder"_s;
 const QString LibraryNameKey = u"--library-name"_s;
 
@@ -99,7 +101,9 @@ QStringList arguments(const Request& request) {
                      request.libraryName};
     if (!job.extract)
         return args;
-    args << TargetKey << job.target << MaxEntriesKey << QString::number(job.limits.maxEntries);
+    args << TargetKey << job.target << MaxEntriesKey << QString::number(job.limits.maxEntries)
+         << MaxBytesKey << QString::number(job.limits.maxBytes) << MaxRatioKey
+         << QString::number(job.limits.maxRatio);
     if (request.freeSpace)
         args << FreeSpaceKey << QString::number(*request.freeSpace);
     for (const QString& name : job.only.items())
@@ -131,6 +135,10 @@ std::optional<Request> parseArguments(const QStringList& args) {
             job.only.add(value);
         } else if (key == MaxEntriesKey) {
             job.limits.maxEntries = value.toLongLong(&ok);
+        } else if (key == MaxBytesKey) {
+            job.limits.maxBytes = value.toLongLong(&ok);
+        } else if (key == MaxRatioKey) {
+            job.limits.maxRatio = value.toLongLong(&ok);
         } else if (key == FreeSpaceKey) {
             request.freeSpace = value.toLongLong(&ok);
         } else if (key == LibraryFolderKey) {

@@ -273,7 +273,11 @@ TZipMaster::planExtraction(zip_t* archive, const Selection& selection, const QSt
         }
         plan.append(entry);
     }
-    if (!budget.fits()) {
+    const qint64 allowed = Limits.allowedBytes(QFileInfo(zipFileName_).size());
+    if (budget.bytes() > allowed) {
+        fail(ZipErrTooLarge, tooLargeText(zipFileName_, budget.bytes(), allowed, true));
+        plan.clear();
+    } else if (!budget.fits()) {
         fail(ZipErrNoSpace, u"Not enough free disk space to extract\r"_s + zipFileName_ + u"\r"_s +
                                 budget.shortageText() +
                                 u"\rNothing was extracted. Free some disk space and try again."_s);

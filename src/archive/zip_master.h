@@ -71,6 +71,7 @@ public:
         ZipErrEntryTooLarge = 21,  ///< an entry's data goes past its declared size (a zip bomb)
         ZipErrNoSpace = 22,        ///< the selected files would not fit the free disk space
         ZipErrTooManyEntries = 23, ///< the archive holds more than Limits.maxEntries entries
+        ZipErrTooLarge = 24,       ///< the selected files would write more than Limits allow
     };
 
     /// Called per item while it is processed: with 0 when its work starts

@@ -19,7 +19,8 @@ public:
     /// `noBoxes`: the component shows no error box; `noStatus`: no progress.
     ZipCall(CommandContext& ctx, bool noBoxes, bool noStatus)
         : zip_(ctx.zip), options_(zip_.ExtrOptions), base_(zip_.ExtrBaseDir),
-          unattended_(zip_.Unattended), progress_(zip_.OnItemProgress) {
+          unattended_(zip_.Unattended), progress_(zip_.OnItemProgress),
+          maxBytes_(zip_.Limits.maxBytes) {
         zip_.FSpecArgs.clear();
         zip_.Unattended = noBoxes || zip_.Unattended;
         zip_.OnItemProgress = [&ctx, noStatus](const QString& item, qint64, int) {
@@ -33,6 +34,7 @@ public:
         zip_.ExtrBaseDir = base_;
         zip_.Unattended = unattended_;
         zip_.OnItemProgress = progress_;
+        zip_.Limits.maxBytes = maxBytes_;
     }
     ZipCall(const ZipCall&) = delete;
     ZipCall& operator=(const ZipCall&) = delete;
@@ -45,6 +47,7 @@ private:
     QString base_;
     bool unattended_;
     archives::TZipMaster::ItemProgress progress_;
+    qint64 maxBytes_;
 };
 
 /// The same for the rar component; its list of entries to extract is
@@ -54,7 +57,7 @@ public:
     RarCall(CommandContext& ctx, bool quiet)
         : rar_(ctx.rar), archive_(rar_.ArchiveFileName), target_(rar_.TargetDirectory),
           listed_(rar_.OnFileAboutToBeListed), extracted_(rar_.OnFileAboutToBeExtracted),
-          password_(rar_.OnReqPassword) {
+          password_(rar_.OnReqPassword), maxBytes_(rar_.Limits.maxBytes) {
         rar_.FileListToProcess.clear();
         rar_.OnFileAboutToBeListed = nullptr;
         rar_.OnFileAboutToBeExtracted = [&ctx, quiet](const QString& entryName) {
@@ -76,6 +79,7 @@ public:
         rar_.OnFileAboutToBeListed = listed_;
         rar_.OnFileAboutToBeExtracted = extracted_;
         rar_.OnReqPassword = password_;
+        rar_.Limits.maxBytes = maxBytes_;
     }
     RarCall(const RarCall&) = delete;
     RarCall& operator=(const RarCall&) = delete;
@@ -89,6 +93,7 @@ private:
     std::function<void(const QString&)> listed_;
     std::function<void(const QString&)> extracted_;
     std::function<std::optional<QString>()> password_;
+    qint64 maxBytes_;
 };
 
 archives::ArchiveResult notAnArchive(const QString& path) {
@@ -115,6 +120,8 @@ archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest
                                                                archives::TZipMaster::ExtrForceDirs)
                               : archives::TZipMaster::ExtrOpts(archives::TZipMaster::ExtrForceDirs);
         zip.ExtrBaseDir = request.target;
+        if (request.maxBytes >= 0)
+            zip.Limits.maxBytes = request.maxBytes;
         zip.setZipFileName(request.archive);
         zip.FSpecArgs = request.only;
         zip.Extract();
@@ -125,6 +132,8 @@ archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest
         archives::TdRar3& rar = *call;
         rar.ArchiveFileName = request.archive;
         rar.TargetDirectory = request.target;
+        if (request.maxBytes >= 0)
+            rar.Limits.maxBytes = request.maxBytes;
         for (const QString& name : request.only)
             rar.FileListToProcess.add(name);
         const int code = rar.Extract();

@@ -26,6 +26,9 @@ struct ExtractRequest {
     /// Nothing for the user: no error box of the zip component, no
     /// password question (an encrypted entry then fails), no status text.
     bool quiet = false;
+    /// At most this many bytes, by the sizes the archive declares (-1: the
+    /// components' own bound); more extracts nothing.
+    qint64 maxBytes = -1;
 };
 
 /// The archive type of a path: its extension, lower case, dot included.

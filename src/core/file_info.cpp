@@ -68,13 +68,14 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
 }
 
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
-                            bool quiet) {
+                            bool quiet, qint64 maxBytes) {
     const QString type = core::archiveType(record.ArchiveName);
     core::ExtractRequest request;
     request.archive = record.ArchiveDir + record.ArchiveName;
     request.target = ctx.state.TempDir;
     request.only = QStringList{name};
     request.quiet = quiet;
+    request.maxBytes = maxBytes;
     const bool isRar = type == u".rar"_s;
     if (type == u".zip"_s) {
         archives::ArchiveResult result = core::ExtractArchive(ctx, request);

@@ -55,7 +55,9 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
 /// name is shown, unless `quiet`. A rar's entry keeps its folders below
 /// TempDir. `quiet` also keeps the components from asking or showing
 /// anything.
+/// `maxBytes` (when not negative) bounds the copy's declared size: a
+/// larger file is not extracted at all.
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
-                            bool quiet);
+                            bool quiet, qint64 maxBytes = -1);
 
 } // namespace file_info

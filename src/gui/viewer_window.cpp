@@ -196,7 +196,10 @@ void TForm2::ShowPreview(const QStringList& files) {
     QImage image;
     const core::ExtractedIntoTemp extracted(ctx_);
     try {
-        if (const QString copy = file_info::ExtractRecordedFile(ctx_, record_, *picture, true);
+        // A picture larger than any a map ships is not worth reading.
+        constexpr qint64 MaxPreviewBytes = qint64(4) << 20;
+        if (const QString copy =
+                file_info::ExtractRecordedFile(ctx_, record_, *picture, true, MaxPreviewBytes);
             !copy.isEmpty()) {
             // Decoded at the preview's size; Qt's allocation limit bounds
             // what a hostile picture header can ask for.

@@ -75,6 +75,8 @@ TEST(UnrarHelperArguments, CarryTheWholeJob) {
     request.job.only.add(u"Maps\\DM-A.ut2"_s);
     request.job.only.add(u"--only"_s);
     request.job.limits.maxEntries = 12;
+    request.job.limits.maxBytes = 5000;
+    request.job.limits.maxRatio = 7;
     request.freeSpace = 4096;
     request.libraryFolder = u"/opt/rar"_s;
     request.libraryName = u"libunrar.so.5"_s;
@@ -86,6 +88,8 @@ TEST(UnrarHelperArguments, CarryTheWholeJob) {
     EXPECT_EQ(parsed->job.target, request.job.target);
     EXPECT_EQ(parsed->job.only.items(), (QStringList{u"--only"_s, u"Maps/DM-A.ut2"_s}));
     EXPECT_EQ(parsed->job.limits.maxEntries, 12);
+    EXPECT_EQ(parsed->job.limits.maxBytes, 5000);
+    EXPECT_EQ(parsed->job.limits.maxRatio, 7);
     ASSERT_TRUE(parsed->job.limits.freeSpace);
     EXPECT_EQ(parsed->job.limits.freeSpace(u"/anywhere"_s), 4096);
     EXPECT_EQ(parsed->libraryFolder, u"/opt/rar"_s);

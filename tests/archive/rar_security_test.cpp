@@ -20,6 +20,13 @@ namespace {
 
 class RarSecurityTest : public RarBackendTest {
 protected:
+    // The bound on what one archive may write is lifted, so each case meets
+    // the limit it is about; AnArchiveMayWriteAThousandTimesItsSize checks it.
+    void SetUp() override {
+        RarBackendTest::SetUp();
+        rar.Limits.maxBytes = std::numeric_limits<qint64>::max();
+        rar.Limits.maxRatio = std::numeric_limits<qint64>::max();
+    }
     QString encrypted(const QString& switchText) {
         return makeRar5(u"enc.rar"_s,
                         {{u"Maps/DM-Secret.ut2"_s, "secret map"}, {u"Readme.txt"_s, "hidden"}},
@@ -197,6 +204,27 @@ TEST_P(RarSecurityTest, DataPastTheDeclaredSizeIsNeverWritten) {
                                : u"Cannot extract\rMaps/liar.ut2\rfrom "_s + rar.ArchiveFileName +
                                      u"\rIts data goes on past the 10 bytes"_s;
     EXPECT_TRUE(rar.LastErrorText().startsWith(reason)) << rar.LastErrorText().toStdString();
+}
+
+TEST_P(RarSecurityTest, AnArchiveMayWriteAThousandTimesItsSize) {
+    // 1 GiB claimed in a few hundred bytes: refused before anything is
+    // written, whatever the disk could take.
+    Rar4Entry huge = Rar4Entry::file("Textures\\huge.utx", "small");
+    huge.declaredSize = quint32(1024 * MiB);
+    rar.ArchiveFileName = makeRar4(u"bomb.rar"_s, {Rar4Entry::file("first.txt", "first"), huge});
+    rar.Limits.maxBytes = archives::ExtractionLimits::DefaultMaxBytes;
+    rar.Limits.maxRatio = archives::ExtractionLimits::DefaultMaxRatio;
+    rar.Limits.freeSpace = [](const QString&) { return qint64(1) << 40; };
+    EXPECT_EQ(rar.Extract(), archives::rarcode::TooLarge);
+    EXPECT_TRUE(extracted.isEmpty());
+    EXPECT_TRUE(outFiles().isEmpty());
+    EXPECT_TRUE(rar.LastErrorText().startsWith(
+        u"Nothing was extracted from\r"_s + rar.ArchiveFileName + u"\rIt would write 1.00 GiB"_s))
+        << rar.LastErrorText().toStdString();
+    // Only what is selected counts.
+    rar.FileListToProcess.add(u"first.txt"_s);
+    EXPECT_EQ(rar.Extract(), 10);
+    EXPECT_EQ(outFiles(), QStringList{u"first.txt"_s});
 }
 
 TEST_P(RarSecurityTest, DeclaredSizesMustFitTheFreeSpace) {

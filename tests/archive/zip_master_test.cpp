@@ -304,7 +304,15 @@ TEST_F(ZipExtract, NeverWritesThroughExistingLinks) {
 
 // Archives made to fill the disk or the folder: nothing past what the
 // headers declare, nothing at all when the declared whole does not fit.
-using ZipLimits = Fixture;
+// The bound on what one archive may write is lifted here, so each case
+// meets the limit it is about; the last test checks that bound itself.
+class ZipLimits : public Fixture {
+protected:
+    ZipLimits() {
+        zip.Limits.maxBytes = std::numeric_limits<qint64>::max();
+        zip.Limits.maxRatio = std::numeric_limits<qint64>::max();
+    }
+};
 
 constexpr qint64 MiB = qint64(1) << 20;
 
@@ -575,3 +583,46 @@ TEST_F(ZipAdd, FailuresKeepTheArchiveAsItWas) {
 }
 
 } // namespace
+
+TEST_F(ZipLimits, AnArchiveMayWriteSoManyTimesItsSizeAndSoManyBytesAtMost) {
+    // 8 MiB of zeros deflate to about 8 KiB: a ratio near deflate's best.
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"zeros.bin"_s, QByteArray(8 * MiB, '\0'))
+                    .write(tree.path(u"bomb.zip"_s)));
+    const qint64 ratio = 8 * MiB / QFileInfo(tree.path(u"bomb.zip"_s)).size();
+    struct Case {
+        qint64 maxBytes;
+        qint64 maxRatio;
+        bool refused;
+    };
+    const qint64 anyBytes = archives::ExtractionLimits::DefaultMaxBytes;
+    const qint64 anyRatio = 1000000;
+    const Case cases[] = {
+        {anyBytes, ratio - 1, true},
+        {anyBytes, ratio + 1, false},
+        {4 * MiB, anyRatio, true},
+        {8 * MiB, anyRatio, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.maxBytes);
+        SCOPED_TRACE(c.maxRatio);
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        dialogs.shown.clear();
+        zip.Limits.maxBytes = c.maxBytes;
+        zip.Limits.maxRatio = c.maxRatio;
+        zip.setZipFileName(tree.path(u"bomb.zip"_s));
+        const int result = zip.Extract();
+        if (!c.refused) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(filesBelow(out), QStringList{u"zeros.bin"_s});
+            continue;
+        }
+        EXPECT_EQ(result, TZipMaster::ZipErrTooLarge);
+        EXPECT_TRUE(filesBelow(out).isEmpty()) << "nothing written";
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.startsWith(u"Nothing was extracted from\r"_s +
+                                                     zip.ZipFileName() + u"\rIt would write "_s))
+            << dialogs.shown[0].text.toStdString();
+    }
+}

@@ -252,3 +252,33 @@ TEST_F(ViewerTest, ThePreviewOfAnEncryptedOrFoldedRarAsksNothingAndLeavesNothing
     }
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
+
+TEST_F(ViewerTest, APictureLargerThanFourMegabytesIsNotExtractedForThePreview) {
+    // A real picture of noise, which no compression makes smaller: over
+    // 4 MiB as a PNG, and shown were it extracted.
+    QImage noise(1300, 1300, QImage::Format_RGB32);
+    quint32 x = 12345;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+        for (int i = 0; i < noise.width(); ++i) {
+            x = x * 1103515245u + 12345u;
+            line[i] = qRgb(int(x >> 24), int((x >> 16) & 0xFF), int((x >> 8) & 0xFF));
+        }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(noise.save(&buffer, "PNG"));
+    ASSERT_GT(png.size(), 4 << 20);
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"huge.png"_s, png, true)
+                    .write(archives + u"Huge.zip"_s));
+    viewer.setFixedSize(400, 250);
+    show(u"Huge.zip"_s, {});
+    status.setStatus(u"before"_s);
+    viewer.ShowPreview({u"huge.png"_s});
+    EXPECT_TRUE(Preview->isHidden());
+    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
+    EXPECT_EQ(status.status(), u"before"_s);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+}
