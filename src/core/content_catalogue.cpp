@@ -1,5 +1,7 @@
 #include "core/content_catalogue.h"
 
+#include "archive/safe_path.h"
+
 #include <QHash>
 
 using namespace Qt::Literals::StringLiterals;
@@ -155,9 +157,23 @@ std::optional<QString> gameFolderForExtension(const AppState& state, const QStri
 }
 
 QString placedFileName(const QString& entry) {
-    const qsizetype cut = qMax(entry.lastIndexOf(u'/'), entry.lastIndexOf(u'\\'));
-    const QString name = entry.mid(cut + 1);
-    return name == u"."_s || name == u".."_s ? QString() : name;
+    // The name extraction writes: folders, drive letters, "." and ".."
+    // go as they do there ("C:x.utx" is placed as "x.utx").
+    const QStringList parts = archives::safeEntryParts(entry);
+    return parts.isEmpty() || entry.endsWith(u'/') || entry.endsWith(u'\\') ? QString()
+                                                                            : parts.last();
+}
+
+bool isNumberedPicture(const QString& name) {
+    const QString ext = extensionOf(name).toLower();
+    return ext == u".jpg"_s || ext == u".gif"_s || ext == u".bmp"_s;
+}
+
+bool isRenamedReadme(const QString& name) {
+    const QString ext = extensionOf(name).toLower();
+    const bool text = ext == u".txt"_s || ext == u".doc"_s || ext == u".rtf"_s ||
+                      ext == u".htm"_s || ext == u".html"_s;
+    return text && name.toLower() == u"readme"_s + ext;
 }
 
 bool isMergedInt(const QString& name) {

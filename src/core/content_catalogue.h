@@ -137,6 +137,13 @@ std::optional<QString> gameFolderForExtension(const AppState& state, const QStri
 /// DM-Foo.ut2" was placed as "DM-Foo.ut2"). Empty for a folder entry.
 QString placedFileName(const QString& entry);
 
+/// A picture the placement names after its archive (stem + "-" + n +
+/// ext): .jpg, .gif and .bmp, any case.
+bool isNumberedPicture(const QString& name);
+/// A readme the placement names after its archive (stem + "-readme" +
+/// ext): "readme" with .txt, .doc, .rtf, .htm or .html, any case.
+bool isRenamedReadme(const QString& name);
+
 /// A .int file the install appends to the game's own file of that name
 /// (its lower-case name holds "xplayers", "xweapons" or "xmaps"), never
 /// copied over it and never deleted by an uninstall.

@@ -7,9 +7,11 @@ using namespace Qt::Literals::StringLiterals;
 namespace catalogue {
 
 namespace {
-/// Names are stored in string[50]: compare them as they read back.
-QByteArray storedName(const QString& name) {
-    return record_text::encode(name, 50);
+/// Names are stored in string[50]: compare them as they read back, and
+/// ignoring case, as the game finds its files (Shared.utx and SHARED.UTX
+/// are one file).
+QString storedName(const QString& name) {
+    return QString::fromUtf8(record_text::encode(name, 50)).toCaseFolded();
 }
 } // namespace
 
@@ -19,12 +21,12 @@ SharedFiles SharedFiles::load(const QString& path) {
 
 void SharedFiles::registerExisting(const QStringList& names) {
     const qsizetype loaded = records_.size();
-    QList<QByteArray> loadedNames;
+    QList<QString> loadedNames;
     loadedNames.reserve(loaded);
     for (const TSharedFileRecord& r : std::as_const(records_))
         loadedNames.append(storedName(r.FileName));
     for (const QString& name : names) {
-        const QByteArray key = storedName(name);
+        const QString key = storedName(name);
         bool found = false;
         for (qsizetype i = 0; i < loaded; ++i) {
             if (loadedNames[i] == key) {
@@ -42,7 +44,7 @@ void SharedFiles::registerExisting(const QStringList& names) {
 }
 
 qsizetype SharedFiles::indexOf(const QString& fileName) const {
-    const QByteArray key = storedName(fileName);
+    const QString key = storedName(fileName);
     for (qsizetype i = 0; i < records_.size(); ++i) {
         if (storedName(records_[i].FileName) == key)
             return i;

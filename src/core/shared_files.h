@@ -13,7 +13,8 @@ namespace catalogue {
 /// archives placed stays until its last user is uninstalled. An install
 /// registers the files it found already in the game; an uninstall releases
 /// the files of its records. Names are compared as they are stored
-/// (string[50]), so a longer name still matches its own record.
+/// (string[50]), so a longer name still matches its own record, and
+/// ignoring case, as the game folders are looked up.
 class SharedFiles {
 public:
     /// Reads the whole file (no limit on the number of records).

@@ -150,10 +150,10 @@ void MapsPage::bInstallMapsClick() {
 
 void MapsPage::bUninstallMapsClick(bool deleteArchives,
                                    const std::function<void()>& updateDatabase) {
-    commands_.run(CommandBoundary::Long, [this, deleteArchives, &updateDatabase] {
-        const install::UninstallResult result =
-            install::UninstallArchives(ctx_, catalogue::ContentKind::Maps,
-                                       page_parts::selectedListEntries(LBun), deleteArchives);
+    install::UninstallResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+        result = install::UninstallArchives(ctx_, catalogue::ContentKind::Maps,
+                                            page_parts::selectedListEntries(LBun), deleteArchives);
         if (!result.ran)
             return;
         LoadMapLists();
@@ -161,6 +161,9 @@ void MapsPage::bUninstallMapsClick(bool deleteArchives,
         if (deleteArchives && updateDatabase)
             updateDatabase();
     });
+    // The files that stayed are named once the window is no longer busy.
+    if (ran && result.ran)
+        commands_.run(CommandBoundary::Quick, [&] { install::FinishUninstall(ctx_, result); });
 }
 
 void MapsPage::Delete1Click(intake::TmFileScan& scan) {

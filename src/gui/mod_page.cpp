@@ -145,8 +145,9 @@ void ModPage::bInstMutsClick() {
 
 void ModPage::bUninstallMapsClick(bool deleteArchives,
                                   const std::function<void()>& updateDatabase) {
-    commands_.run(CommandBoundary::Long, [this, deleteArchives, &updateDatabase] {
-        const install::UninstallResult result = install::UninstallArchives(
+    install::UninstallResult result;
+    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+        result = install::UninstallArchives(
             ctx_, contentKind(), page_parts::selectedListEntries(Installed), deleteArchives);
         if (!result.ran)
             return;
@@ -155,6 +156,9 @@ void ModPage::bUninstallMapsClick(bool deleteArchives,
         if (deleteArchives && updateDatabase)
             updateDatabase();
     });
+    // The files that stayed are named once the window is no longer busy.
+    if (ran && result.ran)
+        commands_.run(CommandBoundary::Quick, [&] { install::FinishUninstall(ctx_, result); });
 }
 
 void ModPage::Delete2Click(intake::TmFileScan& scan) {

@@ -28,10 +28,9 @@ enum class Naming {
 Naming namingOf(const QString& ext) {
     if (ext == u".int"_s)
         return Naming::MergeOrCopy;
-    if (ext == u".jpg"_s || ext == u".gif"_s || ext == u".bmp"_s)
+    if (catalogue::isNumberedPicture(ext))
         return Naming::Numbered;
-    if (ext == u".txt"_s || ext == u".doc"_s || ext == u".rtf"_s || ext == u".htm"_s ||
-        ext == u".html"_s)
+    if (catalogue::isRenamedReadme(u"readme"_s + ext))
         return Naming::Readme;
     return Naming::Unchanged;
 }
@@ -99,7 +98,7 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
             QString shown = file.name;
             if (naming == Naming::Numbered) {
                 target = stem + u'-' + QString::number(n) + step.ext;
-            } else if (naming == Naming::Readme && file.name.toLower() == u"readme"_s + step.ext) {
+            } else if (naming == Naming::Readme && catalogue::isRenamedReadme(file.name)) {
                 target = stem + u"-readme"_s + step.ext;
                 shown = target;
             }

@@ -5,6 +5,7 @@
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
+#include "platform/dialogs.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
 #include "platform/status_sink.h"
@@ -27,66 +28,118 @@ bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
 }
 
+/// How deleting one game file went.
+enum class Deleted { Yes, Missing, Failed };
+
 /// Deletes the file `name` of the game folder value `dir`, found ignoring
-/// case; true when a file was deleted (a missing one is not).
-bool deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name) {
+/// case. A file that is not there is Missing; one the system refuses to
+/// delete is Failed, with the system's reason in `why`.
+Deleted deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name, QString& why) {
     const QString folder = detail::gameFolder(ctx, dir);
     const std::optional<QString> path = ctx.folders.find(folder, name);
-    if (!path || !QFile::remove(*path))
-        return false;
+    if (!path)
+        return Deleted::Missing;
+    QFile file(*path);
+    if (!file.remove()) {
+        why = *path + u": "_s + file.errorString();
+        return Deleted::Failed;
+    }
     ctx.folders.removed(*path);
-    return true;
+    return Deleted::Yes;
 }
 
-/// The help files the install named after the archive: stem + "-" + n +
-/// picture extension and stem + "-readme" + text extension, ignoring case.
-/// Names of other archives whose stem begins with this one stay. Returns
-/// how many were deleted.
-int deleteHelpFiles(CommandContext& ctx, const QString& stem) {
+/// The help files the install of `rec` named after its archive: stem + "-"
+/// + n for each picture of an extension (counted as the placement counts
+/// them), stem + "-readme" + ext for each readme. Only these names are
+/// this archive's own; nothing else in the help folder is touched.
+QStringList producedHelpNames(const TContentRecord& rec) {
+    const QString stem = ArchiveStem(rec.ArchiveName);
     if (stem.isEmpty())
-        return 0;
-    static const QRegularExpression own(
-        u"^-(\\d+\\.(jpg|gif|bmp)|readme\\.(txt|doc|rtf|htm|html))$"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    const QString folder = detail::gameFolder(ctx, ctx.state.HelpDir);
-    int deleted = 0;
-    for (const platform::FileEntry& e : ctx.folders.list(folder, stem + u"*"_s)) {
-        if (e.isDir || e.name.size() <= stem.size())
-            continue;
-        if (!own.match(e.name.mid(stem.size())).hasMatch())
-            continue;
-        if (QFile::remove(e.path)) {
-            ctx.folders.removed(e.path);
-            ++deleted;
-        }
+        return {};
+    QStringList names;
+    QHash<QString, int> pictures;
+    const qsizetype count = qMin<qsizetype>(rec.FileCount, rec.Files.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString name = catalogue::placedFileName(rec.Files[i]);
+        const QString ext = catalogue::extensionOf(name).toLower();
+        if (catalogue::isNumberedPicture(name))
+            names.append(stem + u'-' + QString::number(++pictures[ext]) + ext);
+        else if (catalogue::isRenamedReadme(name))
+            names.append(stem + u"-readme"_s + ext);
     }
-    return deleted;
+    return names;
+}
+
+/// A recorded name of the full 50 bytes may be a longer name cut to fit:
+/// deleting by it could hit another file that happens to bear the cut name.
+bool mayBeCut(const QString& entry) {
+    return record_text::encode(entry, 50).size() >= 50;
 }
 
 /// Deletes the game files of `rec` that no other user keeps: a shared
 /// count still above 0 after this release, or another installed record
 /// that lists the same file. ProgressDone counts the files really deleted.
+/// A file the system refuses to delete keeps the record installed (and the
+/// shared counts as they were); it is named in `failed`.
 void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                  catalogue::RecordedUses& uses) {
+                  catalogue::RecordedUses& uses, QStringList& failed) {
     AppState& s = ctx.state;
+    const catalogue::SharedFiles sharedBefore = shared;
     uses.remove(rec);
+    QSet<QString> done;
+    const qsizetype failedBefore = failed.size();
     const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
     for (qint32 i = 0; i < count; ++i) {
         const QString name = catalogue::placedFileName(rec.Files[i]);
-        if (name.isEmpty())
+        if (name.isEmpty() || mayBeCut(rec.Files[i]))
             continue;
         const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
-        if (!dir || catalogue::isMergedInt(name))
+        // Merged lists hold the game's own entries; renamed help files are
+        // not under their recorded names (the sweep below finds them).
+        if (!dir || catalogue::isMergedInt(name) || catalogue::isNumberedPicture(name) ||
+            catalogue::isRenamedReadme(name))
             continue;
+        // One archive is one user of a file, however often it lists it.
+        const QString key = *dir + u'\n' + name.toCaseFolded();
+        if (done.contains(key))
+            continue;
+        done.insert(key);
         if (!shared.release(name) || uses.uses(*dir, name) > 0)
             continue;
         ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + rec.Files[i]);
-        if (deleteGameFile(ctx, *dir, name))
+        QString why;
+        switch (deleteGameFile(ctx, *dir, name, why)) {
+        case Deleted::Yes:
             ++s.ProgressDone;
+            break;
+        case Deleted::Failed:
+            failed.append(why);
+            break;
+        case Deleted::Missing:
+            break;
+        }
+    }
+    for (const QString& name : producedHelpNames(rec)) {
+        QString why;
+        switch (deleteGameFile(ctx, s.HelpDir, name, why)) {
+        case Deleted::Yes:
+            ++s.ProgressDone;
+            break;
+        case Deleted::Failed:
+            failed.append(why);
+            break;
+        case Deleted::Missing:
+            break;
+        }
+    }
+    if (failed.size() > failedBefore) {
+        // Still in use as far as anyone can tell: keep it installed.
+        shared = sharedBefore;
+        uses.add(rec);
+        return;
     }
     rec.Installed = 0;
     rec.InstallDate.clear();
-    s.ProgressDone += deleteHelpFiles(ctx, ArchiveStem(rec.ArchiveName));
 }
 
 } // namespace
@@ -129,7 +182,9 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         TContentRecord& rec = records[index];
         if (deleteArchives)
             archives.append((rec.ArchiveDir + rec.ArchiveName).left(kArchivePathLength));
-        uninstallOne(ctx, rec, shared, uses);
+        uninstallOne(ctx, rec, shared, uses, result.undeletable);
+        if (rec.Installed == 1)
+            continue; // kept: a file could not be deleted
         last = index;
         lastItem = item;
     }
@@ -163,6 +218,17 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     for (const QString& path : std::as_const(archives))
         core::MoveToRecycleBin(ctx, path);
     return result;
+}
+
+void FinishUninstall(CommandContext& ctx, const UninstallResult& result) {
+    if (result.undeletable.isEmpty())
+        return;
+    ctx.dialogs.message(platform::MsgKind::Error,
+                        u"These files could not be deleted from the game:\r"_s +
+                            result.undeletable.join(u'\r') +
+                            u"\r\rTheir content is still listed as installed. Check that you "
+                            u"may write to the game's folders, then uninstall it again."_s,
+                        platform::Ok, QPoint(25, 150));
 }
 
 } // namespace install

@@ -20,6 +20,9 @@ struct UninstallResult {
     QString status;
     /// Entries without an installed record: skipped, named in `status`.
     QStringList skipped;
+    /// Game files the system refused to delete ("path: reason"); their
+    /// records stay installed. Named by FinishUninstall.
+    QStringList undeletable;
 };
 
 /// Uninstalls the entries `selected` (as the page's right list shows
@@ -29,11 +32,17 @@ struct UninstallResult {
 /// (deleting) runs "Update database". Nothing selected: "  No maps
 /// selected! Try again." or "  No files selected! Try again.".
 ///
-/// A merged .int file (xplayers, xweapons, xmaps in its name) is never
-/// deleted: it holds the game's own entries. The help sweep deletes only
-/// this archive's own names (stem + "-" + number + picture extension,
-/// stem + "-readme" + text extension).
+/// Only what the archive placed goes: each recorded file once, by the
+/// name extraction gave it, compared ignoring case as the game finds
+/// files; never a merged .int file (it holds the game's own entries),
+/// never a help file under its recorded name (the install renamed it; the
+/// help names this archive's install produced are deleted instead), never
+/// a name that may have been cut to fit the record.
 UninstallResult UninstallArchives(CommandContext& ctx, catalogue::ContentKind kind,
                                   const QList<catalogue::ListEntry>& selected, bool deleteArchives);
+
+/// After the lists are reloaded: the error box naming the game files that
+/// could not be deleted, when there are any.
+void FinishUninstall(CommandContext& ctx, const UninstallResult& result);
 
 } // namespace install

@@ -77,10 +77,11 @@ TEST_F(ExistingFiles, AKnownSharedFileCountsOneMoreAndOnlyLoadedRecordsAreSearch
     EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
 
     EXPECT_EQ(dialogs.texts(), (QStringList{question(u"New.uax"_s), question(u"Foo.utx"_s)}));
-    // Every loaded record of that exact name grows; other cases do not.
+    // Every loaded record of that name grows, in any case: the game finds
+    // foo.utx and Foo.utx as one file.
     EXPECT_EQ(sharedRecords(), (QList<std::pair<QString, int>>{{u"Other.utx"_s, 2},
                                                                {u"Foo.utx"_s, 4},
-                                                               {u"foo.utx"_s, 5},
+                                                               {u"foo.utx"_s, 6},
                                                                {u"Foo.utx"_s, 3},
                                                                {u"New.uax"_s, 2}}));
 }

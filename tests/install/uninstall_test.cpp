@@ -5,10 +5,13 @@
 #include "core/content_db.h"
 #include "install/install.h"
 #include "install/uninstall.h"
+#include "intake/folder_search.h"
+#include "intake/scan.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/install_archives.h"
 #include "support/tree_builder.h"
+#include "support/zip_builder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -271,4 +274,85 @@ TEST_F(UninstallTest, DeletingVariantSendsTheArchiveToTheTrash) {
     EXPECT_FALSE(QFileInfo::exists(archives + u"MutA.zip"_s));
     const QStringList trashed = tree.allFiles().filter(u"Trash/files/MutA.zip"_s);
     EXPECT_EQ(trashed.size(), 1) << tree.allFiles().join(u' ').toStdString();
+}
+
+// Uninstall deletes only what the archive's own install placed; each case
+// scans, installs and uninstalls real archives over a game with files of
+// its own, which all stay.
+TEST_F(UninstallTest, OnlyWhatTheArchivePlacedGoes) {
+    AppState& s = core.state;
+    s.CustomMapDir = tree.folder(u"scanned"_s);
+    s.MutatorDir = tree.folder(u"muts"_s);
+    s.ScanSubDirs = true;
+    const QString cut = QString(46, u'n') + u".utx"_s; // what a 51-byte name is cut to
+    const QMap<QString, QByteArray> own = {
+        {u"System/Engine.u"_s, "the game's engine"},
+        {u"Help/ReadMe.txt"_s, "the game's readme"},
+        {u"Help/Shot.jpg"_s, "another archive's picture"},
+        {u"Textures/"_s + cut, "an unrelated texture"},
+    };
+    for (auto it = own.cbegin(); it != own.cend(); ++it)
+        tree.file(u"game/"_s + it.key(), it.value());
+
+    using testing_support::ZipBuilder;
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"DM-Link.ut2"_s, "m")
+                    .symlink(u"Engine.u"_s, u"/etc/passwd"_s)
+                    .write(s.CustomMapDir + u"/DM-Link.zip"_s));
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"DM-L3.ut2"_s, "m")
+                    .file(u"readme.txt"_s, "r")
+                    .file(u"Shot.jpg"_s, "p")
+                    .write(s.CustomMapDir + u"/DM-L3.zip"_s));
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"DM-Long.ut2"_s, "m")
+                    .file(cut + u'x', "never placed: .utxx is no game type")
+                    .write(s.CustomMapDir + u"/DM-Long.zip"_s));
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"DM-Case1.ut2"_s, "1")
+                    .file(u"Shared.utx"_s, "t")
+                    .write(s.CustomMapDir + u"/DM-Case1.zip"_s));
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"DM-Case2.ut2"_s, "2")
+                    .file(u"SHARED.UTX"_s, "t")
+                    .write(s.CustomMapDir + u"/DM-Case2.zip"_s));
+    ASSERT_TRUE(ZipBuilder()
+                    .file(u"a/Engine.u"_s, "mod engine")
+                    .file(u"b/Engine.u"_s, "mod engine")
+                    .file(u"MutTwice.int"_s, "[Public]\r\nObject=(Name=MutTwice.MutTwice)\r\n")
+                    .write(s.MutatorDir + u"/MutTwice.zip"_s));
+    intake::TmFileScan scan;
+    intake::ScanMapArchives(core.context(), scan);
+    intake::ScanMutatorArchives(core.context(), scan);
+    for (const QString& name :
+         {u"DM-Link.zip"_s, u"DM-L3.zip"_s, u"DM-Long.zip"_s, u"DM-Case1.zip"_s, u"DM-Case2.zip"_s})
+        install(ContentKind::Maps, {name});
+    install(ContentKind::Mutators, {u"MutTwice"_s});
+    for (const TContentRecord& r : maps()) {
+        if (r.ArchiveName == u"DM-Link.zip"_s) {
+            EXPECT_EQ(r.Files, QStringList{u"DM-Link.ut2"_s}) << "a link entry is not recorded";
+        }
+    }
+    ASSERT_TRUE(tree.exists(u"game/Help/DM-L3-readme.txt"_s));
+    ASSERT_TRUE(tree.exists(u"game/Help/DM-L3-1.jpg"_s));
+
+    for (const QString& shown :
+         {u"DM-Link.ut2"_s, u"DM-L3.ut2"_s, u"DM-Long.ut2"_s, u"DM-Case1.ut2"_s})
+        uninstall(ContentKind::Maps, {shown});
+    EXPECT_TRUE(tree.exists(u"game/Textures/Shared.utx"_s)) << "DM-Case2 still uses it";
+    uninstall(ContentKind::Mutators, {u"MutTwice"_s});
+    uninstall(ContentKind::Maps, {u"DM-Case2.ut2"_s});
+
+    QStringList left;
+    for (const QString& f : tree.allFiles())
+        if (f.startsWith(u"game/"_s))
+            left.append(f.mid(5));
+    QStringList ownNames = own.keys();
+    ownNames.sort();
+    left.sort();
+    EXPECT_EQ(left, ownNames);
+    EXPECT_EQ(tree.read(u"game/Help/ReadMe.txt"_s), "the game's readme");
+    EXPECT_EQ(tree.read(u"game/Help/Shot.jpg"_s), "another archive's picture");
+    EXPECT_EQ(tree.read(u"game/Textures/"_s + cut), "an unrelated texture");
+    EXPECT_TRUE(shared().isEmpty());
 }
