@@ -4,6 +4,7 @@
 #include "cache/package.h"
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
+#include "core/temp_folder.h"
 #include "install/install_run.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
@@ -80,17 +81,6 @@ QStringList putBack(CommandContext& ctx, const QList<Taken>& taken, bool quiet) 
         names.append(t.name);
     }
     return names;
-}
-
-/// Files and links directly in TempDir are deleted; folders stay, as do
-/// files that cannot be deleted.
-void deleteTempFiles(CommandContext& ctx) {
-    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
-        if (e.isDir && !QFileInfo(e.path).isSymLink())
-            continue;
-        if (QFile::remove(e.path))
-            ctx.folders.removed(e.path);
-    }
 }
 
 void forget(TContentRecord& rec, const QStringList& names) {
@@ -251,7 +241,7 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
         take(ctx, files, taken, cached, name);
         counted = handleItem(ctx, reader, plan, ini, files, rec, taken, zipFailures, recorded);
     }
-    deleteTempFiles(ctx);
+    core::DeleteTempFiles(ctx);
     RemoveCacheEntries(ctx, rec);
     if (relist)
         relist();

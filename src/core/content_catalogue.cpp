@@ -30,6 +30,10 @@ qint32 installedKind(ContentKind kind, bool archiveDeleted) {
     return archiveDeleted ? base + 1 : base;
 }
 
+QString archivePathOf(const TContentRecord& r) {
+    return (r.ArchiveDir + r.ArchiveName).left(150);
+}
+
 QString recordFile(const AppState& state, ContentKind kind) {
     return kind == ContentKind::Maps ? state.mapDataPath() : state.modDataPath();
 }

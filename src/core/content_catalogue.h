@@ -57,6 +57,10 @@ bool isWithoutArchive(const TContentRecord& r);
 /// Content; one more when the archive then went to the trash.
 qint32 installedKind(ContentKind kind, bool archiveDeleted = false);
 
+/// Where a record's archive lies: ArchiveDir + ArchiveName, cut to 150
+/// characters as the two fields (100 and 50) allow.
+QString archivePathOf(const TContentRecord& r);
+
 /// The record file of a page: mapdata.dat for maps, somdata.dat for
 /// mutators and skins.
 QString recordFile(const AppState& state, ContentKind kind);

@@ -152,6 +152,17 @@ void ExtractedIntoTemp::removeAdded() {
     }
 }
 
+void DeleteTempFiles(CommandContext& ctx) {
+    if (ctx.state.TempDir.isEmpty())
+        return; // never the working folder by accident
+    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
+        if (e.isDir && !QFileInfo(e.path).isSymLink())
+            continue;
+        if (platform::removeTree(e.path))
+            ctx.folders.removed(e.path);
+    }
+}
+
 bool MoveLeftovers(CommandContext& ctx) {
     if (ctx.state.TempDir.isEmpty())
         return false;

@@ -22,6 +22,10 @@ bool FlattenTempFolder(CommandContext& ctx);
 /// True when the last move succeeded; false when there was nothing to move.
 bool MoveLeftovers(CommandContext& ctx);
 
+/// Deletes every file and link directly in TempDir, read-only ones too;
+/// folders stay (for MoveLeftovers).
+void DeleteTempFiles(CommandContext& ctx);
+
 /// Sends one file to the desktop trash. False for a missing file.
 bool MoveToRecycleBin(CommandContext& ctx, const QString& path);
 

@@ -27,9 +27,6 @@ using catalogue::ContentKind;
 
 namespace {
 
-/// Paths of archives are built from fields of 100 and 50 characters.
-constexpr int kArchivePathLength = 150;
-
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
 }
@@ -42,21 +39,6 @@ QString extractingText(const QString& item) {
     if (dot >= 0)
         shown.remove(dot, 5);
     return u"  Installing "_s + u"  "_s + shown + u" ... Extracting "_s;
-}
-
-/// Removes a file, link or folder tree without following links.
-void removeEntry(CommandContext& ctx, const platform::FileEntry& e) {
-    platform::removeTree(e.path);
-    ctx.folders.removed(e.path);
-}
-
-/// Deletes every file directly in TempDir (read-only ones too); folders
-/// stay for MoveLeftovers.
-void deleteTempFiles(CommandContext& ctx) {
-    for (const platform::FileEntry& e : platform::listByMask(ctx.state.TempDir, u"*"_s)) {
-        if (!e.isDir || QFileInfo(e.path).isSymLink())
-            removeEntry(ctx, e);
-    }
 }
 
 QString kindWord(ContentKind kind) {
@@ -85,13 +67,10 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         return false;
     }
     TContentRecord& rec = records[index];
-    const QString archiveName = isMaps(kind) ? item : rec.ArchiveName;
-    const QString ext = catalogue::extensionOf(archiveName).toLower();
+    const QString ext = catalogue::extensionOf(rec.ArchiveName).toLower();
     s.ProgressText = extractingText(item);
     ctx.status.setStatus(s.ProgressText);
-    QString archivePath = rec.ArchiveDir + archiveName;
-    if (!isMaps(kind))
-        archivePath.truncate(kArchivePathLength);
+    const QString archivePath = catalogue::archivePathOf(rec);
 
     // What a failed extraction wrote is taken out again, so none of it is
     // placed with the next archive under that archive's name; what earlier
@@ -142,7 +121,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
             rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
         }
     }
-    deleteTempFiles(ctx);
+    core::DeleteTempFiles(ctx);
     return installed;
 }
 
@@ -179,7 +158,7 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     } catch (...) {
         // The files of the archives installed so far are in the game: keep
         // their records in step when the file can still be written.
-        deleteTempFiles(ctx);
+        core::DeleteTempFiles(ctx);
         if (changed) {
             try {
                 content_db::WriteAll(database, records);

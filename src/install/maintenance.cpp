@@ -25,8 +25,6 @@ using catalogue::ContentKind;
 
 namespace {
 
-constexpr int kArchivePathLength = 150;
-
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
 }
@@ -59,8 +57,7 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
             catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, item);
         bool deleted = false;
         if (index >= 0) {
-            const QString path =
-                (records[index].ArchiveDir + records[index].ArchiveName).left(kArchivePathLength);
+            const QString path = catalogue::archivePathOf(records[index]);
             ctx.status.setStatus(u"  Deleting "_s + path);
             deleted = core::MoveToRecycleBin(ctx, path);
             if (deleted)

@@ -22,30 +22,27 @@ using catalogue::ContentKind;
 
 namespace {
 
-constexpr int kArchivePathLength = 150;
-
 bool isMaps(ContentKind kind) {
     return kind == ContentKind::Maps;
 }
 
-/// How deleting one game file went.
-enum class Deleted { Yes, Missing, Failed };
-
 /// Deletes the file `name` of the game folder value `dir`, found ignoring
-/// case. A file that is not there is Missing; one the system refuses to
-/// delete is Failed, with the system's reason in `why`.
-Deleted deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name, QString& why) {
+/// case; a file that is not there is no failure. ProgressDone counts a
+/// file deleted; one the system refuses to delete is added to `failed`
+/// with the system's reason.
+void deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name,
+                    QStringList& failed) {
     const QString folder = detail::gameFolder(ctx, dir);
     const std::optional<QString> path = ctx.folders.find(folder, name);
     if (!path)
-        return Deleted::Missing;
+        return;
     QFile file(*path);
     if (!file.remove()) {
-        why = *path + u": "_s + file.errorString();
-        return Deleted::Failed;
+        failed.append(*path + u": "_s + file.errorString());
+        return;
     }
     ctx.folders.removed(*path);
-    return Deleted::Yes;
+    ++ctx.state.ProgressDone;
 }
 
 /// The help files the install of `rec` named after its archive: stem + "-"
@@ -107,30 +104,10 @@ void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFil
         if (!shared.release(name) || uses.uses(*dir, name) > 0)
             continue;
         ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + rec.Files[i]);
-        QString why;
-        switch (deleteGameFile(ctx, *dir, name, why)) {
-        case Deleted::Yes:
-            ++s.ProgressDone;
-            break;
-        case Deleted::Failed:
-            failed.append(why);
-            break;
-        case Deleted::Missing:
-            break;
-        }
+        deleteGameFile(ctx, *dir, name, failed);
     }
     for (const QString& name : producedHelpNames(rec)) {
-        QString why;
-        switch (deleteGameFile(ctx, s.HelpDir, name, why)) {
-        case Deleted::Yes:
-            ++s.ProgressDone;
-            break;
-        case Deleted::Failed:
-            failed.append(why);
-            break;
-        case Deleted::Missing:
-            break;
-        }
+        deleteGameFile(ctx, s.HelpDir, name, failed);
     }
     if (failed.size() > failedBefore) {
         // Still in use as far as anyone can tell: keep it installed.
@@ -181,7 +158,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         }
         TContentRecord& rec = records[index];
         if (deleteArchives)
-            archives.append((rec.ArchiveDir + rec.ArchiveName).left(kArchivePathLength));
+            archives.append(catalogue::archivePathOf(rec));
         uninstallOne(ctx, rec, shared, uses, result.undeletable);
         if (rec.Installed == 1)
             continue; // kept: a file could not be deleted
