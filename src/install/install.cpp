@@ -27,10 +27,6 @@ using catalogue::ContentKind;
 
 namespace {
 
-bool isMaps(ContentKind kind) {
-    return kind == ContentKind::Maps;
-}
-
 /// "  Installing " and the entry with two leading blanks and five
 /// characters deleted from its first "." ("DM-Foo.zip" shows "DM-Foo").
 QString extractingText(const QString& item) {
@@ -85,7 +81,7 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         request.target = s.TempDir;
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
-        request.keepFolders = !isMaps(kind);
+        request.keepFolders = kind != ContentKind::Maps;
         if (!core::ExtractArchive(ctx, request).ok) {
             result.FailedArchives.append(item);
             extracted.removeAdded();

@@ -25,10 +25,6 @@ using catalogue::ContentKind;
 
 namespace {
 
-bool isMaps(ContentKind kind) {
-    return kind == ContentKind::Maps;
-}
-
 /// Deletes the working folder's files (read-only ones too) and the folder.
 void removeWorkingFolder(CommandContext& ctx, const QString& folder) {
     if (!QFileInfo(folder).isDir())
@@ -64,9 +60,10 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
                 ctx.status.setStatus(u"  Deleting "_s + path + u" .... Deleted"_s);
         }
         if (!deleted)
-            ctx.status.setStatus(isMaps(kind) ? u"  Operation failed."_s : u"  Operation failed"_s);
+            ctx.status.setStatus(kind == ContentKind::Maps ? u"  Operation failed."_s
+                                                           : u"  Operation failed"_s);
     }
-    if (isMaps(kind))
+    if (kind == ContentKind::Maps)
         intake::ScanMapArchives(ctx, scan);
     else
         intake::ScanMutatorArchives(ctx, scan);

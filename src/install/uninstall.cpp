@@ -22,10 +22,6 @@ using catalogue::ContentKind;
 
 namespace {
 
-bool isMaps(ContentKind kind) {
-    return kind == ContentKind::Maps;
-}
-
 /// Deletes the file `name` of the game folder value `dir`, found ignoring
 /// case; a file that is not there is no failure. ProgressDone counts a
 /// file deleted; one the system refuses to delete is added to `failed`
@@ -128,8 +124,8 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     UninstallResult result;
     s.ProgressDone = 0;
     if (selected.isEmpty()) {
-        ctx.status.setStatus(isMaps(kind) ? u"  No maps selected! Try again."_s
-                                          : u"  No files selected! Try again."_s);
+        ctx.status.setStatus(kind == ContentKind::Maps ? u"  No maps selected! Try again."_s
+                                                       : u"  No files selected! Try again."_s);
         return result;
     }
     result.ran = true;
@@ -139,7 +135,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     // Every installed record of both files is evidence of a file in use.
     catalogue::RecordedUses uses(s);
     uses.addInstalled(records);
-    const QString otherFile = isMaps(kind) ? s.modDataPath() : s.mapDataPath();
+    const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
     if (QFileInfo::exists(otherFile))
         uses.addInstalled(content_db::ReadAll(otherFile));
 
@@ -166,7 +162,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         lastItem = item;
     }
 
-    if (isMaps(kind)) {
+    if (kind == ContentKind::Maps) {
         content_db::WriteAll(database, records);
         result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
                         u" map(s) with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s;
