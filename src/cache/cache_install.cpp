@@ -194,14 +194,6 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
 
     s.ProgressText = u"  Installing "_s + rec.DisplayName;
     const qint32 placedBefore = s.ProgressDone;
-    // ProgressDone counts since the last run that reset it; the item is
-    // installed only when it placed files itself.
-    const bool placed =
-        install::PlaceExtractedFiles(ctx, QString()) && s.ProgressDone > placedBefore;
-    // What was not placed goes back into the cache.
-    forget(rec, putBack(ctx, taken, false));
-    if (!placed)
-        return false;
     if (zipMade) {
         rec.ArchiveDir = platform::withSlash(plan.zipFolder);
         rec.Kind = catalogue::record_kind::Content;
@@ -211,7 +203,35 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     }
     rec.Installed = 1;
     rec.InstallDate = ctx.clock().todayText();
-    content_db::Append(catalogue::recordFileForPackage(s, rec.DisplayName), rec);
+    const QString recordPath = catalogue::recordFileForPackage(s, rec.DisplayName);
+    std::optional<TContentRecord> appended;
+    // The record and the counts are written before a file is copied, so a
+    // kill in the middle never leaves a placed package that no record
+    // claims; they are put right below once it is known what arrived.
+    const install::Placement placement =
+        install::PlaceArchive(ctx, QString(), [&](const QStringList& existing) {
+            content_db::Append(recordPath, rec);
+            appended = rec;
+            try {
+                install::RegisterSharedFiles(ctx, existing);
+            } catch (...) {
+                content_db::ReplaceAppended(recordPath, *appended, std::nullopt);
+                throw;
+            }
+        });
+    // ProgressDone counts since the last run that reset it; the item is
+    // installed only when it placed files itself.
+    const bool placed = placement.accepted && s.ProgressDone > placedBefore;
+    // What was not placed goes back into the cache.
+    forget(rec, putBack(ctx, taken, false));
+    if (appended && !placed) {
+        content_db::ReplaceAppended(recordPath, *appended, std::nullopt);
+        install::ReleaseSharedFiles(ctx, placement.existing);
+    } else if (appended && rec.Files != appended->Files) {
+        content_db::ReplaceAppended(recordPath, *appended, rec);
+    }
+    if (!placed)
+        return false;
     if (recorded)
         recorded();
     return true;

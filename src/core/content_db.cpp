@@ -87,6 +87,23 @@ void Append(const QString& path, const TContentRecord& record) {
     platform::writeBytes(path, bytes);
 }
 
+void ReplaceAppended(const QString& path, const TContentRecord& appended,
+                     const std::optional<TContentRecord>& replacement) {
+    QByteArray bytes = readWholeRecords(path, TContentRecord::RecordSize);
+    const QByteArray old = appended.toBytes();
+    for (qsizetype at = bytes.size() - TContentRecord::RecordSize; at >= 0;
+         at -= TContentRecord::RecordSize) {
+        if (QByteArrayView(bytes).sliced(at, TContentRecord::RecordSize) != old)
+            continue;
+        if (replacement)
+            bytes.replace(at, TContentRecord::RecordSize, replacement->toBytes());
+        else
+            bytes.remove(at, TContentRecord::RecordSize);
+        platform::writeBytes(path, bytes);
+        return;
+    }
+}
+
 TContentRecord FindByName(const QString& path, const QString& name) {
     const QList<TContentRecord> records = ReadAll(path);
     for (const TContentRecord& rec : records) {

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <optional>
+
 /// Record of mapdata.dat and somdata.dat: one archive Quorvel has seen.
 /// On disk it is 5336 bytes (RecordSize); text fields hold at most the
 /// given number of bytes and are cut at a character boundary.
@@ -61,6 +63,11 @@ QList<TContentRecord> ReadAll(const QString& path, int recordSize = TContentReco
 /// Atomic rewrite of the whole file.
 void WriteAll(const QString& path, const QList<TContentRecord>& records);
 void Append(const QString& path, const TContentRecord& record);
+/// Replaces the last record of the file that is byte for byte `appended`
+/// (what an Append wrote) with `replacement`, or removes it when there is
+/// none; nothing changes when no such record is there.
+void ReplaceAppended(const QString& path, const TContentRecord& appended,
+                     const std::optional<TContentRecord>& replacement);
 /// First record whose DisplayName or ArchiveName equals `name` exactly.
 /// Throws platform::Error when none does.
 TContentRecord FindByName(const QString& path, const QString& name);

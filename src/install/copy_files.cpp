@@ -52,14 +52,18 @@ QString destinationFolder(CommandContext& ctx, const QString& dir) {
 /// under that name in another case; with `failIfExists` an existing file is
 /// left as it is (a success).
 platform::Outcome copyInto(CommandContext& ctx, const QString& source, const QString& folder,
-                           const QString& name, bool failIfExists) {
+                           const QString& name, bool failIfExists, CopyResult& result) {
     const std::optional<QString> existing = ctx.folders.find(folder, name);
     if (existing && failIfExists)
         return platform::Outcome::success();
     const QString target = existing.value_or(folder + name);
     const platform::Outcome copied = detail::copyFileAtomic(source, target);
-    if (copied && !existing)
+    if (!copied)
+        return copied;
+    if (!existing) {
         ctx.folders.added(target);
+        result.created.append(target);
+    }
     return copied;
 }
 
@@ -76,7 +80,8 @@ QString ArchiveStem(const QString& archivePath) {
     return name;
 }
 
-void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath) {
+CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath) {
+    CopyResult result;
     const QString stem = ArchiveStem(archivePath);
     // One listing serves every step: each file matches one extension only.
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
@@ -107,19 +112,23 @@ void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& ar
             // A file that did not arrive is not placed: it stays in TempDir
             // (a cache run puts it back into the cache) and is named at the
             // end of the run.
-            const platform::Outcome copied = copyInto(ctx, file.path, folder, target, failIfExists);
+            const platform::Outcome copied =
+                copyInto(ctx, file.path, folder, target, failIfExists, result);
             if (!copied) {
                 ctx.state.FailedCopies.append(shown + u" -> "_s + folder + u": "_s +
                                               copied.error());
+                ++result.failed;
                 continue;
             }
             if (QFile::remove(file.path))
                 ctx.folders.removed(file.path);
             ++ctx.state.ProgressDone;
+            ++result.placed;
             if (naming == Naming::Numbered)
                 ++n;
         }
     }
+    return result;
 }
 
 void ReportFailedCopies(CommandContext& ctx) {

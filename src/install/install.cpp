@@ -51,16 +51,17 @@ QString kindWord(ContentKind kind) {
 
 /// One entry of the run. `ok` is the run's flag, left by the last archive
 /// whose extraction succeeded; returns true when a record was changed.
-bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
-                bool deleteAfter, QList<TContentRecord>& records, InstallResult& result) {
+void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
+                bool deleteAfter, const QString& database, QList<TContentRecord>& records,
+                InstallResult& result) {
     AppState& s = ctx.state;
     const QString& item = entry.name;
     const qsizetype index =
         catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, entry);
     if (index < 0) {
         // The lists and the record file disagree: nothing to install from.
-        result.FailedArchives.append(item);
-        return false;
+        result.fail(item, u"no record of it was found; update the database"_s);
+        return;
     }
     TContentRecord& rec = records[index];
     const QString ext = catalogue::extensionOf(rec.ArchiveName).toLower();
@@ -82,43 +83,65 @@ bool installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
         request.keepFolders = kind != ContentKind::Maps;
-        if (!core::ExtractArchive(ctx, request).ok) {
-            result.FailedArchives.append(item);
+        const archives::ArchiveResult extraction = core::ExtractArchive(ctx, request);
+        if (!extraction.ok) {
+            result.fail(item, extraction.error);
             extracted.removeAdded();
-            return false;
+            return;
         }
     }
     while (!core::FlattenTempFolder(ctx)) {
     }
     s.ProgressText = u"  Installing "_s + item;
-    const qint32 placedBefore = s.ProgressDone;
-    const qsizetype failedBefore = s.FailedCopies.size();
-    const qint32 totalBefore = s.ProgressTotal;
-    result.ok = PlaceExtractedFiles(ctx, archivePath);
-    // The flag counts the whole run; the record is marked only for an
-    // archive that placed files itself.
-    const bool installed = result.ok && s.ProgressDone > placedBefore;
-    // Accepted but nothing of it arrived (every file skipped or failed):
-    // named at the end, and not counted among the installed. A refused
-    // archive has already been taken off the count.
-    const bool refused = s.ProgressTotal < totalBefore;
-    if (!refused && s.ProgressDone == placedBefore) {
-        result.nothingPlaced.append(item);
-        --s.ProgressTotal;
-    }
-    if (installed) {
+    const TContentRecord before = rec;
+    const Placement placement = PlaceArchive(ctx, archivePath, [&](const QStringList& existing) {
+        // Written before a file is copied, the record first: a kill in the
+        // middle then leaves a record that claims what may not have
+        // arrived, never a placed file that no record claims.
         rec.Installed = 1;
         rec.InstallDate = ctx.clock().todayText();
         rec.Kind = catalogue::installedKind(kind);
-        // An archive whose files did not all arrive is kept to install from.
-        if (deleteAfter && s.FailedCopies.size() == failedBefore &&
-            core::MoveToRecycleBin(ctx, archivePath)) {
-            rec.Kind = catalogue::installedKind(kind, true);
-            rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
+        content_db::WriteAll(database, records);
+        try {
+            RegisterSharedFiles(ctx, existing);
+        } catch (...) {
+            // Nothing was copied: the record goes back to what it said.
+            rec = before;
+            content_db::WriteAll(database, records);
+            throw;
         }
+    });
+    if (!placement.accepted) {
+        // Refused by the user: ProgressTotal is one lower already.
+        result.ok = s.ProgressDone > 0;
+        core::DeleteTempFiles(ctx);
+        return;
     }
+    const CopyResult& copied = placement.copied;
+    if (copied.placed == 0 || copied.failed > 0) {
+        // Not installed after all: what it placed anew goes again, the
+        // record and the counts are as they were, and the user is told.
+        for (const QString& path : copied.created) {
+            if (QFile::remove(path))
+                ctx.folders.removed(path);
+        }
+        s.ProgressDone -= copied.placed;
+        rec = before;
+        content_db::WriteAll(database, records);
+        ReleaseSharedFiles(ctx, placement.existing);
+        --s.ProgressTotal;
+        if (copied.placed == 0 && copied.failed == 0)
+            result.nothingPlaced.append(item);
+        else
+            result.fail(item, u"not all of its files could be copied into the game"_s);
+    } else if (deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
+        rec.Kind = catalogue::installedKind(kind, true);
+        rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
+        content_db::WriteAll(database, records);
+    }
+    // The flag counts the whole run, as the closing status does.
+    result.ok = s.ProgressDone > 0;
     core::DeleteTempFiles(ctx);
-    return installed;
 }
 
 } // namespace
@@ -144,27 +167,18 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
 
-    const QList<catalogue::ListEntry> items = selected;
-    bool changed = false;
+    // Each archive's record and counts are written as it is placed, so an
+    // error (or a kill) loses at most the archive in progress.
     try {
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            changed = installOne(ctx, kind, items[i], deleteAfter, records, result) || changed;
+        for (qsizetype i = 0; i < selected.size(); ++i) {
+            installOne(ctx, kind, selected[i], deleteAfter, database, records, result);
             run.progress(int(i + 1));
         }
     } catch (...) {
-        // The files of the archives installed so far are in the game: keep
-        // their records in step when the file can still be written.
         core::DeleteTempFiles(ctx);
-        if (changed) {
-            try {
-                content_db::WriteAll(database, records);
-            } catch (const platform::Error&) {
-            }
-        }
         throw;
     }
     run.restoreOverwriteAlways();
-    content_db::WriteAll(database, records);
     result.trashedTo = run.trashed();
     return result;
 }
@@ -172,9 +186,13 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
 void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& result) {
     const AppState& s = ctx.state;
     if (!result.FailedArchives.isEmpty() || !result.nothingPlaced.isEmpty()) {
-        QString text = u"The following files could not be installed for unknown reason\r"_s;
-        for (const QString& name : result.FailedArchives)
-            text += name + u'\r';
+        QString text = u"The following files could not be installed:\r"_s;
+        for (qsizetype i = 0; i < result.FailedArchives.size(); ++i) {
+            // The component's reason, on the entry's own line.
+            const QString reason = result.failureReasons.value(i).simplified();
+            text += result.FailedArchives[i] + (reason.isEmpty() ? QString() : u": "_s + reason) +
+                    u'\r';
+        }
         for (const QString& name : result.nothingPlaced)
             text += name + u": nothing was placed\r"_s;
         ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));

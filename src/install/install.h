@@ -24,6 +24,12 @@ struct InstallResult {
     /// asked about: their extraction failed, or no record of the page
     /// holds them. In run order.
     QStringList FailedArchives;
+    /// Why each of FailedArchives failed (the component's words), same order.
+    QStringList failureReasons;
+    void fail(const QString& entry, const QString& reason) {
+        FailedArchives.append(entry);
+        failureReasons.append(reason);
+    }
     /// The entries accepted whose archive placed no file: every file was
     /// of a type the game does not use, or could not be copied. In run
     /// order; not counted among the installed.

@@ -61,7 +61,7 @@ InstallFileList BuildInstallFileList(CommandContext& ctx) {
     return list;
 }
 
-bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
+std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
     static constexpr InstallCategory visitOrder[] = {Animations,   Maps,     Music,     Sounds,
                                                      StaticMeshes, Textures, KarmaData, System};
     bool always = ctx.state.OverwriteAlways;
@@ -81,7 +81,7 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
                 // A box closed without a choice refuses, as "&No" does.
                 if (answer != platform::Yes && answer != platform::YesToAll) {
                     --ctx.state.ProgressTotal;
-                    return false;
+                    return std::nullopt;
                 }
                 // No window here: let the status bar repaint after the box.
                 KeepPainted{}();
@@ -90,25 +90,53 @@ bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
                     always = true;
                 }
             }
-            if (category != Maps)
+            // One archive is one user of a file, however often it holds it.
+            if (category != Maps && !existing.contains(name, Qt::CaseInsensitive))
                 existing.append(name);
         }
     }
-    if (!existing.isEmpty()) {
-        const QString path = ctx.state.sharedDataPath();
-        catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
-        shared.registerExisting(existing);
-        shared.writeAll(path);
-    }
-    return true;
+    return existing;
+}
+
+void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    const QString path = ctx.state.sharedDataPath();
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
+    shared.registerExisting(names);
+    shared.writeAll(path);
+}
+
+void ReleaseSharedFiles(CommandContext& ctx, const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    const QString path = ctx.state.sharedDataPath();
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
+    for (const QString& name : names)
+        shared.release(name);
+    shared.writeKept(path);
+}
+
+Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
+                       const std::function<void(const QStringList& existing)>& beforeCopying) {
+    Placement placement;
+    const InstallFileList lists = BuildInstallFileList(ctx);
+    const std::optional<QStringList> existing = CheckExistingFiles(ctx, lists);
+    if (!existing)
+        return placement;
+    placement.accepted = true;
+    placement.existing = *existing;
+    if (beforeCopying)
+        beforeCopying(placement.existing);
+    placement.copied = CopyToGameFolders(ctx, false, archivePath);
+    return placement;
 }
 
 bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath) {
-    const InstallFileList lists = BuildInstallFileList(ctx);
-    const bool accepted = CheckExistingFiles(ctx, lists);
-    if (accepted)
-        CopyToGameFolders(ctx, false, archivePath);
-    return accepted && ctx.state.ProgressDone > 0;
+    const Placement placement = PlaceArchive(ctx, archivePath, [&ctx](const QStringList& existing) {
+        RegisterSharedFiles(ctx, existing);
+    });
+    return placement.accepted && ctx.state.ProgressDone > 0;
 }
 
 } // namespace install

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 /// Where the files of an unpacked archive go in the game's folders.
 namespace install {
@@ -37,20 +39,54 @@ struct InstallFileList {
 /// XWeapons.int.
 InstallFileList BuildInstallFileList(CommandContext& ctx);
 
+/// What copying one archive's files into the game came to.
+struct CopyResult {
+    int placed = 0; ///< files copied (merged .int files not counted)
+    int failed = 0; ///< files that could not be copied (named in FailedCopies)
+    /// Paths of the game files that did not exist before this copy.
+    QStringList created;
+};
+
+/// What placing one archive came to.
+struct Placement {
+    /// No existing file was refused.
+    bool accepted = false;
+    /// The names the game already had (maps excepted): registered as shared.
+    QStringList existing;
+    CopyResult copied;
+};
+
 /// Places the files of one archive. Precondition: the archive is extracted
 /// into TempDir and flattened. `archivePath` names the help files
-/// (ArchiveStem); the cache passes none. Returns ok: the archive was
-/// accepted and the run has placed at least one file so far.
+/// (ArchiveStem); the cache passes none. Once the archive is accepted and
+/// before anything is copied, `beforeCopying` gets the existing names to
+/// register: a caller records the archive as installed and raises the
+/// shared counts there, so a kill during the copy never leaves a placed
+/// file that no record claims.
+Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
+                       const std::function<void(const QStringList& existing)>& beforeCopying);
+
+/// PlaceArchive that registers the existing names in sharedfiles.dat before
+/// copying. Returns ok: the archive was accepted and the run has placed at
+/// least one file so far.
 bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath);
 
-/// Asks about the listed files that the game already has, and registers
-/// the existing ones (maps excepted) in sharedfiles.dat. Returns accepted.
-bool CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
+/// Asks about the listed files that the game already has. Returns the
+/// existing names to register as shared (maps excepted, each name once),
+/// or nothing when the user refused one.
+std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
 
 /// Copies the files of TempDir into the game folders by extension and
 /// deletes them from TempDir. A file that cannot be copied is not counted
 /// as placed, stays in TempDir and is added to FailedCopies.
-void CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath);
+CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath);
+
+/// Raises the shared counts of `names` in sharedfiles.dat (one atomic
+/// rewrite).
+void RegisterSharedFiles(CommandContext& ctx, const QStringList& names);
+/// Takes back what RegisterSharedFiles raised for an archive that was not
+/// installed after all.
+void ReleaseSharedFiles(CommandContext& ctx, const QStringList& names);
 
 /// At the end of a run: names the files of FailedCopies in an error box
 /// and empties the list. Nothing when it is empty.

@@ -231,7 +231,7 @@ TEST(FullDiskInside, AnInstallOntoAFullGameDiskIsNotReportedAsDone) {
     const install::InstallResult result = install::InstallArchives(
         core.context(), catalogue::ContentKind::Maps, {u"DM-Full.zip"_s}, false);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.nothingPlaced, QStringList{u"DM-Full.zip"_s});
+    EXPECT_EQ(result.FailedArchives, QStringList{u"DM-Full.zip"_s});
     EXPECT_EQ(content_db::ReadAll(s.mapDataPath()).at(0).Installed, 0);
     EXPECT_EQ(readFile(disk + u"/game2/Textures/Stock.utx"_s), "stock texture");
     EXPECT_FALSE(QFileInfo::exists(disk + u"/game2/Maps/DM-Full.ut2"_s));

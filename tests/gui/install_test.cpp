@@ -194,8 +194,10 @@ TEST_F(InstallWindowTest, ACorruptZipIsNamedAndStillCounted) {
     const testing_support::ShownDialog& box = hooked.shown.last();
     EXPECT_EQ(box.kind, platform::MsgKind::Error);
     EXPECT_EQ(box.offset, QPoint(25, 150));
-    EXPECT_EQ(box.text,
-              u"The following files could not be installed for unknown reason\rDM-Bad.zip\r"_s);
+    // Named with the zip component's own reason.
+    EXPECT_TRUE(box.text.startsWith(
+        u"The following files could not be installed:\rDM-Bad.zip: Cannot extract Bad.utx"_s))
+        << box.text.toStdString();
     EXPECT_EQ(w.status(), u"  Installed 2 map(s) with 1 file(s) total."_s);
     EXPECT_EQ(gameFiles(), QStringList{u"Maps/DM-Good.ut2"_s});
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s).left(TContentRecord::RecordSize),
@@ -250,9 +252,8 @@ TEST_F(InstallWindowTest, ALoneExeIsCancelledAndLeavesTheRecord) {
     EXPECT_TRUE(tempEntries().isEmpty());
     // Named, so the user knows why the archive stays on the left.
     ASSERT_EQ(hooked.shown.size(), 1);
-    EXPECT_EQ(hooked.shown[0].text,
-              u"The following files could not be installed for unknown reason\r"_s
-              u"DM-Exe.zip: nothing was placed\r"_s);
+    EXPECT_EQ(hooked.shown[0].text, u"The following files could not be installed:\r"_s
+                                    u"DM-Exe.zip: nothing was placed\r"_s);
     EXPECT_EQ(texts(control<QListWidget>(w, u"LBinst"_s)), QStringList{u"DM-Exe.zip"_s});
     expectIdle(w);
 }
@@ -380,7 +381,7 @@ TEST_F(InstallWindowTest, AnErrorInTheMiddleLeavesTheWindowEnabledAndClosable) {
                    zip(u"maps"_s, u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}, {u"Shared.utx"_s, "b"}})});
     w.show();
     // While the second archive is asked about, the record file turns into
-    // a folder: the rewrite at the end fails.
+    // a folder: the record cannot be written.
     hooked.beforeMessage = [this](const QString&) {
         QFile::remove(prog(u"mapdata.dat"_s));
         tree.folder(u"prog/mapdata.dat"_s);
@@ -397,7 +398,9 @@ TEST_F(InstallWindowTest, AnErrorInTheMiddleLeavesTheWindowEnabledAndClosable) {
     expectIdle(w);
     EXPECT_FALSE(w.state().OverwriteAlways);
     EXPECT_TRUE(tempEntries().isEmpty());
-    EXPECT_TRUE(tree.exists(u"game/Maps/DM-B.ut2"_s));
+    // Its record could not be written before the copy: nothing of it was
+    // placed that no record could claim.
+    EXPECT_FALSE(tree.exists(u"game/Maps/DM-B.ut2"_s));
     EXPECT_TRUE(w.close());
 }
 

@@ -201,8 +201,13 @@ TEST_F(InstallRunTest, ArchivesThatPlaceNothingThemselvesAreNeverMarked) {
     const testing_support::ShownDialog& box = dialogs.shown.last();
     EXPECT_EQ(box.kind, platform::MsgKind::Error);
     EXPECT_EQ(box.offset, QPoint(25, 150));
-    EXPECT_EQ(box.text, u"The following files could not be installed for unknown reason\r"_s
-                        u"DM-Broken.zip\rDM-Rar.rar\rDM-Exe.zip: nothing was placed\r"_s);
+    // Each with the component's own reason.
+    EXPECT_TRUE(box.text.startsWith(u"The following files could not be installed:\r"_s
+                                    u"DM-Broken.zip: Cannot extract Broken.utx from "_s))
+        << box.text.toStdString();
+    EXPECT_TRUE(box.text.endsWith(u"\rDM-Rar.rar: The unrar library cannot be loaded.\r"_s
+                                  u"DM-Exe.zip: nothing was placed\r"_s))
+        << box.text.toStdString();
     EXPECT_FALSE(tree.exists(u"prog/ToBeMoved"_s));
 }
 
@@ -259,27 +264,31 @@ TEST_F(InstallRunTest, DeletedArchivesGoToTheTrashAndTheirRecordsSaySo) {
     EXPECT_EQ(r.ArchiveDir, u"Deleted from disk"_s);
 }
 
-TEST_F(InstallRunTest, AFileThatCannotBeCopiedIsNamedAndItsArchiveKept) {
+TEST_F(InstallRunTest, AnArchiveWhoseMapCannotBeCopiedIsNotInstalledAndLeavesNothing) {
     content_db::WriteAll(core.state.mapDataPath(), {archive(u"DM-Foo.zip"_s, fooFiles)});
+    const QByteArray records = tree.read(u"prog/mapdata.dat"_s);
     // A folder where the map would go: the copy fails even for root.
     tree.folder(u"game/Maps/DM-Foo.ut2"_s);
     core.state.OverwriteAlways = true;
     const install::InstallResult result =
         InstallArchives(ctx(), ContentKind::Maps, {u"DM-Foo.zip"_s}, true);
-    EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "tex");
-    EXPECT_EQ(core.state.ProgressDone, 1) << "only what arrived counts";
+    EXPECT_FALSE(tree.exists(u"game/Textures/Foo.utx"_s)) << "what it placed anew went again";
+    EXPECT_EQ(core.state.ProgressDone, 0);
     EXPECT_TRUE(result.trashedTo.isEmpty());
     EXPECT_TRUE(tree.exists(u"archives/DM-Foo.zip"_s)) << "kept to install from again";
-    EXPECT_EQ(maps().at(0).Installed, 1) << "so that an uninstall takes the texture out";
+    EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records) << "not recorded as installed";
     EXPECT_TRUE(tempEntries().isEmpty());
 
     install::FinishInstall(ctx(), ContentKind::Maps, result);
-    ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
-    EXPECT_TRUE(dialogs.shown[0].text.startsWith(
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_EQ(dialogs.shown[0].text, u"The following files could not be installed:\r"_s
+                                     u"DM-Foo.zip: not all of its files could be copied into "_s
+                                     u"the game\r"_s);
+    EXPECT_EQ(dialogs.shown[1].kind, platform::MsgKind::Error);
+    EXPECT_TRUE(dialogs.shown[1].text.startsWith(
         u"These files could not be copied into the game:\rDM-Foo.ut2 -> "_s +
         tree.path(u"game/Maps/: "_s)));
-    EXPECT_EQ(status.status(), u"  Installed 1 map(s) with 1 file(s) total."_s);
+    EXPECT_EQ(status.status(), u"  Operation cancelled"_s);
     EXPECT_TRUE(core.state.FailedCopies.isEmpty());
 }
 
