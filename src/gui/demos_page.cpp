@@ -2,6 +2,7 @@
 
 #include "core/command_boundary.h"
 #include "core/command_context.h"
+#include "gui/page_parts.h"
 #include "platform/file_helpers.h"
 #include "platform/status_sink.h"
 
@@ -63,9 +64,15 @@ DemosPage::DemosPage(CommandContext& context, CommandBoundary& commands, intake:
     DirBox = new QComboBox;
     DirBox->setObjectName(u"DirBox"_s);
     DirBox->addItem(u"Show all"_s);
+    // On Linux a screen reader gives a combo box's value as its name; the
+    // description says what it is for.
+    DirBox->setAccessibleName(u"Demo folder"_s);
+    DirBox->setAccessibleDescription(u"Demo folder"_s);
     DemoList = new QListWidget;
     DemoList->setObjectName(u"DemoList"_s);
     DemoList->setSelectionMode(QAbstractItemView::SingleSelection);
+    DemoList->setAccessibleName(u"Demo files"_s);
+    page_parts::showFocusFrame(DemoList);
     bRunDemo = new QPushButton(u"Launch"_s);
     bRunDemo->setObjectName(u"bRunDemo"_s);
     bDemoDelete = new QPushButton(u"Delete"_s);
