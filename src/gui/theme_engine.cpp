@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QPalette>
+#include <QStringDecoder>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -91,6 +93,34 @@ double luminance(const QColor& colour) {
            0.0722 * channel(colour.blueF());
 }
 
+/// Whether Qt can parse `sheet` as an application style sheet. Qt reports
+/// a sheet it cannot parse only as a warning and then ignores all of it,
+/// so the sheet is tried on the application and the warning watched for.
+bool applicationSheetParses(const QString& sheet) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return true;
+    // A message handler is a plain function: what it reports lives here.
+    static bool failed = false;
+    failed = false;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                         const QString& message) {
+        if (type == QtWarningMsg && message.startsWith(u"Could not parse application stylesheet"))
+            failed = true;
+        else if (previous)
+            previous(type, context, message);
+    });
+    const QString before = app->styleSheet();
+    app->setStyleSheet(sheet);
+    // Qt parses the sheet when it first styles a widget.
+    QWidget probe;
+    probe.ensurePolished();
+    app->setStyleSheet(before);
+    qInstallMessageHandler(previous);
+    return !failed;
+}
+
 } // namespace
 
 const QList<ThemeColours>& ThemeEngine::builtInColours() {
@@ -148,15 +178,24 @@ void ThemeEngine::selectBuiltIn(int index) {
     apply();
 }
 
-bool ThemeEngine::loadFile(const QString& path) {
+ThemeEngine::LoadError ThemeEngine::loadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    sheet_ = QString::fromUtf8(file.readAll());
+        return LoadError::Unreadable;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return LoadError::Unreadable;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString sheet = utf8(bytes);
+    if (utf8.hasError() || sheet.contains(QChar(0)))
+        return LoadError::NotText;
+    if (!applicationSheetParses(sheet))
+        return LoadError::Unparsable;
+    sheet_ = sheet;
     index_ = -1;
     file_ = path;
     apply();
-    return true;
+    return LoadError::None;
 }
 
 void ThemeEngine::setEnabled(bool on) {

@@ -55,9 +55,11 @@ public:
 
     /// Selects built-in theme `index` (0..3); any other value acts as 1.
     void selectBuiltIn(int index);
-    /// Loads a style sheet file; false (and nothing changed) when it
-    /// cannot be read.
-    bool loadFile(const QString& path);
+    /// Why a theme file was not taken.
+    enum class LoadError { None, Unreadable, NotText, Unparsable };
+    /// Loads a style sheet file. A file that cannot be read, is no UTF-8
+    /// text or that Qt cannot parse changes nothing and is reported.
+    LoadError loadFile(const QString& path);
     void setEnabled(bool on);
     void toggle() { setEnabled(!enabled_); }
 

@@ -1,7 +1,7 @@
 // The looks of the window: the contrast of every pair of colours a
 // built-in theme draws (WCAG 2 AA), the window drawing with exactly the
 // colours of the theme's table, the marks that tell a state by more than
-// colour in every look.
+// colour in every look, and the refusal of a theme file Qt cannot use.
 #include "core/content_db.h"
 #include "gui/theme_engine.h"
 #include "window_fixture.h"
@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -361,5 +362,73 @@ TEST_F(ThemeWindowTest, StatesShowByMoreThanColourInEveryLook) {
             EXPECT_EQ(trough, c.base);
             EXPECT_EQ(handle, c.selection);
         }
+    }
+}
+
+namespace {
+
+/// A theme file as "Load theme .." meets it.
+struct ThemeFile {
+    const char* what;
+    std::function<QString(testing_support::TempTree&)> make;
+    const char* says; ///< part of the box's text; empty: taken
+};
+
+} // namespace
+
+TEST_F(ThemeWindowTest, AThemeFileQtCannotUseIsRefusedAndTheLookStays) {
+    const ThemeFile files[] = {
+        {"a sound style sheet",
+         [](testing_support::TempTree& t) {
+             return t.file(u"mine.qss"_s, "QWidget { color: #102030; }\n");
+         },
+         ""},
+        {"unbalanced braces",
+         [](testing_support::TempTree& t) {
+             return t.file(u"broken.qss"_s, "QWidget { color: red; }\n}} QLabel {\n");
+         },
+         "is not a style sheet Qt can read. The look stays as it was.\r\r"
+         "Correct the file's syntax"},
+        {"a picture",
+         [](testing_support::TempTree& t) {
+             return t.file(u"picture.qss"_s,
+                           QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18));
+         },
+         "is not a text file. The look stays as it was.\r\rChoose a Qt style sheet (.qss) saved "
+         "as UTF-8 text"},
+        {"a folder", [](testing_support::TempTree& t) { return t.folder(u"themes.qss"_s); },
+         "\r\rChoose another file or one of the built-in themes."},
+    };
+    TForm1& w = start();
+    control<QAction>(w, u"Sand1"_s)->trigger();
+    for (const ThemeFile& f : files) {
+        SCOPED_TRACE(f.what);
+        control<QAction>(w, u"Crystal1"_s)->trigger();
+        const QString before = qApp->styleSheet();
+        const QPalette palette = QApplication::palette();
+        const QString path = f.make(tree);
+        dialogs.shown.clear();
+        dialogs.openAnswers.push_back({path});
+        control<QAction>(w, u"LoadTheme1"_s)->trigger();
+        const QString says = QString::fromUtf8(f.says);
+        if (says.isEmpty()) {
+            EXPECT_EQ(dialogs.shown.size(), 1); // the open dialog only
+            EXPECT_EQ(w.themes().index(), -1);
+            EXPECT_EQ(w.state().ThemeIndex, -1);
+            EXPECT_EQ(w.state().ThemeFile, path);
+            EXPECT_EQ(qApp->styleSheet(), u"QWidget { color: #102030; }\n"_s);
+            continue;
+        }
+        ASSERT_EQ(dialogs.shown.size(), 2);
+        const testing_support::ShownDialog& box = dialogs.shown[1];
+        EXPECT_EQ(box.kind, platform::MsgKind::Error);
+        EXPECT_EQ(box.offset, QPoint(50, 125));
+        EXPECT_TRUE(box.text.contains(path)) << box.text.toStdString();
+        EXPECT_TRUE(box.text.contains(says)) << box.text.toStdString();
+        EXPECT_EQ(w.themes().index(), 2);
+        EXPECT_TRUE(w.themes().enabled());
+        EXPECT_EQ(w.state().ThemeIndex, 2);
+        EXPECT_EQ(qApp->styleSheet(), before);
+        EXPECT_EQ(QApplication::palette(), palette);
     }
 }
