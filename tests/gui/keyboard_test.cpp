@@ -12,9 +12,12 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTest>
 #include <QUrl>
+
+#include <typeinfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,6 +94,21 @@ TEST_F(KeyboardTest, ListsTabsAndFieldsHaveNamesWithoutTheCaptionsBlanks) {
         EXPECT_EQ(bar->child(i)->text(QAccessible::Name), pages[i]);
         EXPECT_EQ(spokenName(PC1->widget(i)), pages[i]);
     }
+}
+
+TEST_F(KeyboardTest, EveryListDrawsTheFocusFrame) {
+    // The frame itself is checked on the screen in every look by the theme
+    // test; here, that every list of the window draws with it.
+    TForm1& w = start();
+    const QAbstractItemDelegate* framing =
+        control<QAbstractItemView>(w, u"LBinst"_s)->itemDelegate();
+    for (const char16_t* name : {u"LBun", u"LBMuts", u"LBunMuts", u"LBSkin", u"LBUnskin",
+                                 u"LBCache", u"LBUz", u"DemoList", u"ListFiles"}) {
+        const QAbstractItemDelegate* delegate =
+            control<QAbstractItemView>(w, QString::fromUtf16(name))->itemDelegate();
+        EXPECT_EQ(typeid(*delegate), typeid(*framing)) << QString::fromUtf16(name).toStdString();
+    }
+    EXPECT_NE(typeid(*framing), typeid(QStyledItemDelegate));
 }
 
 TEST_F(KeyboardTest, F1OpensTheHelpAndCtrlQIsGameOverUnlessALongCommandRuns) {
