@@ -23,6 +23,7 @@ CachePage::CachePage(CommandContext& context, CommandBoundary& commands, QWidget
     LBCache = new QListWidget;
     LBCache->setObjectName(u"LBCache"_s);
     LBCache->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    page_parts::showFocusFrame(LBCache);
     QVBoxLayout* column = page_parts::listAndColumn(
         this, page_parts::headedList(u"Files in your ..\\Cache"_s, LBCache));
     bInstallCache = new QPushButton(u"&Install"_s);

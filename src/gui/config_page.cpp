@@ -22,6 +22,7 @@ ConfigPage::ConfigPage(CommandContext& context, CommandBoundary& commands, QWidg
     layout->setContentsMargins(4, 6, 4, 6);
     VLE = new ValueListEditor;
     VLE->setObjectName(u"VLE"_s);
+    VLE->setAccessibleName(u"Settings"_s);
     VLE->setKeys(settings_file::settingRowNames());
     VLE->setFixedHeight(20 * 10 + 4);
     layout->addWidget(VLE);

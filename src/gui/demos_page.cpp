@@ -2,6 +2,8 @@
 
 #include "core/command_boundary.h"
 #include "core/command_context.h"
+#include "gui/page_parts.h"
+#include "gui/theme_engine.h"
 #include "platform/file_helpers.h"
 #include "platform/status_sink.h"
 
@@ -10,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPalette>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -21,6 +24,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 /// The warning's four lines: the first red, bold and large, the others bold.
+/// Its red is the theme's; with themes off, one that reads on the desktop's
+/// window colour.
 QFrame* makeDemoWarning() {
     auto* panel = new QFrame;
     panel->setObjectName(u"DemoWarning"_s);
@@ -32,8 +37,15 @@ QFrame* makeDemoWarning() {
     for (qsizetype i = 0; i < lines.size(); ++i) {
         auto* label = new QLabel(lines.at(i));
         label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(i == 0 ? u"color: red; font-weight: bold; font-size: 16px;"_s
-                                    : u"font-weight: bold;"_s);
+        if (i == 0) {
+            label->setObjectName(u"DemoWarningTitle"_s);
+            label->setStyleSheet(u"font-weight: bold; font-size: 16px;"_s);
+            QPalette red = label->palette();
+            red.setColor(QPalette::WindowText, ThemeEngine::plainWarningColour(red));
+            label->setPalette(red);
+        } else {
+            label->setStyleSheet(u"font-weight: bold;"_s);
+        }
         layout->addWidget(label);
     }
     panel->hide();
@@ -57,15 +69,27 @@ DemosPage::DemosPage(CommandContext& context, CommandBoundary& commands, intake:
         bar->setFrameShadow(QFrame::Sunken);
         bar->setTextFormat(Qt::PlainText);
         bar->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        // Cream, whatever the theme.
-        bar->setStyleSheet(u"background-color: #FFFBE6; color: black;"_s);
+        // Cream with black text while no theme is on; a theme draws them as
+        // its fields (the property selects its rule).
+        bar->setProperty("infoBar", true);
+        QPalette cream = bar->palette();
+        cream.setColor(QPalette::Window, QColor(0xFF, 0xFB, 0xE6));
+        cream.setColor(QPalette::WindowText, Qt::black);
+        bar->setPalette(cream);
+        bar->setAutoFillBackground(true);
     }
     DirBox = new QComboBox;
     DirBox->setObjectName(u"DirBox"_s);
     DirBox->addItem(u"Show all"_s);
+    // On Linux a screen reader gives a combo box's value as its name; the
+    // description says what it is for.
+    DirBox->setAccessibleName(u"Demo folder"_s);
+    DirBox->setAccessibleDescription(u"Demo folder"_s);
     DemoList = new QListWidget;
     DemoList->setObjectName(u"DemoList"_s);
     DemoList->setSelectionMode(QAbstractItemView::SingleSelection);
+    DemoList->setAccessibleName(u"Demo files"_s);
+    page_parts::showFocusFrame(DemoList);
     bRunDemo = new QPushButton(u"Launch"_s);
     bRunDemo->setObjectName(u"bRunDemo"_s);
     bDemoDelete = new QPushButton(u"Delete"_s);

@@ -3,14 +3,19 @@
 #include "gui/page_parts.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 
 ListPair::ListPair(QListWidget* left, QListWidget* right, QObject* parent)
     : QObject(parent), left_(left), right_(right) {
-    left_->viewport()->installEventFilter(this);
-    right_->viewport()->installEventFilter(this);
+    for (QListWidget* list : {left_, right_}) {
+        list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, list](QListWidgetItem* item) { fileInfo(list, item); });
+    }
 }
 
 void ListPair::setPopups(QMenu* left, QMenu* right) {
@@ -19,6 +24,10 @@ void ListPair::setPopups(QMenu* left, QMenu* right) {
 }
 
 bool ListPair::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == left_ || watched == right_))
+        return keyPress(static_cast<QListWidget*>(watched), *static_cast<QKeyEvent*>(event));
+    if (watched == left_ || watched == right_)
+        return QObject::eventFilter(watched, event);
     if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
         return QObject::eventFilter(watched, event);
     QListWidget* list = watched == left_->viewport() ? left_ : right_;
@@ -45,6 +54,36 @@ void ListPair::mouseDown(QListWidget* list, Qt::MouseButton button, const QPoint
     if (list == right_ && items.size() > 2)
         items[2]->setEnabled(selected == 1);
     popup->popup(globalPos);
+}
+
+bool ListPair::keyPress(QListWidget* list, const QKeyEvent& key) {
+    QListWidgetItem* current = list->currentItem();
+    if (!current)
+        return false;
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
+        modifiers == Qt::NoModifier) {
+        fileInfo(list, current);
+        return true;
+    }
+    if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        const QRect at = list->visualItemRect(current);
+        mouseDown(list, Qt::RightButton, list->viewport()->mapToGlobal(at.bottomLeft()));
+        return true;
+    }
+    return false;
+}
+
+void ListPair::fileInfo(QListWidget* list, QListWidgetItem* item) {
+    QMenu* popup = list == left_ ? leftPopup_ : rightPopup_;
+    if (!item || !popup || popup->actions().isEmpty())
+        return;
+    (list == left_ ? right_ : left_)->clearSelection();
+    list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    // The popup's "File info", enabled as it is for one selected entry.
+    QAction* info = popup->actions().constFirst();
+    info->setEnabled(true);
+    info->trigger();
 }
 
 QStringList ListPair::leftEntries() const {

@@ -30,6 +30,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 
@@ -98,13 +99,18 @@ void TForm1::buildWindow() {
     TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage(ctx, *commands_, fScan);
     TabConfig = new ConfigPage(ctx, *commands_);
-    PC1->addTab(TabMaps, u"  Maps   "_s);
-    PC1->addTab(TabMuts, u"  Mutators   "_s);
-    PC1->addTab(TabSkins, u"  Skins   "_s);
-    PC1->addTab(TabCache, u"  Cache   "_s);
-    PC1->addTab(TabUZ, u" .uz2-files "_s);
-    PC1->addTab(TabDemos, u"  Demos  "_s);
-    PC1->addTab(TabConfig, u" Configure  "_s);
+    const std::pair<QWidget*, QString> pages[] = {
+        {TabMaps, u"  Maps   "_s},      {TabMuts, u"  Mutators   "_s}, {TabSkins, u"  Skins   "_s},
+        {TabCache, u"  Cache   "_s},    {TabUZ, u" .uz2-files "_s},    {TabDemos, u"  Demos  "_s},
+        {TabConfig, u" Configure  "_s},
+    };
+    for (const auto& [page, caption] : pages) {
+        const int index = PC1->addTab(page, caption);
+        // The blanks space the captions on the screen; a screen reader
+        // says the name alone.
+        PC1->tabBar()->setAccessibleTabName(index, caption.trimmed());
+        page->setAccessibleName(caption.trimmed());
+    }
     setCentralWidget(PC1);
 
     auto* StatusBar1 = new QStatusBar;

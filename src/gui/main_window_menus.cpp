@@ -10,6 +10,7 @@
 #include "intake/database_update.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -54,13 +55,15 @@ void TForm1::buildMenus() {
     quick(item(makeList, u"Full List"_s, reports::Full, u"FullList1"_s),
           [this] { BriefList1Click(reports::Full); });
     system->addSeparator();
-    quick(item(system, u"Game Over"_s, 1, u"GameOver1"_s), [this] { GameOver1Click(); });
+    QAction* gameOver = item(system, u"Game Over"_s, 1, u"GameOver1"_s);
+    gameOver->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quick(gameOver, [this] { GameOver1Click(); });
 
     QMenu* theme = mainMenu(menuBar(), u"Change Theme"_s, u"ThemeMenu"_s);
     QAction* toggle = item(theme, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
     quick(toggle, [this] { themes_->toggle(); });
     theme->addSeparator();
-    const QStringList themes = {u"Deep Blue"_s, u"Soft Grey"_s, u"Crystal"_s, u"Sand"_s};
+    const QStringList themes = ThemeEngine::builtInNames();
     const QStringList names = {u"DeepBlue1"_s, u"SoftGrey1"_s, u"Crystal1"_s, u"Sand1"_s};
     QList<QAction*> builtIn;
     for (int i = 0; i < themes.size(); ++i) {
@@ -87,7 +90,9 @@ void TForm1::buildMenus() {
     quick(item(sort, u"By Name"_s, 0, u"ByName1"_s), [this] { ByName1Click(); });
 
     QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);
-    quick(item(help, u"Contents"_s, 0, u"Contents1"_s), [this] { Contents1Click(); });
+    QAction* contents = item(help, u"Contents"_s, 0, u"Contents1"_s);
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    quick(contents, [this] { Contents1Click(); });
     quick(item(help, u"About"_s, 0, u"About1"_s), [this] { About1Click(); });
     mainMenus_ = {system, theme, sort, help};
 }

@@ -62,7 +62,8 @@ void TForm1::applyLayout(const QStringList& lines) {
     state().ThemeIndex = theme->ThemeIndex;
     if (theme->ThemeIndex == -1) {
         state().ThemeFile = theme->ThemeFile;
-        if (!QFileInfo::exists(theme->ThemeFile) || !themes_->loadFile(theme->ThemeFile))
+        if (!QFileInfo::exists(theme->ThemeFile) ||
+            themes_->loadFile(theme->ThemeFile) != ThemeEngine::LoadError::None)
             themes_->selectBuiltIn(1);
     } else {
         themes_->selectBuiltIn(theme->ThemeIndex);
@@ -100,14 +101,33 @@ void TForm1::LoadTheme1Click() {
                             u"Style sheets (*.qss);;All files (*)"_s);
     if (files.isEmpty())
         return;
-    if (!themes_->loadFile(files.first())) {
-        dialogs_->message(platform::MsgKind::Error,
-                          u"Can't read the theme file "_s + files.first() +
-                              u"\r\rChoose another file or one of the built-in themes."_s,
-                          platform::Ok, QPoint(50, 125));
+    const QString& file = files.first();
+    QString problem;
+    switch (themes_->loadFile(file)) {
+    case ThemeEngine::LoadError::None:
+        break;
+    case ThemeEngine::LoadError::Unreadable:
+        problem = u"Can't read the theme file "_s + file +
+                  u"\r\rChoose another file or one of the built-in themes."_s;
+        break;
+    case ThemeEngine::LoadError::NotText:
+        problem = u"The theme file "_s + file +
+                  u" is not a text file. The look stays as it was.\r\r"_s
+                  u"Choose a Qt style sheet (.qss) saved as UTF-8 text, or one of the built-in "_s
+                  u"themes."_s;
+        break;
+    case ThemeEngine::LoadError::Unparsable:
+        problem = u"The theme file "_s + file +
+                  u" is not a style sheet Qt can read. The look stays as it was.\r\r"_s
+                  u"Correct the file's syntax, or choose another file or one of the built-in "_s
+                  u"themes."_s;
+        break;
+    }
+    if (!problem.isEmpty()) {
+        dialogs_->message(platform::MsgKind::Error, problem, platform::Ok, QPoint(50, 125));
         return;
     }
     state().ThemeIndex = -1;
-    state().ThemeFile = files.first();
+    state().ThemeFile = file;
     themes_->setEnabled(true);
 }

@@ -36,6 +36,10 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     bInstallMaps->setObjectName(u"bInstallMaps"_s);
     Filter1 = new QComboBox;
     Filter1->setObjectName(u"Filter1"_s);
+    // On Linux a screen reader gives a combo box's value as its name; the
+    // description says what it is for.
+    Filter1->setAccessibleName(u"Game type filter"_s);
+    Filter1->setAccessibleDescription(u"Game type filter"_s);
     left->addWidget(bInstallMaps);
     left->addWidget(Filter1, 1);
     auto* right = new QHBoxLayout;

@@ -5,10 +5,39 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class FocusFrameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        const QPalette::ColorGroup group =
+            !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                    : QPalette::Inactive;
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->setPen(QPen(
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text), 1));
+        painter->setBrush(Qt::NoBrush);
+        // Inside the item, so the frame lies on the item's own background.
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+        painter->restore();
+    }
+};
+
+} // namespace
 
 namespace page_parts {
 
@@ -18,7 +47,12 @@ QListWidget* contentList(const QString& name, int tag) {
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setContextMenuPolicy(Qt::PreventContextMenu);
     setTag(list, tag);
+    showFocusFrame(list);
     return list;
+}
+
+void showFocusFrame(QAbstractItemView* view) {
+    view->setItemDelegate(new FocusFrameDelegate(view));
 }
 
 QWidget* headedList(const QString& heading, QListWidget* list) {
@@ -28,6 +62,8 @@ QWidget* headedList(const QString& heading, QListWidget* list) {
     layout->setSpacing(2);
     auto* label = new QLabel(heading);
     label->setObjectName(u"heading"_s);
+    label->setBuddy(list);
+    list->setAccessibleName(heading);
     layout->addWidget(label);
     layout->addWidget(list, 1);
     return box;

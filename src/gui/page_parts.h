@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractItemView;
 class QButtonGroup;
 class QGroupBox;
 class QListWidget;
@@ -19,8 +20,13 @@ namespace page_parts {
 /// A content list: several entries may be selected; its popup menu is the
 /// window's to open, never Qt's own.
 QListWidget* contentList(const QString& name, int tag);
-/// A list with its heading above it.
+/// A list with its heading above it; the heading names the list for
+/// screen readers.
 QWidget* headedList(const QString& heading, QListWidget* list);
+/// A frame around the current item while the view has the keyboard
+/// focus, drawn in the colour of the item's text, so the focus shows in
+/// every look whether the item is selected or not.
+void showFocusFrame(QAbstractItemView* view);
 /// A titled group of radio buttons, the first one checked.
 QGroupBox* radioGroup(const QString& name, const QString& title, const QStringList& items,
                       QButtonGroup*& group);

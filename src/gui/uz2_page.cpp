@@ -24,6 +24,7 @@ Uz2Page::Uz2Page(CommandContext& context, CommandBoundary& commands, QWidget* pa
     LBUz = new QListWidget;
     LBUz->setObjectName(u"LBUz"_s);
     LBUz->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    page_parts::showFocusFrame(LBUz);
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);

@@ -4,6 +4,7 @@
 #include "core/command_context.h"
 #include "core/file_info.h"
 #include "core/temp_folder.h"
+#include "gui/page_parts.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -73,6 +74,7 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Listheader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Listheader->setSelectionMode(QAbstractItemView::NoSelection);
     Listheader->setFocusPolicy(Qt::NoFocus);
+    Listheader->setAccessibleName(u"File information"_s);
     // Read-only facts: disabled, yet painted like enabled text.
     QPalette palette = Listheader->palette();
     palette.setColor(QPalette::Disabled, QPalette::Text,
@@ -86,6 +88,8 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     ListFiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ListFiles->setSelectionMode(QAbstractItemView::SingleSelection);
     ListFiles->setToolTip(u"Double click to open the file"_s);
+    ListFiles->setAccessibleName(u"Files in the archive"_s);
+    page_parts::showFocusFrame(ListFiles);
     connect(ListFiles, &QTableWidget::cellDoubleClicked, this, &TForm2::ListFilesDblClick);
 
     Preview = new QLabel(this);

@@ -9,7 +9,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,8 +56,8 @@ struct Seen {
     QList<int> widths;
 };
 
-/// Triggers `item` and records what the viewer shows, then closes it.
-Seen showInfo(TForm1& w, QAction* item) {
+/// Runs `open` and records what the viewer shows, then closes it.
+Seen showInfo(TForm1& w, const std::function<void()>& open) {
     Seen seen;
     QTimer::singleShot(0, &w, [&] {
         const QDialog& v = *control<QDialog>(w, u"Form2"_s);
@@ -76,8 +79,13 @@ Seen showInfo(TForm1& w, QAction* item) {
         control<QPushButton>(v, u"Button1"_s)->click();
     });
     seen.mainPos = w.pos();
-    item->trigger();
+    open();
     return seen;
+}
+
+/// Triggers `item` and records what the viewer shows, then closes it.
+Seen showInfo(TForm1& w, QAction* item) {
+    return showInfo(w, [item] { item->trigger(); });
 }
 
 class FileInfoWindowTest : public WindowFixture {};
@@ -144,4 +152,118 @@ TEST_F(FileInfoWindowTest, AnEntryWhoseRecordVanishedIsAnErrorAndNoViewer) {
     EXPECT_EQ(dialogs.shown[0].type, testing_support::ShownDialog::ErrorBox);
     EXPECT_TRUE(dialogs.shown[0].text.contains(u"DM-A.zip"_s))
         << dialogs.shown[0].text.toStdString();
+}
+
+TEST_F(FileInfoWindowTest, ADoubleClickOrEnterOnAnEntryOfAContentListShowsThatEntry) {
+    tree.folder(u"prog"_s);
+    content_db::WriteAll(
+        prog(u"mapdata.dat"_s),
+        {rec(u"DM-Alpha.zip"_s, u""_s, false, 0, {u"DM-Alpha.ut2"_s}),
+         rec(u"DM-Beta.zip"_s, u""_s, false, 0, {u"DM-Beta.ut2"_s, u"Beta.utx"_s}),
+         rec(u"CTF-Delta.zip"_s, u"CTF-Delta"_s, true, 0, {u"CTF-Delta.ut2"_s}),
+         rec(u"CTF-Gamma.zip"_s, u"CTF-Gamma"_s, true, 0, {u"CTF-Gamma.ut2"_s, u"Gamma.ogg"_s})});
+    content_db::WriteAll(
+        prog(u"somdata.dat"_s),
+        {rec(u"MutA.zip"_s, u""_s, false, 0, {u"MutA.u"_s}),
+         rec(u"MutB.zip"_s, u""_s, false, 0, {u"MutB.u"_s, u"MutB.int"_s}),
+         rec(u"MutC.zip"_s, u"MutC"_s, true, 0, {u"MutC.u"_s}),
+         rec(u"MutD.zip"_s, u"MutD"_s, true, 0, {u"MutD.u"_s, u"MutD.ucl"_s}),
+         rec(u"SkinA.rar"_s, u""_s, false, 2, {u"SkinA.upl"_s}),
+         rec(u"SkinB.rar"_s, u""_s, false, 2, {u"SkinB.upl"_s, u"SkinB.utx"_s}),
+         rec(u"SkinC.rar"_s, u"SkinC"_s, true, 2, {u"SkinC.upl"_s}),
+         rec(u"SkinD.rar"_s, u"SkinD"_s, true, 2, {u"SkinD.upl"_s, u"SkinD.utx"_s})});
+    struct Case {
+        TForm1::Page page;
+        const char16_t* list;
+        const char16_t* partner; ///< the page's other list
+        const char16_t* first;   ///< selected before, above the entry
+        const char16_t* entry;
+        const char16_t* archive;
+        QStringList files;
+    };
+    const Case cases[] = {
+        {TForm1::MapsTab,
+         u"LBinst",
+         u"LBun",
+         u"DM-Alpha.zip",
+         u"DM-Beta.zip",
+         u"DM-Beta.zip",
+         {u"DM-Beta.ut2"_s, u"Beta.utx"_s}},
+        {TForm1::MapsTab,
+         u"LBun",
+         u"LBinst",
+         u"CTF-Delta",
+         u"CTF-Gamma",
+         u"CTF-Gamma.zip",
+         {u"CTF-Gamma.ut2"_s, u"Gamma.ogg"_s}},
+        {TForm1::MutatorsTab,
+         u"LBMuts",
+         u"LBunMuts",
+         u"MutA.zip",
+         u"MutB.zip",
+         u"MutB.zip",
+         {u"MutB.u"_s, u"MutB.int"_s}},
+        {TForm1::MutatorsTab,
+         u"LBunMuts",
+         u"LBMuts",
+         u"MutC",
+         u"MutD",
+         u"MutD.zip",
+         {u"MutD.u"_s, u"MutD.ucl"_s}},
+        {TForm1::SkinsTab,
+         u"LBSkin",
+         u"LBUnskin",
+         u"SkinA.rar",
+         u"SkinB.rar",
+         u"SkinB.rar",
+         {u"SkinB.upl"_s, u"SkinB.utx"_s}},
+        {TForm1::SkinsTab,
+         u"LBUnskin",
+         u"LBSkin",
+         u"SkinC",
+         u"SkinD",
+         u"SkinD.rar",
+         {u"SkinD.upl"_s, u"SkinD.utx"_s}},
+    };
+    TForm1& w = start();
+    w.state().StartingUp = false;
+    w.show();
+    for (const Case& c : cases) {
+        for (const bool byKey : {false, true}) {
+            SCOPED_TRACE(QString::fromUtf16(c.list).toStdString() +
+                         (byKey ? " Enter" : " double-click"));
+            w.showPage(c.page);
+            QListWidget* list = control<QListWidget>(w, QString::fromUtf16(c.list));
+            QListWidget* partner = control<QListWidget>(w, QString::fromUtf16(c.partner));
+            partner->item(0)->setSelected(true);
+            select(list, QString::fromUtf16(c.first));
+            const auto found = list->findItems(QString::fromUtf16(c.entry), Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1);
+            QListWidgetItem* item = found[0];
+            const QPoint at = list->visualItemRect(item).center();
+            // With Ctrl held the entry joins the selection: the viewer still
+            // shows the entry clicked, not the first selected.
+            const Seen seen = showInfo(w, [&] {
+                if (byKey) {
+                    item->setSelected(true);
+                    list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+                    QTest::keyClick(list, Qt::Key_Return);
+                } else {
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+                    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+                }
+            });
+            EXPECT_TRUE(seen.visible);
+            ASSERT_EQ(seen.values.size(), 6);
+            EXPECT_EQ(seen.values[1], QString::fromUtf16(c.archive));
+            EXPECT_EQ(seen.files, c.files);
+            EXPECT_EQ(seen.pos, seen.mainPos + QPoint(30, 30));
+            QStringList selected;
+            for (const QListWidgetItem* i : list->selectedItems())
+                selected.append(i->text());
+            EXPECT_EQ(selected, QStringList{QString::fromUtf16(c.entry)});
+            EXPECT_TRUE(partner->selectedItems().isEmpty());
+        }
+    }
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
