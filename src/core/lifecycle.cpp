@@ -20,14 +20,8 @@ void prepareTempDir(AppState& state) {
     state.TempDir = state.ProgramDir + u"/Temp"_s;
     QFileInfo info(state.TempDir);
     if (info.isDir() && !info.isSymLink()) {
-        const QList<platform::FileEntry> entries = platform::listByMask(state.TempDir, u"*.*"_s);
-        for (const platform::FileEntry& e : entries) {
-            // What the system would refuse to delete stays: folders and
-            // read-only files (root could delete the latter, so test it).
-            if (e.isDir || e.readOnly)
-                continue;
-            QFile::remove(e.path);
-        }
+        for (const platform::FileEntry& e : platform::listByMask(state.TempDir, u"*"_s))
+            platform::removeTree(e.path);
         return;
     }
     if (!QDir().mkpath(state.TempDir))

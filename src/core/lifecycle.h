@@ -8,9 +8,11 @@
 /// Start-up and shut-down work on the file system, without widgets.
 namespace lifecycle {
 
-/// Start-up: sets TempDir = ProgramDir + "/Temp"; when it exists deletes
-/// the files directly in it (sub-folders and read-only files stay), else
-/// creates it. Throws platform::Error when it cannot be created.
+/// Start-up: sets TempDir = ProgramDir + "/Temp"; when it exists empties it
+/// completely (folders and read-only files too, never following links:
+/// what a killed run left would otherwise be placed with the next
+/// archive), else creates it. Throws platform::Error when it cannot be
+/// created.
 void prepareTempDir(AppState& state);
 
 /// Shut-down: removes TempDir with everything in it, clearing read-only

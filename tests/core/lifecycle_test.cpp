@@ -34,16 +34,20 @@ TEST(TempFolder, StartCreatesMissingFolder) {
     EXPECT_TRUE(QFileInfo(s.TempDir).isDir());
 }
 
-TEST(TempFolder, StartDeletesFilesButKeepsFoldersAndReadOnlyFiles) {
+TEST(TempFolder, StartEmptiesItCompletelyWithoutFollowingLinks) {
     TempTree tree;
+    tree.file(u"outside/keep.txt"_s, "precious");
     tree.file(u"Temp/old.ut2"_s, "x");
     tree.file(u"Temp/.hidden"_s, "x");
     tree.file(u"Temp/noext"_s, "x");
     tree.file(u"Temp/sub/inner.txt"_s, "x");
     makeReadOnly(tree.file(u"Temp/locked.txt"_s, "x"));
+    ASSERT_TRUE(QFile::link(tree.path(u"outside"_s), tree.path(u"Temp/link"_s)));
     AppState s = stateIn(tree);
     lifecycle::prepareTempDir(s);
-    EXPECT_EQ(tree.allFiles(), (QStringList{u"Temp/locked.txt"_s, u"Temp/sub/inner.txt"_s}));
+    // What a killed run left would be installed with the next archive.
+    EXPECT_EQ(tree.allFiles(), QStringList{u"outside/keep.txt"_s});
+    EXPECT_TRUE(QDir(s.TempDir).isEmpty());
 }
 
 TEST(TempFolder, StartFailsWhenTempIsAFile) {
