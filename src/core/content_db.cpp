@@ -2,6 +2,7 @@
 // header: a file is its records back to back, read whole and rewritten whole.
 #include "core/content_db.h"
 
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/io_errors.h"
 #include "platform/text_file.h"
@@ -71,11 +72,22 @@ QList<TContentRecord> ReadAll(const QString& path, int recordSize) {
 }
 
 void WriteAll(const QString& path, const QList<TContentRecord>& records) {
-    QByteArray bytes;
-    bytes.reserve(records.size() * TContentRecord::RecordSize);
-    for (const TContentRecord& rec : records)
-        bytes += rec.toBytes();
-    platform::writeBytes(path, bytes);
+    // Streamed through one reused buffer: ten thousand records are some
+    // 50 MB, which need not be in memory twice.
+    constexpr qsizetype ChunkRecords = 192;
+    platform::AtomicFile file(path);
+    file.openForWriting();
+    QByteArray chunk(ChunkRecords * TContentRecord::RecordSize, '\0');
+    qsizetype filled = 0;
+    for (const TContentRecord& rec : records) {
+        rec.writeTo(chunk.data() + filled * TContentRecord::RecordSize);
+        if (++filled == ChunkRecords) {
+            file.writeAll(chunk.constData(), filled * TContentRecord::RecordSize);
+            filled = 0;
+        }
+    }
+    file.writeAll(chunk.constData(), filled * TContentRecord::RecordSize);
+    file.commit();
 }
 
 void Append(const QString& path, const TContentRecord& record) {

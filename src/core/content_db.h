@@ -35,6 +35,8 @@ struct TContentRecord {
 
     /// The record's 5336 bytes: zero fill, FileCount entries of Files.
     QByteArray toBytes() const;
+    /// The same into `dest`, which holds RecordSize bytes.
+    void writeTo(char* dest) const;
     /// Reads one record of `recordSize` bytes (5336 or the old 3296).
     static TContentRecord fromBytes(const char* data, int recordSize = RecordSize);
 };

@@ -155,7 +155,12 @@ QString decode(const char* data, int length) {
 
 QByteArray TContentRecord::toBytes() const {
     QByteArray bytes(RecordSize, '\0');
-    char* r = bytes.data();
+    writeTo(bytes.data());
+    return bytes;
+}
+
+void TContentRecord::writeTo(char* r) const {
+    std::memset(r, 0, RecordSize);
     putText(r, ArchiveNameAt, ArchiveName, NameCapacity);
     putText(r, ArchiveDirAt, ArchiveDir, DirCapacity);
     putText(r, DisplayNameAt, DisplayName, NameCapacity);
@@ -170,7 +175,6 @@ QByteArray TContentRecord::toBytes() const {
     putInt(r, FileCountAt, count);
     for (int i = 0; i < count; ++i)
         putText(r, FilesAt + i * FileEntrySize, Files.at(i), NameCapacity);
-    return bytes;
 }
 
 TContentRecord TContentRecord::fromBytes(const char* data, int recordSize) {
