@@ -37,6 +37,15 @@ bool removeTempDir(const AppState& state) {
     return platform::removeTree(state.TempDir);
 }
 
+QString missingGameFolderText(const AppState& state) {
+    if (state.GameDir.isEmpty() || QFileInfo(state.GameDir).isDir())
+        return {};
+    return u"The game folder\r"_s + state.GameDir +
+           u"\rdoes not exist (a disk not mounted, or the game moved), so nothing can be "
+           u"installed or uninstalled.\r\rChoose the game's folder on the Configure page and "
+           u"press Save."_s;
+}
+
 QString couldNotRemoveTempText(const AppState& state) {
     return u"Couldn't remove directory "_s + state.TempDir + u" !\r\r"_s +
            u"Please delete the directory before you start Quorvel next time"_s;

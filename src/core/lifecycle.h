@@ -20,6 +20,11 @@ void prepareTempDir(AppState& state);
 /// never there).
 bool removeTempDir(const AppState& state);
 
+/// At start-up, when the configured game folder is missing: what the user
+/// is told (the folder, and what to do); empty when it is there or none is
+/// configured.
+QString missingGameFolderText(const AppState& state);
+
 /// The message shown when removeTempDir fails.
 QString couldNotRemoveTempText(const AppState& state);
 

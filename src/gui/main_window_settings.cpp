@@ -1,5 +1,6 @@
 // The settings loader as the window runs it: the values go to the core
 // state, the editor, the map filter and the window layout.
+#include "core/lifecycle.h"
 #include "core/settings_file.h"
 #include "gui/config_page.h"
 #include "gui/main_window.h"
@@ -51,6 +52,10 @@ void TForm1::LoadSettings(bool AtStartUp) {
                               [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
         ReportUnsupportedFiles();
     });
+    if (AtStartUp) {
+        if (const QString missing = lifecycle::missingGameFolderText(s); !missing.isEmpty())
+            dialogs_->message(platform::MsgKind::Warning, missing, platform::Ok, QPoint(50, 125));
+    }
     s.StartingUp = false;
     showPage(MapsTab);
 }
