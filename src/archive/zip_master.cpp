@@ -1,6 +1,7 @@
 #include "archive/zip_master.h"
 
 #include "archive/safe_path.h"
+#include "archive/zip_layout.h"
 #include "platform/dialogs.h"
 #include "platform/wildcard_mask.h"
 
@@ -252,6 +253,13 @@ TZipMaster::planExtraction(zip_t* archive, const Selection& selection, const QSt
                  u"\rIt holds %1 entries, more than the %2 one archive may hold: it is damaged "
                  u"or made to do harm. Delete it, or ask its maker for a sound copy."_s.arg(count)
                      .arg(Limits.maxEntries));
+        return plan;
+    }
+    if (zipEntriesOverlap(zipFileName_)) {
+        fail(ZipErrOverlap,
+             u"Nothing was extracted from\r"_s + zipFileName_ +
+                 u"\rIts entries share their data, as an archive made to fill the disk does. "
+                 u"Delete it, or ask its maker for a sound copy."_s);
         return plan;
     }
     // Every selected file is counted at its declared size before anything

@@ -72,6 +72,7 @@ public:
         ZipErrNoSpace = 22,        ///< the selected files would not fit the free disk space
         ZipErrTooManyEntries = 23, ///< the archive holds more than Limits.maxEntries entries
         ZipErrTooLarge = 24,       ///< the selected files would write more than Limits allow
+        ZipErrOverlap = 25,        ///< entries share their data (a bomb)
     };
 
     /// Called per item while it is processed: with 0 when its work starts

@@ -1,3 +1,4 @@
+#include "archive/zip_layout.h"
 #include "archive/zip_master.h"
 
 #include "support/fake_dialogs.h"
@@ -625,4 +626,39 @@ TEST_F(ZipLimits, AnArchiveMayWriteSoManyTimesItsSizeAndSoManyBytesAtMost) {
                                                      zip.ZipFileName() + u"\rIt would write "_s))
             << dialogs.shown[0].text.toStdString();
     }
+}
+
+TEST_F(ZipLimits, EntriesThatShareTheirDataAreRefused) {
+    // Sixteen entries, then every central entry pointed at the first one's
+    // local header and data: a bomb of one block counted sixteen times.
+    ZipBuilder builder;
+    for (int i = 0; i < 16; ++i)
+        builder.file(u"part%1.bin"_s.arg(i, 2, 10, QChar(u'0')), QByteArray(4096, char('a' + i)),
+                     true);
+    ASSERT_TRUE(builder.write(tree.path(u"sound.zip"_s)));
+    QByteArray bytes = tree.read(u"sound.zip"_s);
+    const QByteArray central("PK\x01\x02", 4);
+    qsizetype at = bytes.indexOf(central);
+    ASSERT_GE(at, 0);
+    const QByteArray firstLocal = bytes.mid(at + 42, 4);
+    for (at = bytes.indexOf(central, at + 4); at >= 0; at = bytes.indexOf(central, at + 4))
+        bytes.replace(at + 42, 4, firstLocal);
+    tree.file(u"shared.zip"_s, bytes);
+
+    EXPECT_FALSE(archives::zipEntriesOverlap(tree.path(u"sound.zip"_s)));
+    EXPECT_TRUE(archives::zipEntriesOverlap(tree.path(u"shared.zip"_s)));
+    zip.setZipFileName(tree.path(u"shared.zip"_s));
+    EXPECT_EQ(zip.Extract(), TZipMaster::ZipErrOverlap);
+    EXPECT_TRUE(filesBelow(out).isEmpty()) << "nothing written";
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.last().text.contains(u"share their data"_s));
+    zip.setZipFileName(tree.path(u"sound.zip"_s));
+    EXPECT_EQ(zip.Extract(), 0);
+    EXPECT_EQ(filesBelow(out).size(), 16);
+
+    // Not a zip, cut short, empty: nothing to say about overlaps.
+    tree.file(u"cut.zip"_s, bytes.left(bytes.size() / 2));
+    tree.file(u"empty.zip"_s, QByteArray());
+    for (const QString& name : {u"cut.zip"_s, u"empty.zip"_s, u"missing.zip"_s})
+        EXPECT_FALSE(archives::zipEntriesOverlap(tree.path(name))) << name.toStdString();
 }
