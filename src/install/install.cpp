@@ -111,6 +111,13 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
             throw;
         }
     });
+    if (!placement.refusal.isEmpty()) {
+        result.fail(item, placement.refusal);
+        --s.ProgressTotal;
+        result.ok = s.ProgressDone > 0;
+        core::DeleteTempFiles(ctx);
+        return;
+    }
     if (!placement.accepted) {
         // Refused by the user: ProgressTotal is one lower already.
         result.ok = s.ProgressDone > 0;

@@ -1,11 +1,17 @@
 #include "install/placement.h"
 
+#include "archive/safe_path.h"
+#include "archive/zip_master.h"
 #include "core/content_catalogue.h"
 #include "core/keep_painted.h"
 #include "core/shared_files.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -120,6 +126,20 @@ void ReleaseSharedFiles(CommandContext& ctx, const QStringList& names) {
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying) {
     Placement placement;
+    // Room for what this archive would place, checked before anything is
+    // asked or copied: a full game disk would otherwise take half of it.
+    archives::ExtractionBudget room(ctx.zip.Limits, detail::gameFolder(ctx, ctx.state.GameDir));
+    for (const platform::FileEntry& file : detail::tempFiles(ctx)) {
+        const std::optional<QString> folder = catalogue::gameFolderForFile(ctx.state, file.name);
+        const bool extra = folder && *folder == ctx.state.HelpDir;
+        if (folder && (!extra || ctx.state.InstallExtraFiles))
+            room.addFile(quint64(std::max<qint64>(QFileInfo(file.path).size(), 0)));
+    }
+    if (!room.fits()) {
+        placement.refusal = u"not enough free space in the game's folders. "_s +
+                            QString(room.shortageText()).replace(u'\r', u' ');
+        return placement;
+    }
     const InstallFileList lists = BuildInstallFileList(ctx);
     const std::optional<QStringList> existing = CheckExistingFiles(ctx, lists);
     if (!existing)

@@ -51,17 +51,21 @@ struct CopyResult {
 struct Placement {
     /// No existing file was refused.
     bool accepted = false;
+    /// Why the archive was not placed although nobody refused it (the
+    /// game's disk has no room for it); empty otherwise.
+    QString refusal;
     /// The names the game already had (maps excepted): registered as shared.
     QStringList existing;
     CopyResult copied;
 };
 
 /// Places the files of one archive. Precondition: the archive is extracted
-/// into TempDir and flattened. `archivePath` names the help files
-/// (ArchiveStem); the cache passes none. Once the archive is accepted and
-/// before anything is copied, `beforeCopying` gets the existing names to
-/// register: a caller records the archive as installed and raises the
-/// shared counts there, so a kill during the copy never leaves a placed
+/// into TempDir and flattened. Nothing is asked or copied when the files
+/// would not fit the free space of the game's disk (less a reserve, as for
+/// an extraction; the zip component's Limits tell the free space). `archivePath` names the help
+/// files (ArchiveStem); the cache passes none. Once the archive is accepted and before anything is
+/// copied, `beforeCopying` gets the existing names to register: a caller records the archive as
+/// installed and raises the shared counts there, so a kill during the copy never leaves a placed
 /// file that no record claims.
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying);
