@@ -125,7 +125,9 @@ bool zipEntriesOverlap(const QString& path) {
         // Zip64 values stand in the extra field, in this order, for each
         // field that holds all ones.
         platform::ByteCursor extra(QByteArrayView(*central).sliced(extraAt, extraLength));
-        while (extra.remaining() >= 4) {
+        // A field whose size runs past the extra field fails the cursor and
+        // ends the walk.
+        while (extra.ok() && extra.remaining() >= 4) {
             const quint16 id = extra.u16();
             const quint16 size = extra.u16();
             const qsizetype next = extra.pos() + size;
