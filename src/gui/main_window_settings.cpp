@@ -10,7 +10,6 @@
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,9 +25,22 @@ void TForm1::LoadSettings(bool AtStartUp) {
         if (applied.mapFilter)
             TabMaps->setMapFilter(*applied.mapFilter);
     };
+    // A damaged file is kept aside and reported.
+    auto damaged = [&] {
+        show();
+        settingsDamaged();
+    };
+    QStringList lines;
+    bool upgrade = false;
     try {
-        QStringList lines = readSettingsLines(s.settingsPath());
-        if (needsUpgrade(lines)) {
+        lines = readSettingsLines(s.settingsPath());
+        upgrade = needsUpgrade(lines, recordFileSizes(s));
+    } catch (const platform::Error&) {
+        damaged();
+        return;
+    }
+    try {
+        if (upgrade) {
             UpgradeSettings(s);
             lines = readSettingsLines(s.settingsPath());
         }
@@ -40,8 +52,7 @@ void TForm1::LoadSettings(bool AtStartUp) {
         core_->dRar31.TargetDirectory = s.TempDir;
         s.OpenDialog1Folder = s.CustomMapDir;
     } catch (const platform::Error&) {
-        show();
-        settingsDamaged();
+        damaged();
         return;
     }
     // A failed scan or list load is reported, but a sound settings file is
@@ -81,10 +92,9 @@ void TForm1::applyLayout(const QStringList& lines) {
 }
 
 void TForm1::settingsDamaged() {
-    QFile::remove(state().settingsPath());
-    dialogs_->message(platform::MsgKind::Error,
-                      u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s,
-                      platform::Ok, QPoint(100, 75));
+    const settings_file::DamagedSettings kept = settings_file::keepDamaged(state().settingsPath());
+    dialogs_->message(platform::MsgKind::Error, settings_file::damagedText(kept), platform::Ok,
+                      QPoint(100, 75));
     showPage(ConfigTab);
 }
 
