@@ -1,5 +1,6 @@
 // The settings loader as the window runs it: the values go to the core
 // state, the editor, the map filter and the window layout.
+#include "core/content_db.h"
 #include "core/settings_file.h"
 #include "gui/config_page.h"
 #include "gui/main_window.h"
@@ -25,9 +26,11 @@ void TForm1::LoadSettings(bool AtStartUp) {
         if (applied.mapFilter)
             TabMaps->setMapFilter(*applied.mapFilter);
     };
-    // A damaged file is kept aside and reported.
+    // A damaged file is kept aside and reported; from then on the record
+    // files are read with the new size.
     auto damaged = [&] {
         show();
+        core_->recordGuard.start();
         settingsDamaged();
     };
     QStringList lines;
@@ -39,11 +42,18 @@ void TForm1::LoadSettings(bool AtStartUp) {
         damaged();
         return;
     }
+    // Old records are judged at their own size before the upgrade converts
+    // them, so what is damaged among them is kept rather than converted. A
+    // copy that cannot be written is no fault of the settings file: the
+    // error ends start-up, and the next start tries again.
+    if (upgrade)
+        core_->checkRecordFiles(TContentRecord::OldRecordSize);
     try {
         if (upgrade) {
             UpgradeSettings(s);
             lines = readSettingsLines(s.settingsPath());
         }
+        core_->recordGuard.start();
         applySettings(s, lines, applied);
         show();
         if (AtStartUp)

@@ -1,9 +1,11 @@
 #include "core/content_db.h"
 #include "core/content_lists.h"
+#include "core/record_guard.h"
 
 #include "platform/errors.h"
 #include "support/tree_builder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 
@@ -236,6 +238,34 @@ TEST_F(DbFixture, DamagedFileReadsItsCleanRecordsOnly) {
     EXPECT_EQ(sharedReading.tornBytes, 2);
     ASSERT_EQ(content_db::ReadAllShared(sharedPath).size(), 1);
     EXPECT_EQ(content_db::ReadAllShared(sharedPath)[0].RefCount, 3);
+}
+
+TEST_F(DbFixture, GuardChangesNothingWhenTheCopyCannotBeKept) {
+    const QByteArray a = makeRecord(u"DM-A.zip"_s, {}, 0, 0).toBytes();
+    tree.file(u"mapdata.dat"_s, a + "torn");
+    tree.file(u"mapdata.dat.damaged/in the way"_s, "a folder of that name");
+    RecordFileGuard guard;
+    try {
+        guard.check(state);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_TRUE(e.text().startsWith(u"The record file "_s + state.mapDataPath() +
+                                        u" is damaged, and no copy of it could be kept as "_s +
+                                        state.mapDataPath() + u".damaged. Nothing was changed."_s))
+            << e.text().toStdString();
+        EXPECT_TRUE(e.text().endsWith(
+            u"\r\rMake room on the disk or let Quorvel write to its folder, then try again."_s));
+    }
+    EXPECT_EQ(tree.read(u"mapdata.dat"_s), a + "torn");
+
+    // Looked at again next time, as nothing was kept.
+    QDir(tree.path(u"mapdata.dat.damaged"_s)).removeRecursively();
+    const QList<RecordDamage> found = guard.check(state);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0].reading.tornBytes, 4);
+    EXPECT_EQ(tree.read(u"mapdata.dat.damaged"_s), a + "torn");
+    EXPECT_EQ(tree.read(u"mapdata.dat"_s), a);
+    EXPECT_TRUE(guard.check(state).isEmpty());
 }
 
 TEST(RecordLayout, FileCountFromDiskIsClamped) {

@@ -1,4 +1,5 @@
 #include "core/content_db.h"
+#include "gui/page_parts.h"
 #include "gui/theme_engine.h"
 #include "gui/value_list_editor.h"
 #include "window_fixture.h"
@@ -44,6 +45,31 @@ QStringList savedLines(const QString& game, const QString& maps, const QString& 
             u"No"_s,
             extra,
             u"[Layout]"_s};
+}
+
+/// The box that names a damaged record file, as the user reads it.
+QString recordDamageBox(const QString& path, int kept, int dropped, int torn, bool copyHoldsIt) {
+    QString text = u"The record file "_s + path +
+                   u" was damaged. It now holds only its sound records.\r\r"_s
+                   u"Whole records kept: "_s +
+                   QString::number(kept) + u"\rRecords dropped for impossible values: "_s +
+                   QString::number(dropped) + u"\rBytes of a torn last record dropped: "_s +
+                   QString::number(torn) + u"\r\r"_s;
+    text += copyHoldsIt
+                ? u"The file as it was is kept as "_s + path + u".damaged.\r\r"_s
+                : u"The copy kept earlier in this run, "_s + path +
+                      u".damaged, stays as it was; what was dropped now is not in it.\r\r"_s;
+    if (path.endsWith(u"sharedfiles.dat"_s))
+        return text + u"Nothing needs doing now: an uninstall still keeps a game file that "_s
+                      u"another installed archive lists; only the dropped counts are lost."_s;
+    return text + u"Choose \"Update database\" in the System menu to list the archives in "_s
+                  u"your folders again, and \"Mark as installed\" for an installed one that "_s
+                  u"is now listed as not installed."_s;
+}
+
+void select(QListWidget* list, const QStringList& entries) {
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
 }
 
 QStringList filterMasks(const QComboBox* box) {
@@ -281,6 +307,122 @@ TEST_F(SettingsTest, OldLayoutIsUpgradedAtStartUp) {
     EXPECT_FALSE(w.state().ScanSubDirs);
     EXPECT_EQ(control<ValueListEditor>(w, u"VLE"_s)->value(7), u"Always"_s);
     EXPECT_FALSE(QFileInfo::exists(prog(u"Quorvel.ini.damaged"_s)));
+    window.reset();
+
+    // An old record no writer wrote is kept aside at the old size before
+    // the upgrade converts the others; the rest of the upgrade goes on.
+    dialogs.shown.clear();
+    tree.file(u"prog/Quorvel.ini"_s, settingsFile(old));
+    const QByteArray junk(3296, '\xA5');
+    tree.file(u"prog/mapdata.dat"_s, junk + record);
+    TForm1& again = start();
+    EXPECT_EQ(dialogs.texts(), QStringList{recordDamageBox(prog(u"mapdata.dat"_s), 1, 1, 0, true)});
+    EXPECT_EQ(tree.read(u"prog/mapdata.dat.damaged"_s), junk + record);
+    const QByteArray upgraded = tree.read(u"prog/mapdata.dat"_s);
+    ASSERT_EQ(upgraded.size(), 5336);
+    EXPECT_EQ(upgraded.left(6), QByteArray("\x05"
+                                           "A.zip"));
+    EXPECT_EQ(again.state().GameDir, u"/g"_s);
+    EXPECT_FALSE(again.state().StartingUp);
+}
+
+TEST_F(SettingsTest, DamagedRecordFilesAreKeptAndNamedOnce) {
+    // A torn or junk-filled record file was rewritten without a word by
+    // the next scan or install. Now it is copied to <name>.damaged and
+    // rewritten with its clean records before any command, and the user is
+    // told once what was kept and what was dropped.
+    const QString game = tree.gameFolder(u"game"_s);
+    const QString maps = tree.folder(u"maps"_s);
+    auto map = [&](const QString& name, int installed, bool onDisk) {
+        if (onDisk)
+            tree.file(u"maps/"_s + name); // the scans keep a record whose archive is there
+        TContentRecord r;
+        r.ArchiveName = name;
+        r.ArchiveDir = maps + u'/';
+        r.DisplayName = name.left(name.size() - 4) + u".ut2"_s;
+        r.Installed = quint8(installed);
+        r.AddedDate = u"2024-01-02"_s;
+        r.InstallDate = installed ? u"2024-02-03"_s : QString();
+        r.FileCount = 1;
+        r.Files = {r.DisplayName};
+        return r.toBytes();
+    };
+    const QByteArray a = map(u"DM-A.zip"_s, 1, true);
+    const QByteArray b = map(u"DM-B.zip"_s, 0, true);
+    const QByteArray c = map(u"DM-C.zip"_s, 1, true);
+    QByteArray installedTwo = map(u"DM-J.zip"_s, 1, false);
+    installedTwo[203] = 2;
+    const QByteArray filler(5336, '\xA5');
+    const QByteArray shared = TSharedFileRecord{u"Shared.utx"_s, 2}.toBytes();
+    const struct {
+        const char* what;
+        QByteArray mapdata;
+        QByteArray shareddata;
+        int dropped;
+        int torn;
+    } cases[] = {
+        {"torn last record", a + b + c + map(u"DM-D.zip"_s, 0, false).left(1200), shared, 0, 1200},
+        {"junk records", a + installedTwo + b + filler + c, QByteArray(56, '\0') + shared, 2, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        const bool sharedDamaged = k.shareddata != shared;
+        tree.file(u"prog/Quorvel.ini"_s, settingsFile(savedLines(game, maps)));
+        tree.file(u"prog/mapdata.dat"_s, k.mapdata);
+        tree.file(u"prog/somdata.dat"_s);
+        tree.file(u"prog/sharedfiles.dat"_s, k.shareddata);
+        dialogs.shown.clear();
+        TForm1& w = start();
+        w.show();
+        QStringList boxes{recordDamageBox(prog(u"mapdata.dat"_s), 3, k.dropped, k.torn, true)};
+        if (sharedDamaged)
+            boxes << recordDamageBox(prog(u"sharedfiles.dat"_s), 1, 1, 0, true);
+        EXPECT_EQ(dialogs.texts(), boxes);
+        ASSERT_FALSE(dialogs.shown.isEmpty());
+        EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+        EXPECT_EQ(dialogs.shown[0].offset, QPoint(50, 100));
+        // The copy of an earlier run (the first case) is replaced.
+        EXPECT_EQ(tree.read(u"prog/mapdata.dat.damaged"_s), k.mapdata);
+        EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), a + b + c);
+        EXPECT_EQ(tree.exists(u"prog/sharedfiles.dat.damaged"_s), sharedDamaged);
+        if (sharedDamaged) {
+            EXPECT_EQ(tree.read(u"prog/sharedfiles.dat.damaged"_s), k.shareddata);
+        }
+        EXPECT_EQ(tree.read(u"prog/sharedfiles.dat"_s), shared);
+        QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
+        EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBun"_s)),
+                  (QStringList{u"DM-A.ut2"_s, u"DM-C.ut2"_s}));
+        EXPECT_EQ(page_parts::entries(LBinst), QStringList{u"DM-B.zip"_s});
+
+        // Pages, a scan and a rewrite later, nothing more is said.
+        w.showPage(TForm1::MutatorsTab);
+        w.showPage(TForm1::MapsTab);
+        control<QAction>(w, u"Updatedatabase1"_s)->trigger();
+        select(LBinst, {u"DM-B.zip"_s});
+        dialogs.buttonAnswers = {platform::Yes};
+        control<QAction>(w, u"Markasinstalled1"_s)->trigger();
+        EXPECT_EQ(dialogs.shown.size(), boxes.size() + 1) << "only the question of the mark";
+        EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBun"_s)).size(), 3);
+
+        // Torn again within the run: told again, but the first copy stays.
+        dialogs.shown.clear();
+        QFile file(prog(u"mapdata.dat"_s));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("0123456789");
+        file.close();
+        w.showPage(TForm1::SkinsTab);
+        EXPECT_EQ(dialogs.texts(),
+                  QStringList{recordDamageBox(prog(u"mapdata.dat"_s), 3, 0, 10, false)});
+        EXPECT_EQ(tree.read(u"prog/mapdata.dat.damaged"_s), k.mapdata);
+        EXPECT_EQ(QFileInfo(prog(u"mapdata.dat"_s)).size(), 3 * 5336);
+
+        // The files are sound now: the next start says nothing.
+        dialogs.shown.clear();
+        restart();
+        EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+        EXPECT_EQ(tree.read(u"prog/mapdata.dat.damaged"_s), k.mapdata);
+        window.reset();
+    }
 }
 
 TEST_F(SettingsTest, FilterChangeReloadsOnlyAfterStartUp) {
