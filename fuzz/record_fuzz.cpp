@@ -2,7 +2,8 @@
 // (both record sizes) and sharedfiles.dat. Short inputs are zero-padded to a
 // whole record so every input reaches every field. A decoded record written
 // back and read again must be a fixed point: the first rewrite turns foreign
-// bytes into UTF-8 within the capacity, after that nothing may change.
+// bytes into UTF-8 within the capacity, after that nothing may change; and a
+// record the clean-record rule accepts must still be accepted once rewritten.
 #include "core/content_db.h"
 
 #include <algorithm>
@@ -34,6 +35,11 @@ void checkContent(const uint8_t* data, size_t size, int recordSize) {
     const QByteArray twice = TContentRecord::fromBytes(once.constData()).toBytes();
     if (once != twice)
         std::abort();
+    // A clean record stays clean through a rewrite: the rule never drops
+    // what the writer itself wrote.
+    if (TContentRecord::isClean(buffer.data(), recordSize) &&
+        !TContentRecord::isClean(once.constData()))
+        std::abort();
 }
 
 void checkShared(const uint8_t* data, size_t size) {
@@ -42,6 +48,8 @@ void checkShared(const uint8_t* data, size_t size) {
     if (once.size() != TSharedFileRecord::RecordSize)
         std::abort();
     if (TSharedFileRecord::fromBytes(once.constData()).toBytes() != once)
+        std::abort();
+    if (TSharedFileRecord::isClean(buffer.data()) && !TSharedFileRecord::isClean(once.constData()))
         std::abort();
 }
 

@@ -22,3 +22,10 @@ AppCore::AppCore(platform::Dialogs& dialogs, platform::StatusSink& status,
                                                             *processes_, folders_} {}
 
 AppCore::~AppCore() = default;
+
+void AppCore::checkRecordFiles(int contentRecordSize) {
+    const QList<RecordDamage> found = recordGuard.check(state, contentRecordSize);
+    for (const RecordDamage& damage : found)
+        dialogs_.message(platform::MsgKind::Error, recordDamageText(damage), platform::Ok,
+                         QPoint(50, 100));
+}

@@ -4,6 +4,7 @@
 #include "archive/zip_master.h"
 #include "core/command_context.h"
 #include "core/globals.h"
+#include "core/record_guard.h"
 #include "platform/folder_index.h"
 #include "platform/process.h"
 #include "platform/trash.h"
@@ -36,9 +37,15 @@ public:
     archives::TZipMaster ZipMaster1;
     archives::TdRar3 dRar31;
 
+    /// Keeps damaged record files for this run (core/record_guard.h).
+    RecordFileGuard recordGuard;
+
     CommandContext& context() { return context_; }
     /// A command starts: nothing seen by an earlier one is trusted.
     void beginCommand() { folders_.clear(); }
+    /// Runs the record file guard now, whether started or not, and tells of
+    /// each damaged file in an error box. Throws as RecordFileGuard::check.
+    void checkRecordFiles(int contentRecordSize = TContentRecord::RecordSize);
 
 private:
     platform::Dialogs& dialogs_;

@@ -35,6 +35,8 @@ bool CommandBoundary::run(Kind kind, const std::function<void()>& command) {
         return false;
     QString error;
     try {
+        if (beforeCommand)
+            beforeCommand();
         std::optional<platform::BusyGuard> guard;
         if (kind == Long)
             guard.emplace(state_.CanClose, busySection());

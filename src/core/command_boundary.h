@@ -53,6 +53,10 @@ public:
     /// Switches the window to busy and returns what restores it; set by the
     /// window (empty without one).
     platform::BusyGuard::Enter enterBusy;
+    /// Called as every command starts, before the busy state, so that a box
+    /// it shows never sits over a disabled window (the record file guard).
+    /// What it throws ends the command before it began.
+    std::function<void()> beforeCommand;
     /// Called as every command starts (the core forgets its folder index).
     std::function<void()> beginCommand;
 

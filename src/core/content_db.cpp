@@ -20,20 +20,22 @@ namespace {
     throw platform::Error(platform::cannotOpenText(path, file.errorString()));
 }
 
-// Calls `take` with every whole record of the file, in file order. A trailing
-// part shorter than one record is ignored. Memory grows with the records that
-// are really there, never with a size taken on trust.
+// Calls `take` with every whole record of the file, in file order, and
+// returns the number of bytes read. A trailing part shorter than one record
+// is not passed on. Memory grows with the records that are really there,
+// never with a size taken on trust.
 //
 // The file is read through one reused buffer of a few hundred records: a
 // database of ten thousand archives is some 50 MB, and reading it into one
 // fresh block, or record by record, costs more than decoding it.
-template <typename Take> void forEachRecord(const QString& path, int recordSize, Take take) {
+template <typename Take> qint64 forEachRecord(const QString& path, int recordSize, Take take) {
     constexpr qint64 ChunkBytes = 1 << 20;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throwOpenError(path, file);
     const qint64 chunk = std::max<qint64>(1, ChunkBytes / recordSize) * recordSize;
     QByteArray buffer(chunk, '\0');
+    qint64 total = 0;
     for (;;) {
         qint64 filled = 0;
         while (filled < chunk) {
@@ -46,16 +48,21 @@ template <typename Take> void forEachRecord(const QString& path, int recordSize,
         }
         for (qint64 at = 0; at + recordSize <= filled; at += recordSize)
             take(buffer.constData() + at);
+        total += filled;
         if (filled < chunk)
-            return;
+            return total;
     }
 }
 
-// The bytes of the file's whole records, unchanged.
-QByteArray readWholeRecords(const QString& path, int recordSize) {
-    QByteArray bytes;
-    forEachRecord(path, recordSize, [&](const char* r) { bytes.append(r, recordSize); });
-    return bytes;
+bool isCleanRecord(const char* record, int recordSize) {
+    return recordSize == TSharedFileRecord::RecordSize
+               ? TSharedFileRecord::isClean(record)
+               : TContentRecord::isClean(record, recordSize);
+}
+
+void checkContentSize(int recordSize) {
+    if (recordSize != TContentRecord::RecordSize && recordSize != TContentRecord::OldRecordSize)
+        throw platform::Error(u"Unsupported record size %1"_s.arg(recordSize));
 }
 
 } // namespace
@@ -63,11 +70,12 @@ QByteArray readWholeRecords(const QString& path, int recordSize) {
 namespace content_db {
 
 QList<TContentRecord> ReadAll(const QString& path, int recordSize) {
-    if (recordSize != TContentRecord::RecordSize && recordSize != TContentRecord::OldRecordSize)
-        throw platform::Error(u"Unsupported record size %1"_s.arg(recordSize));
+    checkContentSize(recordSize);
     QList<TContentRecord> records;
-    forEachRecord(path, recordSize,
-                  [&](const char* r) { records.append(TContentRecord::fromBytes(r, recordSize)); });
+    forEachRecord(path, recordSize, [&](const char* r) {
+        if (TContentRecord::isClean(r, recordSize))
+            records.append(TContentRecord::fromBytes(r, recordSize));
+    });
     return records;
 }
 
@@ -91,17 +99,17 @@ void WriteAll(const QString& path, const QList<TContentRecord>& records) {
 }
 
 void Append(const QString& path, const TContentRecord& record) {
-    // Rewritten whole rather than appended in place: the old records keep
-    // their exact bytes, a trailing partial record cannot shift the new one
-    // out of line, and a failed write leaves the old file as it was.
-    QByteArray bytes = readWholeRecords(path, TContentRecord::RecordSize);
+    // Rewritten whole rather than appended in place: the old clean records
+    // keep their exact bytes, a trailing partial record cannot shift the new
+    // one out of line, and a failed write leaves the old file as it was.
+    QByteArray bytes = CleanRecordBytes(path, TContentRecord::RecordSize);
     bytes += record.toBytes();
     platform::writeBytes(path, bytes);
 }
 
 void ReplaceAppended(const QString& path, const TContentRecord& appended,
                      const std::optional<TContentRecord>& replacement) {
-    QByteArray bytes = readWholeRecords(path, TContentRecord::RecordSize);
+    QByteArray bytes = CleanRecordBytes(path, TContentRecord::RecordSize);
     const QByteArray old = appended.toBytes();
     for (qsizetype at = bytes.size() - TContentRecord::RecordSize; at >= 0;
          at -= TContentRecord::RecordSize) {
@@ -127,8 +135,10 @@ TContentRecord FindByName(const QString& path, const QString& name) {
 
 QList<TSharedFileRecord> ReadAllShared(const QString& path) {
     QList<TSharedFileRecord> records;
-    forEachRecord(path, TSharedFileRecord::RecordSize,
-                  [&](const char* r) { records.append(TSharedFileRecord::fromBytes(r)); });
+    forEachRecord(path, TSharedFileRecord::RecordSize, [&](const char* r) {
+        if (TSharedFileRecord::isClean(r))
+            records.append(TSharedFileRecord::fromBytes(r));
+    });
     return records;
 }
 
@@ -138,6 +148,31 @@ void WriteAllShared(const QString& path, const QList<TSharedFileRecord>& records
     for (const TSharedFileRecord& rec : records)
         bytes += rec.toBytes();
     platform::writeBytes(path, bytes);
+}
+
+FileReading InspectFile(const QString& path, int recordSize) {
+    if (recordSize != TSharedFileRecord::RecordSize)
+        checkContentSize(recordSize);
+    FileReading reading;
+    const qint64 read = forEachRecord(path, recordSize, [&](const char* r) {
+        if (isCleanRecord(r, recordSize))
+            ++reading.cleanRecords;
+        else
+            ++reading.droppedRecords;
+    });
+    reading.tornBytes = read % recordSize;
+    return reading;
+}
+
+QByteArray CleanRecordBytes(const QString& path, int recordSize) {
+    if (recordSize != TSharedFileRecord::RecordSize)
+        checkContentSize(recordSize);
+    QByteArray bytes;
+    forEachRecord(path, recordSize, [&](const char* r) {
+        if (isCleanRecord(r, recordSize))
+            bytes.append(r, recordSize);
+    });
+    return bytes;
 }
 
 void CreateMissingFiles(const AppState& state) {

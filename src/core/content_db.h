@@ -39,6 +39,19 @@ struct TContentRecord {
     void writeTo(char* dest) const;
     /// Reads one record of `recordSize` bytes (5336 or the old 3296).
     static TContentRecord fromBytes(const char* data, int recordSize = RecordSize);
+    /// Whether the `recordSize` bytes at `data` can be what a writer of
+    /// Quorvel wrote. Every writer, old versions included, keeps to this:
+    /// - ArchiveName's length byte is 1 to 50 (each record names its archive);
+    /// - the length bytes of ArchiveDir (up to 100), DisplayName (up to 50),
+    ///   AddedDate and InstallDate (up to 10) are within their capacity;
+    /// - Installed is 0 or 1;
+    /// - Kind is 0, 1, 2, 3 or 10;
+    /// - FileCount is 0 to 100 (0 to 60 in the old record), and the length
+    ///   bytes of entries 1 to FileCount are at most 50.
+    /// Not looked at, since writers never promised anything there: the text
+    /// bytes themselves (any byte reads, as UTF-8 or Windows-1252), the
+    /// bytes after each text, the padding, and the entries after FileCount.
+    static bool isClean(const char* data, int recordSize = RecordSize);
 };
 
 /// Record of sharedfiles.dat: a game file placed by more than one archive.
@@ -49,6 +62,14 @@ struct TSharedFileRecord {
 
     QByteArray toBytes() const;
     static TSharedFileRecord fromBytes(const char* data);
+    /// Whether the 56 bytes at `data` can be what a writer of Quorvel wrote:
+    /// FileName's length byte is 1 to 50, and RefCount is 2 (the least an
+    /// entry is written with; the uninstall drops lower ones) to
+    /// MaxRefCount. The text bytes and the padding byte are not looked at.
+    static bool isClean(const char* data);
+    /// Far above any collection: a count grows by one per install of an
+    /// archive that found the file already in the game.
+    static constexpr qint32 MaxRefCount = 1'000'000;
 };
 
 /// Fixed-capacity text fields: UTF-8 on disk, cut to at most `capacity`
@@ -60,6 +81,11 @@ QString decode(const char* data, int length);
 } // namespace record_text
 
 /// Whole-file operations. Errors throw platform::Error with a readable text.
+///
+/// The readers return the clean records only (isClean): a trailing part
+/// shorter than one record and records no writer could have written are
+/// left out, so every rewrite drops them. Before that happens, the record
+/// file guard (core/record_guard.h) keeps the file as it was and says so.
 namespace content_db {
 QList<TContentRecord> ReadAll(const QString& path, int recordSize = TContentRecord::RecordSize);
 /// Atomic rewrite of the whole file.
@@ -76,6 +102,19 @@ TContentRecord FindByName(const QString& path, const QString& name);
 
 QList<TSharedFileRecord> ReadAllShared(const QString& path);
 void WriteAllShared(const QString& path, const QList<TSharedFileRecord>& records);
+
+/// How a record file reads with records of `recordSize` bytes (5336, the
+/// old 3296, or 56 for sharedfiles.dat).
+struct FileReading {
+    qint64 cleanRecords = 0;   ///< whole records that are clean
+    qint64 droppedRecords = 0; ///< whole records that are not
+    qint64 tornBytes = 0;      ///< a trailing part shorter than one record
+    /// The readers would leave something out: a rewrite would lose it.
+    bool damaged() const { return droppedRecords > 0 || tornBytes > 0; }
+};
+FileReading InspectFile(const QString& path, int recordSize);
+/// The bytes of the file's clean records, each unchanged, in file order.
+QByteArray CleanRecordBytes(const QString& path, int recordSize);
 
 /// Creates each of the three record files that does not exist, empty.
 void CreateMissingFiles(const AppState& state);

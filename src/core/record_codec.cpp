@@ -1,6 +1,7 @@
 // Byte layout of the record files: fixed-capacity text fields and the two
 // record types. Everything read here comes from disk and may be garbage, so
 // every length and count is clamped to what the record can hold.
+#include "core/content_catalogue.h"
 #include "core/content_db.h"
 
 #include <QStringDecoder>
@@ -121,6 +122,15 @@ qint32 getInt(platform::ByteCursor& record, int offset) {
     return record.i32();
 }
 
+// The length byte of a text field, for the clean-record rule.
+int lengthAt(const char* record, int offset) {
+    return static_cast<unsigned char>(record[offset]);
+}
+
+qint32 intAt(const char* record, int offset) {
+    return qFromLittleEndian<qint32>(record + offset);
+}
+
 } // namespace
 
 namespace record_text {
@@ -207,6 +217,39 @@ TContentRecord TContentRecord::fromBytes(const char* data, int recordSize) {
     return rec;
 }
 
+bool TContentRecord::isClean(const char* data, int recordSize) {
+    int maxFiles = 0;
+    if (recordSize == RecordSize)
+        maxFiles = MaxFiles;
+    else if (recordSize == OldRecordSize)
+        maxFiles = OldMaxFiles;
+    else
+        throw platform::Error(u"Unsupported record size %1"_s.arg(recordSize));
+    const int nameLength = lengthAt(data, ArchiveNameAt);
+    if (nameLength < 1 || nameLength > NameCapacity)
+        return false;
+    if (lengthAt(data, ArchiveDirAt) > DirCapacity ||
+        lengthAt(data, DisplayNameAt) > NameCapacity ||
+        lengthAt(data, AddedDateAt) > DateCapacity || lengthAt(data, InstallDateAt) > DateCapacity)
+        return false;
+    const int installed = static_cast<unsigned char>(data[InstalledAt]);
+    if (installed != 0 && installed != 1)
+        return false;
+    // The kinds writers give: Content to SkinWithoutArchive, and Rejected.
+    namespace kinds = catalogue::record_kind;
+    const qint32 kind = intAt(data, KindAt);
+    if ((kind < kinds::Content || kind > kinds::SkinWithoutArchive) && kind != kinds::Rejected)
+        return false;
+    const qint32 count = intAt(data, FileCountAt);
+    if (count < 0 || count > maxFiles)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (lengthAt(data, FilesAt + i * FileEntrySize) > NameCapacity)
+            return false;
+    }
+    return true;
+}
+
 QByteArray TSharedFileRecord::toBytes() const {
     QByteArray bytes(RecordSize, '\0');
     putText(bytes.data(), FileNameAt, FileName, NameCapacity);
@@ -220,4 +263,10 @@ TSharedFileRecord TSharedFileRecord::fromBytes(const char* data) {
     rec.FileName = getText(r, FileNameAt, NameCapacity);
     rec.RefCount = getInt(r, RefCountAt);
     return rec;
+}
+
+bool TSharedFileRecord::isClean(const char* data) {
+    const int nameLength = lengthAt(data, FileNameAt);
+    const qint32 count = intAt(data, RefCountAt);
+    return nameLength >= 1 && nameLength <= NameCapacity && count >= 2 && count <= MaxRefCount;
 }

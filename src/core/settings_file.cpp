@@ -2,7 +2,10 @@
 
 #include "core/content_db.h"
 #include "platform/errors.h"
+#include "platform/file_helpers.h"
 #include "platform/text_file.h"
+
+#include <QFileInfo>
 
 #include <exception>
 
@@ -66,10 +69,57 @@ bool isCurrentVersion(const QString& line2) {
     return line2 == u"2.05"_s || line2 == u"2.02"_s || line2 == u"2.1"_s;
 }
 
-bool needsUpgrade(const QStringList& lines) {
+RecordFileSizes recordFileSizes(const AppState& state) {
+    auto sizeOf = [](const QString& path) -> qint64 {
+        const QFileInfo info(path);
+        return info.isFile() ? info.size() : -1;
+    };
+    return {sizeOf(state.mapDataPath()), sizeOf(state.modDataPath())};
+}
+
+bool fitsOldRecords(qint64 bytes) {
+    if (bytes == 0)
+        return true;
+    return bytes > 0 && bytes % TContentRecord::OldRecordSize == 0 &&
+           bytes % TContentRecord::RecordSize != 0;
+}
+
+bool needsUpgrade(const QStringList& lines, const RecordFileSizes& sizes) {
     if (lines.size() <= VersionLine)
         throw platform::Error(u"The settings file is damaged: it has no version line."_s);
-    return !isCurrentVersion(lines.at(VersionLine));
+    if (isCurrentVersion(lines.at(VersionLine)))
+        return false;
+    if (lines.at(1) != u"[Game]"_s)
+        throw platform::Error(
+            u"The settings file is damaged: line 2 is no known version and the file is not "
+            u"of the old layout."_s);
+    if (!fitsOldRecords(sizes.maps) || !fitsOldRecords(sizes.mods))
+        throw platform::Error(u"The settings file is damaged: it looks like the old layout, but "
+                              u"the record files are not of the old record size."_s);
+    return true;
+}
+
+DamagedSettings keepDamaged(const QString& path) {
+    DamagedSettings kept;
+    kept.path = path;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return kept;
+    kept.keptAs = path + u".damaged"_s;
+    const platform::Outcome moved = platform::renameReplacing(path, kept.keptAs);
+    if (!moved)
+        kept.failure = moved.error();
+    return kept;
+}
+
+QString damagedText(const DamagedSettings& kept) {
+    QString text = u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s;
+    if (kept.keptAs.isEmpty())
+        return text;
+    if (kept.failure.isEmpty())
+        return text + u"\r\rThe damaged file is kept as %1."_s.arg(kept.keptAs);
+    return text + u"\r\rThe damaged file could not be moved to %1 (%2); it stays as %3 until "
+                  u"\"Save\" replaces it."_s.arg(kept.keptAs, kept.failure, kept.path);
 }
 
 void UpgradeSettings(const AppState& state) {

@@ -51,11 +51,29 @@ QStringList readSettingsLines(const QString& path);
 /// True for the versions read as current: exactly "2.05", "2.02" or "2.1".
 bool isCurrentVersion(const QString& line2);
 
-/// True when the file is of the old layout and must be upgraded (line 2 is
-/// no current version). Throws platform::Error when there is no line 2:
-/// such a file is damaged, and upgrading it would convert record files
-/// that are not of the old size.
-bool needsUpgrade(const QStringList& lines);
+/// Sizes in bytes of mapdata.dat and somdata.dat; -1 for one that is not
+/// a file.
+struct RecordFileSizes {
+    qint64 maps = -1;
+    qint64 mods = -1;
+};
+RecordFileSizes recordFileSizes(const AppState& state);
+
+/// True when a record file of `bytes` bytes can hold records of the old
+/// size only: a whole multiple of 3296 bytes and not of 5336. An empty file
+/// fits both sizes and counts as fitting.
+bool fitsOldRecords(qint64 bytes);
+
+/// What the loader makes of the file's lines and the record files beside it:
+/// - line 2 is a current version: false, the file is used as it is;
+/// - the old layout, known by its own shape: line 1 is "[Game]" (the old
+///   file had no version section) and both record files fit the old record
+///   size (fitsOldRecords): true, both are upgraded;
+/// - anything else (no line 2, a version such as "2.06", random bytes)
+///   throws platform::Error: the file is damaged. Taking it for the old
+///   layout would shift every setting by two lines and cut records of the
+///   new size into pieces of the old.
+bool needsUpgrade(const QStringList& lines, const RecordFileSizes& sizes);
 
 /// Converts the record files (content_db::UpgradeRecords) and then rewrites
 /// the settings file with "[Program version]" and "2.05" inserted after its
@@ -63,6 +81,22 @@ bool needsUpgrade(const QStringList& lines);
 /// Throws platform::Error on any failure; the settings file is then left
 /// as it was.
 void UpgradeSettings(const AppState& state);
+
+/// Where a damaged settings file went.
+struct DamagedSettings {
+    QString path;    ///< the settings file
+    QString keptAs;  ///< path + ".damaged"; empty when there was no file to keep
+    QString failure; ///< the system's reason when it could not be moved; else empty
+};
+
+/// A damaged or unreadable settings file is never deleted: it is renamed to
+/// <path>.damaged, replacing an older one, so "Save" starts afresh and the
+/// user can still look at what was there. Nothing happens to a missing file.
+DamagedSettings keepDamaged(const QString& path);
+
+/// The damaged-file message: "Ini-file may be corrupt or missing." CR
+/// "Reconfigure your settings", then a sentence on where the file went.
+QString damagedText(const DamagedSettings& kept);
 
 /// The built-in map filter, "All|All|AS|AS|...|ONS|ONS".
 QString baseMapFilter();

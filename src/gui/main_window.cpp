@@ -65,6 +65,12 @@ TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolder
                                                   [this](const QString& text) { showError(text); });
     commands_->enterBusy = [this] { return enterBusy(); };
     commands_->beginCommand = [this] { core_->beginCommand(); };
+    // Before each command, so a damaged record file is kept and named
+    // before anything rewrites it.
+    commands_->beforeCommand = [this] {
+        if (core_->recordGuard.started())
+            core_->checkRecordFiles();
+    };
     buildWindow();
     FormCreate();
 }
@@ -167,6 +173,8 @@ void TForm1::FormCreate() {
             firstRun();
         s.DemosListed = false;
     });
+    // Also when a step above failed before the settings were read.
+    core_->recordGuard.start();
 }
 
 void TForm1::firstRun() {
@@ -176,6 +184,9 @@ void TForm1::firstRun() {
     themes_->selectBuiltIn(1);
     themes_->setEnabled(true);
     state().ThemeIndex = 1;
+    // Without settings there is no old layout: the record files are of the
+    // new size, and the page shown next looks at them.
+    core_->recordGuard.start();
     showPage(ConfigTab);
 }
 

@@ -1,5 +1,6 @@
 // The settings loader as the window runs it: the values go to the core
 // state, the editor, the map filter and the window layout.
+#include "core/content_db.h"
 #include "core/lifecycle.h"
 #include "core/settings_file.h"
 #include "gui/config_page.h"
@@ -11,7 +12,6 @@
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,12 +27,34 @@ void TForm1::LoadSettings(bool AtStartUp) {
         if (applied.mapFilter)
             TabMaps->setMapFilter(*applied.mapFilter);
     };
+    // A damaged file is kept aside and reported; from then on the record
+    // files are read with the new size.
+    auto damaged = [&] {
+        show();
+        core_->recordGuard.start();
+        settingsDamaged();
+    };
+    QStringList lines;
+    bool upgrade = false;
     try {
-        QStringList lines = readSettingsLines(s.settingsPath());
-        if (needsUpgrade(lines)) {
+        lines = readSettingsLines(s.settingsPath());
+        upgrade = needsUpgrade(lines, recordFileSizes(s));
+    } catch (const platform::Error&) {
+        damaged();
+        return;
+    }
+    // Old records are judged at their own size before the upgrade converts
+    // them, so what is damaged among them is kept rather than converted. A
+    // copy that cannot be written is no fault of the settings file: the
+    // error ends start-up, and the next start tries again.
+    if (upgrade)
+        core_->checkRecordFiles(TContentRecord::OldRecordSize);
+    try {
+        if (upgrade) {
             UpgradeSettings(s);
             lines = readSettingsLines(s.settingsPath());
         }
+        core_->recordGuard.start();
         applySettings(s, lines, applied);
         show();
         if (AtStartUp)
@@ -41,8 +63,7 @@ void TForm1::LoadSettings(bool AtStartUp) {
         core_->dRar31.TargetDirectory = s.TempDir;
         s.OpenDialog1Folder = s.CustomMapDir;
     } catch (const platform::Error&) {
-        show();
-        settingsDamaged();
+        damaged();
         return;
     }
     // A failed scan or list load is reported, but a sound settings file is
@@ -87,10 +108,9 @@ void TForm1::applyLayout(const QStringList& lines) {
 }
 
 void TForm1::settingsDamaged() {
-    QFile::remove(state().settingsPath());
-    dialogs_->message(platform::MsgKind::Error,
-                      u"Ini-file may be corrupt or missing.\rReconfigure your settings"_s,
-                      platform::Ok, QPoint(100, 75));
+    const settings_file::DamagedSettings kept = settings_file::keepDamaged(state().settingsPath());
+    dialogs_->message(platform::MsgKind::Error, settings_file::damagedText(kept), platform::Ok,
+                      QPoint(100, 75));
     showPage(ConfigTab);
 }
 

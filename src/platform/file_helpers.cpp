@@ -7,10 +7,18 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace platform {
+
+Outcome renameReplacing(const QString& from, const QString& to) {
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return Outcome::failure(qt_error_string(errno));
+    return Outcome::success();
+}
 
 bool matchesMask(const QString& mask, const QString& name) {
     return WildcardMask(mask).matches(name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/errors.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -42,6 +44,11 @@ bool clearReadOnly(const QString& path);
 /// everything in it, clearing read-only bits on the way. True when the
 /// entry is gone (or was never there).
 bool removeTree(const QString& path);
+
+/// Renames `from` to `to` in one step, replacing a file already at `to`
+/// (rename(2)). On failure nothing changed and the outcome holds the
+/// system's reason.
+Outcome renameReplacing(const QString& from, const QString& to);
 
 /// `path` with exactly one trailing "/" (empty stays empty).
 QString withSlash(const QString& path);

@@ -26,6 +26,16 @@ QStringList readLines(const QString& path, int maxLines) {
     return lines;
 }
 
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(cannotOpenText(path, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(readErrorText(path, file.errorString()));
+    return bytes;
+}
+
 void writeBytes(const QString& path, const QByteArray& bytes) {
     writeFileAtomically(path, bytes);
 }

@@ -10,6 +10,10 @@ namespace platform {
 /// Throws platform::Error when the file cannot be read.
 QStringList readLines(const QString& path, int maxLines = -1);
 
+/// The whole content of a file. Throws platform::Error when it cannot be
+/// read.
+QByteArray readBytes(const QString& path);
+
 /// Rewrites a text file whole and atomically, each line ended by CR LF.
 /// Throws platform::Error with the system's text on failure.
 void writeLines(const QString& path, const QStringList& lines);

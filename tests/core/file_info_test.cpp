@@ -47,7 +47,9 @@ TEST_F(FileInfoTest, RowsOfAnArchiveDeletedAfterInstallNotInstalledAndFromTheCac
         {record(u"DM-Gone"_s, u"DM-Gone.zip"_s, u"Deleted from disk"_s, true,
                 {u"DM-Gone.ut2"_s, u"readme.txt"_s}),
          record(u""_s, u"CTF-Wait.rar"_s, u"/srv/maps/"_s, false, {}),
-         record(u"DM-Cached"_s, u""_s, u"Cache"_s, true, {u"DM-Cached.ut2"_s}, 1)});
+         // The Cache page names the package: a record without an archive
+         // name is one no writer made, and the reader leaves it out.
+         record(u"DM-Cached"_s, u"DM-Cached.ut2"_s, u"Cache"_s, true, {u"DM-Cached.ut2"_s}, 1)});
 
     const FileInfo gone =
         file_info::MapInfo(state, ContentKind::Maps, ListSide::Installed, u"DM-Gone"_s);
