@@ -4,6 +4,7 @@
 #include "cache/package.h"
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
+#include "core/record_journal.h"
 #include "core/temp_folder.h"
 #include "install/install_run.h"
 #include "install/placement.h"
@@ -205,28 +206,33 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     rec.InstallDate = ctx.clock().todayText();
     const QString recordPath = catalogue::recordFileForPackage(s, rec.DisplayName);
     std::optional<TContentRecord> appended;
+    // Every installed record is a user of the files it lists.
+    catalogue::RecordedUses uses(s);
+    for (const QString& file : {s.mapDataPath(), s.modDataPath()})
+        uses.addInstalled(content_db::ReadAll(file));
     // The record and the counts are written before a file is copied, so a
     // kill in the middle never leaves a placed package that no record
     // claims; they are put right below once it is known what arrived.
-    const install::Placement placement =
-        install::PlaceArchive(ctx, QString(), [&](const QStringList& existing) {
-            content_db::Append(recordPath, rec);
+    const install::Placement placement = install::PlaceArchive(
+        ctx, QString(),
+        [&](const QStringList& existing) {
+            record_journal::WriteBytesAndShared(s, recordPath,
+                                                content_db::AppendedBytes(recordPath, rec),
+                                                install::SharedFilesRegistering(ctx, existing));
             appended = rec;
-            try {
-                install::RegisterSharedFiles(ctx, existing);
-            } catch (...) {
-                content_db::ReplaceAppended(recordPath, *appended, std::nullopt);
-                throw;
-            }
-        });
+        },
+        &uses);
     // ProgressDone counts since the last run that reset it; the item is
     // installed only when it placed files itself.
     const bool placed = placement.accepted && s.ProgressDone > placedBefore;
     // What was not placed goes back into the cache.
     forget(rec, putBack(ctx, taken, false));
     if (appended && !placed) {
-        content_db::ReplaceAppended(recordPath, *appended, std::nullopt);
-        install::ReleaseSharedFiles(ctx, placement.existing);
+        record_journal::WriteBytesAndShared(
+            s, recordPath,
+            content_db::ReplacedBytes(recordPath, *appended, std::nullopt)
+                .value_or(content_db::CleanRecordBytes(recordPath, TContentRecord::RecordSize)),
+            install::SharedFilesReleasing(ctx, placement.existing));
     } else if (appended && rec.Files != appended->Files) {
         content_db::ReplaceAppended(recordPath, *appended, rec);
     }

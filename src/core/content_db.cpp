@@ -79,36 +79,46 @@ QList<TContentRecord> ReadAll(const QString& path, int recordSize) {
     return records;
 }
 
-void WriteAll(const QString& path, const QList<TContentRecord>& records) {
+void EncodeRecords(const QList<TContentRecord>& records,
+                   const std::function<void(const char* data, qint64 size)>& sink) {
     // Streamed through one reused buffer: ten thousand records are some
     // 50 MB, which need not be in memory twice.
     constexpr qsizetype ChunkRecords = 192;
-    platform::AtomicFile file(path);
-    file.openForWriting();
     QByteArray chunk(ChunkRecords * TContentRecord::RecordSize, '\0');
     qsizetype filled = 0;
     for (const TContentRecord& rec : records) {
         rec.writeTo(chunk.data() + filled * TContentRecord::RecordSize);
         if (++filled == ChunkRecords) {
-            file.writeAll(chunk.constData(), filled * TContentRecord::RecordSize);
+            sink(chunk.constData(), filled * TContentRecord::RecordSize);
             filled = 0;
         }
     }
-    file.writeAll(chunk.constData(), filled * TContentRecord::RecordSize);
+    if (filled > 0)
+        sink(chunk.constData(), filled * TContentRecord::RecordSize);
+}
+
+void WriteAll(const QString& path, const QList<TContentRecord>& records) {
+    platform::AtomicFile file(path);
+    file.openForWriting();
+    EncodeRecords(records, [&file](const char* data, qint64 size) { file.writeAll(data, size); });
     file.commit();
 }
 
-void Append(const QString& path, const TContentRecord& record) {
+QByteArray AppendedBytes(const QString& path, const TContentRecord& record) {
     // Rewritten whole rather than appended in place: the old clean records
     // keep their exact bytes, a trailing partial record cannot shift the new
     // one out of line, and a failed write leaves the old file as it was.
     QByteArray bytes = CleanRecordBytes(path, TContentRecord::RecordSize);
     bytes += record.toBytes();
-    platform::writeBytes(path, bytes);
+    return bytes;
 }
 
-void ReplaceAppended(const QString& path, const TContentRecord& appended,
-                     const std::optional<TContentRecord>& replacement) {
+void Append(const QString& path, const TContentRecord& record) {
+    platform::writeBytes(path, AppendedBytes(path, record));
+}
+
+std::optional<QByteArray> ReplacedBytes(const QString& path, const TContentRecord& appended,
+                                        const std::optional<TContentRecord>& replacement) {
     QByteArray bytes = CleanRecordBytes(path, TContentRecord::RecordSize);
     const QByteArray old = appended.toBytes();
     for (qsizetype at = bytes.size() - TContentRecord::RecordSize; at >= 0;
@@ -119,9 +129,15 @@ void ReplaceAppended(const QString& path, const TContentRecord& appended,
             bytes.replace(at, TContentRecord::RecordSize, replacement->toBytes());
         else
             bytes.remove(at, TContentRecord::RecordSize);
-        platform::writeBytes(path, bytes);
-        return;
+        return bytes;
     }
+    return std::nullopt;
+}
+
+void ReplaceAppended(const QString& path, const TContentRecord& appended,
+                     const std::optional<TContentRecord>& replacement) {
+    if (const std::optional<QByteArray> bytes = ReplacedBytes(path, appended, replacement))
+        platform::writeBytes(path, *bytes);
 }
 
 TContentRecord FindByName(const QString& path, const QString& name) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 /// Record of mapdata.dat and somdata.dat: one archive Quorvel has seen.
@@ -90,12 +91,21 @@ namespace content_db {
 QList<TContentRecord> ReadAll(const QString& path, int recordSize = TContentRecord::RecordSize);
 /// Atomic rewrite of the whole file.
 void WriteAll(const QString& path, const QList<TContentRecord>& records);
+/// Hands the bytes of `records` to `sink` in order, a few hundred records
+/// at a time, through one reused buffer.
+void EncodeRecords(const QList<TContentRecord>& records,
+                   const std::function<void(const char* data, qint64 size)>& sink);
 void Append(const QString& path, const TContentRecord& record);
+/// What Append would write: the file's clean records, then `record`.
+QByteArray AppendedBytes(const QString& path, const TContentRecord& record);
 /// Replaces the last record of the file that is byte for byte `appended`
 /// (what an Append wrote) with `replacement`, or removes it when there is
 /// none; nothing changes when no such record is there.
 void ReplaceAppended(const QString& path, const TContentRecord& appended,
                      const std::optional<TContentRecord>& replacement);
+/// What ReplaceAppended would write; nullopt when it would change nothing.
+std::optional<QByteArray> ReplacedBytes(const QString& path, const TContentRecord& appended,
+                                        const std::optional<TContentRecord>& replacement);
 /// First record whose DisplayName or ArchiveName equals `name` exactly.
 /// Throws platform::Error when none does.
 TContentRecord FindByName(const QString& path, const QString& name);

@@ -2,6 +2,7 @@
 
 #include "core/content_db.h"
 #include "core/lifecycle.h"
+#include "core/record_journal.h"
 #include "core/settings_file.h"
 #include "gui/about_box.h"
 #include "gui/cache_page.h"
@@ -14,6 +15,7 @@
 #include "gui/theme_engine.h"
 #include "gui/uz2_page.h"
 #include "gui/viewer_window.h"
+#include "install/placement.h"
 #include "platform/game_programs.h"
 
 #include <QApplication>
@@ -167,10 +169,15 @@ void TForm1::FormCreate() {
         lifecycle::prepareTempDir(s);
         TabConfig->prepareConfigEditor();
         content_db::CreateMissingFiles(s);
-        if (QFileInfo::exists(s.settingsPath()))
+        // A run killed between the record file and sharedfiles.dat is
+        // finished (or undone) before anything reads them.
+        record_journal::RecoverInterruptedWrite(s);
+        if (QFileInfo::exists(s.settingsPath())) {
             LoadSettings(true);
-        else
+            install::RemoveInterruptedCopies(core_->context());
+        } else {
             firstRun();
+        }
         s.DemosListed = false;
     });
     // Also when a step above failed before the settings were read.

@@ -131,6 +131,28 @@ CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QStri
     return result;
 }
 
+int RemoveInterruptedCopies(CommandContext& ctx) {
+    if (ctx.state.GameDir.isEmpty() || !QFileInfo(ctx.state.GameDir).isDir())
+        return 0;
+    QStringList folders;
+    for (const catalogue::ExtensionRule& rule : catalogue::extensionTable()) {
+        const QString folder = detail::gameFolder(ctx, ctx.state.*rule.folder);
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    int removed = 0;
+    for (const QString& folder : std::as_const(folders)) {
+        const QDir dir(folder);
+        const QStringList left =
+            dir.entryList({u"*.quorvel-??????"_s}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : left) {
+            if (QFile::remove(dir.filePath(name)))
+                ++removed;
+        }
+    }
+    return removed;
+}
+
 void ReportFailedCopies(CommandContext& ctx) {
     QStringList& failed = ctx.state.FailedCopies;
     if (failed.isEmpty())

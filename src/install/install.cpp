@@ -2,6 +2,7 @@
 
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
+#include "core/record_journal.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
 #include "install/install_run.h"
@@ -53,7 +54,7 @@ QString kindWord(ContentKind kind) {
 /// whose extraction succeeded; returns true when a record was changed.
 void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
                 bool deleteAfter, const QString& database, QList<TContentRecord>& records,
-                InstallResult& result) {
+                catalogue::RecordedUses& uses, InstallResult& result) {
     AppState& s = ctx.state;
     const QString& item = entry.name;
     const qsizetype index =
@@ -94,23 +95,24 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     }
     s.ProgressText = u"  Installing "_s + item;
     const TContentRecord before = rec;
-    const Placement placement = PlaceArchive(ctx, archivePath, [&](const QStringList& existing) {
-        // Written before a file is copied, the record first: a kill in the
-        // middle then leaves a record that claims what may not have
-        // arrived, never a placed file that no record claims.
-        rec.Installed = 1;
-        rec.InstallDate = ctx.clock().todayText();
-        rec.Kind = catalogue::installedKind(kind);
-        content_db::WriteAll(database, records);
-        try {
-            RegisterSharedFiles(ctx, existing);
-        } catch (...) {
-            // Nothing was copied: the record goes back to what it said.
-            rec = before;
-            content_db::WriteAll(database, records);
-            throw;
-        }
-    });
+    const Placement placement = PlaceArchive(
+        ctx, archivePath,
+        [&](const QStringList& existing) {
+            // Written before a file is copied, the record and the counts in one
+            // step: a kill in the middle then leaves a record that claims what
+            // may not have arrived, never a placed file that no record claims.
+            rec.Installed = 1;
+            rec.InstallDate = ctx.clock().todayText();
+            rec.Kind = catalogue::installedKind(kind);
+            try {
+                record_journal::WriteRecordsAndShared(s, database, records,
+                                                      SharedFilesRegistering(ctx, existing));
+            } catch (...) {
+                rec = before; // nothing was copied
+                throw;
+            }
+        },
+        &uses);
     if (!placement.refusal.isEmpty()) {
         result.fail(item, placement.refusal);
         --s.ProgressTotal;
@@ -134,14 +136,17 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         }
         s.ProgressDone -= copied.placed;
         rec = before;
-        content_db::WriteAll(database, records);
-        ReleaseSharedFiles(ctx, placement.existing);
+        record_journal::WriteRecordsAndShared(s, database, records,
+                                              SharedFilesReleasing(ctx, placement.existing));
         --s.ProgressTotal;
         if (copied.placed == 0 && copied.failed == 0)
             result.nothingPlaced.append(item);
         else
             result.fail(item, u"not all of its files could be copied into the game"_s);
-    } else if (deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
+    } else {
+        uses.add(rec);
+    }
+    if (rec.Installed == 1 && deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
         rec.Kind = catalogue::installedKind(kind, true);
         rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
         content_db::WriteAll(database, records);
@@ -173,12 +178,18 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     s.FailedCopies.clear();
     const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
+    // Every installed record of both files is a user of the files it lists.
+    catalogue::RecordedUses uses(s);
+    uses.addInstalled(records);
+    const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
+    if (QFileInfo::exists(otherFile))
+        uses.addInstalled(content_db::ReadAll(otherFile));
 
     // Each archive's record and counts are written as it is placed, so an
     // error (or a kill) loses at most the archive in progress.
     try {
         for (qsizetype i = 0; i < selected.size(); ++i) {
-            installOne(ctx, kind, selected[i], deleteAfter, database, records, result);
+            installOne(ctx, kind, selected[i], deleteAfter, database, records, uses, result);
             run.progress(int(i + 1));
         }
     } catch (...) {

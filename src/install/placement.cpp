@@ -50,6 +50,27 @@ QString categoryDir(const AppState& s, InstallCategory category) {
     return {};
 }
 
+/// The names of `lists` (maps excepted) that are not among `existing` but
+/// that an installed record lists: the file's users are the records, also
+/// where the file is missing.
+QStringList listedElsewhere(const AppState& s, const InstallFileList& lists,
+                            const QStringList& existing, const catalogue::RecordedUses& inUse) {
+    QStringList out;
+    for (int category = 0; category < CategoryCount; ++category) {
+        if (category == Maps)
+            continue;
+        for (const QString& name : lists.lists[static_cast<std::size_t>(category)]) {
+            if (existing.contains(name, Qt::CaseInsensitive) ||
+                out.contains(name, Qt::CaseInsensitive))
+                continue;
+            const std::optional<QString> folder = catalogue::gameFolderForFile(s, name);
+            if (folder && inUse.uses(*folder, name) > 0)
+                out.append(name);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 InstallFileList BuildInstallFileList(CommandContext& ctx) {
@@ -104,27 +125,34 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const Install
     return existing;
 }
 
+std::optional<QList<TSharedFileRecord>> SharedFilesRegistering(const CommandContext& ctx,
+                                                               const QStringList& names) {
+    if (names.isEmpty())
+        return std::nullopt;
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(ctx.state.sharedDataPath());
+    shared.registerExisting(names);
+    return shared.records();
+}
+
+std::optional<QList<TSharedFileRecord>> SharedFilesReleasing(const CommandContext& ctx,
+                                                             const QStringList& names) {
+    if (names.isEmpty())
+        return std::nullopt;
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(ctx.state.sharedDataPath());
+    for (const QString& name : names)
+        shared.release(name);
+    return shared.kept();
+}
+
 void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
     if (names.isEmpty())
         return;
-    const QString path = ctx.state.sharedDataPath();
-    catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
-    shared.registerExisting(names);
-    shared.writeAll(path);
-}
-
-void ReleaseSharedFiles(CommandContext& ctx, const QStringList& names) {
-    if (names.isEmpty())
-        return;
-    const QString path = ctx.state.sharedDataPath();
-    catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
-    for (const QString& name : names)
-        shared.release(name);
-    shared.writeKept(path);
+    content_db::WriteAllShared(ctx.state.sharedDataPath(), *SharedFilesRegistering(ctx, names));
 }
 
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
-                       const std::function<void(const QStringList& existing)>& beforeCopying) {
+                       const std::function<void(const QStringList& existing)>& beforeCopying,
+                       const catalogue::RecordedUses* inUse) {
     Placement placement;
     // Room for what this archive would place, checked before anything is
     // asked or copied: a full game disk would otherwise take half of it.
@@ -146,6 +174,8 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
         return placement;
     placement.accepted = true;
     placement.existing = *existing;
+    if (inUse)
+        placement.existing += listedElsewhere(ctx.state, lists, placement.existing, *inUse);
     if (beforeCopying)
         beforeCopying(placement.existing);
     placement.copied = CopyToGameFolders(ctx, false, archivePath);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/content_db.h"
+#include "core/shared_files.h"
 
 #include <QString>
 #include <QStringList>
@@ -62,13 +64,20 @@ struct Placement {
 /// Places the files of one archive. Precondition: the archive is extracted
 /// into TempDir and flattened. Nothing is asked or copied when the files
 /// would not fit the free space of the game's disk (less a reserve, as for
-/// an extraction; the zip component's Limits tell the free space). `archivePath` names the help
-/// files (ArchiveStem); the cache passes none. Once the archive is accepted and before anything is
-/// copied, `beforeCopying` gets the existing names to register: a caller records the archive as
-/// installed and raises the shared counts there, so a kill during the copy never leaves a placed
-/// file that no record claims.
+/// an extraction; the zip component's Limits tell the free space).
+/// `archivePath` names the help files (ArchiveStem); the cache passes none.
+///
+/// Once the archive is accepted and before anything is copied,
+/// `beforeCopying` gets the existing names to register: a caller records
+/// the archive as installed and raises the shared counts there, so a kill
+/// during the copy never leaves a placed file that no record claims. The
+/// existing names are those the game has (maps excepted) and, with
+/// `inUse`, those another installed record lists although the file is not
+/// there (a run killed before the file arrived, or a file deleted by hand):
+/// its count then still says how many records use it.
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
-                       const std::function<void(const QStringList& existing)>& beforeCopying);
+                       const std::function<void(const QStringList& existing)>& beforeCopying,
+                       const catalogue::RecordedUses* inUse = nullptr);
 
 /// PlaceArchive that registers the existing names in sharedfiles.dat before
 /// copying. Returns ok: the archive was accepted and the run has placed at
@@ -85,12 +94,24 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const Install
 /// as placed, stays in TempDir and is added to FailedCopies.
 CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath);
 
-/// Raises the shared counts of `names` in sharedfiles.dat (one atomic
-/// rewrite).
+/// The counts of sharedfiles.dat with `names` raised (an install found
+/// them in the game); the caller writes them with its records
+/// (core/record_journal.h). Nullopt, without reading the file, when there
+/// are no names.
+std::optional<QList<TSharedFileRecord>> SharedFilesRegistering(const CommandContext& ctx,
+                                                               const QStringList& names);
+/// The counts with what SharedFilesRegistering raised taken back, for an
+/// archive that was not installed after all; nullopt without names.
+std::optional<QList<TSharedFileRecord>> SharedFilesReleasing(const CommandContext& ctx,
+                                                             const QStringList& names);
+/// Raises the counts of `names` in sharedfiles.dat (one atomic rewrite),
+/// for a placement that writes no record.
 void RegisterSharedFiles(CommandContext& ctx, const QStringList& names);
-/// Takes back what RegisterSharedFiles raised for an archive that was not
-/// installed after all.
-void ReleaseSharedFiles(CommandContext& ctx, const QStringList& names);
+
+/// At start-up: removes the temporary files (name.quorvel-XXXXXX) that a
+/// copy killed half-way left in the game folders; the files themselves are
+/// whole, old or new. Returns how many went.
+int RemoveInterruptedCopies(CommandContext& ctx);
 
 /// At the end of a run: names the files of FailedCopies in an error box
 /// and empties the list. Nothing when it is empty.

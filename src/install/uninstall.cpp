@@ -1,6 +1,7 @@
 #include "install/uninstall.h"
 
 #include "core/content_catalogue.h"
+#include "core/record_journal.h"
 #include "core/shared_files.h"
 #include "core/temp_folder.h"
 #include "install/game_paths.h"
@@ -162,8 +163,9 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         lastItem = item;
     }
 
+    // The records and the counts go in one step (core/record_journal.h).
     if (kind == ContentKind::Maps) {
-        content_db::WriteAll(database, records);
+        record_journal::WriteRecordsAndShared(s, database, records, shared.kept());
         result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
                         u" map(s) with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s;
     } else {
@@ -177,10 +179,9 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                 continue;
             kept.append(r);
         }
-        content_db::WriteAll(database, kept);
+        record_journal::WriteRecordsAndShared(s, database, kept, shared.kept());
         result.status = u"  "_s + lastItem + u" successfully uninstalled"_s;
     }
-    shared.writeKept(s.sharedDataPath());
     if (!result.skipped.isEmpty()) {
         const QString names = result.skipped.join(u", "_s);
         result.status = last >= 0 ? result.status + u"  (no installed record: "_s + names + u')'
