@@ -1,0 +1,271 @@
+// A child process installs and uninstalls map archives with shared and
+// stock files without end; the test kills it with SIGKILL at random moments
+// and, after the start-up steps the program runs, checks that every game
+// file is stock or claimed by an installed record and that every shared
+// count equals the users of its file. The child is this test program again,
+// started with QUORVEL_KILL_CHILD naming the folders.
+#include "core/app_core.h"
+#include "core/content_catalogue.h"
+#include "core/lifecycle.h"
+#include "core/record_journal.h"
+#include "core/shared_files.h"
+#include "install/install.h"
+#include "install/placement.h"
+#include "install/uninstall.h"
+#include "platform/status_sink.h"
+#include "support/fake_dialogs.h"
+#include "support/install_archives.h"
+#include "support/tree_builder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSet>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace Qt::Literals::StringLiterals;
+using catalogue::ContentKind;
+using testing_support::ArchiveFiles;
+
+namespace {
+
+constexpr char kChildVariable[] = "QUORVEL_KILL_CHILD";
+constexpr char kSeedVariable[] = "QUORVEL_KILL_SEED";
+constexpr int kArchives = 8;
+constexpr int kKills = 60;
+
+/// The game's own files: a shared texture some archives overwrite and two
+/// that no archive touches.
+const QStringList& stockFiles() {
+    static const QStringList files = {u"Textures/Stock.utx"_s, u"System/Engine.u"_s,
+                                      u"Maps/DM-Stock.ut2"_s};
+    return files;
+}
+
+/// Archive i: its map, 24 textures of its own (a copy long enough to be
+/// killed in), and shared files: SharedA.utx (even i, one as SHAREDA.UTX),
+/// SharedB.utx (i divisible by 3), KillLib.u (2, 5, 7) and the stock
+/// texture (1, 4).
+ArchiveFiles archiveFiles(int i) {
+    const QString n = QString::number(i);
+    ArchiveFiles files = {{u"DM-Kill"_s + n + u".ut2"_s, "map " + n.toUtf8()},
+                          {u"Kill"_s + n + u".u"_s, "code"}};
+    for (int t = 0; t < 24; ++t)
+        files.append({u"Own"_s + n + u'_' + QString::number(t) + u".utx"_s,
+                      QByteArray(4096, char('a' + t))});
+    if (i % 2 == 0)
+        files.append({i == 4 ? u"SHAREDA.UTX"_s : u"SharedA.utx"_s, "shared a " + n.toUtf8()});
+    if (i % 3 == 0)
+        files.append({u"SharedB.utx"_s, "shared b"});
+    if (i == 2 || i == 5 || i == 7)
+        files.append({u"KillLib.u"_s, "lib"});
+    if (i == 1 || i == 4)
+        files.append({u"Stock.utx"_s, "replaced stock"});
+    return files;
+}
+
+QString archiveName(int i) {
+    return u"DM-Kill"_s + QString::number(i) + u".zip"_s;
+}
+
+/// A program folder as the program sets it up, over `root`.
+struct Bed {
+    explicit Bed(const QString& root) : core(dialogs, status) {
+        AppState& s = core.state;
+        s.ProgramDir = root + u"/prog"_s;
+        s.setGameDir(root + u"/game"_s);
+        // Every existing file is overwritten without a question.
+        s.OverwriteAlways = true;
+    }
+    /// The program's start-up steps on the files a killed run left.
+    record_journal::Recovery startUp() {
+        lifecycle::prepareTempDir(core.state);
+        const record_journal::Recovery recovery =
+            record_journal::RecoverInterruptedWrite(core.state);
+        leftCopies += install::RemoveInterruptedCopies(core.context());
+        return recovery;
+    }
+    QList<TContentRecord> records() const { return content_db::ReadAll(core.state.mapDataPath()); }
+    QStringList names(bool installed) const {
+        QStringList out;
+        for (const TContentRecord& r : records()) {
+            if ((r.Installed == 1) == installed)
+                out.append(r.ArchiveName);
+        }
+        return out;
+    }
+
+    testing_support::FakeDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core;
+    int leftCopies = 0;
+};
+
+/// The files below `folder`, relative to it.
+QStringList filesBelow(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out.append(QDir(folder).relativeFilePath(it.next()));
+    out.sort();
+    return out;
+}
+
+/// Every file in the game is stock or listed by an installed record in its
+/// folder; every shared count equals the users of its file: the installed
+/// records listing it, and the game itself for a stock file. A file with
+/// one user has no count.
+void checkInvariants(const Bed& bed, int kill) {
+    const AppState& s = bed.core.state;
+    catalogue::RecordedUses uses(s);
+    uses.addInstalled(bed.records());
+    for (const QString& file : filesBelow(s.GameDir)) {
+        if (stockFiles().contains(file))
+            continue;
+        const QString name = QFileInfo(file).fileName();
+        const std::optional<QString> folder = catalogue::gameFolderForFile(s, name);
+        ASSERT_TRUE(folder) << "kill " << kill << ": " << file.toStdString();
+        EXPECT_TRUE(QDir(s.GameDir).absoluteFilePath(file).startsWith(*folder, Qt::CaseInsensitive))
+            << "kill " << kill << ": " << file.toStdString() << " outside "
+            << folder->toStdString();
+        EXPECT_GT(uses.uses(*folder, name), 0)
+            << "kill " << kill << ": no installed record claims " << file.toStdString();
+    }
+    const catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
+    QSet<QString> names;
+    for (int i = 0; i < kArchives; ++i) {
+        for (const auto& [name, data] : archiveFiles(i)) {
+            if (!catalogue::isMapFile(name))
+                names.insert(name.toCaseFolded());
+        }
+    }
+    for (const QString& name : std::as_const(names)) {
+        const std::optional<QString> folder = catalogue::gameFolderForFile(s, name);
+        ASSERT_TRUE(folder);
+        const bool stock = name == u"stock.utx"_s;
+        const int users = uses.uses(*folder, name) + (stock ? 1 : 0);
+        EXPECT_EQ(shared.count(name), users >= 2 ? users : 0)
+            << "kill " << kill << ": " << name.toStdString() << " has " << users << " users";
+    }
+    for (const TSharedFileRecord& r : shared.records())
+        EXPECT_TRUE(names.contains(r.FileName.toCaseFolded())) << r.FileName.toStdString();
+}
+
+QString childRoot() {
+    return qEnvironmentVariable(kChildVariable);
+}
+
+} // namespace
+
+TEST(KillChild, InstallsAndUninstallsUntilKilled) {
+    if (childRoot().isEmpty())
+        GTEST_SKIP() << "runs as the killed child only";
+    Bed bed(childRoot());
+    bed.startUp();
+    std::mt19937 random(qEnvironmentVariableIntValue(kSeedVariable));
+    // The parent waits for this line before it starts the clock.
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    for (;;) {
+        for (const bool installing : {true, false}) {
+            QStringList names = bed.names(!installing);
+            std::shuffle(names.begin(), names.end(), random);
+            const qsizetype take =
+                names.isEmpty() ? 0
+                                : qsizetype(1 + random() % std::min<qsizetype>(4, names.size()));
+            const QList<catalogue::ListEntry> picked(names.cbegin(), names.cbegin() + take);
+            if (installing)
+                install::InstallArchives(bed.core.context(), ContentKind::Maps, picked, false);
+            else
+                install::UninstallArchives(bed.core.context(), ContentKind::Maps, picked, false);
+        }
+    }
+}
+
+TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
+    if (!childRoot().isEmpty())
+        GTEST_SKIP() << "the child";
+    testing_support::TempTree tree;
+    tree.gameFolder(u"game"_s);
+    for (const QString& stock : stockFiles())
+        tree.file(u"game/"_s + stock, "stock");
+    const QString archives = tree.folder(u"archives"_s);
+    tree.folder(u"prog"_s);
+    QList<TContentRecord> records;
+    for (int i = 0; i < kArchives; ++i) {
+        ASSERT_TRUE(testing_support::writeZip(archives + u'/' + archiveName(i), archiveFiles(i)));
+        records.append(testing_support::scannedRecord(archiveName(i), archives + u'/', {}, 0,
+                                                      archiveFiles(i)));
+    }
+    Bed bed(tree.root());
+    content_db::CreateMissingFiles(bed.core.state);
+    content_db::WriteAll(bed.core.state.mapDataPath(), records);
+
+    int finished = 0;
+    int dropped = 0;
+    int midInstall = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVariable), tree.root());
+        env.insert(QString::fromLatin1(kSeedVariable), QString::number(kill));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=KillChild.*"_s});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QByteArray output;
+        while (!output.contains("ready\n")) {
+            output += child.readAllStandardOutput();
+            ASSERT_EQ(child.state(), QProcess::Running)
+                << child.readAllStandardError().toStdString();
+            child.waitForReadyRead(100);
+        }
+        // 5 to 400 ms: within an install's copies, between its writes, or in
+        // an uninstall.
+        QThread::msleep(5 + (unsigned(kill) * 7919u) % 396u);
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(10000));
+        if (!QDir(bed.core.state.ProgramDir + u"/Temp"_s).isEmpty())
+            ++midInstall;
+        switch (bed.startUp()) {
+        case record_journal::Recovery::Finished:
+            ++finished;
+            break;
+        case record_journal::Recovery::Dropped:
+            ++dropped;
+            break;
+        case record_journal::Recovery::NothingPending:
+            break;
+        }
+        checkInvariants(bed, kill);
+        if (HasFailure())
+            break;
+    }
+    std::printf("%d kills: %d with files in Temp, journals finished %d, dropped %d, "
+                "half-made copies removed %d\n",
+                kKills, midInstall, finished, dropped, bed.leftCopies);
+
+    // Everything installed and uninstalled once more leaves the game's own
+    // files only, and no counts.
+    const QStringList notInstalled = bed.names(false);
+    install::InstallArchives(
+        bed.core.context(), ContentKind::Maps,
+        QList<catalogue::ListEntry>(notInstalled.cbegin(), notInstalled.cend()), false);
+    checkInvariants(bed, kKills);
+    const QStringList installed = bed.names(true);
+    ASSERT_EQ(installed.size(), kArchives);
+    install::UninstallArchives(bed.core.context(), ContentKind::Maps,
+                               QList<catalogue::ListEntry>(installed.cbegin(), installed.cend()),
+                               false);
+    EXPECT_EQ(filesBelow(bed.core.state.GameDir), [] {
+        QStringList stock = stockFiles();
+        stock.sort();
+        return stock;
+    }());
+    EXPECT_TRUE(catalogue::SharedFiles::load(bed.core.state.sharedDataPath()).records().isEmpty());
+}
