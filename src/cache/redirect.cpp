@@ -147,7 +147,7 @@ bool isLeftover(const QString& name) {
 }
 
 /// Removes what killed runs left: plain files only, in the folder only.
-void removeLeftovers(const QString& dir) {
+void removeLeftovers(const QString& dir, platform::FolderIndex& folders) {
     const QStringList names =
         QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
@@ -155,8 +155,8 @@ void removeLeftovers(const QString& dir) {
             continue;
         const QString path = QDir(dir).filePath(name);
         const std::optional<struct stat> st = entryStat(path);
-        if (st && S_ISREG(st->st_mode))
-            ::unlink(QFile::encodeName(path).constData());
+        if (st && S_ISREG(st->st_mode) && ::unlink(QFile::encodeName(path).constData()) == 0)
+            folders.removed(path);
     }
 }
 
@@ -376,7 +376,9 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
         throw platform::Error(
             platform::cannotCreateText(lockPath, u"The folder cannot be written."_s));
     }
-    removeLeftovers(dir);
+    // The folder may be one the index lists (a game folder): it is told of
+    // every file made or removed here.
+    removeLeftovers(dir, folders);
 
     RedirectManifest manifest = readRedirectManifest(dir, result.manifestProblem);
     const QString manifestPath = QDir(dir).filePath(RedirectManifest::fileName());
@@ -416,6 +418,7 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
     auto save = [&] {
         try {
             writeRedirectManifest(dir, manifest);
+            folders.added(manifestPath);
             dirty = false;
             saveError.clear();
         } catch (const platform::Error& e) {
@@ -434,6 +437,8 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
             for (Outcome& o : pool.take()) {
                 ++done;
                 const Job& job = jobs[size_t(o.job)];
+                if (o.error.isEmpty())
+                    folders.added(job.output);
                 if (o.error.isEmpty() && manifest.put(o.entry)) {
                     result.compressed.append(job.name);
                     dirty = true;
@@ -473,6 +478,7 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
                         {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
                     continue;
                 }
+                folders.removed(path);
                 result.pruned.append(e.name);
             }
             // Gone, or no longer a file Quorvel wrote: forgotten, left alone.

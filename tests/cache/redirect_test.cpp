@@ -329,6 +329,14 @@ TEST_F(Redirect, WritesNothingOutsideItsFolderNorThroughALink) {
     EXPECT_THROW(run(), platform::Error);
     dir = target;
     EXPECT_THROW(run(), platform::Error);
+
+    // A game folder as the redirect folder: the index learns of its .uz2.
+    dir = QDir::cleanPath(state.MapsDir);
+    EXPECT_EQ(run().compressed.size(), 3);
+    const int listings = folders.listingCount();
+    EXPECT_TRUE(folders.exists(state.MapsDir, u"dm-a.ut2.UZ2"_s));
+    EXPECT_TRUE(folders.exists(state.MapsDir, u".quorvel-redirect"_s));
+    EXPECT_EQ(folders.listingCount(), listings);
 }
 
 constexpr char kChildVariable[] = "QUORVEL_REDIRECT_CHILD";
