@@ -60,8 +60,9 @@ public:
 
     /// The command boundary: `command` runs to its end or its error goes to
     /// the general error handler; a Long command holds the busy state, and
-    /// nothing else starts while it runs.
-    bool runCommand(CommandBoundary::Kind kind, const std::function<void()>& command);
+    /// nothing else starts while it runs; a writer holds the data folder lock.
+    bool runCommand(CommandBoundary::Kind kind, CommandBoundary::Access access,
+                    const std::function<void()>& command);
     /// The general error handler: an error box with the error's text.
     void showError(const QString& text);
     /// Shows a page and runs its show handler.
@@ -84,6 +85,8 @@ private:
     void FormCreate();
     void firstRun();
     void pageChanged(int index);
+    /// The content lists whose record file changed on disk, read again.
+    void reloadChangedLists();
     std::function<void()> enterBusy();
 
     /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
