@@ -54,8 +54,10 @@ void CommandBoundary::takeLock() {
         if (status)
             status->setStatus(before);
     }
-    if (!lock_.held())
+    if (!lock_.held()) {
+        refusedAsBusy_ = lock_.busy();
         throw platform::Error(lock_.refusal());
+    }
 }
 
 void CommandBoundary::writeFromHere() {
@@ -86,6 +88,7 @@ bool CommandBoundary::run(Kind kind, Access access, const std::function<void()>&
     // command: the command is not finished, so nothing else may start.
     if (busy())
         return false;
+    refusedAsBusy_ = false;
     bool usesLock = false;
     // Puts back the outer command's flag and ends this one's use of the
     // lock on every way out, before an error box is shown.

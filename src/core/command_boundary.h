@@ -100,6 +100,9 @@ public:
     /// The data folder lock is held (by a running writer, or until the
     /// window is back in its event loop).
     bool lockHeld() const { return lock_.held(); }
+    /// The last command run was refused because another Quorvel held the
+    /// lock all the time it waited (not for a lock file that cannot be made).
+    bool refusedAsBusy() const { return refusedAsBusy_; }
     /// A long command (or a busy section) is running: input is refused.
     /// When the last one ends, ProgressText is emptied.
     bool busy() const { return busyDepth_ > 0; }
@@ -120,6 +123,7 @@ private:
     DataLock lock_;
     /// Running commands that use the lock.
     int lockUsers_ = 0;
+    bool refusedAsBusy_ = false;
     /// Whether the innermost running command uses the lock (null: none runs).
     bool* usesLock_ = nullptr;
     /// The context of the deferred release: gone with the boundary.

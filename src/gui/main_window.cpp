@@ -165,7 +165,7 @@ void TForm1::buildWindow() {
 void TForm1::FormCreate() {
     // Known before the first command, which takes the lock in it.
     state().ProgramDir = QDir::currentPath();
-    runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
+    const bool started = runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         AppState& s = state();
         s.CanClose = true;
         s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = false;
@@ -186,6 +186,13 @@ void TForm1::FormCreate() {
         }
         s.DemosListed = false;
     });
+    // A window that read no settings would write its defaults over them at
+    // the first command or at closing: it ends, as the command-line program
+    // does.
+    if (!started && commands_->refusedAsBusy()) {
+        startRefused_ = closedDown_ = true;
+        return;
+    }
     // Also when a step above failed before the settings were read.
     core_->recordGuard.start();
 }
@@ -300,10 +307,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (!state().CanClose) {
+        event->ignore();
+        return;
+    }
     // The shut-down writes the settings and removes Temp: while another
-    // Quorvel writes, the window stays open and says so.
-    if (!state().CanClose ||
-        !runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] { CloseDown(); })) {
+    // Quorvel writes, the window stays open and says so. Any other failure
+    // has had its box; the window closes all the same, or it never could.
+    if (!runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] { CloseDown(); }) &&
+        commands_->refusedAsBusy()) {
         event->ignore();
         return;
     }

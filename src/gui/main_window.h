@@ -47,6 +47,10 @@ public:
                     std::optional<QStringList> gameFolders = std::nullopt,
                     QWidget* parent = nullptr);
     ~TForm1() override;
+    /// Another Quorvel kept the data folder all the time the start-up
+    /// waited: the box has said so, nothing was read or written, and the
+    /// program ends without showing the window.
+    bool startRefused() const { return startRefused_; }
 
     AppState& state() { return core_->state; }
     CommandContext& context() { return core_->context(); }
@@ -148,4 +152,5 @@ private:
     /// Files may be dropped onto the window (the .uz2 page is shown).
     bool dropEnabled_ = false;
     bool closedDown_ = false;
+    bool startRefused_ = false;
 };

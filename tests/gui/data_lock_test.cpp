@@ -87,6 +87,18 @@ protected:
     /// A game, archive folders, settings and records, and the window
     /// started on the Maps page.
     TForm1& startWith(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods = {}) {
+        prepare(maps, mods);
+        TForm1& w = start();
+        EXPECT_FALSE(w.startRefused());
+        EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
+        w.show();
+        // The start-up's writing steps held the lock; an idle window holds
+        // none, so another Quorvel can work while it is open.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(lockFile()); }, 5000));
+        return w;
+    }
+    /// A game, archive folders, settings and records.
+    void prepare(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods = {}) {
         tree.gameFolder(u"game"_s);
         QByteArray ini;
         for (const QString& line :
@@ -98,13 +110,6 @@ protected:
         tree.file(u"prog/Quorvel.ini"_s, ini);
         content_db::WriteAll(prog(u"mapdata.dat"_s), maps);
         content_db::WriteAll(prog(u"somdata.dat"_s), mods);
-        TForm1& w = start();
-        EXPECT_EQ(shownPage(), int(TForm1::MapsTab));
-        w.show();
-        // The start-up's writing steps held the lock; an idle window holds
-        // none, so another Quorvel can work while it is open.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(lockFile()); }, 5000));
-        return w;
     }
     /// An archive in `folder` and its record as a scan makes it.
     TContentRecord zip(const QString& folder, const QString& name, const ArchiveFiles& files,
@@ -121,7 +126,7 @@ protected:
                 out.insert(f, tree.read(f));
         return out;
     }
-    QString lockFile() const { return DataLock::lockPath(window->state().ProgramDir); }
+    QString lockFile() const { return DataLock::lockPath(tree.path(u"prog"_s)); }
     QList<TContentRecord> maps() const { return content_db::ReadAll(prog(u"mapdata.dat"_s)); }
 };
 
@@ -203,6 +208,33 @@ TEST_F(DataLockWindowTest, AWriterWaitsForTheOtherQuorvelAndIsRefusedWhileReader
     // Held for the command only: gone once the window waits for input.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(lockFile()); }, 5000));
     EXPECT_TRUE(looksIdle(w));
+}
+
+// The start-up empties Temp, may repair and upgrade files and reads the
+// settings: refused, it reads and writes nothing and the program ends
+// rather than run without its settings (and write defaults over them).
+TEST_F(DataLockWindowTest, AStartUpWhileAnotherQuorvelWritesEndsWithTheBoxAndWritesNothing) {
+    prepare({zip(u"maps"_s, u"DM-Start.zip"_s, {{u"DM-Start.ut2"_s, "s"}}, u"DM-Start.ut2"_s)});
+    tree.file(u"prog/Temp/left.tmp"_s, "left by a run");
+    OtherQuorvel other(tree.path(u"prog"_s));
+    ASSERT_TRUE(other.holdsTheLock());
+    const QMap<QString, QByteArray> before = dataAndGame();
+
+    TForm1& refused = start();
+    EXPECT_TRUE(refused.startRefused());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text, DataLock::busyText(tree.path(u"prog"_s)));
+    EXPECT_TRUE(refused.close()) << "closing writes nothing either";
+    EXPECT_EQ(dataAndGame(), before);
+
+    ASSERT_TRUE(other.finish());
+    window.reset();
+    TForm1& w = start();
+    EXPECT_FALSE(w.startRefused());
+    EXPECT_EQ(page_parts::entries(control<QListWidget>(w, u"LBinst"_s)),
+              QStringList{u"DM-Start.zip"_s});
+    EXPECT_FALSE(QFile::exists(prog(u"Temp/left.tmp"_s)));
+    EXPECT_EQ(dialogs.shown.size(), 1) << dialogs.texts().join(u'|').toStdString();
 }
 
 TEST_F(DataLockWindowTest, TheLockOfAQuorvelThatDiedIsTakenOverWithoutABox) {
