@@ -327,6 +327,7 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
                                                   entriesOf(entries, page));
         }
         int here = 0;
+        QSet<qsizetype> dropped;
         for (const qsizetype index : std::as_const(indexes)) {
             if (index < 0 || records[index].Installed != 1)
                 continue;
@@ -336,9 +337,17 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
             rec.Installed = 0;
             rec.InstallDate.clear();
             ++here;
+            // As after an uninstall: a mutator or skin without its archive
+            // has nothing left to be installed from.
+            if (!mapFile && catalogue::isWithoutArchive(rec))
+                dropped.insert(index);
         }
         if (here == 0)
             continue;
+        for (qsizetype i = records.size() - 1; i >= 0; --i) {
+            if (dropped.contains(i))
+                records.removeAt(i);
+        }
         // The counts go with the records; with both files changed, the
         // second write carries them again, unchanged since the first.
         record_journal::WriteRecordsAndShared(s, mapFile ? s.mapDataPath() : s.modDataPath(),

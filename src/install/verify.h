@@ -96,8 +96,9 @@ QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFi
 
 /// "Mark as not installed": the records' installed flag and date cleared
 /// and their shared counts released as an uninstall releases them, with
-/// no file deleted; records and counts written in one step. Returns how
-/// many records changed.
+/// no file deleted; records and counts written in one step. A mutator or
+/// skin whose archive was deleted after its install leaves the records, as
+/// after an uninstall. Returns how many records changed.
 int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries);
 
 /// "Repair counts": the counts of sharedfiles.dat naming `fileNames` (all

@@ -213,13 +213,24 @@ TEST_F(VerifyTest, MarkAsNotInstalledReleasesTheCountsAndKeepsEveryFile) {
     install(ContentKind::Maps, {u"DM-C.zip"_s, u"DM-D.zip"_s, u"DM-E.zip"_s});
     ASSERT_EQ(shared(), QStringList{u"Tex.utx=3"_s});
     ASSERT_TRUE(QFile::remove(tree.path(u"game/Maps/DM-C.ut2"_s)));
+    // A mutator whose archive went to the trash after its install.
+    TContentRecord gone =
+        scannedRecord(u"MutGone.zip"_s, catalogue::DeletedFromDisk.toString(), u"Mut Gone"_s,
+                      catalogue::record_kind::ContentWithoutArchive,
+                      {{u"MutGone.u"_s, {}}, {u"MutGone.int"_s, {}}});
+    gone.Installed = 1;
+    content_db::WriteAll(core.state.modDataPath(), {gone});
+    tree.file(u"game/System/MutGone.int"_s);
     const QStringList filesBefore = gameFiles();
 
     const install::VerifyReport r = verify();
-    ASSERT_EQ(missingOf(r), QStringList{u"DM-C.zip:DM-C.ut2"_s});
+    ASSERT_EQ(missingOf(r), (QStringList{u"DM-C.zip:DM-C.ut2"_s, u"Mut Gone:MutGone.u"_s}));
+    EXPECT_FALSE(r.missing[1].canReinstall());
     core.beginCommand();
-    EXPECT_EQ(install::MarkNotInstalled(core.context(), r.missing), 1);
+    EXPECT_EQ(install::MarkNotInstalled(core.context(), r.missing), 2);
     EXPECT_EQ(gameFiles(), filesBefore);
+    EXPECT_TRUE(content_db::ReadAll(core.state.modDataPath()).isEmpty())
+        << "nothing left to install it from, as after an uninstall";
     EXPECT_EQ(shared(), QStringList{u"Tex.utx=2"_s});
     const QList<TContentRecord> after = content_db::ReadAll(core.state.mapDataPath());
     EXPECT_EQ(after[0].Installed, 0);
@@ -231,7 +242,7 @@ TEST_F(VerifyTest, MarkAsNotInstalledReleasesTheCountsAndKeepsEveryFile) {
     core.beginCommand();
     install::UninstallArchives(core.context(), ContentKind::Maps, {u"DM-D.zip"_s, u"DM-E.zip"_s},
                                false);
-    EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
+    EXPECT_EQ(gameFiles(), QStringList{u"System/MutGone.int"_s});
     EXPECT_TRUE(shared().isEmpty());
 }
 
