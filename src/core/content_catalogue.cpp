@@ -117,6 +117,21 @@ qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, Lis
     return findRecord(records, kind, side, entry.name, entry.occurrence);
 }
 
+QList<qsizetype> findRecords(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
+                             const QList<ListEntry>& entries) {
+    QList<qsizetype> indexes;
+    indexes.reserve(entries.size());
+    for (const ListEntry& entry : entries) {
+        qsizetype index = findRecord(records, kind, side, entry);
+        // A record an earlier entry took: the next of the name, as a name
+        // given twice on its own means the first two of that name.
+        for (int next = entry.occurrence + 1; index >= 0 && indexes.contains(index); ++next)
+            index = findRecord(records, kind, side, entry.name, next);
+        indexes.append(index);
+    }
+    return indexes;
+}
+
 const QList<ExtensionRule>& extensionTable() {
     static const QList<ExtensionRule> table = {
         {u".ukx"_s, &AppState::AnimationsDir, false},   {u".ut2"_s, &AppState::MapsDir, false},

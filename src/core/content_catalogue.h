@@ -112,6 +112,16 @@ qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, Lis
 qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
                      const ListEntry& entry);
 
+/// findRecord for each of `entries`, all looked up in `records` as they
+/// are now: what a selection names before a command changes any of its
+/// records (the second of two equal names stays the second when the
+/// first leaves the list). An entry naming the record of an earlier one
+/// again names the next record of its name (names given alone, each the
+/// first, mean the first records of that name in turn). -1 for an entry
+/// without a record.
+QList<qsizetype> findRecords(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
+                             const QList<ListEntry>& entries);
+
 /// The extension table: for each extension the game folder (a member of
 /// AppState, ending in "/") its files are placed in and removed from.
 /// Entries stand in the order the placement runs them.

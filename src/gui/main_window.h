@@ -106,6 +106,9 @@ private:
 
     /// "Update database": folders rescanned, error.log offered, lists reloaded.
     void Updatedatabase1Click();
+    /// "Verify installation": the check as a long command, then its dialog,
+    /// whose actions reload the lists of the page shown.
+    void Verifyinstallation1Click();
     /// "Mark as installed" acts on the page shown; any other page: nothing.
     void ReinstallFiles1Click();
     /// "Sort list": the lists of the page shown to date or name order.

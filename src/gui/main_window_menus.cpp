@@ -7,6 +7,8 @@
 #include "gui/mod_page.h"
 #include "gui/tags.h"
 #include "gui/theme_engine.h"
+#include "gui/verify_dialog.h"
+#include "install/verify.h"
 #include "intake/database_update.h"
 
 #include <QAction>
@@ -46,6 +48,8 @@ void TForm1::buildMenus() {
     connect(update, &QAction::triggered, this, [this] {
         runCommand(CommandBoundary::Long, Writes, [this] { Updatedatabase1Click(); });
     });
+    QAction* verify = item(system, u"Verify installation"_s, 0, u"Verifyinstallation1"_s);
+    connect(verify, &QAction::triggered, this, [this] { Verifyinstallation1Click(); });
     QAction* mark = item(system, u"Mark as installed"_s,
                          static_cast<int>(PopupTag::SystemMarkAsInstalled), u"ReinstallFiles1"_s);
     connect(mark, &QAction::triggered, this, [this] { ReinstallFiles1Click(); });
@@ -229,6 +233,32 @@ void TForm1::Updatedatabase1Click() {
         TabMaps->LoadMapLists();
     else if (ModPage* page = shownModPage())
         page->LoadModLists();
+}
+
+void TForm1::Verifyinstallation1Click() {
+    install::VerifyReport report;
+    // The check itself changes nothing; each action the dialog offers
+    // writes and takes the lock for itself.
+    if (!runCommand(CommandBoundary::Long, CommandBoundary::Reads, [this, &report] {
+            report = install::VerifyInstallation(context());
+            setStatus(install::summaryText(report));
+        }))
+        return;
+    // The dialog's actions are commands of their own.
+    VerifyDialog dialog(
+        context(),
+        [this](CommandBoundary::Kind kind, const std::function<void()>& command) {
+            return runCommand(kind, CommandBoundary::Writes, command);
+        },
+        [this] {
+            if (PC1->currentIndex() == MapsTab)
+                TabMaps->LoadMapLists();
+            else if (ModPage* page = shownModPage())
+                page->LoadModLists();
+        },
+        this);
+    dialog.showReport(report);
+    dialog.exec();
 }
 
 void TForm1::Bydate1Click() {

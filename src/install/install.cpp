@@ -53,12 +53,11 @@ QString kindWord(ContentKind kind) {
 /// One entry of the run. `ok` is the run's flag, left by the last archive
 /// whose extraction succeeded; returns true when a record was changed.
 void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
-                bool deleteAfter, const QString& database, QList<TContentRecord>& records,
-                catalogue::RecordedUses& uses, InstallResult& result) {
+                qsizetype index, bool deleteAfter, const QString& database,
+                QList<TContentRecord>& records, catalogue::RecordedUses& uses,
+                InstallResult& result) {
     AppState& s = ctx.state;
     const QString& item = entry.name;
-    const qsizetype index =
-        catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, entry);
     if (index < 0) {
         // The lists and the record file disagree: nothing to install from.
         result.fail(item, u"no record of it was found; update the database"_s);
@@ -187,9 +186,14 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
 
     // Each archive's record and counts are written as it is placed, so an
     // error (or a kill) loses at most the archive in progress.
+    // The entries name their records in the list as shown, before the
+    // first of them leaves it.
+    const QList<qsizetype> indexes =
+        catalogue::findRecords(records, kind, catalogue::ListSide::NotInstalled, selected);
     try {
         for (qsizetype i = 0; i < selected.size(); ++i) {
-            installOne(ctx, kind, selected[i], deleteAfter, database, records, uses, result);
+            installOne(ctx, kind, selected[i], indexes[i], deleteAfter, database, records, uses,
+                       result);
             run.progress(int(i + 1));
         }
     } catch (...) {

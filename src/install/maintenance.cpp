@@ -155,9 +155,10 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
     }
     const QString database = catalogue::recordFile(s, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
-    for (const catalogue::ListEntry& item : selected) {
-        const qsizetype index =
-            catalogue::findRecord(records, kind, catalogue::ListSide::NotInstalled, item);
+    // Looked up before any of them leaves the list: the second of two
+    // equal names stays the second.
+    for (const qsizetype index :
+         catalogue::findRecords(records, kind, catalogue::ListSide::NotInstalled, selected)) {
         if (index < 0)
             continue;
         TContentRecord& r = records[index];

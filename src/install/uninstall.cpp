@@ -64,44 +64,16 @@ QStringList producedHelpNames(const TContentRecord& rec) {
     return names;
 }
 
-/// A recorded name of the full 50 bytes may be a longer name cut to fit:
-/// deleting by it could hit another file that happens to bear the cut name.
-bool mayBeCut(const QString& entry) {
-    return record_text::encode(entry, 50).size() >= 50;
-}
+} // namespace
 
-/// Deletes the game files of `rec` that no other user keeps: a shared
-/// count still above 0 after this release, or another installed record
-/// that lists the same file. ProgressDone counts the files really deleted.
-/// A file the system refuses to delete keeps the record installed (and the
-/// shared counts as they were); it is named in `failed`.
-void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                  catalogue::RecordedUses& uses, QStringList& failed) {
+void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
+                     catalogue::RecordedUses& uses, QStringList& failed) {
     AppState& s = ctx.state;
     const catalogue::SharedFiles sharedBefore = shared;
-    uses.remove(rec);
-    QSet<QString> done;
     const qsizetype failedBefore = failed.size();
-    const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
-    for (qint32 i = 0; i < count; ++i) {
-        const QString name = catalogue::placedFileName(rec.Files[i]);
-        if (name.isEmpty() || mayBeCut(rec.Files[i]))
-            continue;
-        const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
-        // Merged lists hold the game's own entries; renamed help files are
-        // not under their recorded names (the sweep below finds them).
-        if (!dir || catalogue::isMergedInt(name) || catalogue::isNumberedPicture(name) ||
-            catalogue::isRenamedReadme(name))
-            continue;
-        // One archive is one user of a file, however often it lists it.
-        const QString key = *dir + u'\n' + name.toCaseFolded();
-        if (done.contains(key))
-            continue;
-        done.insert(key);
-        if (!shared.release(name) || uses.uses(*dir, name) > 0)
-            continue;
-        ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + rec.Files[i]);
-        deleteGameFile(ctx, *dir, name, failed);
+    for (const ReleasedFile& file : ReleaseRecord(s, rec, shared, uses)) {
+        ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + file.entry);
+        deleteGameFile(ctx, file.folder, file.name, failed);
     }
     for (const QString& name : producedHelpNames(rec)) {
         deleteGameFile(ctx, s.HelpDir, name, failed);
@@ -116,7 +88,38 @@ void uninstallOne(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFil
     rec.InstallDate.clear();
 }
 
-} // namespace
+bool RecordedNameMayBeCut(const QString& entry) {
+    return record_text::encode(entry, 50).size() >= 50;
+}
+
+QList<ReleasedFile> ReleaseRecord(const AppState& s, const TContentRecord& rec,
+                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses) {
+    QList<ReleasedFile> last;
+    uses.remove(rec);
+    QSet<QString> done;
+    const qint32 count = qMin<qint32>(rec.FileCount, qint32(rec.Files.size()));
+    for (qint32 i = 0; i < count; ++i) {
+        const QString name = catalogue::placedFileName(rec.Files[i]);
+        if (name.isEmpty() || RecordedNameMayBeCut(rec.Files[i]))
+            continue;
+        const std::optional<QString> dir = catalogue::gameFolderForFile(s, name);
+        // Merged lists hold the game's own entries; renamed help files are
+        // not under their recorded names (the uninstall finds them by the
+        // names their install gave them).
+        if (!dir || catalogue::isMergedInt(name) || catalogue::isNumberedPicture(name) ||
+            catalogue::isRenamedReadme(name))
+            continue;
+        // One archive is one user of a file, however often it lists it.
+        const QString key = *dir + u'\n' + name.toCaseFolded();
+        if (done.contains(key))
+            continue;
+        done.insert(key);
+        if (!shared.release(name) || uses.uses(*dir, name) > 0)
+            continue;
+        last.append({*dir, name, rec.Files[i]});
+    }
+    return last;
+}
 
 UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                                   const QList<catalogue::ListEntry>& selected,
@@ -143,12 +146,15 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     QStringList archives;
     qsizetype last = -1;
     QString lastItem;
-    for (const catalogue::ListEntry& entry : selected) {
-        const QString& item = entry.name;
+    // Each entry names its record in the list as shown, before any of them
+    // leaves it: the second of two equal names stays the second.
+    const QList<qsizetype> indexes =
+        catalogue::findRecords(records, kind, catalogue::ListSide::Installed, selected);
+    for (qsizetype n = 0; n < selected.size(); ++n) {
+        const QString& item = selected[n].name;
         s.ProgressText = u"  Uninstalling "_s + item;
         ctx.status.setStatus(s.ProgressText);
-        const qsizetype index =
-            catalogue::findRecord(records, kind, catalogue::ListSide::Installed, entry);
+        const qsizetype index = indexes[n];
         if (index < 0) {
             result.skipped.append(item);
             continue;
@@ -156,7 +162,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         TContentRecord& rec = records[index];
         if (deleteArchives)
             archives.append(catalogue::archivePathOf(rec));
-        uninstallOne(ctx, rec, shared, uses, result.undeletable);
+        UninstallRecord(ctx, rec, shared, uses, result.undeletable);
         if (rec.Installed == 1)
             continue; // kept: a file could not be deleted
         last = index;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/shared_files.h"
 #include "install/install.h"
 
 #include <QString>
@@ -40,6 +41,37 @@ struct UninstallResult {
 /// a name that may have been cut to fit the record.
 UninstallResult UninstallArchives(CommandContext& ctx, catalogue::ContentKind kind,
                                   const QList<catalogue::ListEntry>& selected, bool deleteArchives);
+
+/// A game file whose last user an uninstalled record was: the uninstall
+/// deletes it.
+struct ReleasedFile {
+    QString folder; ///< the game folder value (AppState, ending in "/")
+    QString name;   ///< the file name as placed
+    QString entry;  ///< the record's entry naming it
+};
+
+/// The users of `rec`'s files go down by one, as its uninstall counts them:
+/// `rec` leaves `uses`, and each file it placed (once, however often it is
+/// listed) is released in `shared`. Returns the files no one uses any more:
+/// no count above 0 left and no other installed record listing them. Never
+/// a merged .int file, a help file under its recorded name, or a name that
+/// may have been cut to fit the record.
+QList<ReleasedFile> ReleaseRecord(const AppState& state, const TContentRecord& rec,
+                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses);
+
+/// Uninstalls one record as "Uninstall" does: ReleaseRecord, then the
+/// files no one uses any more and the help files its install named after
+/// the archive are deleted, and the record is marked not installed.
+/// ProgressDone counts the files deleted. A file the system refuses to
+/// delete is named in `failed`, and the record stays installed with
+/// `shared` and `uses` as they were.
+void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
+                     catalogue::RecordedUses& uses, QStringList& failed);
+
+/// A recorded name of the full 50 bytes may be a longer name cut to fit:
+/// a file looked for by it could be another that happens to bear the cut
+/// name.
+bool RecordedNameMayBeCut(const QString& entry);
 
 /// After the lists are reloaded: the error box naming the game files that
 /// could not be deleted, when there are any.

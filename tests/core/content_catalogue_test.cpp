@@ -100,6 +100,27 @@ TEST(ContentCatalogueTest, AnEntryFindsTheRecordOfItsPageListAndPosition) {
     const QStringList list = {u"A"_s, u"Twin"_s, u"B"_s, u"Twin"_s};
     const QList<catalogue::ListEntry> picked = catalogue::entriesAt(list, {1, 3, 0});
     EXPECT_EQ(picked, (QList<catalogue::ListEntry>{{u"Twin"_s, 0}, {u"Twin"_s, 1}, {u"A"_s, 0}}));
+
+    // A selection names its records as the list shows them before a
+    // command changes any; a name given alone again means the next one.
+    struct Selection {
+        QList<catalogue::ListEntry> entries;
+        QList<qsizetype> indexes;
+    };
+    const QList<Selection> selections = {
+        {{{u"Twin"_s, 0}, {u"Twin"_s, 1}}, {1, 3}},
+        {{{u"Twin"_s, 1}, {u"Twin"_s, 0}}, {3, 1}},
+        {{u"Twin"_s, u"Twin"_s}, {1, 3}},
+        {{u"Twin"_s, u"Twin"_s, u"Twin"_s}, {1, 3, -1}},
+        {{{u"Twin"_s, 1}, {u"Twin"_s, 1}}, {3, -1}},
+        {{u"Ghost"_s, {u"Twin"_s, 1}}, {-1, 3}},
+    };
+    for (const Selection& sel : selections) {
+        EXPECT_EQ(catalogue::findRecords(records, ContentKind::Skins, ListSide::NotInstalled,
+                                         sel.entries),
+                  sel.indexes)
+            << catalogue::namesOf(sel.entries).join(u' ').toStdString();
+    }
 }
 
 TEST(ContentCatalogueTest, ExtensionTable) {

@@ -217,8 +217,8 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
         top.append(a->text());
     EXPECT_EQ(top, (QStringList{u"System"_s, u"Change Theme"_s, u"Sort list"_s, u"Help"_s}));
     EXPECT_EQ(captions(control<QMenu>(w, u"SystemMenu"_s)),
-              (QStringList{u"Update database:0"_s, u"Mark as installed:75"_s, u"Make List:0"_s,
-                           u"Game Over:1"_s}));
+              (QStringList{u"Update database:0"_s, u"Verify installation:0"_s,
+                           u"Mark as installed:75"_s, u"Make List:0"_s, u"Game Over:1"_s}));
     EXPECT_EQ(captions(qobject_cast<QMenu*>(control<QAction>(w, u"BriefList1"_s)->parent())),
               (QStringList{u"Brief List:0"_s, u"Detailed List:1"_s, u"Full List:2"_s}));
     EXPECT_EQ(captions(control<QMenu>(w, u"ThemeMenu"_s)),

@@ -126,6 +126,21 @@ TEST_F(SharedMapsTest, BothInOneRunDeleteTheSharedFileWithTheSecond) {
     EXPECT_TRUE(shared().isEmpty());
 }
 
+TEST_F(UninstallTest, TwoEntriesOfOneNameSelectedTogetherBothGo) {
+    content_db::WriteAll(core.state.mapDataPath(),
+                         {archive(u"DM-A.zip"_s, {{u"DM-A.ut2"_s, "a"}}, u"Twin"_s),
+                          archive(u"DM-B.zip"_s, {{u"DM-B.ut2"_s, "b"}}, u"Twin"_s)});
+    install(ContentKind::Maps, {u"DM-A.zip"_s, u"DM-B.zip"_s});
+    // The two rows of the installed list, as the window names them.
+    core.beginCommand();
+    const install::UninstallResult r = install::UninstallArchives(
+        core.context(), ContentKind::Maps, {{u"Twin"_s, 0}, {u"Twin"_s, 1}}, false);
+    EXPECT_TRUE(r.skipped.isEmpty()) << r.status.toStdString();
+    EXPECT_TRUE(gameFiles().isEmpty()) << gameFiles().join(u' ').toStdString();
+    for (const TContentRecord& rec : maps())
+        EXPECT_EQ(rec.Installed, 0) << rec.ArchiveName.toStdString();
+}
+
 TEST_F(UninstallTest, NoSelectionOnlySaysSo) {
     const QByteArray before = tree.read(u"prog/mapdata.dat"_s);
     EXPECT_FALSE(uninstall(ContentKind::Maps, {}).ran);

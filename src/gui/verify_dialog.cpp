@@ -1,0 +1,230 @@
+#include "gui/verify_dialog.h"
+
+#include "core/command_context.h"
+#include "gui/page_parts.h"
+#include "platform/status_sink.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+/// A list of several columns whose rows can be picked by mouse or keys.
+QTreeWidget* resultList(const QString& name, const QString& accessibleName,
+                        const QStringList& headings) {
+    auto* list = new QTreeWidget;
+    list->setObjectName(name);
+    list->setAccessibleName(accessibleName);
+    list->setColumnCount(int(headings.size()));
+    list->setHeaderLabels(headings);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->header()->setStretchLastSection(true);
+    page_parts::showFocusFrame(list);
+    return list;
+}
+
+QPushButton* button(const QString& caption, const QString& name) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+/// A titled group: the list above, its buttons below at the right.
+QGroupBox* group(const QString& title, QTreeWidget* list, const QList<QPushButton*>& buttons) {
+    auto* box = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(list, 1);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    layout->addLayout(row);
+    return box;
+}
+
+void addRow(QTreeWidget* list, qsizetype index, const QStringList& cells) {
+    auto* item = new QTreeWidgetItem(list, cells);
+    item->setData(0, Qt::UserRole, QVariant::fromValue(index));
+}
+
+} // namespace
+
+VerifyDialog::VerifyDialog(CommandContext& context, Runner run, std::function<void()> listsChanged,
+                           QWidget* parent)
+    : QDialog(parent), ctx_(context), run_(std::move(run)), listsChanged_(std::move(listsChanged)) {
+    setObjectName(u"VerifyDialog"_s);
+    setWindowTitle(u"Verify installation"_s);
+    setModal(true);
+    setSizeGripEnabled(true);
+    resize(640, 520);
+
+    Summary = new QLabel;
+    Summary->setObjectName(u"Summary"_s);
+    Summary->setWordWrap(true);
+    MissingList = resultList(u"MissingList"_s, u"Installed content with missing files"_s,
+                             {u"Name"_s, u"Page"_s, u"Missing files"_s});
+    CountList = resultList(u"CountList"_s, u"Shared file counts that disagree"_s,
+                           {u"File"_s, u"Count"_s, u"Users"_s, u"Problem"_s});
+    AdoptList = resultList(u"AdoptList"_s, u"Content found in the game"_s,
+                           {u"Name"_s, u"Page"_s, u"Files"_s});
+    bReinstall = button(u"&Reinstall"_s, u"bReinstall"_s);
+    bMarkNotInstalled = button(u"Mark as &not installed"_s, u"bMarkNotInstalled"_s);
+    bRepairCounts = button(u"Repair &counts"_s, u"bRepairCounts"_s);
+    bAdopt = button(u"Mark as &installed"_s, u"bAdopt"_s);
+    bClose = button(u"C&lose"_s, u"bClose"_s);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Summary);
+    layout->addWidget(group(u"Installed content with missing files"_s, MissingList,
+                            {bReinstall, bMarkNotInstalled}),
+                      3);
+    layout->addWidget(group(u"Shared file counts that disagree"_s, CountList, {bRepairCounts}), 2);
+    layout->addWidget(group(u"Found in the game but not marked installed"_s, AdoptList, {bAdopt}),
+                      2);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    closeRow->addWidget(bClose);
+    layout->addLayout(closeRow);
+
+    for (QTreeWidget* list : {MissingList, CountList, AdoptList})
+        connect(list, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+    connect(bReinstall, &QPushButton::clicked, this, [this] { ReinstallClick(); });
+    connect(bMarkNotInstalled, &QPushButton::clicked, this, [this] { MarkNotInstalledClick(); });
+    connect(bRepairCounts, &QPushButton::clicked, this, [this] { RepairCountsClick(); });
+    connect(bAdopt, &QPushButton::clicked, this, [this] { AdoptClick(); });
+    connect(bClose, &QPushButton::clicked, this, &QDialog::reject);
+    updateButtons();
+}
+
+void VerifyDialog::showReport(const install::VerifyReport& report) {
+    report_ = report;
+    Summary->setText(install::summaryText(report).trimmed());
+    MissingList->clear();
+    for (qsizetype i = 0; i < report.missing.size(); ++i) {
+        const install::MissingFiles& m = report.missing[i];
+        addRow(MissingList, i,
+               {m.entry.name, install::pageText(m.page),
+                m.missing.join(u", "_s) + (m.canReinstall() ? QString() : u" (archive gone)"_s)});
+    }
+    CountList->clear();
+    for (qsizetype i = 0; i < report.counts.size(); ++i) {
+        const install::CountDrift& c = report.counts[i];
+        addRow(CountList, i,
+               {c.fileName, QString::number(c.count), QString::number(c.users),
+                install::problemText(c.problem)});
+    }
+    AdoptList->clear();
+    for (qsizetype i = 0; i < report.adoptable.size(); ++i) {
+        const install::Adoptable& a = report.adoptable[i];
+        addRow(AdoptList, i, {a.entry.name, install::pageText(a.page), a.files.join(u", "_s)});
+    }
+    for (QTreeWidget* list : {MissingList, CountList, AdoptList}) {
+        list->resizeColumnToContents(0);
+        // The keyboard starts on the first row of a list that has rows.
+        if (list->topLevelItemCount() > 0)
+            list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    }
+    updateButtons();
+}
+
+QList<qsizetype> VerifyDialog::selectedRows(const QTreeWidget* list) {
+    QList<qsizetype> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->isSelected())
+            rows.append(item->data(0, Qt::UserRole).value<qsizetype>());
+    }
+    return rows;
+}
+
+void VerifyDialog::updateButtons() {
+    const QList<qsizetype> missing = selectedRows(MissingList);
+    bReinstall->setEnabled(std::any_of(missing.begin(), missing.end(), [this](qsizetype i) {
+        return report_.missing[i].canReinstall();
+    }));
+    bMarkNotInstalled->setEnabled(!missing.isEmpty());
+    bRepairCounts->setEnabled(!selectedRows(CountList).isEmpty());
+    bAdopt->setEnabled(!selectedRows(AdoptList).isEmpty());
+}
+
+void VerifyDialog::verifyAgain() {
+    install::VerifyReport report;
+    // The status bar keeps what the action said; the summary shows the rest.
+    if (run_(CommandBoundary::Long,
+             [this, &report] { report = install::VerifyInstallation(ctx_); }))
+        showReport(report);
+}
+
+void VerifyDialog::ReinstallClick() {
+    QList<install::MissingFiles> chosen;
+    for (const qsizetype i : selectedRows(MissingList)) {
+        if (report_.missing[i].canReinstall())
+            chosen.append(report_.missing[i]);
+    }
+    if (chosen.isEmpty())
+        return;
+    QList<install::ReinstallRun> runs;
+    const bool ran = run_(CommandBoundary::Long, [this, &chosen, &runs] {
+        runs = install::ReinstallArchives(ctx_, chosen);
+        listsChanged_();
+    });
+    // As after "Install": the messages come once the window is no longer busy.
+    if (ran)
+        run_(CommandBoundary::Quick, [this, &runs] {
+            for (const install::ReinstallRun& r : std::as_const(runs))
+                install::FinishInstall(ctx_, r.page, r.result);
+        });
+    verifyAgain();
+}
+
+void VerifyDialog::MarkNotInstalledClick() {
+    QList<install::MissingFiles> chosen;
+    for (const qsizetype i : selectedRows(MissingList))
+        chosen.append(report_.missing[i]);
+    if (chosen.isEmpty())
+        return;
+    run_(CommandBoundary::Long, [this, &chosen] {
+        const int changed = install::MarkNotInstalled(ctx_, chosen);
+        listsChanged_();
+        ctx_.status.setStatus(u"  Marked "_s + QString::number(changed) +
+                              u" archive(s) as not installed."_s);
+    });
+    verifyAgain();
+}
+
+void VerifyDialog::RepairCountsClick() {
+    QStringList names;
+    for (const qsizetype i : selectedRows(CountList))
+        names.append(report_.counts[i].fileName);
+    if (names.isEmpty())
+        return;
+    run_(CommandBoundary::Long, [this, &names] { install::RepairCounts(ctx_, names); });
+    verifyAgain();
+}
+
+void VerifyDialog::AdoptClick() {
+    QList<install::Adoptable> chosen;
+    for (const qsizetype i : selectedRows(AdoptList))
+        chosen.append(report_.adoptable[i]);
+    if (chosen.isEmpty())
+        return;
+    // Quick, as the page's own "Mark as installed": it asks first.
+    run_(CommandBoundary::Quick, [this, &chosen] {
+        if (install::AdoptContent(ctx_, chosen))
+            listsChanged_();
+    });
+    verifyAgain();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/command_boundary.h"
+#include "install/verify.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+struct CommandContext;
+
+/// The result of "Verify installation": three lists of what disagrees
+/// between the records and the game folders, each with the actions that
+/// bring them together. Nothing changes until a button is pressed; each
+/// action runs as a command of the window and is followed by a new check,
+/// whose result the lists then show. Closing changes nothing.
+class VerifyDialog : public QDialog {
+    Q_OBJECT
+public:
+    /// The window's command boundary (TForm1::runCommand).
+    using Runner = std::function<bool(CommandBoundary::Kind, const std::function<void()>&)>;
+
+    /// `listsChanged` reloads the window's lists after an action changed
+    /// records; it runs inside the action's command.
+    VerifyDialog(CommandContext& context, Runner run, std::function<void()> listsChanged,
+                 QWidget* parent = nullptr);
+
+    /// Fills the lists with `report`.
+    void showReport(const install::VerifyReport& report);
+    const install::VerifyReport& report() const { return report_; }
+
+private:
+    void ReinstallClick();
+    void MarkNotInstalledClick();
+    void RepairCountsClick();
+    void AdoptClick();
+    /// Checks again (a long command) and shows what it found.
+    void verifyAgain();
+    void updateButtons();
+    /// The report's indexes of the rows selected in `list`, in list order.
+    static QList<qsizetype> selectedRows(const QTreeWidget* list);
+
+    CommandContext& ctx_;
+    Runner run_;
+    std::function<void()> listsChanged_;
+    install::VerifyReport report_;
+
+    QLabel* Summary = nullptr;
+    QTreeWidget* MissingList = nullptr;
+    QTreeWidget* CountList = nullptr;
+    QTreeWidget* AdoptList = nullptr;
+    QPushButton* bReinstall = nullptr;
+    QPushButton* bMarkNotInstalled = nullptr;
+    QPushButton* bRepairCounts = nullptr;
+    QPushButton* bAdopt = nullptr;
+    QPushButton* bClose = nullptr;
+};
