@@ -21,10 +21,16 @@ QString systemReason(int error) {
 }
 
 /// The mode a new file gets: what the process's umask leaves of 0666.
+/// The umask can only be read by setting it, and it belongs to the whole
+/// process: two threads reading it at once could leave it at 0 for good,
+/// so it is read once, under the guard of a static's initialisation.
 mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
 }
 
 } // namespace

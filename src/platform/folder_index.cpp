@@ -67,6 +67,21 @@ bool FolderIndex::exists(const QString& folder, const QString& name) {
     return find(folder, name).has_value();
 }
 
+QStringList FolderIndex::findAll(const QString& folder, const QString& name) {
+    if (name.isEmpty())
+        return {};
+    const Listing& names = listing(folderKey(folder));
+    const auto it = names.constFind(name.toCaseFolded());
+    if (it == names.constEnd())
+        return {};
+    QStringList children = *it;
+    std::sort(children.begin(), children.end());
+    const QString base = childBase(folder);
+    for (QString& child : children)
+        child.prepend(base);
+    return children;
+}
+
 QList<FileEntry> FolderIndex::list(const QString& folder, const QString& mask) {
     const Listing& names = listing(folderKey(folder));
     QStringList matching;

@@ -31,6 +31,10 @@ public:
     /// rule of resolveIgnoringCase).
     QString resolve(const QString& folder, const QString& name);
     bool exists(const QString& folder, const QString& name);
+    /// The paths of every child of `folder` named `name` ignoring case (a
+    /// case-sensitive file system may hold several), sorted; empty when
+    /// none is listed.
+    QStringList findAll(const QString& folder, const QString& name);
     /// The children of `folder` matching the wildcard `mask` ignoring case
     /// (matchesMask), sorted by name ignoring case. isDir and readOnly are
     /// read from disk now; a link is never a folder.

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -127,6 +129,10 @@ TEST(ZipProbe, MissingFileCannotBeOpened) {
     TempTree tree;
     EXPECT_EQ(ZipProbe(tree.path(u"nowhere.zip"_s)), archives::ZipProbeCannotOpen);
     EXPECT_EQ(ZipProbe(tree.root()), archives::ZipProbeCannotOpen); // a folder
+    // A pipe named like a zip must not hold the scan waiting for a writer.
+    const QString pipe = tree.path(u"pipe.zip"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(ZipProbe(pipe), archives::ZipProbeCannotOpen);
 }
 
 TEST(ZipProbe, FailingReadGivesReadFailure) {

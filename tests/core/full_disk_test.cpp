@@ -7,6 +7,7 @@
 #include "core/app_core.h"
 #include "core/content_db.h"
 #include "core/lifecycle.h"
+#include "core/record_journal.h"
 #include "core/reports.h"
 #include "core/settings_file.h"
 #include "install/file_copy.h"
@@ -164,6 +165,10 @@ TEST(FullDiskInside, EveryWriterKeepsTheOldFileAndSaysWhy) {
     for (int i = 0; i < 10000; ++i)
         shared.append(TSharedFileRecord{u"S%1.utx"_s.arg(i), 2});
     expectFailure("shared files", [&] { content_db::WriteAllShared(s.sharedDataPath(), shared); });
+    expectFailure("records with counts",
+                  [&] { record_journal::WriteRecordsAndShared(s, s.mapDataPath(), many, shared); });
+    EXPECT_FALSE(QFileInfo::exists(record_journal::journalPath(s)))
+        << "a journal that could not be written whole is not there";
     expectFailure("settings", [&] {
         settings_file::writeSettings(s.settingsPath(), u"UT2004"_s,
                                      QStringList(9, QString(20000, u'x')));

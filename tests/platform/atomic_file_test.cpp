@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,4 +56,33 @@ TEST(AtomicFile, ReplacesWholeKeepsModesAndNeverWritesThroughALink) {
                  platform::Error);
     EXPECT_EQ(QDir(tree.root()).entryList({u"*.quorvel-*"_s}, QDir::Files | QDir::Hidden),
               QStringList());
+}
+
+// The redirect folder writes its .uz2 files from several threads at once.
+// Reading the umask means setting it, for the whole process: two threads
+// at it together could give a file the wrong mode or leave the umask at 0.
+TEST(AtomicFile, NewFilesFromManyThreadsGetTheModeOfTheUmask) {
+    // In memory when the system has it: syncs cost nothing there, so the
+    // threads spend their time where they would collide.
+    QTemporaryDir dir(QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/atomic-XXXXXX"_s : QString());
+    ASSERT_TRUE(dir.isValid());
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 16; ++t) {
+        threads.emplace_back([&dir, t] {
+            for (int i = 0; i < 1000; ++i)
+                platform::writeFileAtomically(dir.filePath(u"f%1-%2"_s.arg(t).arg(i)), "x");
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(::umask(mask), mask) << "the process's umask changed";
+    int wrong = 0;
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir.filePath(name)).constData(), &st), 0);
+        wrong += (st.st_mode & 0777) != (0666 & ~mask) ? 1 : 0;
+    }
+    EXPECT_EQ(wrong, 0);
 }

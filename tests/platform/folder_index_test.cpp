@@ -40,6 +40,10 @@ TEST(FolderIndex, FindsIgnoringCaseAndPrefersTheExactName) {
     EXPECT_EQ(index.find(maps, QString()), std::nullopt);
     EXPECT_EQ(index.resolve(maps, u"only.TXT"_s), maps + u"/Only.txt"_s);
     EXPECT_EQ(index.resolve(maps + u"/"_s, u"New.ut2"_s), maps + u"/New.ut2"_s);
+    EXPECT_EQ(index.findAll(maps, u"DM-DECK.UT2"_s),
+              QStringList({maps + u"/DM-Deck.ut2"_s, maps + u"/dm-deck.UT2"_s}));
+    EXPECT_EQ(index.findAll(maps, u"only.txt"_s), QStringList({maps + u"/Only.txt"_s}));
+    EXPECT_TRUE(index.findAll(maps, u"DM-Other.ut2"_s).isEmpty());
 
     // A missing folder lists as empty, once.
     const QString missing = tree.path(u"Sounds"_s);

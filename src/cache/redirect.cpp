@@ -1,0 +1,536 @@
+#include "cache/redirect.h"
+
+#include "cache/redirect_manifest.h"
+#include "cache/uz2_codec.h"
+#include "core/content_catalogue.h"
+#include "core/content_db.h"
+#include "platform/atomic_file.h"
+#include "platform/errors.h"
+#include "platform/file_helpers.h"
+#include "platform/folder_index.h"
+#include "platform/io_errors.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
+#include <QSet>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace cache {
+
+namespace {
+
+/// More workers than this gain nothing on any machine the game runs on.
+constexpr int MaxJobs = 64;
+/// How often the manifest is saved while files finish.
+constexpr qint64 ManifestSaveMs = 2000;
+
+QString lockName() {
+    return u".quorvel-redirect.lock"_s;
+}
+
+QString systemReason(int error) {
+    return qt_error_string(error);
+}
+
+QString uz2NameOf(const QString& sourceName) {
+    return sourceName + u".uz2"_s;
+}
+
+void sortIgnoringCase(QStringList& names) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+/// A file's modification time in nanoseconds; a time beyond what that
+/// holds (a hostile or broken clock) saturates instead of overflowing.
+qint64 nanosOf(const struct timespec& t) {
+    constexpr qint64 Billion = 1'000'000'000;
+    constexpr qint64 Max = std::numeric_limits<qint64>::max();
+    if (t.tv_sec >= Max / Billion)
+        return Max;
+    if (t.tv_sec <= -(Max / Billion))
+        return -Max;
+    return qint64(t.tv_sec) * Billion + qint64(t.tv_nsec);
+}
+
+/// The size and time of a plain file, following links (a game folder may
+/// link its files elsewhere: reading through a link writes nothing).
+struct SourceStat {
+    qint64 size = 0;
+    qint64 time = 0;
+};
+
+std::optional<SourceStat> plainFileStat(const QString& path, QString* why = nullptr) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (why)
+            *why = platform::cannotOpenText(path, systemReason(errno));
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (why)
+            *why = u"\"%1\" is not a plain file."_s.arg(path);
+        return std::nullopt;
+    }
+    return SourceStat{qint64(st.st_size), nanosOf(st.st_mtim)};
+}
+
+/// lstat: what is at `path` itself, a link not followed.
+std::optional<struct stat> entryStat(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return st;
+}
+
+QList<TContentRecord> recordsOf(const QString& path) {
+    if (!QFileInfo::exists(path))
+        return {};
+    return content_db::ReadAll(path);
+}
+
+// ---- the folder -----------------------------------------------------------
+
+QString absoluteFolder(const QString& folder) {
+    if (folder.isEmpty())
+        throw platform::Error(u"No redirect folder was given."_s);
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+/// Makes the folder when it is missing (only the folder itself: a mistyped
+/// parent is not made) and checks that it is one.
+void prepareFolder(const QString& dir) {
+    const QFileInfo info(dir);
+    if (info.exists()) {
+        if (!info.isDir())
+            throw platform::Error(u"\"%1\" is not a folder."_s.arg(dir));
+        return;
+    }
+    if (!QDir().mkdir(dir))
+        throw platform::Error(platform::cannotCreateFolderText(dir));
+}
+
+/// A temporary file an atomic write of this folder leaves when it is
+/// killed: "<x>.uz2" or the manifest's name, then ".quorvel-" and the six
+/// characters mkstemp chose.
+bool isLeftover(const QString& name) {
+    static const QString Mark = u".quorvel-"_s;
+    const qsizetype at = name.size() - Mark.size() - 6;
+    if (at <= 0 || name.mid(at, Mark.size()) != Mark)
+        return false;
+    for (const QChar c : name.sliced(at + Mark.size())) {
+        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+            return false;
+    }
+    const QString target = name.left(at);
+    return target == RedirectManifest::fileName() || isPlainUz2Name(target);
+}
+
+/// Removes what killed runs left: plain files only, in the folder only.
+void removeLeftovers(const QString& dir, platform::FolderIndex& folders) {
+    const QStringList names =
+        QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!isLeftover(name))
+            continue;
+        const QString path = QDir(dir).filePath(name);
+        const std::optional<struct stat> st = entryStat(path);
+        if (st && S_ISREG(st->st_mode) && ::unlink(QFile::encodeName(path).constData()) == 0)
+            folders.removed(path);
+    }
+}
+
+// ---- the workers ----------------------------------------------------------
+
+struct Job {
+    QString name;   ///< the .uz2's name
+    QString source; ///< the file to compress
+    QString output; ///< the .uz2's path
+};
+
+struct Outcome {
+    qsizetype job = 0;
+    QString error; ///< empty when the .uz2 was written
+    RedirectEntry entry;
+};
+
+bool sameState(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+/// Compresses one file into its .uz2. Runs on a worker: it shares nothing
+/// but the job, which it only reads. The .uz2 is committed only when the
+/// whole source was read and did not change meanwhile, so no torn copy is
+/// ever served; the manifest gets the source's state as it was read.
+Outcome compressOne(const Job& job) {
+    Outcome o;
+    try {
+        QFile in(job.source);
+        if (!in.open(QIODevice::ReadOnly)) {
+            o.error = platform::cannotOpenText(job.source, in.errorString());
+            return o;
+        }
+        struct stat before {};
+        if (::fstat(in.handle(), &before) != 0 || !S_ISREG(before.st_mode)) {
+            o.error = u"\"%1\" is not a plain file."_s.arg(job.source);
+            return o;
+        }
+        platform::AtomicFile out(job.output);
+        out.openForWriting();
+        qint64 read = 0;
+        const Uz2Result r = compressUz2(in, out, job.source, job.output, [&](qint64 done, qint64) {
+            read = done;
+            return true;
+        });
+        if (!r.ok) {
+            out.cancel();
+            o.error = r.error;
+            return o;
+        }
+        struct stat after {};
+        if (::fstat(in.handle(), &after) != 0 || !sameState(before, after) ||
+            read != qint64(before.st_size)) {
+            out.cancel();
+            o.error = u"\"%1\" changed while it was compressed; the .uz2 was not written."_s.arg(
+                job.source);
+            return o;
+        }
+        out.commit();
+        o.entry = {job.name, out.written(), job.source, qint64(before.st_size),
+                   nanosOf(before.st_mtim)};
+    } catch (const platform::Error& e) {
+        o.error = e.text();
+    } catch (const std::exception& e) {
+        o.error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        o.error = u"Compressing \"%1\" failed."_s.arg(job.source);
+    }
+    return o;
+}
+
+/// A fixed set of worker threads taking the jobs in order; whatever ends
+/// the caller's loop, the destructor stops handing out jobs and waits for
+/// the files under way.
+class Pool {
+public:
+    Pool(const std::vector<Job>& jobs, int threads) : jobs_(jobs) {
+        threads_.reserve(size_t(threads));
+        for (int i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { work(); });
+    }
+    ~Pool() {
+        next_.store(jobs_.size());
+        for (std::thread& t : threads_)
+            t.join();
+    }
+    Pool(const Pool&) = delete;
+    Pool& operator=(const Pool&) = delete;
+
+    /// Waits for files to finish and hands over every one finished so far.
+    std::vector<Outcome> take() {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return !finished_.empty(); });
+        std::vector<Outcome> out;
+        out.swap(finished_);
+        return out;
+    }
+
+private:
+    void work() {
+        for (;;) {
+            const size_t i = next_.fetch_add(1);
+            if (i >= jobs_.size())
+                return;
+            Outcome o = compressOne(jobs_[i]);
+            o.job = qsizetype(i);
+            {
+                const std::lock_guard lock(mutex_);
+                finished_.push_back(std::move(o));
+            }
+            ready_.notify_one();
+        }
+    }
+
+    const std::vector<Job>& jobs_;
+    std::atomic<size_t> next_{0};
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::vector<Outcome> finished_;
+    std::vector<std::thread> threads_;
+};
+
+int jobCount(int asked, size_t files) {
+    int n = asked > 0 ? asked : QThread::idealThreadCount();
+    n = std::clamp(n, 1, MaxJobs);
+    return int(std::min<size_t>(size_t(n), std::max<size_t>(files, 1)));
+}
+
+} // namespace
+
+bool isRedirectPackage(const QString& fileName) {
+    static const QStringList Extensions = {u".ut2"_s, u".u"_s,   u".utx"_s,
+                                           u".usx"_s, u".uax"_s, u".ukx"_s};
+    const QString ext = catalogue::extensionOf(fileName).toLower();
+    return Extensions.contains(ext);
+}
+
+RedirectSources redirectSources(const AppState& state, platform::FolderIndex& folders) {
+    if (state.GameDir.isEmpty())
+        throw platform::Error(u"No game folder is set."_s);
+    QList<TContentRecord> records = recordsOf(state.mapDataPath());
+    records += recordsOf(state.modDataPath());
+
+    RedirectSources out;
+    QSet<QString> looked;                       // folder + case-folded recorded name
+    QSet<QString> taken;                        // source paths
+    QMap<QString, QList<RedirectSource>> byUz2; // case-folded .uz2 name: the files giving it
+    QMap<QString, QString> missing;             // case-folded name: the name as recorded
+    for (const TContentRecord& r : std::as_const(records)) {
+        if (r.Installed != 1 || !catalogue::isListed(r))
+            continue;
+        const qsizetype count = qMin<qsizetype>(r.FileCount, r.Files.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            const QString name = catalogue::placedFileName(r.Files[i]);
+            if (name.isEmpty() || !isRedirectPackage(name))
+                continue;
+            const std::optional<QString> folder = catalogue::gameFolderForFile(state, name);
+            if (!folder)
+                continue;
+            const QString key = *folder + u'\n' + name.toCaseFolded();
+            if (looked.contains(key))
+                continue;
+            looked.insert(key);
+            // Every case variant on disk: the game could load any of them.
+            bool found = false;
+            for (const QString& path : folders.findAll(*folder, name)) {
+                if (!QFileInfo(path).isFile())
+                    continue;
+                found = true;
+                if (taken.contains(path))
+                    continue;
+                taken.insert(path);
+                const QString diskName = platform::fileNamePart(path);
+                byUz2[uz2NameOf(diskName).toCaseFolded()].append(
+                    {diskName, QFileInfo(path).absoluteFilePath()});
+            }
+            if (!found)
+                missing.insert(name.toCaseFolded(), name);
+        }
+    }
+    for (const QList<RedirectSource>& same : std::as_const(byUz2)) {
+        if (same.size() == 1) {
+            out.files.append(same.first());
+            continue;
+        }
+        QStringList paths;
+        for (const RedirectSource& s : same)
+            paths.append(s.path);
+        for (const RedirectSource& s : same) {
+            out.clashes.append(
+                {uz2NameOf(s.name),
+                 u"The game finds packages ignoring case, and these files differ only in case: %1. "
+                 "Keep one of them."_s.arg(paths.join(u", "_s))});
+        }
+    }
+    out.missing = missing.values();
+    sortIgnoringCase(out.missing);
+    return out;
+}
+
+RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folders,
+                             const RedirectOptions& options, const RedirectProgress& progress) {
+    const RedirectSources sources = redirectSources(state, folders);
+    RedirectResult result;
+    result.folder = absoluteFolder(options.folder);
+    const QString& dir = result.folder;
+    prepareFolder(dir);
+    const QString lockPath = QDir(dir).filePath(lockName());
+    QLockFile lock(lockPath);
+    // Stale only when its process is gone: a long run is never taken over.
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
+                                  "again when it has finished."_s.arg(dir));
+        throw platform::Error(
+            platform::cannotCreateText(lockPath, u"The folder cannot be written."_s));
+    }
+    // The folder may be one the index lists (a game folder): it is told of
+    // every file made or removed here.
+    removeLeftovers(dir, folders);
+
+    RedirectManifest manifest = readRedirectManifest(dir, result.manifestProblem);
+    const QString manifestPath = QDir(dir).filePath(RedirectManifest::fileName());
+    bool dirty = !result.manifestProblem.isEmpty() || !entryStat(manifestPath).has_value();
+
+    for (const RedirectFailure& f : sources.clashes)
+        result.failed.append(f);
+    result.missing = sources.missing;
+
+    // Which .uz2 are current and which need writing.
+    QSet<QString> current; // .uz2 names a source still gives (clashes too)
+    for (const RedirectFailure& f : sources.clashes)
+        current.insert(f.name);
+    std::vector<Job> jobs;
+    for (const RedirectSource& s : sources.files) {
+        const QString name = uz2NameOf(s.name);
+        current.insert(name);
+        QString why;
+        const std::optional<SourceStat> now = plainFileStat(s.path, &why);
+        if (!now) {
+            result.failed.append({name, why});
+            continue;
+        }
+        const QString output = QDir(dir).filePath(name);
+        const RedirectEntry* known = manifest.find(name);
+        const std::optional<struct stat> uz2 = entryStat(output);
+        if (known && known->source == s.path && known->sourceSize == now->size &&
+            known->sourceTime == now->time && uz2 && S_ISREG(uz2->st_mode) &&
+            qint64(uz2->st_size) == known->size) {
+            result.unchanged.append(name);
+            continue;
+        }
+        jobs.push_back({name, s.path, output});
+    }
+
+    QString saveError;
+    auto save = [&] {
+        try {
+            writeRedirectManifest(dir, manifest);
+            folders.added(manifestPath);
+            dirty = false;
+            saveError.clear();
+        } catch (const platform::Error& e) {
+            saveError = e.text();
+        }
+    };
+
+    if (!jobs.empty()) {
+        result.jobs = jobCount(options.jobs, jobs.size());
+        const int total = int(jobs.size());
+        int done = 0;
+        QElapsedTimer sinceSave;
+        sinceSave.start();
+        Pool pool(jobs, result.jobs);
+        while (done < total) {
+            for (Outcome& o : pool.take()) {
+                ++done;
+                const Job& job = jobs[size_t(o.job)];
+                if (o.error.isEmpty())
+                    folders.added(job.output);
+                if (o.error.isEmpty() && manifest.put(o.entry)) {
+                    result.compressed.append(job.name);
+                    dirty = true;
+                } else {
+                    result.failed.append(
+                        {job.name, o.error.isEmpty()
+                                       ? u"It was written, but the manifest cannot name it."_s
+                                       : o.error});
+                }
+                if (progress)
+                    progress(done, total);
+            }
+            if (dirty && sinceSave.elapsed() >= ManifestSaveMs) {
+                save();
+                sinceSave.restart();
+            }
+        }
+    }
+
+    if (options.prune) {
+        // A known .uz2 that is also the file of a current one (a case-blind
+        // folder, a hard link) is that one's, not a leftover.
+        QSet<std::pair<quint64, quint64>> kept;
+        for (const QString& name : std::as_const(current)) {
+            if (const std::optional<struct stat> st = entryStat(QDir(dir).filePath(name)))
+                kept.insert({quint64(st->st_dev), quint64(st->st_ino)});
+        }
+        for (const RedirectEntry& e : manifest.entries()) {
+            if (current.contains(e.name))
+                continue;
+            const QString path = QDir(dir).filePath(e.name);
+            const std::optional<struct stat> st = entryStat(path);
+            if (st && S_ISREG(st->st_mode) &&
+                !kept.contains({quint64(st->st_dev), quint64(st->st_ino)})) {
+                if (::unlink(QFile::encodeName(path).constData()) != 0) {
+                    result.failed.append(
+                        {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
+                    continue;
+                }
+                folders.removed(path);
+                result.pruned.append(e.name);
+            }
+            // Gone, or no longer a file Quorvel wrote: forgotten, left alone.
+            manifest.remove(e.name);
+            dirty = true;
+        }
+    }
+
+    if (dirty)
+        save();
+    result.manifestError = saveError;
+
+    sortIgnoringCase(result.compressed);
+    sortIgnoringCase(result.unchanged);
+    sortIgnoringCase(result.pruned);
+    std::sort(result.failed.begin(), result.failed.end(),
+              [](const RedirectFailure& a, const RedirectFailure& b) {
+                  const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+                  return c != 0 ? c < 0 : a.name < b.name;
+              });
+    return result;
+}
+
+RedirectResult buildRedirect(CommandContext& ctx, const RedirectOptions& options,
+                             const RedirectProgress& progress) {
+    return buildRedirect(ctx.state, ctx.folders, options, progress);
+}
+
+QStringList redirectReport(const RedirectResult& result) {
+    QStringList lines;
+    for (const QString& name : result.compressed)
+        lines.append(u"compressed "_s + name);
+    for (const QString& name : result.pruned)
+        lines.append(u"pruned "_s + name);
+    for (const RedirectFailure& f : result.failed)
+        lines.append(u"failed %1: %2"_s.arg(f.name, f.reason));
+    for (const QString& name : result.missing)
+        lines.append(u"missing %1 (installed, but not in its game folder)"_s.arg(name));
+    if (!result.manifestProblem.isEmpty())
+        lines.append(u"the manifest found was not used (%1); every .uz2 was compressed anew"_s.arg(
+            result.manifestProblem));
+    if (!result.manifestError.isEmpty())
+        lines.append(u"the manifest was not saved: %1"_s.arg(result.manifestError));
+    lines.append(u"%1 compressed, %2 unchanged, %3 pruned, %4 failed, %5 missing in %6 (%7 jobs)"_s
+                     .arg(result.compressed.size())
+                     .arg(result.unchanged.size())
+                     .arg(result.pruned.size())
+                     .arg(result.failed.size())
+                     .arg(result.missing.size())
+                     .arg(result.folder)
+                     .arg(result.jobs));
+    return lines;
+}
+
+} // namespace cache
