@@ -31,6 +31,8 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"zip-only"_s, u"Save each package with its imports as a zip in DIR, do not install."_s,
          u"DIR"_s},
         {u"maps"_s, u"Only map packages, as \"Show maps only\"."_s},
+        {u"prune"_s, u"Also remove the .uz2 files Quorvel wrote whose source is gone."_s},
+        {u"jobs"_s, u"Compress on N threads (default: one per processor core)."_s, u"N"_s},
     };
     return options;
 }
@@ -207,6 +209,16 @@ const QList<Verb>& verbs() {
          u"DIR with --to."_s,
          {u"to"_s},
          runUz2},
+        {u"redirect"_s,
+         u"DIR [--prune] [--jobs N]"_s,
+         u"Fill a redirect folder with .uz2 files of the installed content."_s,
+         u"Writes into DIR a .uz2 of every map and package the installed maps, mutators and "
+         u"skins placed in the game, for a server's clients to download; files unchanged since "
+         u"the last run are left as they are. --prune also removes the .uz2 files an earlier "
+         u"run wrote whose source is gone (never a file put there by hand). Prints each file "
+         u"compressed, pruned or failed, and the counts."_s,
+         {u"prune"_s, u"jobs"_s},
+         runRedirect},
     };
     return table;
 }

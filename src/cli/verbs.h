@@ -20,5 +20,6 @@ int runDelete(Session& session, const Invocation& call);
 int runCreateZip(Session& session, const Invocation& call);
 int runCache(Session& session, const Invocation& call);
 int runUz2(Session& session, const Invocation& call);
+int runRedirect(Session& session, const Invocation& call);
 
 } // namespace cli

@@ -1,13 +1,16 @@
-// The verbs of the Cache and .uz2 pages.
+// The verbs of the Cache and .uz2 pages, and the redirect folder.
 #include "cache/cache_index.h"
 #include "cache/cache_install.h"
 #include "cache/package.h"
+#include "cache/redirect.h"
 #include "cache/uz2.h"
 #include "cli/command_line.h"
 #include "cli/session.h"
 #include "cli/verbs.h"
 #include "core/content_lists.h"
 #include "platform/file_helpers.h"
+
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -164,6 +167,44 @@ int runUz2(Session& session, const Invocation& call) {
     cache::finishUz2(ctx, run, false);
     session.printStatus();
     return run.error.isEmpty() && run.succeeded == int(lines.size()) ? Done : NotAllDone;
+}
+
+int runRedirect(Session& session, const Invocation& call) {
+    if (call.args.size() != 1)
+        throw usage(u"redirect takes one DIR, the redirect folder."_s);
+    int jobs = QThread::idealThreadCount();
+    if (call.isSet(u"jobs"_s)) {
+        bool number = false;
+        jobs = call.value(u"jobs"_s).toInt(&number);
+        if (!number || jobs < 1)
+            throw usage(u"--jobs takes a number of 1 or more, not \""_s + call.value(u"jobs"_s) +
+                        u"\"."_s);
+    }
+    cache::RedirectOptions options;
+    options.folder = absolutePath(call.args.first());
+    options.prune = call.isSet(u"prune"_s);
+    options.jobs = jobs;
+    session.openForWriting();
+    CommandContext& ctx = session.ctx();
+    ctx.status.setStatus(u"  Compressing for "_s + options.folder);
+    const cache::RedirectResult result = cache::buildRedirect(
+        ctx, options, [&ctx](int done, int total) { ctx.status.setProgress(done, total); });
+    ctx.status.setProgress(0, 0);
+    ctx.status.setStatus({});
+    // The report lists what was compressed, then pruned, then failed: the
+    // failures (and a manifest left unsaved) go to standard error.
+    const QStringList lines = cache::redirectReport(result);
+    const qsizetype firstFailed = result.compressed.size() + result.pruned.size();
+    const qsizetype endFailed = firstFailed + result.failed.size();
+    const qsizetype manifestError =
+        result.manifestError.isEmpty() ? -1 : lines.size() - 2; // just before the counts
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if ((i >= firstFailed && i < endFailed) || i == manifestError)
+            printErr(lines[i]);
+        else
+            printOut(lines[i]);
+    }
+    return result.ok() ? Done : NotAllDone;
 }
 
 } // namespace cli

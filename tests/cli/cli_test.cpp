@@ -2,6 +2,7 @@
 // configure, scan, list, install and uninstall with shared files; the
 // questions without a terminal; the cache; .uz2 files; the exit codes; the
 // data folder's lock held by another process; and its libraries.
+#include "cache/uz2_codec.h"
 #include "core/content_db.h"
 #include "core/data_lock.h"
 #include "support/cache_builder.h"
@@ -195,6 +196,26 @@ TEST_F(CliTest, ConfiguresScansListsAndInstallsWithSharedFiles) {
         testing_support::readZip(tree.path(u"zips/Twin.ut2.zip"_s));
     ASSERT_EQ(zipped.size(), 1);
     EXPECT_EQ(zipped[0].data, "twin map");
+
+    // The redirect folder of what is installed; a second run finds the
+    // .uz2 up to date and compresses nothing.
+    const QString redirect = tree.path(u"www/redirect"_s);
+    tree.folder(u"www"_s);
+    run = cli({u"redirect"_s, u"www/redirect"_s, u"--jobs"_s, u"2"_s});
+    EXPECT_EXIT_CODE(run, 0);
+    EXPECT_EQ(run.outLines(),
+              (QStringList{u"compressed Twin.ut2.uz2"_s,
+                           u"1 compressed, 0 unchanged, 0 pruned, 0 failed, 0 missing in "_s +
+                               redirect + u" (1 jobs)"_s}));
+    QByteArray unpacked;
+    ASSERT_TRUE(cache::decompressUz2Bytes(tree.read(u"www/redirect/Twin.ut2.uz2"_s), unpacked).ok);
+    EXPECT_EQ(unpacked, "twin map");
+    run = cli({u"redirect"_s, redirect, u"--prune"_s});
+    EXPECT_EXIT_CODE(run, 0);
+    EXPECT_EQ(run.outLines(),
+              QStringList{u"0 compressed, 1 unchanged, 0 pruned, 0 failed, 0 missing in "_s +
+                          redirect + u" (0 jobs)"_s});
+    EXPECT_EXIT_CODE(cli({u"redirect"_s, redirect, u"--jobs"_s, u"none"_s}), 2);
 }
 
 TEST_F(CliTest, MarkAsInstalledIsAskedAndDeleteGoesToTheTrash) {
