@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(u"org.quorvel.quorvel"_s);
 
     TForm1 window;
+    if (window.startRefused())
+        return 1;
     // SIGTERM and SIGINT close the window as its close button does: the
     // close query first (refused while a long command runs), then the
     // shut-down, after which the last window closing ends the program.

@@ -264,11 +264,18 @@ std::optional<QStringList> ListCache(CommandContext& ctx, bool mapsOnly) {
                             platform::Ok, QPoint(125, 125));
         return std::nullopt;
     }
-    const QByteArray before = readBounded(*path);
+    QByteArray before = readBounded(*path);
     CacheIni ini = CacheIni::fromBytes(before);
     tidyCacheIni(ini, listCacheFiles(ctx.state));
     // Written only when tidying changed something; the kept lines are the
-    // same bytes either way.
+    // same bytes either way. Listing is a reader's work until then: the
+    // lock is taken now, and the file read again under it.
+    if (ini.toBytes() != before && ctx.beforeWriting) {
+        ctx.beforeWriting();
+        before = readBounded(*path);
+        ini = CacheIni::fromBytes(before);
+        tidyCacheIni(ini, listCacheFiles(ctx.state));
+    }
     if (const QByteArray after = ini.toBytes(); after != before)
         platform::writeBytes(*path, after);
     const QStringList names = cacheFileNames(ini, mapsOnly);

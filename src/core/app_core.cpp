@@ -24,7 +24,8 @@ AppCore::AppCore(platform::Dialogs& dialogs, platform::StatusSink& status,
 AppCore::~AppCore() = default;
 
 void AppCore::checkRecordFiles(int contentRecordSize) {
-    const QList<RecordDamage> found = recordGuard.check(state, contentRecordSize);
+    const QList<RecordDamage> found =
+        recordGuard.check(state, contentRecordSize, context_.beforeWriting);
     for (const RecordDamage& damage : found)
         dialogs_.message(platform::MsgKind::Error, recordDamageText(damage), platform::Ok,
                          QPoint(50, 100));

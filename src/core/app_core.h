@@ -44,7 +44,8 @@ public:
     /// A command starts: nothing seen by an earlier one is trusted.
     void beginCommand() { folders_.clear(); }
     /// Runs the record file guard now, whether started or not, and tells of
-    /// each damaged file in an error box. Throws as RecordFileGuard::check.
+    /// each damaged file in an error box; a repair first calls the
+    /// context's beforeWriting. Throws as RecordFileGuard::check.
     void checkRecordFiles(int contentRecordSize = TContentRecord::RecordSize);
 
 private:

@@ -2,6 +2,8 @@
 
 #include "core/globals.h"
 
+#include <functional>
+
 namespace platform {
 class Dialogs;
 class FolderIndex;
@@ -30,6 +32,11 @@ struct CommandContext {
     /// when a command starts, kept current by the code that copies or
     /// deletes files there.
     platform::FolderIndex& folders;
+    /// Called by code that may run in a command that only reads, right
+    /// before it writes after all (a damaged record file repaired, the
+    /// game's cache.ini tidied): the window's command boundary takes the
+    /// data folder lock there, or throws the busy text. Empty without one.
+    std::function<void()> beforeWriting = {};
 
     /// Today's date for AddedDate and InstallDate.
     const platform::Clock& clock() const { return state.clock; }

@@ -68,11 +68,11 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
 }
 
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
-                            bool quiet, qint64 maxBytes) {
+                            const QString& folder, bool quiet, qint64 maxBytes) {
     const QString type = core::archiveType(record.ArchiveName);
     core::ExtractRequest request;
     request.archive = record.ArchiveDir + record.ArchiveName;
-    request.target = ctx.state.TempDir;
+    request.target = folder;
     request.only = QStringList{name};
     request.quiet = quiet;
     request.maxBytes = maxBytes;
@@ -101,9 +101,10 @@ QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, c
     } else {
         return {};
     }
-    // Where the extraction put it; a name that would point out of Temp is
-    // confined the same way, so nothing outside Temp is opened or deleted.
-    const QString copy = archives::confinedTarget(ctx.state.TempDir, name, isRar);
+    // Where the extraction put it; a name that would point out of the
+    // folder is confined the same way, so nothing outside it is opened or
+    // deleted.
+    const QString copy = archives::confinedTarget(folder, name, isRar);
     return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
 }
 

@@ -47,17 +47,19 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
                  const catalogue::ListEntry& entry);
 
 /// Extracts the recorded file `name` of `record`'s archive (ArchiveDir +
-/// ArchiveName) into TempDir for viewing and returns the copy's path;
+/// ArchiveName) into `folder` for viewing and returns the copy's path;
 /// empty when nothing came out or the archive is neither zip nor rar. A
 /// zip is asked for the name first, then for the stored name of its first
 /// entry whose bare name is `name` (the record keeps bare names); when
 /// neither gives a file, "Sorry, an error occured when trying to view " +
 /// name is shown, unless `quiet`. A rar's entry keeps its folders below
-/// TempDir. `quiet` also keeps the components from asking or showing
-/// anything.
+/// `folder`. `quiet` also keeps the components from asking or showing
+/// anything. Viewing takes no data folder lock, so `folder` is a scratch
+/// folder of the viewer's own, never TempDir: another Quorvel may be
+/// placing what it extracted there.
 /// `maxBytes` (when not negative) bounds the copy's declared size: a
 /// larger file is not extracted at all.
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
-                            bool quiet, qint64 maxBytes = -1);
+                            const QString& folder, bool quiet, qint64 maxBytes = -1);
 
 } // namespace file_info

@@ -10,18 +10,20 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QList<RecordDamage> RecordFileGuard::check(const AppState& state, int contentRecordSize) {
+QList<RecordDamage> RecordFileGuard::check(const AppState& state, int contentRecordSize,
+                                           const std::function<void()>& beforeRepair) {
     const std::pair<QString, int> files[] = {
         {state.mapDataPath(), contentRecordSize},
         {state.modDataPath(), contentRecordSize},
         {state.sharedDataPath(), TSharedFileRecord::RecordSize},
     };
     QList<RecordDamage> found;
+    bool repairing = false;
     for (const auto& [path, recordSize] : files) {
-        const QFileInfo before(path);
+        QFileInfo before(path);
         if (!before.isFile())
             continue;
-        const Stamp now{before.size(), before.lastModified(), recordSize};
+        Stamp now{before.size(), before.lastModified(), recordSize};
         if (seen_.value(path) == now)
             continue;
         content_db::FileReading reading;
@@ -29,6 +31,19 @@ QList<RecordDamage> RecordFileGuard::check(const AppState& state, int contentRec
             reading = content_db::InspectFile(path, recordSize);
         } catch (const platform::Error&) {
             continue;
+        }
+        if (reading.damaged() && beforeRepair && !repairing) {
+            // Past a refusal nothing is written, and the file is looked at
+            // again by the next command.
+            beforeRepair();
+            repairing = true;
+            before = QFileInfo(path);
+            now = Stamp{before.size(), before.lastModified(), recordSize};
+            try {
+                reading = content_db::InspectFile(path, recordSize);
+            } catch (const platform::Error&) {
+                continue;
+            }
         }
         if (reading.damaged()) {
             RecordDamage damage{path, path + u".damaged"_s, true, reading};

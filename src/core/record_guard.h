@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 /// A record file that did not read cleanly, as the guard found and left it.
 struct RecordDamage {
     QString path;     ///< the record file, now holding its clean records only
@@ -42,8 +44,13 @@ public:
     /// damage found, in that order. A file that cannot be read is left to the
     /// readers, which say so. Throws platform::Error when the copy or the
     /// rewrite cannot be written; the file is then looked at again next time.
+    /// `beforeRepair` runs before a damaged file is copied (the window takes
+    /// the data folder lock there; what it throws ends the check, nothing
+    /// written); the file is then looked at anew, as another writer may
+    /// have replaced it meanwhile.
     QList<RecordDamage> check(const AppState& state,
-                              int contentRecordSize = TContentRecord::RecordSize);
+                              int contentRecordSize = TContentRecord::RecordSize,
+                              const std::function<void()>& beforeRepair = {});
 
 private:
     struct Stamp {

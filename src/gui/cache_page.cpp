@@ -45,10 +45,12 @@ CachePage::CachePage(CommandContext& context, CommandBoundary& commands, QWidget
     column->addWidget(ClearCache);
 
     // Clicks only: TabCacheShow unticks the box itself and lists once.
-    connect(CacheBox, &QCheckBox::clicked, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { CacheBoxClick(); }); });
-    connect(rbCacheGroup, &QButtonGroup::idClicked, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { rbCacheClick(); }); });
+    connect(CacheBox, &QCheckBox::clicked, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads, [this] { CacheBoxClick(); });
+    });
+    connect(rbCacheGroup, &QButtonGroup::idClicked, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads, [this] { rbCacheClick(); });
+    });
     connect(bInstallCache, &QPushButton::clicked, this, [this] { bInstallCacheClick(); });
     connect(ClearCache, &QPushButton::clicked, this, [this] { ClearCacheClick(); });
 }
@@ -80,27 +82,30 @@ void CachePage::rbCacheClick() {
 void CachePage::bInstallCacheClick() {
     const cache::CacheAction action = cache::cacheActionAt(rbCacheGroup->checkedId());
     std::optional<cache::CachePlan> plan;
-    commands_.run(CommandBoundary::Quick, [&] {
+    // A writer already: Temp must be found empty by the run that fills it.
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [&] {
         plan = cache::PlanCacheRun(ctx_, action, page_parts::selectedEntries(LBCache));
     });
     if (!plan)
         return;
     cache::CacheRunResult result;
-    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+    const bool ran = commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [&] {
         result = cache::RunCacheInstall(
             ctx_, UTPackage, *plan, [this] { ListCache(); }, onRecordsAppended);
     });
     // The closing status or error box comes after the busy state has ended.
     if (ran)
-        commands_.run(CommandBoundary::Quick, [&] { cache::FinishCacheRun(ctx_, *plan, result); });
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                      [&] { cache::FinishCacheRun(ctx_, *plan, result); });
 }
 
 void CachePage::ClearCacheClick() {
     bool confirmed = false;
-    commands_.run(CommandBoundary::Quick, [&] { confirmed = cache::ConfirmClearCache(ctx_); });
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                  [&] { confirmed = cache::ConfirmClearCache(ctx_); });
     if (!confirmed)
         return;
-    commands_.run(CommandBoundary::Long, [this] {
+    commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [this] {
         cache::ClearCache(ctx_);
         ListCache();
     });

@@ -37,10 +37,14 @@ ConfigPage::ConfigPage(CommandContext& context, CommandBoundary& commands, QWidg
     layout->addLayout(bottom);
     layout->addStretch(1);
 
-    connect(bConfigSave, &QPushButton::clicked, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { bConfigSaveClick(); }); });
-    connect(VLE, &ValueListEditor::editButtonClicked, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { VLEEditButtonClick(); }); });
+    connect(bConfigSave, &QPushButton::clicked, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Writes,
+                      [this] { bConfigSaveClick(); });
+    });
+    connect(VLE, &ValueListEditor::editButtonClicked, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                      [this] { VLEEditButtonClick(); });
+    });
 }
 
 void ConfigPage::prepareConfigEditor() {

@@ -108,7 +108,8 @@ DemosPage::DemosPage(CommandContext& context, CommandBoundary& commands, intake:
 
     auto quick = [this](void (DemosPage::*handler)()) {
         return [this, handler] {
-            commands_.run(CommandBoundary::Quick, [=, this] { (this->*handler)(); });
+            commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                          [=, this] { (this->*handler)(); });
         };
     };
     connect(DirBox, &QComboBox::activated, this, quick(&DemosPage::DirBoxChange));
@@ -191,11 +192,15 @@ void DemosPage::bRunDemoClick() {
     if (path.isEmpty())
         return;
     std::optional<intake::DemoLaunch> launch;
-    commands_.run(CommandBoundary::Long, [&] { launch = intake::PrepareDemo(ctx_, path); });
+    // The demo is brought into the game's folders (through Temp for an
+    // archive); the game then plays it without the lock, which the launch's
+    // own clean-up does not need: it removes only the files it made.
+    commands_.run(CommandBoundary::Long, CommandBoundary::Writes,
+                  [&] { launch = intake::PrepareDemo(ctx_, path); });
     if (!launch)
         return;
     setPlaying(true);
-    commands_.run(CommandBoundary::Quick, [&] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Reads, [&] {
         intake::PlayDemo(ctx_, *launch, [this](bool shown) { DemoWarning->setVisible(shown); });
     });
     setPlaying(false);
@@ -208,7 +213,7 @@ void DemosPage::bDemoDeleteClick() {
     if (path.isEmpty())
         return;
     const int remembered = DirBox->currentIndex();
-    commands_.run(CommandBoundary::Long, [&] {
+    commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [&] {
         if (!intake::DeleteDemo(ctx_, path))
             return;
         const QList<QListWidgetItem*> selected = DemoList->selectedItems();

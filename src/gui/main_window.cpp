@@ -66,11 +66,16 @@ TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolder
                                                   [this](const QString& text) { showError(text); });
     commands_->enterBusy = [this] { return enterBusy(); };
     commands_->beginCommand = [this] { core_->beginCommand(); };
+    commands_->status = this;
+    // A reader that must write after all takes the lock there.
+    core_->context().beforeWriting = [this] { commands_->writeFromHere(); };
     // Before each command, so a damaged record file is kept and named
-    // before anything rewrites it.
+    // before anything rewrites it, and the command sees the records another
+    // Quorvel wrote meanwhile.
     commands_->beforeCommand = [this] {
         if (core_->recordGuard.started())
             core_->checkRecordFiles();
+        reloadChangedLists();
     };
     buildWindow();
     FormCreate();
@@ -157,7 +162,9 @@ void TForm1::buildWindow() {
 // Start-up steps 3 to 13. An error in a step is shown by the general error
 // handler and the steps after it are skipped; the program goes on.
 void TForm1::FormCreate() {
-    runCommand(CommandBoundary::Quick, [this] {
+    // Known before the first command, which takes the lock in it.
+    state().ProgramDir = QDir::currentPath();
+    const bool started = runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         AppState& s = state();
         TabConfig->prepareConfigEditor();
         data_folder::Prepare(s, QDir::currentPath());
@@ -169,6 +176,13 @@ void TForm1::FormCreate() {
         }
         s.DemosListed = false;
     });
+    // A window that read no settings would write its defaults over them at
+    // the first command or at closing: it ends, as the command-line program
+    // does.
+    if (!started && commands_->refusedAsBusy()) {
+        startRefused_ = closedDown_ = true;
+        return;
+    }
     // Also when a step above failed before the settings were read.
     core_->recordGuard.start();
 }
@@ -186,8 +200,9 @@ void TForm1::firstRun() {
     showPage(ConfigTab);
 }
 
-bool TForm1::runCommand(CommandBoundary::Kind kind, const std::function<void()>& command) {
-    return commands_->run(kind, command);
+bool TForm1::runCommand(CommandBoundary::Kind kind, CommandBoundary::Access access,
+                        const std::function<void()>& command) {
+    return commands_->run(kind, access, command);
 }
 
 void TForm1::showError(const QString& text) {
@@ -231,6 +246,13 @@ std::function<void()> TForm1::enterBusy() {
     };
 }
 
+void TForm1::reloadChangedLists() {
+    // Every content page, shown or not: "Make List" reports them all.
+    TabMaps->reloadIfChanged(PC1->currentIndex() == MapsTab);
+    ModPage* shown = shownModPage();
+    (shown ? shown : TabMuts)->reloadIfChanged(shown != nullptr);
+}
+
 void TForm1::showPage(Page page) {
     if (PC1->currentIndex() == page)
         pageChanged(page);
@@ -241,7 +263,7 @@ void TForm1::showPage(Page page) {
 void TForm1::pageChanged(int index) {
     // Files may be dropped onto the window only while the .uz2 page shows.
     dropEnabled_ = index == Uz2Tab;
-    runCommand(CommandBoundary::Quick, [this, index] {
+    runCommand(CommandBoundary::Quick, CommandBoundary::Reads, [this, index] {
         switch (index) {
         case MapsTab:
             TabMaps->TabMapsShow();
@@ -279,7 +301,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    CloseDown();
+    // The shut-down writes the settings and removes Temp: while another
+    // Quorvel writes, the window stays open and says so. Any other failure
+    // has had its box; the window closes all the same, or it never could.
+    if (!runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] { CloseDown(); }) &&
+        commands_->refusedAsBusy()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -320,8 +349,8 @@ void TForm1::dropEvent(QDropEvent* event) {
     }
     // Through the boundary: a drop arriving while a long command runs (the
     // .uz2 run waits for the game's tool in an event loop) is refused there.
-    if (dropEnabled_ &&
-        runCommand(CommandBoundary::Quick, [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
+    if (dropEnabled_ && runCommand(CommandBoundary::Quick, CommandBoundary::Reads,
+                                   [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
         event->acceptProposedAction();
     else
         event->ignore();

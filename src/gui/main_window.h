@@ -48,6 +48,10 @@ public:
                     std::optional<QStringList> gameFolders = std::nullopt,
                     QWidget* parent = nullptr);
     ~TForm1() override;
+    /// Another Quorvel kept the data folder all the time the start-up
+    /// waited: the box has said so, nothing was read or written, and the
+    /// program ends without showing the window.
+    bool startRefused() const { return startRefused_; }
 
     AppState& state() { return core_->state; }
     CommandContext& context() { return core_->context(); }
@@ -61,8 +65,9 @@ public:
 
     /// The command boundary: `command` runs to its end or its error goes to
     /// the general error handler; a Long command holds the busy state, and
-    /// nothing else starts while it runs.
-    bool runCommand(CommandBoundary::Kind kind, const std::function<void()>& command);
+    /// nothing else starts while it runs; a writer holds the data folder lock.
+    bool runCommand(CommandBoundary::Kind kind, CommandBoundary::Access access,
+                    const std::function<void()>& command);
     /// The general error handler: an error box with the error's text.
     void showError(const QString& text);
     /// Shows a page and runs its show handler.
@@ -85,6 +90,8 @@ private:
     void FormCreate();
     void firstRun();
     void pageChanged(int index);
+    /// The content lists whose record file changed on disk, read again.
+    void reloadChangedLists();
     std::function<void()> enterBusy();
 
     /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
@@ -146,4 +153,5 @@ private:
     /// Files may be dropped onto the window (the .uz2 page is shown).
     bool dropEnabled_ = false;
     bool closedDown_ = false;
+    bool startRefused_ = false;
 };

@@ -35,44 +35,47 @@ QMenu* mainMenu(QMenuBar* bar, const QString& caption, const QString& name) {
 void TForm1::buildMenus() {
     // Every item runs through the command boundary, so none starts while a
     // long command runs.
-    auto quick = [this](QAction* action, std::function<void()> handler) {
+    auto quick = [this](QAction* action, CommandBoundary::Access access,
+                        std::function<void()> handler) {
         connect(action, &QAction::triggered, this,
-                [this, handler] { runCommand(CommandBoundary::Quick, handler); });
+                [this, access, handler] { runCommand(CommandBoundary::Quick, access, handler); });
     };
+    using enum CommandBoundary::Access;
     QMenu* system = mainMenu(menuBar(), u"System"_s, u"SystemMenu"_s);
     QAction* update = item(system, u"Update database"_s, 0, u"Updatedatabase1"_s);
-    connect(update, &QAction::triggered, this,
-            [this] { runCommand(CommandBoundary::Long, [this] { Updatedatabase1Click(); }); });
+    connect(update, &QAction::triggered, this, [this] {
+        runCommand(CommandBoundary::Long, Writes, [this] { Updatedatabase1Click(); });
+    });
     QAction* mark = item(system, u"Mark as installed"_s,
                          static_cast<int>(PopupTag::SystemMarkAsInstalled), u"ReinstallFiles1"_s);
     connect(mark, &QAction::triggered, this, [this] { ReinstallFiles1Click(); });
     QMenu* makeList = system->addMenu(u"Make List"_s);
     makeList->setObjectName(u"MakeList1"_s);
-    quick(item(makeList, u"Brief List"_s, reports::Brief, u"BriefList1"_s),
+    quick(item(makeList, u"Brief List"_s, reports::Brief, u"BriefList1"_s), Writes,
           [this] { BriefList1Click(reports::Brief); });
-    quick(item(makeList, u"Detailed List"_s, reports::Detailed, u"DetailedList1"_s),
+    quick(item(makeList, u"Detailed List"_s, reports::Detailed, u"DetailedList1"_s), Writes,
           [this] { BriefList1Click(reports::Detailed); });
-    quick(item(makeList, u"Full List"_s, reports::Full, u"FullList1"_s),
+    quick(item(makeList, u"Full List"_s, reports::Full, u"FullList1"_s), Writes,
           [this] { BriefList1Click(reports::Full); });
     system->addSeparator();
     QAction* gameOver = item(system, u"Game Over"_s, 1, u"GameOver1"_s);
     gameOver->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quick(gameOver, [this] { GameOver1Click(); });
+    quick(gameOver, Writes, [this] { GameOver1Click(); });
 
     QMenu* theme = mainMenu(menuBar(), u"Change Theme"_s, u"ThemeMenu"_s);
     QAction* toggle = item(theme, u"Toggle On/Off"_s, 0, u"ToggleTheme1"_s);
-    quick(toggle, [this] { themes_->toggle(); });
+    quick(toggle, Reads, [this] { themes_->toggle(); });
     theme->addSeparator();
     const QStringList themes = ThemeEngine::builtInNames();
     const QStringList names = {u"DeepBlue1"_s, u"SoftGrey1"_s, u"Crystal1"_s, u"Sand1"_s};
     QList<QAction*> builtIn;
     for (int i = 0; i < themes.size(); ++i) {
         builtIn.append(item(theme, themes[i], i, names[i]));
-        quick(builtIn.last(), [this, i] { chooseBuiltInTheme(i); });
+        quick(builtIn.last(), Reads, [this, i] { chooseBuiltInTheme(i); });
     }
     theme->addSeparator();
     QAction* load = item(theme, u"Load theme .."_s, 0, u"LoadTheme1"_s);
-    quick(load, [this] { LoadTheme1Click(); });
+    quick(load, Reads, [this] { LoadTheme1Click(); });
     // The menu shows which look is in use whenever it opens.
     toggle->setCheckable(true);
     for (QAction* a : std::as_const(builtIn))
@@ -86,14 +89,14 @@ void TForm1::buildMenus() {
     });
 
     QMenu* sort = mainMenu(menuBar(), u"Sort list"_s, u"SortMenu"_s);
-    quick(item(sort, u"By Date"_s, 0, u"Bydate1"_s), [this] { Bydate1Click(); });
-    quick(item(sort, u"By Name"_s, 0, u"ByName1"_s), [this] { ByName1Click(); });
+    quick(item(sort, u"By Date"_s, 0, u"Bydate1"_s), Reads, [this] { Bydate1Click(); });
+    quick(item(sort, u"By Name"_s, 0, u"ByName1"_s), Reads, [this] { ByName1Click(); });
 
     QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);
     QAction* contents = item(help, u"Contents"_s, 0, u"Contents1"_s);
     contents->setShortcut(QKeySequence(Qt::Key_F1));
-    quick(contents, [this] { Contents1Click(); });
-    quick(item(help, u"About"_s, 0, u"About1"_s), [this] { About1Click(); });
+    quick(contents, Reads, [this] { Contents1Click(); });
+    quick(item(help, u"About"_s, 0, u"About1"_s), Reads, [this] { About1Click(); });
     mainMenus_ = {system, theme, sort, help};
 }
 
@@ -155,7 +158,8 @@ void TForm1::popupItemClick(PopupTag tag) {
         return;
     }
     if (fileInfoListOf(tag)) {
-        runCommand(CommandBoundary::Quick, [this, tag] { MapInfoClick(tag); });
+        runCommand(CommandBoundary::Quick, CommandBoundary::Reads,
+                   [this, tag] { MapInfoClick(tag); });
         return;
     }
     // The page handlers run through the boundary themselves.

@@ -31,7 +31,7 @@ void TForm1::LoadSettings(bool AtStartUp) {
     }
     // A failed scan or list load is reported, but a sound settings file is
     // kept. The window stays busy while the scans process events.
-    runCommand(CommandBoundary::Long, [this] {
+    runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this] {
         ScanConfiguredFolders(context(), fScan,
                               [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
         ReportUnsupportedFiles();

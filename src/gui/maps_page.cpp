@@ -59,8 +59,9 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
 
     // Until the settings are loaded the filter holds its initial pairs.
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
-    connect(Filter1, &QComboBox::currentIndexChanged, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { Filter1Change(); }); });
+    connect(Filter1, &QComboBox::currentIndexChanged, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads, [this] { Filter1Change(); });
+    });
     connect(bInstallMaps, &QPushButton::clicked, this, [this] { bInstallMapsClick(); });
     connect(bUninstallMaps, &QPushButton::clicked, this, [this] { bUninstallMapsClick(); });
 }
@@ -88,6 +89,8 @@ void MapsPage::TabMapsShow() {
 }
 
 void MapsPage::LoadMapLists() {
+    // Taken before reading: a write after it is seen by the next look.
+    readStamp_ = platform::FileStamp::of(ctx_.state.mapDataPath());
     const MapLists lists = ::LoadMapLists(ctx_.state, currentFilterMask());
     page_parts::fill(LBun, lists.installed);
     page_parts::fill(LBinst, lists.notInstalled);
@@ -98,6 +101,19 @@ void MapsPage::LoadMapLists() {
     ctx_.status.setStatus(lists.status);
     if (Lists->dateOrder)
         SortByDate();
+}
+
+void MapsPage::reloadIfChanged(bool shown) {
+    if (!readStamp_ || *readStamp_ == platform::FileStamp::of(ctx_.state.mapDataPath()))
+        return;
+    const QList<catalogue::ListEntry> notInstalled = page_parts::selectedListEntries(LBinst);
+    const QList<catalogue::ListEntry> installed = page_parts::selectedListEntries(LBun);
+    const QString status = ctx_.status.status();
+    LoadMapLists();
+    page_parts::selectListEntries(LBinst, notInstalled);
+    page_parts::selectListEntries(LBun, installed);
+    if (!shown)
+        ctx_.status.setStatus(status);
 }
 
 void MapsPage::SortByDate() {
@@ -135,7 +151,7 @@ void MapsPage::Filter1Change() {
 
 void MapsPage::bInstallMapsClick() {
     install::InstallResult result;
-    const bool ran = commands_.run(CommandBoundary::Long, [this, &result] {
+    const bool ran = commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [this, &result] {
         result =
             install::InstallArchives(ctx_, catalogue::ContentKind::Maps,
                                      page_parts::selectedListEntries(LBinst), DelZip->isChecked());
@@ -147,7 +163,7 @@ void MapsPage::bInstallMapsClick() {
     });
     // The messages and leftovers come after the busy state has ended.
     if (ran && result.ran)
-        commands_.run(CommandBoundary::Quick, [this, &result] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this, &result] {
             install::FinishInstall(ctx_, catalogue::ContentKind::Maps, result);
         });
 }
@@ -155,7 +171,7 @@ void MapsPage::bInstallMapsClick() {
 void MapsPage::bUninstallMapsClick(bool deleteArchives,
                                    const std::function<void()>& updateDatabase) {
     install::UninstallResult result;
-    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+    const bool ran = commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [&] {
         result = install::UninstallArchives(ctx_, catalogue::ContentKind::Maps,
                                             page_parts::selectedListEntries(LBun), deleteArchives);
         if (!result.ran)
@@ -167,11 +183,12 @@ void MapsPage::bUninstallMapsClick(bool deleteArchives,
     });
     // The files that stayed are named once the window is no longer busy.
     if (ran && result.ran)
-        commands_.run(CommandBoundary::Quick, [&] { install::FinishUninstall(ctx_, result); });
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                      [&] { install::FinishUninstall(ctx_, result); });
 }
 
 void MapsPage::Delete1Click(intake::TmFileScan& scan) {
-    commands_.run(CommandBoundary::Quick, [this, &scan] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this, &scan] {
         install::DeleteArchives(ctx_, scan, catalogue::ContentKind::Maps,
                                 page_parts::selectedListEntries(LBinst));
         // The status keeps the last item's text over the list counts.
@@ -186,14 +203,14 @@ void MapsPage::Createzip1Click() {
     if (selected.isEmpty())
         return;
     // Busy only while packing: the CreateZip run holds the guard itself.
-    commands_.run(CommandBoundary::Quick, [this, &selected] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this, &selected] {
         install::CreateZip(ctx_, catalogue::ContentKind::Maps, selected.first(),
                            ctx_.state.CustomMapDir, commands_.busySection());
     });
 }
 
 void MapsPage::ReinstallFiles1Click() {
-    commands_.run(CommandBoundary::Quick, [this] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         if (install::MarkAsInstalled(ctx_, catalogue::ContentKind::Maps,
                                      page_parts::selectedListEntries(LBinst)))
             LoadMapLists();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/content_catalogue.h"
+#include "platform/file_helpers.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class CommandBoundary;
 class ListPair;
@@ -39,6 +41,11 @@ public:
     /// Fills LBinst and LBun from mapdata.dat through the filter and shows
     /// the counts (or the plain box when the file cannot be read).
     void LoadMapLists();
+    /// At a command: the lists reloaded, their selections kept, when
+    /// mapdata.dat changed on disk since they were read (another Quorvel
+    /// wrote it). The status shows the counts only when the page is
+    /// `shown`. One stat when nothing changed.
+    void reloadIfChanged(bool shown);
     /// Fills Filter1 from "text|mask|text|mask..." and selects the first
     /// pair, without counting as a change.
     void setMapFilter(const QString& filter);
@@ -84,4 +91,6 @@ private:
     QPushButton* bUninstallMaps = nullptr; ///< Tag 1
     /// The mouse-down handling and sort mode of LBinst and LBun.
     ListPair* Lists = nullptr;
+    /// mapdata.dat as it was when the lists were read (none read yet: empty).
+    std::optional<platform::FileStamp> readStamp_;
 };

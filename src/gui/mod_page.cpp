@@ -84,6 +84,10 @@ void ModPage::TabShow() {
 }
 
 void ModPage::LoadModLists() {
+    // Taken before reading: a write after it is seen by the next look.
+    readStamp_ = platform::FileStamp::of(ctx_.state.modDataPath());
+    if (partner_)
+        partner_->readStamp_ = readStamp_;
     const ModLists lists = ::LoadModLists(ctx_.state, kind_ == Skins);
     fill(lists);
     // One record file serves both pages: the other page's lists follow,
@@ -95,6 +99,23 @@ void ModPage::LoadModLists() {
         return;
     }
     ctx_.status.setStatus(lists.status);
+}
+
+void ModPage::reloadIfChanged(bool shown) {
+    if (!readStamp_ || *readStamp_ == platform::FileStamp::of(ctx_.state.modDataPath()))
+        return;
+    QList<QListWidget*> lists = {NotInstalled, Installed};
+    if (partner_)
+        lists << partner_->NotInstalled << partner_->Installed;
+    QList<QList<catalogue::ListEntry>> selected;
+    for (QListWidget* list : lists)
+        selected.append(page_parts::selectedListEntries(list));
+    const QString status = ctx_.status.status();
+    LoadModLists();
+    for (qsizetype i = 0; i < lists.size(); ++i)
+        page_parts::selectListEntries(lists[i], selected[i]);
+    if (!shown)
+        ctx_.status.setStatus(status);
 }
 
 void ModPage::fill(const ModLists& lists) {
@@ -122,31 +143,33 @@ void ModPage::ByName() {
 void ModPage::bInstMutsClick() {
     const catalogue::ContentKind kind = contentKind();
     install::InstallResult result;
-    const bool ran = commands_.run(CommandBoundary::Long, [this, kind, &result] {
-        // Either page's box asks for the delete; showing a page unticks both.
-        const bool deleteAfter = DelBox->isChecked() || (partner_ && partner_->DelBox->isChecked());
-        result = install::InstallArchives(ctx_, kind, page_parts::selectedListEntries(NotInstalled),
-                                          deleteAfter);
-        if (!result.ran)
-            return;
-        LoadModLists();
-        for (ModPage* page : {this, partner_}) {
-            if (!page)
-                continue;
-            page->NotInstalled->clearSelection();
-            page->DelBox->setChecked(false);
-        }
-    });
+    const bool ran =
+        commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [this, kind, &result] {
+            // Either page's box asks for the delete; showing a page unticks both.
+            const bool deleteAfter =
+                DelBox->isChecked() || (partner_ && partner_->DelBox->isChecked());
+            result = install::InstallArchives(
+                ctx_, kind, page_parts::selectedListEntries(NotInstalled), deleteAfter);
+            if (!result.ran)
+                return;
+            LoadModLists();
+            for (ModPage* page : {this, partner_}) {
+                if (!page)
+                    continue;
+                page->NotInstalled->clearSelection();
+                page->DelBox->setChecked(false);
+            }
+        });
     // The messages and leftovers come after the busy state has ended.
     if (ran && result.ran)
-        commands_.run(CommandBoundary::Quick,
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Writes,
                       [this, kind, &result] { install::FinishInstall(ctx_, kind, result); });
 }
 
 void ModPage::bUninstallMapsClick(bool deleteArchives,
                                   const std::function<void()>& updateDatabase) {
     install::UninstallResult result;
-    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+    const bool ran = commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [&] {
         result = install::UninstallArchives(
             ctx_, contentKind(), page_parts::selectedListEntries(Installed), deleteArchives);
         if (!result.ran)
@@ -158,11 +181,12 @@ void ModPage::bUninstallMapsClick(bool deleteArchives,
     });
     // The files that stayed are named once the window is no longer busy.
     if (ran && result.ran)
-        commands_.run(CommandBoundary::Quick, [&] { install::FinishUninstall(ctx_, result); });
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                      [&] { install::FinishUninstall(ctx_, result); });
 }
 
 void ModPage::Delete2Click(intake::TmFileScan& scan) {
-    commands_.run(CommandBoundary::Quick, [this, &scan] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this, &scan] {
         install::DeleteArchives(ctx_, scan, contentKind(),
                                 page_parts::selectedListEntries(NotInstalled));
         // The status keeps the last item's text over the list counts.
@@ -177,7 +201,7 @@ void ModPage::Createzip1Click() {
     if (selected.isEmpty())
         return;
     // Busy only while packing: the CreateZip run holds the guard itself.
-    commands_.run(CommandBoundary::Quick, [this, &selected] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this, &selected] {
         install::CreateZip(ctx_, contentKind(), selected.first(),
                            kind_ == Skins ? ctx_.state.CustomSkinDir : ctx_.state.MutatorDir,
                            commands_.busySection());
@@ -185,7 +209,7 @@ void ModPage::Createzip1Click() {
 }
 
 void ModPage::ReinstallFiles1Click() {
-    commands_.run(CommandBoundary::Quick, [this] {
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         if (install::MarkAsInstalled(ctx_, contentKind(),
                                      page_parts::selectedListEntries(NotInstalled)))
             LoadModLists();

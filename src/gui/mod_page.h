@@ -2,10 +2,12 @@
 
 #include "core/content_catalogue.h"
 #include "core/content_lists.h"
+#include "platform/file_helpers.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class CommandBoundary;
 class ListPair;
@@ -49,6 +51,11 @@ public:
     /// page's counts (or the plain box when the file cannot be read); a
     /// list in date order is sorted by date again.
     void LoadModLists();
+    /// At a command: the lists of both pages reloaded, their selections
+    /// kept, when somdata.dat changed on disk since they were read (another
+    /// Quorvel wrote it). The status shows this page's counts only when it
+    /// is `shown`. One stat when nothing changed.
+    void reloadIfChanged(bool shown);
     /// "By Date": both lists to date order, rebuilt from all records.
     void SortByDate();
     /// "By Name": both lists to name order, sorted at once.
@@ -91,4 +98,6 @@ private:
     QPushButton* bUninstall = nullptr;   ///< bUninstMuts (Tag 2) / bUninstSkin (Tag 3)
     /// The mouse-down handling (LBMutsMouseDown, LBSkinMouseDown) and sort mode.
     ListPair* Lists = nullptr;
+    /// somdata.dat as it was when the lists were read (none read yet: empty).
+    std::optional<platform::FileStamp> readStamp_;
 };

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -114,6 +115,15 @@ QList<catalogue::ListEntry> selectedListEntries(const QListWidget* list) {
             rows.append(i);
     }
     return catalogue::entriesAt(entries(list), rows);
+}
+
+void selectListEntries(QListWidget* list, const QList<catalogue::ListEntry>& entries) {
+    QHash<QString, int> seen;
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        const int occurrence = seen[item->text()]++;
+        item->setSelected(entries.contains(catalogue::ListEntry(item->text(), occurrence)));
+    }
 }
 
 QStringList selectedEntries(const QListWidget* list) {

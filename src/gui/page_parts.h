@@ -42,6 +42,9 @@ QStringList selectedEntries(const QListWidget* list);
 /// The selected entries of a content list, in list order, each with its
 /// position among entries of the same text: what names their records.
 QList<catalogue::ListEntry> selectedListEntries(const QListWidget* list);
+/// Selects the entries of `list` named by `entries` (as selectedListEntries
+/// gives them), and only those: a list refilled keeps what was chosen.
+void selectListEntries(QListWidget* list, const QList<catalogue::ListEntry>& entries);
 
 /// The hint of the three "Delete file after installation" boxes.
 QString deleteHint();

@@ -48,8 +48,9 @@ Uz2Page::Uz2Page(CommandContext& context, CommandBoundary& commands, QWidget* pa
     column->addWidget(cbUzDelete);
     column->addStretch(1);
     column->addWidget(bGoUz2);
-    connect(bOpenUz2, &QPushButton::clicked, this,
-            [this] { commands_.run(CommandBoundary::Quick, [this] { bOpenUz2Click(); }); });
+    connect(bOpenUz2, &QPushButton::clicked, this, [this] {
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads, [this] { bOpenUz2Click(); });
+    });
     connect(bGoUz2, &QPushButton::clicked, this, [this] { bGoUz2Click(); });
 }
 
@@ -85,14 +86,14 @@ void Uz2Page::dragndropDropFiles(const QStringList& paths) {
 
 void Uz2Page::bGoUz2Click() {
     bool selected = false;
-    commands_.run(CommandBoundary::Quick,
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
                   [this, &selected] { selected = cache::checkUz2Selection(ctx_); });
     if (!selected)
         return;
     const cache::Uz2Action action = cache::uz2ActionAt(rbUzActionGroup->checkedId());
     const bool deleteInputs = cbUzDelete->isChecked();
     cache::Uz2Run run;
-    const bool ran = commands_.run(CommandBoundary::Long, [&] {
+    const bool ran = commands_.run(CommandBoundary::Long, CommandBoundary::Writes, [&] {
         run = cache::runUz2(ctx_, action, deleteInputs, page_parts::entries(LBUz),
                             [this](qsizetype i, const QString& line, const QString& reason) {
                                 if (QListWidgetItem* item = LBUz->item(int(i))) {
@@ -103,6 +104,6 @@ void Uz2Page::bGoUz2Click() {
     });
     // The closing message comes after the busy state has ended.
     if (ran)
-        commands_.run(CommandBoundary::Quick,
+        commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
                       [this, &run, deleteInputs] { cache::finishUz2(ctx_, run, deleteInputs); });
 }

@@ -3,9 +3,9 @@
 #include "core/command_boundary.h"
 #include "core/command_context.h"
 #include "core/file_info.h"
-#include "core/temp_folder.h"
 #include "gui/page_parts.h"
 #include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/process.h"
 
 #include <QFile>
@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <exception>
@@ -172,17 +173,21 @@ void TForm2::ListFilesDblClick(int row, int column) {
     const QString name = cell->text();
     if (!ViewableExtensions.contains(lowerExtension(name)))
         return;
-    commands_.run(CommandBoundary::Quick, [this, name] { ViewArchiveFile(name); });
+    commands_.run(CommandBoundary::Quick, CommandBoundary::Reads,
+                  [this, name] { ViewArchiveFile(name); });
 }
 
 void TForm2::ViewArchiveFile(const QString& name) {
-    const QString copy = file_info::ExtractRecordedFile(ctx_, record_, name, false);
+    // A folder of the viewer's own: viewing takes no lock, and another
+    // Quorvel may be installing through the data folder's Temp meanwhile.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw platform::Error(u"Quorvel could not make a folder to view "_s + name + u" in: "_s +
+                              scratch.errorString());
+    const QString copy = file_info::ExtractRecordedFile(ctx_, record_, name, scratch.path(), false);
     if (copy.isEmpty())
         return;
-    // The copy stays when no program could be started for it.
-    if (!ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, ctx_.state.TempDir).started())
-        return;
-    QFile::remove(copy);
+    ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, scratch.path());
 }
 
 void TForm2::ShowPreview(const QStringList& files) {
@@ -195,15 +200,17 @@ void TForm2::ShowPreview(const QStringList& files) {
     if (picture == files.end())
         return;
     // The preview is an extra: it never shows a box of its own nor stops
-    // the facts from being shown, and it leaves nothing in Temp (a rar's
-    // folders neither).
+    // the facts from being shown. Like viewing, it works in a folder of its
+    // own, gone with everything in it (a rar's folders too) at the end.
     QImage image;
-    const core::ExtractedIntoTemp extracted(ctx_);
+    const QTemporaryDir scratch;
     try {
         // A picture larger than any a map ships is not worth reading.
         constexpr qint64 MaxPreviewBytes = qint64(4) << 20;
-        if (const QString copy =
-                file_info::ExtractRecordedFile(ctx_, record_, *picture, true, MaxPreviewBytes);
+        if (const QString copy = scratch.isValid() ? file_info::ExtractRecordedFile(
+                                                         ctx_, record_, *picture, scratch.path(),
+                                                         true, MaxPreviewBytes)
+                                                   : QString();
             !copy.isEmpty()) {
             // Decoded at the preview's size; Qt's allocation limit bounds
             // what a hostile picture header can ask for.

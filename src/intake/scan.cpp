@@ -198,6 +198,7 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
 
     const QString today = ctx.clock().todayText();
     QList<TContentRecord> added;
+    added.reserve(found.size());
     for (const QString& path : found) {
         // Found paths use "/" only; a "\" is part of a Linux file name.
         const qsizetype slash = path.lastIndexOf(u'/');

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace platform {
@@ -110,6 +112,18 @@ bool clearReadOnly(const QString& path) {
 QString fileNamePart(const QString& path) {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
     return slash < 0 ? path : path.mid(slash + 1);
+}
+
+FileStamp FileStamp::of(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true,
+            qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec),
+            qint64(st.st_mtim.tv_nsec),
+            quint64(st.st_dev),
+            quint64(st.st_ino)};
 }
 
 } // namespace platform

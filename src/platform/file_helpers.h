@@ -60,4 +60,21 @@ QString childBase(const QString& folder);
 /// The file name part of a path holding "/" or "\" separators.
 QString fileNamePart(const QString& path);
 
+/// What tells one state of a file from another without reading it: size,
+/// modification time to the nanosecond and the file's identity, which an
+/// atomic rewrite changes even within one clock tick. A missing file has
+/// its own stamp.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+
+    /// One stat of `path`, following a link.
+    static FileStamp of(const QString& path);
+};
+
 } // namespace platform

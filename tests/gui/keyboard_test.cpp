@@ -124,7 +124,7 @@ TEST_F(KeyboardTest, F1OpensTheHelpAndCtrlQIsGameOverUnlessALongCommandRuns) {
     QSignalSpy gameOver(control<QAction>(w, u"GameOver1"_s), &QAction::triggered);
     bool busy = false;
     qsizetype keyReached = -1;
-    EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [&] {
+    EXPECT_TRUE(w.runCommand(CommandBoundary::Long, CommandBoundary::Reads, [&] {
         busy = looksBusy(w);
         // The menus are disabled: the keys reach nothing.
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);

@@ -320,7 +320,7 @@ TEST_F(MainWindowTest, CommandThatThrowsEndsInOneErrorBoxAndLeavesTheWindowUsabl
         SCOPED_TRACE(c.what);
         dialogs.shown.clear();
         bool wasBusy = false;
-        EXPECT_FALSE(w.runCommand(CommandBoundary::Long, [&] {
+        EXPECT_FALSE(w.runCommand(CommandBoundary::Long, CommandBoundary::Reads, [&] {
             wasBusy = looksBusy(w) && !w.state().CanClose;
             c.fail();
         }));
@@ -341,9 +341,9 @@ TEST_F(MainWindowTest, NoCommandStartsWhileALongOneRuns) {
     bool innerRan = false;
     bool busyAfterInner = false;
     bool closeRefused = false;
-    EXPECT_TRUE(w.runCommand(CommandBoundary::Long, [&] {
+    EXPECT_TRUE(w.runCommand(CommandBoundary::Long, CommandBoundary::Reads, [&] {
         for (CommandBoundary::Kind kind : {CommandBoundary::Long, CommandBoundary::Quick})
-            EXPECT_FALSE(w.runCommand(kind, [&] {
+            EXPECT_FALSE(w.runCommand(kind, CommandBoundary::Writes, [&] {
                 innerRan = true;
                 throw platform::Error(u"x"_s);
             }));
@@ -355,7 +355,8 @@ TEST_F(MainWindowTest, NoCommandStartsWhileALongOneRuns) {
     EXPECT_TRUE(closeRefused);
     EXPECT_TRUE(dialogs.shown.isEmpty()) << "a refusal is silent";
     EXPECT_TRUE(looksIdle(w));
-    EXPECT_TRUE(w.runCommand(CommandBoundary::Quick, [&] { innerRan = true; }));
+    EXPECT_TRUE(
+        w.runCommand(CommandBoundary::Quick, CommandBoundary::Reads, [&] { innerRan = true; }));
     EXPECT_TRUE(innerRan);
     EXPECT_TRUE(w.close());
 }

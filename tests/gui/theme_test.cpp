@@ -209,7 +209,7 @@ TEST_F(ThemeWindowTest, TheWindowDrawsWithTheColoursOfTheThemesTable) {
         // theme's disabled colour.
         QColor busyButtonText;
         QColor busyListText;
-        w.runCommand(CommandBoundary::Long, [&] {
+        w.runCommand(CommandBoundary::Long, CommandBoundary::Reads, [&] {
             busyButtonText = colour(install, QPalette::ButtonText, QPalette::Disabled);
             busyListText = colour(LBinst, QPalette::Text, QPalette::Disabled);
         });

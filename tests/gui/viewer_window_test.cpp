@@ -1,6 +1,7 @@
 // The archive content viewer: its controls, and opening a listed file from
 // a zip (by bare name, then by stored name) or a rar through a fake
-// desktop opener, the copy deleted afterwards.
+// desktop opener, the copy deleted afterwards. Viewing takes no data folder
+// lock, so its copies go to a scratch folder of its own, never to Temp.
 #include "gui/viewer_window.h"
 
 #include "archive/rar_archive.h"
@@ -39,11 +40,14 @@ protected:
     ViewerTest()
         : core(dialogs, status),
           commands(core.state, [this](const QString& text) { dialogs.errorMessage(text); }),
-          viewer(core.context(), commands) {
+          viewer(core.context(), commands), oldTmp_(qgetenv("TMPDIR")) {
         core.state.ProgramDir = tree.folder(u"prog"_s);
         core.state.TempDir = tree.folder(u"prog/Temp"_s);
         archives = tree.folder(u"archives"_s) + u'/';
+        // The system's temporary folder, where the scratch folders go.
+        qputenv("TMPDIR", tree.folder(u"tmp"_s).toLocal8Bit());
     }
+    ~ViewerTest() override { qputenv("TMPDIR", oldTmp_); }
     /// The record the viewer opens files of, and its file list.
     void show(const QString& archiveName, const QStringList& files,
               const QString& folder = QString()) {
@@ -57,6 +61,19 @@ protected:
     QStringList tempFiles() const {
         return QDir(core.state.TempDir).entryList(QDir::Files | QDir::NoDotAndDotDot);
     }
+    /// What the opener was given, as "path|content" with the path below the
+    /// scratch folder of its view; a path elsewhere is kept whole, and fails.
+    QStringList openedInScratch() const {
+        const QString root = tree.path(u"tmp/"_s);
+        QStringList out;
+        for (const QString& line : opener.opened()) {
+            const qsizetype folderEnd = line.indexOf(u'/', root.size());
+            out.append(line.startsWith(root) && folderEnd > 0 ? line.mid(folderEnd + 1) : line);
+        }
+        return out;
+    }
+    /// Nothing left of any scratch folder.
+    bool scratchGone() const { return QDir(tree.path(u"tmp"_s)).isEmpty(); }
 
     TempTree tree;
     testing_support::FakeOpener opener{tree};
@@ -70,6 +87,9 @@ protected:
     QPushButton* Button1 = control<QPushButton>(viewer, u"Button1"_s);
     QLabel* Preview = control<QLabel>(viewer, u"Preview"_s);
     QString archives;
+
+private:
+    QByteArray oldTmp_;
 };
 
 } // namespace
@@ -108,8 +128,6 @@ TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
                     .file(u"DM-X.ut2"_s, "map")
                     .write(archives + u"DM-X.zip"_s));
     show(u"DM-X.zip"_s, {u"DM-X.ut2"_s, u"readme.TXT"_s, u"notes.txt"_s});
-    const QString temp = core.state.TempDir + u'/';
-
     viewer.ListFilesDblClick(0, 1); // .ut2: not a viewable type
     viewer.ListFilesDblClick(1, 0); // column 0
     EXPECT_TRUE(opener.opened().isEmpty());
@@ -117,9 +135,10 @@ TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
     viewer.ListFilesDblClick(1, 1); // the extension test ignores case
     viewer.ListFilesDblClick(1, 1);
     viewer.ListFilesDblClick(2, 1);
-    EXPECT_EQ(opener.opened(), (QStringList{temp + u"readme.TXT|top"_s, temp + u"readme.TXT|top"_s,
-                                            temp + u"notes.txt|inner"_s}));
-    EXPECT_TRUE(tempFiles().isEmpty()) << tempFiles().join(u',').toStdString();
+    EXPECT_EQ(openedInScratch(),
+              (QStringList{u"readme.TXT|top"_s, u"readme.TXT|top"_s, u"notes.txt|inner"_s}));
+    EXPECT_TRUE(scratchGone());
+    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty()) << tempFiles().join(u',').toStdString();
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
 }
 
@@ -142,8 +161,9 @@ TEST_F(ViewerTest, RarFileOpenedFromItsFolderAndALaterInstallStillExtractsEveryt
         {Rar4Entry::file("docs\\read me.txt", "rar text"), Rar4Entry::file("S.utx", "tex")}));
     show(u"S.rar"_s, {u"docs/read me.txt"_s, u"S.utx"_s});
     viewer.ListFilesDblClick(0, 1);
-    EXPECT_EQ(opener.opened(), QStringList{core.state.TempDir + u"/docs/read me.txt|rar text"_s});
-    EXPECT_FALSE(QFile::exists(core.state.TempDir + u"/docs/read me.txt"_s));
+    EXPECT_EQ(openedInScratch(), QStringList{u"docs/read me.txt|rar text"_s});
+    EXPECT_TRUE(scratchGone());
+    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
     EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
 
     EXPECT_TRUE(
@@ -161,10 +181,11 @@ TEST_F(ViewerTest, ANameLeadingOutOfTempNeitherOpensNorDeletesAFileThere) {
     show(u"H.rar"_s, {u"../victim.txt"_s});
     viewer.ListFilesDblClick(0, 1);
     EXPECT_EQ(tree.read(u"prog/victim.txt"_s), "mine");
-    // The entry was extracted confined, as Temp/victim.txt, and that copy
-    // is what was opened and deleted.
-    for (const QString& line : opener.opened())
-        EXPECT_TRUE(line.startsWith(core.state.TempDir + u"/victim.txt|"_s)) << line.toStdString();
+    // The entry was extracted confined, as victim.txt in the scratch
+    // folder, and that copy is what was opened and deleted.
+    for (const QString& line : openedInScratch())
+        EXPECT_TRUE(line.startsWith(u"victim.txt|"_s)) << line.toStdString();
+    EXPECT_TRUE(scratchGone());
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
@@ -201,6 +222,7 @@ TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {
     EXPECT_LE(shown.height(), Preview->height());
     EXPECT_GE(Preview->x(), 1 + 120 + 220) << "beside the value column";
     EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(scratchGone());
 
     // A picture that cannot be read, an archive gone, no picture: nothing
     // shown and nothing asked.
@@ -233,7 +255,8 @@ TEST_F(ViewerTest, ThePreviewOfAnEncryptedOrFoldedRarAsksNothingAndLeavesNothing
     status.setStatus(u"before"_s);
     viewer.ShowPreview({u"shots/DM-X.png"_s});
     EXPECT_FALSE(Preview->isHidden());
-    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty()) << "no file and no folder left";
+    EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
+    EXPECT_TRUE(scratchGone()) << "no file and no folder left";
     EXPECT_EQ(status.status(), u"before"_s);
 
     if (testing_support::rarToolPath().isEmpty())
