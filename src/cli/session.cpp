@@ -80,13 +80,15 @@ void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame
     if (!QDir().mkpath(dataDir_))
         throw Exit{NotAllDone, u"Cannot create the data folder "_s + dataDir_ + u'.'};
     lock_.emplace(DataLock::acquire(dataDir_, std::chrono::milliseconds(0)));
-    if (!lock_->held()) {
+    if (!lock_->held() && lock_->busy()) {
         if (!quiet_)
             printErr(u"Waiting for another Quorvel to finish changing "_s + dataDir_ + u" ..."_s);
         lock_.emplace(DataLock::acquire(dataDir_));
-        if (!lock_->held())
-            throw Exit{NotAllDone, DataLock::busyText(dataDir_)};
     }
+    // Busy all the time, or a lock file that cannot be made at all.
+    if (!lock_->held())
+        throw Exit{NotAllDone,
+                   lock_->refusal().isEmpty() ? DataLock::busyText(dataDir_) : lock_->refusal()};
     checkDataFilesReadable();
     // As the desktop entry starts the window: in its data folder.
     QDir::setCurrent(dataDir_);
