@@ -304,7 +304,8 @@ QStringList cacheQueue(const QStringList& selected) {
 }
 
 std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
-                                      const QStringList& selected) {
+                                      const QStringList& selected,
+                                      const std::optional<QString>& zipFolder) {
     AppState& s = ctx.state;
     // Packages are moved into TempDir; never the working folder.
     if (s.TempDir.isEmpty())
@@ -325,8 +326,10 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
         return std::nullopt;
     }
     if (action == CacheAction::InstallAndZip || action == CacheAction::ZipOnly) {
-        plan.zipFolder = ctx.dialogs.chooseFolder(u"Select the folder for the zip file(s)"_s,
-                                                  s.LastZipDir, true);
+        plan.zipFolder = zipFolder
+                             ? *zipFolder
+                             : ctx.dialogs.chooseFolder(u"Select the folder for the zip file(s)"_s,
+                                                        s.LastZipDir, true);
         if (plan.zipFolder.isEmpty()) {
             ctx.status.setStatus(u"Operation cancelled"_s);
             return std::nullopt;

@@ -44,9 +44,11 @@ struct CachePlan {
 /// The start of "Install": nullopt when no run follows, because TempDir
 /// holds a file (the warning says so), nothing is selected, no action is
 /// chosen, or the folder dialog of a zip action was cancelled ("Operation
-/// cancelled"). A folder chosen becomes LastZipDir.
+/// cancelled"). A folder chosen becomes LastZipDir. `zipFolder`, when
+/// given, is the folder already chosen: the dialog is not shown.
 std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
-                                      const QStringList& selected);
+                                      const QStringList& selected,
+                                      const std::optional<QString>& zipFolder = std::nullopt);
 
 /// What a run leaves for its end (FinishCacheRun).
 struct CacheRunResult {

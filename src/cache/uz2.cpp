@@ -4,6 +4,7 @@
 #include "core/keep_painted.h"
 #include "core/temp_folder.h"
 #include "install/placement.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
 #include "platform/game_programs.h"
@@ -78,34 +79,102 @@ FileOutcome runTool(CommandContext& ctx, const QString& tool, const QString& wor
     return {FileOutcome::Ok, {}};
 }
 
-FileOutcome runCodec(CommandContext& ctx, Uz2Action action, const QString& path) {
-    if (action == Uz2Action::None)
-        return {FileOutcome::Failed, u"No action was chosen."_s};
-    const bool compress = action == Uz2Action::Compress;
-    QString output = uz2OutputName(path, compress);
-    if (output.isEmpty())
-        return {FileOutcome::Failed, u"\"%1\" is not a .uz2 file."_s.arg(path)};
-    // The game finds files ignoring case: an output that differs from an
-    // existing file only in case would stand beside it as a second copy.
+/// Where the output of `path` goes: beside it, or in `outputFolder` when
+/// one is given. Empty when the file has no such output.
+QString outputFor(const QString& path, bool compress, const QString& outputFolder) {
+    const QString beside = uz2OutputName(path, compress);
+    if (beside.isEmpty() || outputFolder.isEmpty())
+        return beside;
+    return platform::withSlash(outputFolder) + QFileInfo(beside).fileName();
+}
+
+/// The file the output is to be written as: `output`, or the existing file
+/// of its name ignoring case once the user agreed to replace it; nullopt
+/// when the user kept the existing one. The game finds files ignoring
+/// case: an output that differs from an existing file only in case would
+/// stand beside it as a second copy.
+std::optional<QString> replaceableOutput(CommandContext& ctx, const QString& output) {
     const QString existing =
         platform::resolveIgnoringCase(folderOf(output), QFileInfo(output).fileName());
     const QFileInfo existingInfo(existing);
-    if (existingInfo.exists() || existingInfo.isSymLink()) {
-        const platform::Button answer =
-            ctx.dialogs.message(platform::MsgKind::Confirmation,
-                                existing + u" already exists.\r\rDo you want to replace it?"_s,
-                                platform::Yes | platform::No, MessageOffset);
-        if (answer != platform::Yes)
-            return {FileOutcome::Skipped, u"%1 already exists and was kept."_s.arg(existing)};
-        output = existing;
+    if (!existingInfo.exists() && !existingInfo.isSymLink())
+        return output;
+    const platform::Button answer =
+        ctx.dialogs.message(platform::MsgKind::Confirmation,
+                            existing + u" already exists.\r\rDo you want to replace it?"_s,
+                            platform::Yes | platform::No, MessageOffset);
+    if (answer != platform::Yes)
+        return std::nullopt;
+    return existing;
+}
+
+/// Moves what the game's tool wrote beside its input to `target`: renamed
+/// when both lie on one file system, else copied through a temporary file
+/// and then deleted, so `target` is never half-written.
+QString moveOutput(const QString& from, const QString& target) {
+    if (platform::renameReplacing(from, target))
+        return {};
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    try {
+        platform::AtomicFile out(target);
+        out.openForWriting();
+        while (!in.atEnd()) {
+            const QByteArray chunk = in.read(1 << 20);
+            if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+                return in.errorString();
+            out.writeAll(chunk);
+        }
+        out.commit();
+    } catch (const platform::Error& e) {
+        return e.text();
     }
+    in.close();
+    QFile::remove(from);
+    return {};
+}
+
+/// With an output folder, the tool's output (written beside the input) is
+/// moved there.
+FileOutcome placeToolOutput(CommandContext& ctx, Uz2Action action, const QString& path,
+                            const QString& outputFolder) {
+    const bool compress = action == Uz2Action::Compress;
+    const QString produced = uz2OutputName(path, compress);
+    const QString output = outputFor(path, compress, outputFolder);
+    if (output.isEmpty() ||
+        QFileInfo(produced).absoluteFilePath() == QFileInfo(output).absoluteFilePath())
+        return {FileOutcome::Ok, {}};
+    if (!QFileInfo(produced).isFile())
+        return {FileOutcome::Failed, u"The game's tool wrote no %1."_s.arg(produced)};
+    const std::optional<QString> target = replaceableOutput(ctx, output);
+    if (!target)
+        return {FileOutcome::Skipped,
+                u"%1 already exists and was kept; the output stays as %2."_s.arg(output, produced)};
+    if (const QString failure = moveOutput(produced, *target); !failure.isEmpty())
+        return {FileOutcome::Failed,
+                u"%1 could not be moved to %2: %3"_s.arg(produced, *target, failure)};
+    return {FileOutcome::Ok, {}};
+}
+
+FileOutcome runCodec(CommandContext& ctx, Uz2Action action, const QString& path,
+                     const QString& outputFolder) {
+    if (action == Uz2Action::None)
+        return {FileOutcome::Failed, u"No action was chosen."_s};
+    const bool compress = action == Uz2Action::Compress;
+    const QString output = outputFor(path, compress, outputFolder);
+    if (output.isEmpty())
+        return {FileOutcome::Failed, u"\"%1\" is not a .uz2 file."_s.arg(path)};
+    const std::optional<QString> target = replaceableOutput(ctx, output);
+    if (!target)
+        return {FileOutcome::Skipped, u"%1 already exists and was kept."_s.arg(output)};
     // The window stays alive while a large file is converted.
     const Uz2Progress progress = [painted = KeepPainted()](qint64, qint64) mutable {
         painted();
         return true;
     };
     const Uz2Result result =
-        compress ? compressUz2(path, output, progress) : decompressUz2(path, output, progress);
+        compress ? compressUz2(path, *target, progress) : decompressUz2(path, *target, progress);
     if (!result.ok)
         return {FileOutcome::Failed, result.error};
     return {FileOutcome::Ok, {}};
@@ -193,7 +262,7 @@ bool checkUz2Selection(CommandContext& ctx) {
 }
 
 Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QStringList& lines,
-              const Uz2LineMarked& marked) {
+              const Uz2LineMarked& marked, const QString& outputFolder) {
     Uz2Run run;
     const QString word = uz2CommandWord(action).trimmed();
     run.commandWord = word;
@@ -229,8 +298,10 @@ Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QS
             const QString status = u"  "_s + word + u"ing "_s + run.lines[i] + note;
             // Shown while the file is worked on.
             ctx.status.setStatus(status);
-            const FileOutcome outcome =
-                run.builtIn ? runCodec(ctx, action, path) : runTool(ctx, tool, word, path);
+            FileOutcome outcome = run.builtIn ? runCodec(ctx, action, path, outputFolder)
+                                              : runTool(ctx, tool, word, path);
+            if (!run.builtIn && outcome.kind == FileOutcome::Ok && !outputFolder.isEmpty())
+                outcome = placeToolOutput(ctx, action, path, outputFolder);
             switch (outcome.kind) {
             case FileOutcome::NotStarted:
                 run.error = errorText(word, true);

@@ -87,8 +87,12 @@ struct Uz2Run {
 /// converted is marked " -> ok", counted and, when `deleteInputs`, moved to
 /// the trash; any other is marked " -> Error" (" -> skipped" when the user
 /// kept an existing output) and kept. A ".uz2" is never compressed again.
+/// `outputFolder`, when given, receives the outputs instead of the inputs'
+/// folders: the codec writes there, and what the tool wrote beside its
+/// input is moved there (asking before a file is replaced; a tool that
+/// wrote nothing there fails the file).
 Uz2Run runUz2(CommandContext& ctx, Uz2Action action, bool deleteInputs, const QStringList& lines,
-              const Uz2LineMarked& marked = {});
+              const Uz2LineMarked& marked = {}, const QString& outputFolder = {});
 
 /// The end of a run, once the window is no longer busy: the error of a
 /// run that ended early, or the final status and ListBox3 emptied.

@@ -11,6 +11,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -51,9 +52,10 @@ QString couldNotRemoveTempText(const AppState& state) {
            u"Please delete the directory before you start Quorvel next time"_s;
 }
 
-bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
+ErrorLogWrite WriteErrorLog(AppState& state) {
+    ErrorLogWrite out;
     if (state.ErrorLogLines.isEmpty())
-        return false;
+        return out;
     // The same refused archives would bring the question back on every
     // start: it is asked only when the log names something it did not.
     QSet<QString> before;
@@ -65,12 +67,15 @@ bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
             // An old log that cannot be read names nothing.
         }
     }
-    const bool news =
-        std::any_of(state.ErrorLogLines.cbegin(), state.ErrorLogLines.cend(),
-                    [&before](const QString& line) { return !before.contains(line); });
+    out.news = std::any_of(state.ErrorLogLines.cbegin(), state.ErrorLogLines.cend(),
+                           [&before](const QString& line) { return !before.contains(line); });
     platform::writeLines(state.errorLogPath(), state.ErrorLogLines);
-    state.ErrorLogLines.clear();
-    if (!news)
+    out.lines = std::exchange(state.ErrorLogLines, {});
+    return out;
+}
+
+bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
+    if (!WriteErrorLog(state).news)
         return false;
     const QString text =
         u"Some files in the configured directories are not supported by Quorvel.\r\r"_s +

@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 /// Start-up and shut-down work on the file system, without widgets.
 namespace lifecycle {
@@ -27,6 +28,17 @@ QString missingGameFolderText(const AppState& state);
 
 /// The message shown when removeTempDir fails.
 QString couldNotRemoveTempText(const AppState& state);
+
+/// What writing error.log did.
+struct ErrorLogWrite {
+    QStringList lines; ///< the lines written: each rejected archive with its reason
+    bool news = false; ///< a line the previous error.log did not have
+};
+
+/// Writes error.log from ErrorLogLines and empties them; nothing is
+/// written when there are none. Throws platform::Error when the log cannot
+/// be written.
+ErrorLogWrite WriteErrorLog(AppState& state);
 
 /// Writes error.log from ErrorLogLines, empties them and, when the log
 /// gained a line the previous error.log did not have, asks whether to

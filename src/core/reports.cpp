@@ -1,6 +1,8 @@
 #include "core/reports.h"
 
+#include "core/content_lists.h"
 #include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/status_sink.h"
 #include "platform/text_file.h"
 
@@ -96,6 +98,11 @@ void BriefList1Click(CommandContext& ctx, Level level, const ListsSnapshot& list
         ctx.status.setStatus(u"Operation cancelled"_s);
         return;
     }
+    WriteReport(ctx, level, lists, file);
+}
+
+void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
+                 const QString& file) {
     const QString saving = level == Brief      ? u"  Saving brief list to "_s
                            : level == Detailed ? u"  Saving detailed list to "_s
                                                : u"  Saving full list to "_s;
@@ -109,6 +116,23 @@ void BriefList1Click(CommandContext& ctx, Level level, const ListsSnapshot& list
     const QList<TContentRecord> mods = content_db::ReadAll(ctx.state.modDataPath());
     platform::writeLines(file, recordList(maps, mods, level == Full));
     ctx.status.setStatus(u"  Detailed list saved to "_s + file);
+}
+
+ListsSnapshot listsAsLoaded(const AppState& state) {
+    const MapLists maps = LoadMapLists(state, u"All"_s);
+    const ModLists mods = LoadModLists(state, false);
+    for (const QString* error : {&maps.error, &mods.error}) {
+        if (!error->isEmpty())
+            throw platform::Error(*error);
+    }
+    ListsSnapshot lists;
+    lists.mapsInstalled = maps.installed;
+    lists.mapsNotInstalled = maps.notInstalled;
+    lists.mutatorsInstalled = mods.mutatorsInstalled;
+    lists.mutators = mods.mutators;
+    lists.skinsInstalled = mods.skinsInstalled;
+    lists.skins = mods.skins;
+    return lists;
 }
 
 } // namespace reports

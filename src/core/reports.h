@@ -27,9 +27,17 @@ QStringList briefList(const ListsSnapshot& lists);
 QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
                        bool full);
 
-/// Asks for the file and writes the report of `level`, with the status
-/// texts of each step. A cancelled dialog writes nothing and says
-/// "Operation cancelled".
+/// Asks for the file and writes the report of `level` there (WriteReport).
+/// A cancelled dialog writes nothing and says "Operation cancelled".
 void BriefList1Click(CommandContext& ctx, Level level, const ListsSnapshot& lists);
+/// Writes the report of `level` to `file` (atomically, CR LF), with the
+/// status texts of each step. Throws platform::Error when a record file
+/// cannot be read or the report cannot be written.
+void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists, const QString& file);
+
+/// The six lists as the pages show them once loaded: no game-type filter,
+/// name order. Throws platform::Error (the loaders' text) when a record
+/// file cannot be read.
+ListsSnapshot listsAsLoaded(const AppState& state);
 
 } // namespace reports

@@ -2,10 +2,10 @@
 
 #include "core/command_boundary.h"
 #include "core/command_context.h"
+#include "core/data_folder.h"
 #include "core/settings_file.h"
 #include "gui/value_list_editor.h"
 #include "platform/dialogs.h"
-#include "platform/game_programs.h"
 #include "platform/status_sink.h"
 
 #include <QHBoxLayout>
@@ -58,10 +58,7 @@ void ConfigPage::prepareConfigEditor() {
 }
 
 void ConfigPage::showFirstRunDefaults(const QString& gameDir) {
-    VLE->setValue(GameDirRow, gameDir);
-    VLE->setValue(SubDirsRow, u"Yes"_s);
-    VLE->setValue(OverwriteRow, u"Ask me"_s);
-    VLE->setValue(ExtraFilesRow, u"No"_s);
+    showRows(data_folder::FirstRunRows(gameDir));
 }
 
 void ConfigPage::showRows(const QStringList& values) {
@@ -77,21 +74,11 @@ void ConfigPage::TabConfigShow() {
 }
 
 void ConfigPage::bConfigSaveClick() {
-    ctx_.state.setGameDir(VLE->value(GameDirRow));
-    if (platform::findGameExecutable(ctx_.state.SystemDir).isEmpty()) {
-        const QString text = u"Warning! Can't find "_s + ctx_.state.GameDir +
-                             u"/System/UT2004.exe\r\rDo you want to continue anyway?"_s;
-        if (ctx_.dialogs.message(platform::MsgKind::Warning, text, platform::Yes | platform::No,
-                                 QPoint(125, 150)) != platform::Yes)
-            return;
-    }
-    ctx_.state.GameName = u"UT2004"_s;
-    ctx_.status.setStatus(u"  Saving configuration."_s);
     QStringList values;
     for (int row = GameDirRow; row <= AdditionalGamesRow; ++row)
         values.append(VLE->value(row));
-    settings_file::writeSettings(ctx_.state.settingsPath(), ctx_.state.GameName, values);
-    Q_EMIT saved();
+    if (data_folder::SaveSettings(ctx_, values))
+        Q_EMIT saved();
 }
 
 void ConfigPage::VLEEditButtonClick() {

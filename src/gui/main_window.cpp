@@ -1,8 +1,7 @@
 #include "gui/main_window.h"
 
-#include "core/content_db.h"
+#include "core/data_folder.h"
 #include "core/lifecycle.h"
-#include "core/record_journal.h"
 #include "core/settings_file.h"
 #include "gui/about_box.h"
 #include "gui/cache_page.h"
@@ -167,18 +166,9 @@ void TForm1::FormCreate() {
     state().ProgramDir = QDir::currentPath();
     const bool started = runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         AppState& s = state();
-        s.CanClose = true;
-        s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = false;
-        s.StartingUp = true;
-        s.LastZipDir = QDir::homePath();
-        s.LastUz2Dir = QDir::homePath();
-        lifecycle::prepareTempDir(s);
         TabConfig->prepareConfigEditor();
-        content_db::CreateMissingFiles(s);
-        // A run killed between the record file and sharedfiles.dat is
-        // finished (or undone) before anything reads them.
-        record_journal::RecoverInterruptedWrite(s);
-        if (QFileInfo::exists(s.settingsPath())) {
+        data_folder::Prepare(s, QDir::currentPath());
+        if (data_folder::HasSettings(s)) {
             LoadSettings(true);
             install::RemoveInterruptedCopies(core_->context());
         } else {
@@ -198,9 +188,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::firstRun() {
-    const QStringList places =
-        gameFolders_.value_or(platform::gameFolderCandidates(QDir::homePath()));
-    TabConfig->showFirstRunDefaults(platform::findGameFolder(places));
+    TabConfig->showFirstRunDefaults(gameFolders_
+                                        ? platform::findGameFolder(*gameFolders_)
+                                        : data_folder::FirstRunGameFolder(QDir::homePath()));
     themes_->selectBuiltIn(1);
     themes_->setEnabled(true);
     state().ThemeIndex = 1;

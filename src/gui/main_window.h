@@ -4,6 +4,7 @@
 #include "core/command_boundary.h"
 #include "core/content_catalogue.h"
 #include "core/reports.h"
+#include "core/settings_file.h"
 #include "intake/folder_search.h"
 #include "platform/status_sink.h"
 
@@ -95,8 +96,8 @@ private:
 
     /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
     void LoadSettings(bool AtStartUp);
-    void applyLayout(const QStringList& lines);
-    void settingsDamaged();
+    void applyLayout(const settings_file::LayoutValues& layout);
+    void settingsDamaged(const settings_file::DamagedSettings& kept);
     void ReportUnsupportedFiles();
     void ShowErrorLog();
     /// Shut-down: stores the layout in the settings file and removes Temp.

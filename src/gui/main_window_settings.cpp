@@ -1,6 +1,6 @@
 // The settings loader as the window runs it: the values go to the core
 // state, the editor, the map filter and the window layout.
-#include "core/content_db.h"
+#include "core/data_folder.h"
 #include "core/lifecycle.h"
 #include "core/settings_file.h"
 #include "gui/config_page.h"
@@ -10,60 +10,23 @@
 #include "gui/theme_engine.h"
 #include "intake/database_update.h"
 #include "platform/dialogs.h"
-#include "platform/errors.h"
 
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
 void TForm1::LoadSettings(bool AtStartUp) {
-    using namespace settings_file;
     AppState& s = state();
-    AppliedSettings applied;
+    const data_folder::LoadedSettings loaded = data_folder::LoadSettings(*core_, AtStartUp);
     // The editor and the filter show what was applied, also when a later
     // line turns out damaged.
-    auto show = [&] {
-        TabConfig->showRows(applied.editorRows);
-        if (applied.mapFilter)
-            TabMaps->setMapFilter(*applied.mapFilter);
-    };
-    // A damaged file is kept aside and reported; from then on the record
-    // files are read with the new size.
-    auto damaged = [&] {
-        show();
-        core_->recordGuard.start();
-        settingsDamaged();
-    };
-    QStringList lines;
-    bool upgrade = false;
-    try {
-        lines = readSettingsLines(s.settingsPath());
-        upgrade = needsUpgrade(lines, recordFileSizes(s));
-    } catch (const platform::Error&) {
-        damaged();
-        return;
-    }
-    // Old records are judged at their own size before the upgrade converts
-    // them, so what is damaged among them is kept rather than converted. A
-    // copy that cannot be written is no fault of the settings file: the
-    // error ends start-up, and the next start tries again.
-    if (upgrade)
-        core_->checkRecordFiles(TContentRecord::OldRecordSize);
-    try {
-        if (upgrade) {
-            UpgradeSettings(s);
-            lines = readSettingsLines(s.settingsPath());
-        }
-        core_->recordGuard.start();
-        applySettings(s, lines, applied);
-        show();
-        if (AtStartUp)
-            applyLayout(lines);
-        core_->ZipMaster1.ExtrBaseDir = s.TempDir;
-        core_->dRar31.TargetDirectory = s.TempDir;
-        s.OpenDialog1Folder = s.CustomMapDir;
-    } catch (const platform::Error&) {
-        damaged();
+    TabConfig->showRows(loaded.applied.editorRows);
+    if (loaded.applied.mapFilter)
+        TabMaps->setMapFilter(*loaded.applied.mapFilter);
+    if (loaded.layout)
+        applyLayout(*loaded.layout);
+    if (loaded.damaged) {
+        settingsDamaged(*loaded.damaged);
         return;
     }
     // A failed scan or list load is reported, but a sound settings file is
@@ -81,34 +44,29 @@ void TForm1::LoadSettings(bool AtStartUp) {
     showPage(MapsTab);
 }
 
-void TForm1::applyLayout(const QStringList& lines) {
-    const std::optional<settings_file::LayoutValues> theme = settings_file::parseThemeLines(lines);
-    if (!theme)
-        return;
-    state().ThemeIndex = theme->ThemeIndex;
-    if (theme->ThemeIndex == -1) {
-        state().ThemeFile = theme->ThemeFile;
-        if (!QFileInfo::exists(theme->ThemeFile) ||
-            themes_->loadFile(theme->ThemeFile) != ThemeEngine::LoadError::None)
+void TForm1::applyLayout(const settings_file::LayoutValues& layout) {
+    state().ThemeIndex = layout.ThemeIndex;
+    if (layout.ThemeIndex == -1) {
+        state().ThemeFile = layout.ThemeFile;
+        if (!QFileInfo::exists(layout.ThemeFile) ||
+            themes_->loadFile(layout.ThemeFile) != ThemeEngine::LoadError::None)
             themes_->selectBuiltIn(1);
     } else {
-        themes_->selectBuiltIn(theme->ThemeIndex);
-        state().ThemeFile = theme->ThemeFile;
+        themes_->selectBuiltIn(layout.ThemeIndex);
+        state().ThemeFile = layout.ThemeFile;
     }
-    themes_->setEnabled(theme->ThemeOn);
-    // A position that is no number ends the loader here: the theme lines
-    // before it stay applied.
-    const std::optional<settings_file::LayoutValues> layout = settings_file::parseLayout(lines);
-    if (layout->WindowPos)
-        move(*layout->WindowPos);
-    if (layout->LastZipDir && layout->LastUz2Dir) {
-        state().LastZipDir = *layout->LastZipDir;
-        state().LastUz2Dir = *layout->LastUz2Dir;
+    themes_->setEnabled(layout.ThemeOn);
+    // A position that is no number left the theme lines alone (the file
+    // is damaged then).
+    if (layout.WindowPos)
+        move(*layout.WindowPos);
+    if (layout.LastZipDir && layout.LastUz2Dir) {
+        state().LastZipDir = *layout.LastZipDir;
+        state().LastUz2Dir = *layout.LastUz2Dir;
     }
 }
 
-void TForm1::settingsDamaged() {
-    const settings_file::DamagedSettings kept = settings_file::keepDamaged(state().settingsPath());
+void TForm1::settingsDamaged(const settings_file::DamagedSettings& kept) {
     dialogs_->message(platform::MsgKind::Error, settings_file::damagedText(kept), platform::Ok,
                       QPoint(100, 75));
     showPage(ConfigTab);

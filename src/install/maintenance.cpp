@@ -44,9 +44,10 @@ void removeWorkingFolder(CommandContext& ctx, const QString& folder) {
 
 } // namespace
 
-void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
-                    const QList<catalogue::ListEntry>& selected) {
+QStringList DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind kind,
+                           const QList<catalogue::ListEntry>& selected) {
     AppState& s = ctx.state;
+    QStringList failed;
     const QList<TContentRecord> records = content_db::ReadAll(catalogue::recordFile(s, kind));
     for (const catalogue::ListEntry& item : selected) {
         const qsizetype index =
@@ -59,14 +60,17 @@ void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, ContentKind k
             if (deleted)
                 ctx.status.setStatus(u"  Deleting "_s + path + u" .... Deleted"_s);
         }
-        if (!deleted)
+        if (!deleted) {
             ctx.status.setStatus(kind == ContentKind::Maps ? u"  Operation failed."_s
                                                            : u"  Operation failed"_s);
+            failed.append(item.name);
+        }
     }
     if (kind == ContentKind::Maps)
         intake::ScanMapArchives(ctx, scan);
     else
         intake::ScanMutatorArchives(ctx, scan);
+    return failed;
 }
 
 bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,

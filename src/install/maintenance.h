@@ -22,8 +22,10 @@ namespace install {
 /// then runs the map scan (maps) or the mutator scan (mutators and skins),
 /// which drops the records of archives now gone. The records themselves
 /// are not edited. An entry without a record fails like a missing archive.
-void DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, catalogue::ContentKind kind,
-                    const QList<catalogue::ListEntry>& selected);
+/// Returns the entries whose archive did not go, in order.
+QStringList DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan,
+                           catalogue::ContentKind kind,
+                           const QList<catalogue::ListEntry>& selected);
 
 /// Packs the game files recorded for the installed entry `item` into
 /// `targetFolder` + "/" + item + ".zip" (bare names, the zip component's

@@ -273,6 +273,43 @@ TEST_F(Uz2Run, RefusedFilesAreMarkedWithTheirReasonAndLeaveNothingBehind) {
                                u"Input file(s) moved to recyclebin"_s);
 }
 
+TEST_F(Uz2Run, AnOutputFolderTakesWhatTheToolAndTheCodecWrite) {
+    // The tool writes beside its input, as the game's does, except for a
+    // file named "nothing"; the run moves what it wrote.
+    makeExecutable(tree.file(u"game/System/ucc-bin"_s,
+                             "#!/bin/sh\ncase \"$2\" in *nothing*) exit 0;; esac\n"
+                             "printf 'packed %s' \"$1\" > \"$2.uz2\"\n"));
+    const QString out = tree.folder(u"out"_s);
+    const QString moved = tree.file(u"in/A.ut2"_s, "a");
+    const QString nothing = tree.file(u"in/nothing.ut2"_s, "n");
+    const QString kept = tree.file(u"in/B.ut2"_s, "b");
+    tree.file(u"out/b.UT2.uz2"_s, "older");
+    dialogs.buttonAnswers = {platform::No};
+    cache::Uz2Run run = cache::runUz2(core.context(), Uz2Action::Compress, false,
+                                      select({moved, nothing, kept}), {}, out);
+    EXPECT_EQ(run.lines,
+              (QStringList{u"A.ut2 -> ok"_s, u"nothing.ut2 -> Error"_s, u"B.ut2 -> skipped"_s}));
+    EXPECT_EQ(tree.read(u"out/A.ut2.uz2"_s), "packed Compress");
+    EXPECT_FALSE(tree.exists(u"in/A.ut2.uz2"_s));
+    EXPECT_EQ(run.reasons[1], u"The game's tool wrote no "_s + nothing + u".uz2."_s);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              tree.path(u"out/b.UT2.uz2"_s) + u" already exists.\r\rDo you want to replace it?"_s);
+    EXPECT_EQ(tree.read(u"out/b.UT2.uz2"_s), "older");
+    EXPECT_EQ(tree.read(u"in/B.ut2.uz2"_s), "packed Compress") << "left where the tool wrote it";
+
+    // Without the tool the codec writes into the folder itself.
+    QFile::remove(tree.path(u"game/System/ucc-bin"_s));
+    const QByteArray data(3000, 'c');
+    const QString coded = tree.file(u"in/C.ut2"_s, data);
+    run = cache::runUz2(core.context(), Uz2Action::Compress, false, select({coded}), {}, out);
+    EXPECT_EQ(run.lines, QStringList{u"C.ut2 -> ok"_s});
+    EXPECT_FALSE(tree.exists(u"in/C.ut2.uz2"_s));
+    QByteArray back;
+    ASSERT_TRUE(cache::decompressUz2Bytes(tree.read(u"out/C.ut2.uz2"_s), back).ok);
+    EXPECT_EQ(back, data);
+}
+
 TEST_F(Uz2Run, DropsChooseOneActionByTheFirstFile) {
     struct Case {
         QStringList names;

@@ -1,0 +1,157 @@
+#include "cli/content_names.h"
+
+#include "cli/command_line.h"
+#include "core/globals.h"
+
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace cli {
+
+using catalogue::ContentKind;
+using catalogue::ListSide;
+
+namespace {
+
+/// One entry of a list, with what names it to the user.
+struct Candidate {
+    NamedEntry named;
+    QString path;  ///< the archive
+    int sameNames; ///< entries of this text in that list
+};
+
+QString sideWord(ListSide side) {
+    return side == ListSide::Installed ? u"installed"_s : u"not installed"_s;
+}
+
+QString shownName(const Candidate& c) {
+    return c.sameNames > 1
+               ? c.named.entry.name + u'#' + QString::number(c.named.entry.occurrence + 1)
+               : c.named.entry.name;
+}
+
+/// The entries of text `name` in the lists asked for.
+QList<Candidate> entriesNamed(const QMap<ContentKind, QList<TContentRecord>>& records,
+                              const QList<ContentKind>& kinds, const QList<ListSide>& sides,
+                              const QString& name) {
+    QList<Candidate> found;
+    for (const ContentKind kind : kinds) {
+        for (const ListSide side : sides) {
+            QList<Candidate> here;
+            for (const TContentRecord& r : records.value(kind)) {
+                if (catalogue::isOnList(r, kind, side) &&
+                    catalogue::listEntryOf(r, kind, side) == name)
+                    here.append(
+                        {{kind, side, {name, int(here.size())}}, catalogue::archivePathOf(r), 0});
+            }
+            for (Candidate& c : here)
+                c.sameNames = int(here.size());
+            found += here;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+QString kindWord(ContentKind kind) {
+    switch (kind) {
+    case ContentKind::Maps:
+        return u"maps"_s;
+    case ContentKind::Mutators:
+        return u"mutators"_s;
+    case ContentKind::Skins:
+        return u"skins"_s;
+    }
+    return {};
+}
+
+std::optional<ContentKind> kindNamed(const QString& word) {
+    for (const ContentKind kind : {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins}) {
+        if (word == kindWord(kind))
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QList<ContentKind> kindsToSearch(const Invocation& call) {
+    if (!call.isSet(u"kind"_s))
+        return {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins};
+    const std::optional<ContentKind> kind = kindNamed(call.value(u"kind"_s));
+    if (!kind)
+        throw usage(u"--kind takes maps, mutators or skins, not \""_s + call.value(u"kind"_s) +
+                    u"\"."_s);
+    return {*kind};
+}
+
+QList<TContentRecord> recordsOf(const AppState& state, ContentKind kind) {
+    const QString path = catalogue::recordFile(state, kind);
+    if (!QFileInfo::exists(path))
+        return {};
+    return content_db::ReadAll(path);
+}
+
+QList<NamedEntry> resolveNames(const AppState& state, const QStringList& names,
+                               const QList<ContentKind>& kinds, const QList<ListSide>& sides) {
+    QMap<ContentKind, QList<TContentRecord>> records;
+    for (const ContentKind kind : kinds)
+        records.insert(kind, recordsOf(state, kind));
+    static const QRegularExpression numbered(u"^(.*)#([1-9][0-9]{0,5})$"_s);
+
+    QList<NamedEntry> out;
+    QStringList problems;
+    QStringList seen;
+    for (const QString& name : names) {
+        if (seen.contains(name))
+            continue;
+        seen.append(name);
+        QList<Candidate> found = entriesNamed(records, kinds, sides, name);
+        // "NAME#N" only where no entry bears the whole text.
+        if (found.isEmpty()) {
+            const QRegularExpressionMatch m = numbered.match(name);
+            if (m.hasMatch()) {
+                const int occurrence = m.captured(2).toInt() - 1;
+                const QList<Candidate> all = entriesNamed(records, kinds, sides, m.captured(1));
+                for (const Candidate& c : all) {
+                    if (c.named.entry.occurrence == occurrence)
+                        found.append(c);
+                }
+            }
+        }
+        if (found.size() == 1) {
+            out.append(found.first().named);
+            continue;
+        }
+        if (found.isEmpty()) {
+            problems.append(u"No entry \""_s + name + u"\" in the lists of "_s +
+                            (sides.size() > 1 ? u"archives and installed content"_s
+                             : sides.first() == ListSide::Installed ? u"installed content"_s
+                                                                    : u"archives not installed"_s) +
+                            u" (see \"quorvel-cli list\")."_s);
+            continue;
+        }
+        QString text = u"\""_s + name +
+                       u"\" stands for more than one entry; name one with --kind or as NAME#N:"_s;
+        for (const Candidate& c : std::as_const(found))
+            text += u"\n  "_s + kindWord(c.named.kind) + u" ("_s + sideWord(c.named.side) +
+                    u")\t"_s + shownName(c) + u'\t' + c.path;
+        problems.append(text);
+    }
+    if (!problems.isEmpty())
+        throw Exit{NotAllDone, problems.join(u'\n') + u"\nNothing was done."_s};
+    return out;
+}
+
+QList<catalogue::ListEntry> entriesOfKind(const QList<NamedEntry>& named, ContentKind kind) {
+    QList<catalogue::ListEntry> out;
+    for (const NamedEntry& n : named) {
+        if (n.kind == kind)
+            out.append(n.entry);
+    }
+    return out;
+}
+
+} // namespace cli
