@@ -33,6 +33,8 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"maps"_s, u"Only map packages, as \"Show maps only\"."_s},
         {u"prune"_s, u"Also remove the .uz2 files Quorvel wrote whose source is gone."_s},
         {u"jobs"_s, u"Compress on N threads (default: one per processor core)."_s, u"N"_s},
+        {u"repair-counts"_s, u"Set every shared count that disagrees as Repair counts does."_s},
+        {u"adopt"_s, u"Mark the content NAME found installed by hand as installed."_s},
     };
     return options;
 }
@@ -219,6 +221,18 @@ const QList<Verb>& verbs() {
          u"compressed, pruned or failed, and the counts."_s,
          {u"prune"_s, u"jobs"_s},
          runRedirect},
+        {u"verify"_s,
+         u"[--json] | --repair-counts | --adopt NAME..."_s,
+         u"Check the records and shared counts against the game folders."_s,
+         u"Lists, as System > Verify installation does, installed content with files missing "
+         u"(\"missing\" lines), counts of sharedfiles.dat that disagree with the records "
+         u"(\"count\" lines) and content found installed by hand (\"adopt\" lines), then a "
+         u"summary; changes nothing. Exits 1 when anything disagrees. --repair-counts sets the "
+         u"counts as Repair counts does; --adopt marks the content NAME (as the adopt lines name "
+         u"it) installed, as Mark as installed does (it asks first). Both then check again. To "
+         u"reinstall content with files missing, uninstall and install it."_s,
+         {u"json"_s, u"repair-counts"_s, u"adopt"_s},
+         runVerify},
     };
     return table;
 }

@@ -21,5 +21,6 @@ int runCreateZip(Session& session, const Invocation& call);
 int runCache(Session& session, const Invocation& call);
 int runUz2(Session& session, const Invocation& call);
 int runRedirect(Session& session, const Invocation& call);
+int runVerify(Session& session, const Invocation& call);
 
 } // namespace cli
