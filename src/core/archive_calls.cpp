@@ -142,20 +142,24 @@ archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest
     return notAnArchive(request.archive);
 }
 
+ArchiveListing ListZipWith(archives::TZipMaster& zip, const QString& path) {
+    ArchiveListing listing;
+    zip.setZipFileName(path);
+    for (int i = 0; i < zip.EntryCount(); ++i) {
+        listing.entries.append(zip.EntryName(i));
+        if (zip.EntryIsFile(i))
+            listing.files.append(zip.EntryName(i));
+    }
+    listing.result = archives::ArchiveResult::ofZip(zip);
+    return listing;
+}
+
 ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet) {
     ArchiveListing listing;
     const QString type = archiveType(path);
     if (type == u".zip"_s) {
         ZipCall call(ctx, quiet, true);
-        archives::TZipMaster& zip = *call;
-        zip.setZipFileName(path);
-        for (int i = 0; i < zip.EntryCount(); ++i) {
-            listing.entries.append(zip.EntryName(i));
-            if (zip.EntryIsFile(i))
-                listing.files.append(zip.EntryName(i));
-        }
-        listing.result = archives::ArchiveResult::ofZip(zip);
-        return listing;
+        return ListZipWith(*call, path);
     }
     if (type == u".rar"_s) {
         RarCall call(ctx, quiet);

@@ -50,6 +50,10 @@ struct ArchiveListing {
 };
 /// `quiet`: no error box of the zip component.
 ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet = false);
+/// The listing of the zip at `path` read with `zip`, which the caller owns:
+/// a component of its own (no box when Unattended, no status) lets a worker
+/// thread list one zip while another lists the next.
+ArchiveListing ListZipWith(archives::TZipMaster& zip, const QString& path);
 
 /// Adds the files matching `fileSpecs` (paths whose file-name part may
 /// hold wildcards) to the zip `zipPath` under their bare names, creating

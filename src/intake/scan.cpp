@@ -2,12 +2,12 @@
 // classify the new ones, write back what the rules keep.
 #include "intake/scan.h"
 
-#include "archive/zip_probe.h"
 #include "core/archive_calls.h"
 #include "core/content_db.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
 #include "intake/scan_rules.h"
+#include "intake/zips_ahead.h"
 #include "platform/file_helpers.h"
 
 #include <QFile>
@@ -37,7 +37,8 @@ public:
                 const QString& path, bool isZip)
         : ctx_(ctx), rules_(rules), rec_(rec), path_(path), isZip_(isZip) {}
 
-    void examineZip();
+    /// `ahead`: what a worker already read of this zip.
+    void examineZip(ZipAhead ahead);
     void examineRar();
     /// Settles the name and kind; returns the reason when refused.
     std::optional<int> finish();
@@ -57,13 +58,16 @@ private:
     int requiredCount_ = 0;
 };
 
-void ArchiveExam::examineZip() {
-    if (archives::ZipProbe(path_) < 1) {
+void ArchiveExam::examineZip(ZipAhead ahead) {
+    if (ahead.probe < 1) {
         reason_ = RejectInvalidZip;
         rejected_ = true;
         return;
     }
-    const core::ArchiveListing listing = core::ListArchive(ctx_, path_);
+    // A zip the worker could not list is listed again here, where the
+    // component says why in its box.
+    const core::ArchiveListing listing =
+        ahead.listing ? std::move(*ahead.listing) : core::ListArchive(ctx_, path_);
     if (listing.entries.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
@@ -166,6 +170,25 @@ QString folderOf(const ScanRules& rules, const AppState& s) {
     return {};
 }
 
+/// A path the folder search found, taken apart. Found paths use "/" only;
+/// a "\" is part of a Linux file name.
+struct FoundPath {
+    explicit FoundPath(const QString& found) : path(found) {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        name = path.mid(slash + 1);
+        dir = path.left(slash + 1);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
+        isZip = ext == u".zip"_s;
+        archive = isZip || ext == u".rar"_s;
+    }
+    QString path;
+    QString name;
+    QString dir;
+    bool isZip = false;
+    bool archive = false;
+};
+
 void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     AppState& s = ctx.state;
     const ScanRules& rules = rulesFor(kind);
@@ -196,18 +219,29 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
 
     const QStringList found = WaitForFolderSearch(scan);
 
+    // What becomes of each path found, decided once: the zips to examine
+    // are read ahead on worker threads in the same order.
+    QList<FoundPath> paths;
+    paths.reserve(found.size());
+    QStringList zipsToExamine;
+    for (const QString& path : found) {
+        paths.append(FoundPath(path));
+        const FoundPath& f = paths.last();
+        if (f.isZip && f.archive && !known.contains(f.name) &&
+            placeTooLongText(f.dir, f.name).isEmpty())
+            zipsToExamine.append(path);
+    }
+    ZipsAhead ahead(zipsToExamine, ScanThreads());
+
     const QString today = ctx.clock().todayText();
     QList<TContentRecord> added;
     added.reserve(found.size());
-    for (const QString& path : found) {
-        // Found paths use "/" only; a "\" is part of a Linux file name.
-        const qsizetype slash = path.lastIndexOf(u'/');
-        const QString name = path.mid(slash + 1);
-        const QString dir = path.left(slash + 1);
-        const qsizetype dot = name.lastIndexOf(u'.');
-        const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
-        const bool isZip = ext == u".zip"_s;
-        if (!isZip && ext != u".rar"_s) {
+    for (const FoundPath& f : paths) {
+        const QString& path = f.path;
+        const QString& name = f.name;
+        const QString& dir = f.dir;
+        const bool isZip = f.isZip;
+        if (!f.archive) {
             s.ErrorLogLines.append(path + notAnArchiveText());
             continue;
         }
@@ -227,7 +261,7 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
         rec.AddedDate = today;
         ArchiveExam exam(ctx, rules, rec, path, isZip);
         if (isZip)
-            exam.examineZip();
+            exam.examineZip(ahead.next());
         else
             exam.examineRar();
         if (const std::optional<int> reason = exam.finish())

@@ -351,7 +351,8 @@ TEST_F(MapScan, HundredsOfArchivesRecordedOnceAndNeverOpenedAgain) {
     int made = 0;
     for (int folder = 0; folder < 6; ++folder) {
         const QString dir = u"maps/f%1/"_s.arg(folder);
-        for (int i = 0; i < 40; ++i, ++made)
+        // More zips than one batch of those read ahead on worker threads.
+        for (int i = 0; i < 50; ++i, ++made)
             zip(dir + u"DM-Z%1-%2.zip"_s.arg(folder).arg(i),
                 {{u"DM-Z%1-%2.ut2"_s.arg(folder).arg(i), "m"}, {u"readme.txt"_s, "r"}});
         for (int i = 0; i < 10; ++i, ++made)
@@ -365,6 +366,12 @@ TEST_F(MapScan, HundredsOfArchivesRecordedOnceAndNeverOpenedAgain) {
     counter.collect();
     EXPECT_EQ(maps().size(), made);
     EXPECT_GE(archivesIn(counter.opened).size(), made);
+    // Each record holds what its own archive holds, whatever thread read it.
+    for (const TContentRecord& r : maps()) {
+        const QString stem = r.ArchiveName.chopped(4);
+        EXPECT_EQ(r.DisplayName.section(u'/', -1), stem + u".ut2"_s) << r.ArchiveName.toStdString();
+        EXPECT_EQ(r.Files.value(0).section(u'/', -1), stem + u".ut2"_s);
+    }
     const QByteArray afterFirst = tree.read(u"prog/mapdata.dat"_s);
 
     counter.reset();
