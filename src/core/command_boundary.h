@@ -67,9 +67,9 @@ public:
         Writes, ///< holds the data folder lock while it runs
     };
 
-    /// How long a writer waits for another Quorvel's lock. Shorter than the
-    /// command-line program's wait: someone sits before the window.
-    static constexpr std::chrono::milliseconds LockWait{5'000};
+    /// How long a writer waits for another Quorvel's lock: as long as the
+    /// command-line program waits, so both refuse alike.
+    static constexpr std::chrono::milliseconds LockWait = DataLock::DefaultWait;
 
     /// `showError` is the general error handler.
     CommandBoundary(AppState& state, std::function<void(const QString&)> showError);
