@@ -93,6 +93,9 @@ bool CommandBoundary::run(Kind kind, Access access, const std::function<void()>&
     // Puts back the outer command's flag and ends this one's use of the
     // lock on every way out, before an error box is shown.
     struct Scope {
+        Scope(CommandBoundary& b, bool& u, bool* o) : boundary(b), uses(u), outer(o) {}
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
         CommandBoundary& boundary;
         bool& uses;
         bool* outer;
