@@ -1,0 +1,179 @@
+// The actions of "Verify installation": each changes only what it is
+// given, through the writes uninstall and install use.
+#include "install/verify.h"
+
+#include "core/archive_calls.h"
+#include "core/content_db.h"
+#include "core/record_journal.h"
+#include "core/shared_files.h"
+#include "install/maintenance.h"
+#include "install/uninstall.h"
+#include "install/verify_books.h"
+#include "platform/status_sink.h"
+
+#include <QHash>
+#include <QSet>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace install {
+
+using catalogue::ContentKind;
+using catalogue::ListSide;
+using namespace verifying;
+
+QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFiles>& entries) {
+    AppState& s = ctx.state;
+    QList<ReinstallRun> runs;
+    for (const ContentKind page : AllPages) {
+        const QList<catalogue::ListEntry> selected = entriesOf(entries, page);
+        if (selected.isEmpty())
+            continue;
+        ReinstallRun run{page, {}};
+        InstallResult& result = run.result;
+        const QString database = catalogue::recordFile(s, page);
+        QList<TContentRecord> records = content_db::ReadAll(database);
+        const QList<qsizetype> indexes =
+            catalogue::findRecords(records, page, ListSide::Installed, selected);
+        catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
+        catalogue::RecordedUses uses(s);
+        uses.addInstalled(records);
+        uses.addInstalled(
+            readIfThere(page == ContentKind::Maps ? s.modDataPath() : s.mapDataPath()));
+        QList<qsizetype> uninstalled;
+        for (qsizetype n = 0; n < selected.size(); ++n) {
+            const QString& item = selected[n].name;
+            const qsizetype index = indexes[n];
+            if (index < 0) {
+                result.fail(item, u"no installed record of it was found; verify again"_s);
+                continue;
+            }
+            TContentRecord& rec = records[index];
+            const QString archive = reinstallablePath(rec);
+            if (archive.isEmpty()) {
+                result.fail(item, u"its archive no longer exists"_s);
+                continue;
+            }
+            // Nothing is taken out of the game for an archive that could not
+            // put it back.
+            const core::ArchiveListing listing = core::ListArchive(ctx, archive, true);
+            if (!listing.result.ok) {
+                result.fail(item, u"its archive could not be read: "_s + listing.result.error);
+                continue;
+            }
+            s.ProgressText = u"  Reinstalling "_s + item;
+            ctx.status.setStatus(s.ProgressText);
+            QStringList undeletable;
+            UninstallRecord(ctx, rec, shared, uses, undeletable);
+            if (rec.Installed == 1) {
+                result.fail(item, u"these files could not be deleted first: "_s +
+                                      undeletable.join(u", "_s));
+                continue;
+            }
+            uninstalled.append(index);
+        }
+        QList<catalogue::ListEntry> again;
+        if (!uninstalled.isEmpty()) {
+            record_journal::WriteRecordsAndShared(s, database, records, shared.kept());
+            for (const qsizetype index : std::as_const(uninstalled))
+                again.append(entryAt(records, page, ListSide::NotInstalled, index));
+        }
+        const InstallResult failedBefore = result;
+        if (!again.isEmpty())
+            result = InstallArchives(ctx, page, again, false);
+        result.ran = true;
+        result.FailedArchives = failedBefore.FailedArchives + result.FailedArchives;
+        result.failureReasons = failedBefore.failureReasons + result.failureReasons;
+        runs.append(run);
+    }
+    return runs;
+}
+
+int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
+    const AppState& s = ctx.state;
+    Books books(s);
+    catalogue::SharedFiles shared(books.shared);
+    int changed = 0;
+    for (const bool mapFile : {true, false}) {
+        QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
+        QList<qsizetype> indexes;
+        for (const ContentKind page : AllPages) {
+            if ((page == ContentKind::Maps) == mapFile)
+                indexes += catalogue::findRecords(records, page, ListSide::Installed,
+                                                  entriesOf(entries, page));
+        }
+        int here = 0;
+        QSet<qsizetype> dropped;
+        for (const qsizetype index : std::as_const(indexes)) {
+            if (index < 0 || records[index].Installed != 1)
+                continue;
+            TContentRecord& rec = records[index];
+            // Counted down as an uninstall counts, but every file stays.
+            ReleaseRecord(s, rec, shared, books.uses);
+            rec.Installed = 0;
+            rec.InstallDate.clear();
+            ++here;
+            // As after an uninstall: a mutator or skin without its archive
+            // has nothing left to be installed from.
+            if (!mapFile && catalogue::isWithoutArchive(rec))
+                dropped.insert(index);
+        }
+        if (here == 0)
+            continue;
+        for (qsizetype i = records.size() - 1; i >= 0; --i) {
+            if (dropped.contains(i))
+                records.removeAt(i);
+        }
+        // The counts go with the records; with both files changed, the
+        // second write carries them again, unchanged since the first.
+        record_journal::WriteRecordsAndShared(s, mapFile ? s.mapDataPath() : s.modDataPath(),
+                                              records, shared.kept());
+        changed += here;
+    }
+    return changed;
+}
+
+int RepairCounts(CommandContext& ctx, const QStringList& fileNames) {
+    const AppState& s = ctx.state;
+    requireGameFolder(s);
+    const Books books(s);
+    GameLook look(ctx);
+    QHash<qsizetype, CountDrift> drifts;
+    for (const IndexedDrift& d : countDrifts(s, books, look)) {
+        if (fileNames.isEmpty() || fileNames.contains(d.drift.fileName, Qt::CaseInsensitive))
+            drifts.insert(d.index, d.drift);
+    }
+    QList<TSharedFileRecord> repaired;
+    int changed = 0;
+    for (qsizetype i = 0; i < books.shared.size(); ++i) {
+        TSharedFileRecord r = books.shared[i];
+        const auto it = drifts.constFind(i);
+        if (it != drifts.constEnd()) {
+            if (it->repaired != r.RefCount)
+                ++changed;
+            r.RefCount = it->repaired;
+        }
+        // A count below 2 names a file with one user at most: no record.
+        if (r.RefCount > 1)
+            repaired.append(r);
+    }
+    if (changed > 0 || repaired.size() != books.shared.size())
+        content_db::WriteAllShared(s.sharedDataPath(), repaired);
+    return changed;
+}
+
+bool AdoptContent(CommandContext& ctx, const QList<Adoptable>& entries) {
+    bool written = false;
+    for (const ContentKind page : AllPages) {
+        QList<catalogue::ListEntry> selected;
+        for (const Adoptable& a : entries) {
+            if (a.page == page)
+                selected.append(a.entry);
+        }
+        if (!selected.isEmpty())
+            written = MarkAsInstalled(ctx, page, selected) || written;
+    }
+    return written;
+}
+
+} // namespace install
