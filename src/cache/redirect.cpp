@@ -1,10 +1,9 @@
 #include "cache/redirect.h"
 
 #include "cache/redirect_manifest.h"
-#include "cache/uz2_codec.h"
+#include "cache/redirect_work.h"
 #include "core/content_catalogue.h"
 #include "core/content_db.h"
-#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
@@ -20,20 +19,20 @@
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <limits>
-#include <mutex>
 #include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace cache {
+
+using redirect_work::Job;
+using redirect_work::nanosOf;
+using redirect_work::Outcome;
+using redirect_work::Pool;
 
 namespace {
 
@@ -59,18 +58,6 @@ void sortIgnoringCase(QStringList& names) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
-}
-
-/// A file's modification time in nanoseconds; a time beyond what that
-/// holds (a hostile or broken clock) saturates instead of overflowing.
-qint64 nanosOf(const struct timespec& t) {
-    constexpr qint64 Billion = 1'000'000'000;
-    constexpr qint64 Max = std::numeric_limits<qint64>::max();
-    if (t.tv_sec >= Max / Billion)
-        return Max;
-    if (t.tv_sec <= -(Max / Billion))
-        return -Max;
-    return qint64(t.tv_sec) * Billion + qint64(t.tv_nsec);
 }
 
 /// The size and time of a plain file, following links (a game folder may
@@ -159,126 +146,6 @@ void removeLeftovers(const QString& dir, platform::FolderIndex& folders) {
             folders.removed(path);
     }
 }
-
-// ---- the workers ----------------------------------------------------------
-
-struct Job {
-    QString name;   ///< the .uz2's name
-    QString source; ///< the file to compress
-    QString output; ///< the .uz2's path
-};
-
-struct Outcome {
-    qsizetype job = 0;
-    QString error; ///< empty when the .uz2 was written
-    RedirectEntry entry;
-};
-
-bool sameState(const struct stat& a, const struct stat& b) {
-    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
-           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
-/// Compresses one file into its .uz2. Runs on a worker: it shares nothing
-/// but the job, which it only reads. The .uz2 is committed only when the
-/// whole source was read and did not change meanwhile, so no torn copy is
-/// ever served; the manifest gets the source's state as it was read.
-Outcome compressOne(const Job& job) {
-    Outcome o;
-    try {
-        QFile in(job.source);
-        if (!in.open(QIODevice::ReadOnly)) {
-            o.error = platform::cannotOpenText(job.source, in.errorString());
-            return o;
-        }
-        struct stat before {};
-        if (::fstat(in.handle(), &before) != 0 || !S_ISREG(before.st_mode)) {
-            o.error = u"\"%1\" is not a plain file."_s.arg(job.source);
-            return o;
-        }
-        platform::AtomicFile out(job.output);
-        out.openForWriting();
-        qint64 read = 0;
-        const Uz2Result r = compressUz2(in, out, job.source, job.output, [&](qint64 done, qint64) {
-            read = done;
-            return true;
-        });
-        if (!r.ok) {
-            out.cancel();
-            o.error = r.error;
-            return o;
-        }
-        struct stat after {};
-        if (::fstat(in.handle(), &after) != 0 || !sameState(before, after) ||
-            read != qint64(before.st_size)) {
-            out.cancel();
-            o.error = u"\"%1\" changed while it was compressed; the .uz2 was not written."_s.arg(
-                job.source);
-            return o;
-        }
-        out.commit();
-        o.entry = {job.name, out.written(), job.source, qint64(before.st_size),
-                   nanosOf(before.st_mtim)};
-    } catch (const platform::Error& e) {
-        o.error = e.text();
-    } catch (const std::exception& e) {
-        o.error = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        o.error = u"Compressing \"%1\" failed."_s.arg(job.source);
-    }
-    return o;
-}
-
-/// A fixed set of worker threads taking the jobs in order; whatever ends
-/// the caller's loop, the destructor stops handing out jobs and waits for
-/// the files under way.
-class Pool {
-public:
-    Pool(const std::vector<Job>& jobs, int threads) : jobs_(jobs) {
-        threads_.reserve(size_t(threads));
-        for (int i = 0; i < threads; ++i)
-            threads_.emplace_back([this] { work(); });
-    }
-    ~Pool() {
-        next_.store(jobs_.size());
-        for (std::thread& t : threads_)
-            t.join();
-    }
-    Pool(const Pool&) = delete;
-    Pool& operator=(const Pool&) = delete;
-
-    /// Waits for files to finish and hands over every one finished so far.
-    std::vector<Outcome> take() {
-        std::unique_lock lock(mutex_);
-        ready_.wait(lock, [this] { return !finished_.empty(); });
-        std::vector<Outcome> out;
-        out.swap(finished_);
-        return out;
-    }
-
-private:
-    void work() {
-        for (;;) {
-            const size_t i = next_.fetch_add(1);
-            if (i >= jobs_.size())
-                return;
-            Outcome o = compressOne(jobs_[i]);
-            o.job = qsizetype(i);
-            {
-                const std::lock_guard lock(mutex_);
-                finished_.push_back(std::move(o));
-            }
-            ready_.notify_one();
-        }
-    }
-
-    const std::vector<Job>& jobs_;
-    std::atomic<size_t> next_{0};
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::vector<Outcome> finished_;
-    std::vector<std::thread> threads_;
-};
 
 int jobCount(int asked, size_t files) {
     int n = asked > 0 ? asked : QThread::idealThreadCount();
