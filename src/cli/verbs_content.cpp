@@ -35,6 +35,24 @@ QStringList namesGiven(const Invocation& call) {
     return call.args;
 }
 
+/// The entries the verb's NAMEs stand for in the lists `side`, by page in
+/// page order, with the data folder open for writing: where every verb
+/// that changes list entries starts.
+QList<std::pair<ContentKind, QList<ListEntry>>>
+entriesToChange(Session& session, const Invocation& call, ListSide side) {
+    const QStringList names = namesGiven(call);
+    const QList<ContentKind> kinds = kindsToSearch(call);
+    session.openForWriting();
+    const QList<NamedEntry> named = resolveNames(session.state(), names, kinds, {side});
+    QList<std::pair<ContentKind, QList<ListEntry>>> out;
+    for (const ContentKind kind : AllKinds) {
+        QList<ListEntry> entries = entriesOfKind(named, kind);
+        if (!entries.isEmpty())
+            out.append({kind, std::move(entries)});
+    }
+    return out;
+}
+
 void printJson(const QJsonValue& value) {
     const QJsonDocument doc =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
@@ -187,16 +205,8 @@ int runInfo(Session& session, const Invocation& call) {
 }
 
 int runInstall(Session& session, const Invocation& call) {
-    const QStringList names = namesGiven(call);
-    const QList<ContentKind> kinds = kindsToSearch(call);
-    session.openForWriting();
-    const QList<NamedEntry> named =
-        resolveNames(session.state(), names, kinds, {ListSide::NotInstalled});
     int code = Done;
-    for (const ContentKind kind : AllKinds) {
-        const QList<ListEntry> entries = entriesOfKind(named, kind);
-        if (entries.isEmpty())
-            continue;
+    for (const auto& [kind, entries] : entriesToChange(session, call, ListSide::NotInstalled)) {
         const install::InstallResult result =
             install::InstallArchives(session.ctx(), kind, entries, false);
         if (result.ran)
@@ -209,16 +219,8 @@ int runInstall(Session& session, const Invocation& call) {
 }
 
 int runUninstall(Session& session, const Invocation& call) {
-    const QStringList names = namesGiven(call);
-    const QList<ContentKind> kinds = kindsToSearch(call);
-    session.openForWriting();
-    const QList<NamedEntry> named =
-        resolveNames(session.state(), names, kinds, {ListSide::Installed});
     int code = Done;
-    for (const ContentKind kind : AllKinds) {
-        const QList<ListEntry> entries = entriesOfKind(named, kind);
-        if (entries.isEmpty())
-            continue;
+    for (const auto& [kind, entries] : entriesToChange(session, call, ListSide::Installed)) {
         const install::UninstallResult result =
             install::UninstallArchives(session.ctx(), kind, entries, false);
         if (result.ran) {
@@ -233,16 +235,8 @@ int runUninstall(Session& session, const Invocation& call) {
 }
 
 int runMarkInstalled(Session& session, const Invocation& call) {
-    const QStringList names = namesGiven(call);
-    const QList<ContentKind> kinds = kindsToSearch(call);
-    session.openForWriting();
-    const QList<NamedEntry> named =
-        resolveNames(session.state(), names, kinds, {ListSide::NotInstalled});
     int code = Done;
-    for (const ContentKind kind : AllKinds) {
-        const QList<ListEntry> entries = entriesOfKind(named, kind);
-        if (entries.isEmpty())
-            continue;
+    for (const auto& [kind, entries] : entriesToChange(session, call, ListSide::NotInstalled)) {
         if (install::MarkAsInstalled(session.ctx(), kind, entries)) {
             printOut(u"Marked as installed: "_s + catalogue::namesOf(entries).join(u", "_s));
         } else {
@@ -254,16 +248,8 @@ int runMarkInstalled(Session& session, const Invocation& call) {
 }
 
 int runDelete(Session& session, const Invocation& call) {
-    const QStringList names = namesGiven(call);
-    const QList<ContentKind> kinds = kindsToSearch(call);
-    session.openForWriting();
-    const QList<NamedEntry> named =
-        resolveNames(session.state(), names, kinds, {ListSide::NotInstalled});
     int code = Done;
-    for (const ContentKind kind : AllKinds) {
-        const QList<ListEntry> entries = entriesOfKind(named, kind);
-        if (entries.isEmpty())
-            continue;
+    for (const auto& [kind, entries] : entriesToChange(session, call, ListSide::NotInstalled)) {
         const QStringList failed =
             install::DeleteArchives(session.ctx(), session.scan(), kind, entries);
         for (const ListEntry& entry : entries) {

@@ -1,3 +1,4 @@
+#include "cli/content_names.h"
 #include "cli/session.h"
 #include "cli/verbs.h"
 #include "install/verify.h"
@@ -21,22 +22,18 @@ QString entryName(const catalogue::ListEntry& entry) {
                                 : entry.name;
 }
 
-QString pageWord(catalogue::ContentKind page) {
-    return install::pageText(page).toLower();
-}
-
 /// One tab-separated line per finding, a word first saying which list it
 /// belongs to, so that a script can pick the lines it wants.
 void printReport(const install::VerifyReport& report) {
     for (const install::MissingFiles& m : report.missing)
-        printOut(u"missing\t"_s + pageWord(m.page) + u'\t' + entryName(m.entry) + u'\t' +
+        printOut(u"missing\t"_s + kindWord(m.page) + u'\t' + entryName(m.entry) + u'\t' +
                  m.missing.join(u", "_s) + (m.canReinstall() ? QString() : u"\t(archive gone)"_s));
     for (const install::CountDrift& c : report.counts)
         printOut(u"count\t"_s + c.fileName + u"\tcount "_s + QString::number(c.count) +
                  u"\tusers "_s + QString::number(c.users) + u'\t' +
                  install::problemText(c.problem) + u"\trepair to "_s + QString::number(c.repaired));
     for (const install::Adoptable& a : report.adoptable)
-        printOut(u"adopt\t"_s + pageWord(a.page) + u'\t' + entryName(a.entry) + u'\t' +
+        printOut(u"adopt\t"_s + kindWord(a.page) + u'\t' + entryName(a.entry) + u'\t' +
                  a.files.join(u", "_s));
     printOut(install::summaryText(report).trimmed());
 }
@@ -45,7 +42,7 @@ QJsonObject reportJson(const install::VerifyReport& report) {
     QJsonArray missing;
     for (const install::MissingFiles& m : report.missing)
         missing.append(QJsonObject{{u"name"_s, entryName(m.entry)},
-                                   {u"kind"_s, pageWord(m.page)},
+                                   {u"kind"_s, kindWord(m.page)},
                                    {u"archive"_s, m.archiveName},
                                    {u"canReinstall"_s, m.canReinstall()},
                                    {u"missing"_s, QJsonArray::fromStringList(m.missing)}});
@@ -59,7 +56,7 @@ QJsonObject reportJson(const install::VerifyReport& report) {
     QJsonArray adoptable;
     for (const install::Adoptable& a : report.adoptable)
         adoptable.append(QJsonObject{{u"name"_s, entryName(a.entry)},
-                                     {u"kind"_s, pageWord(a.page)},
+                                     {u"kind"_s, kindWord(a.page)},
                                      {u"archive"_s, a.archiveName},
                                      {u"files"_s, QJsonArray::fromStringList(a.files)}});
     return QJsonObject{{u"agrees"_s, report.agrees()},
