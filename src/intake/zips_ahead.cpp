@@ -24,9 +24,15 @@ ZipAhead readOne(archives::TZipMaster& zip, const QString& path) {
     out.probe = archives::ZipProbe(path);
     if (out.probe < 1)
         return out;
-    core::ArchiveListing listing = core::ListZipWith(zip, path);
-    if (listing.result.ok)
-        out.listing = std::move(listing);
+    // Nothing may leave a worker thread: whatever went wrong here happens
+    // again on the scan's thread, which reports it.
+    try {
+        core::ArchiveListing listing = core::ListZipWith(zip, path);
+        if (listing.result.ok)
+            out.listing = std::move(listing);
+    } catch (...) {
+        out.listing.reset();
+    }
     return out;
 }
 
