@@ -20,10 +20,12 @@ using catalogue::ListSide;
 // Without it every file would look missing and the dialog would offer to
 // unmark everything.
 void requireGameFolder(const AppState& s) {
+    const QString what = s.GameDir.isEmpty()
+                             ? u"No game folder is set"_s
+                             : u"The game folder "_s + s.GameDir + u" was not found"_s;
     if (s.GameDir.isEmpty() || !QFileInfo(s.GameDir).isDir())
-        throw platform::Error(u"The game folder "_s + s.GameDir +
-                              u" was not found, so the installation cannot be verified.\r\r"_s
-                              u"Choose the game folder on the Configure page and save."_s);
+        throw platform::Error(what + u", so the installation cannot be verified.\r\r"_s
+                                     u"Choose the game folder on the Configure page and save."_s);
 }
 
 QList<TContentRecord> readIfThere(const QString& path) {
