@@ -99,6 +99,18 @@ QString fromCp1252(const unsigned char* p, int length) {
 // A string[capacity] field: length byte, then the text, then zero fill
 // (the caller's buffer is already zero).
 void putText(char* record, int offset, const QString& text, int capacity) {
+    // Most names and dates are ASCII that fits: written straight into the
+    // record, as UTF-8 would write them, without a buffer per field (a scan
+    // writes ten thousand records of a dozen fields each).
+    const QStringView view(text);
+    if (view.size() <= capacity &&
+        std::all_of(view.begin(), view.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        record[offset] = static_cast<char>(view.size());
+        char* out = record + offset + 1;
+        for (const QChar c : view)
+            *out++ = static_cast<char>(c.unicode());
+        return;
+    }
     const QByteArray bytes = record_text::encode(text, capacity);
     record[offset] = static_cast<char>(bytes.size());
     std::memcpy(record + offset + 1, bytes.constData(), static_cast<size_t>(bytes.size()));
