@@ -35,6 +35,9 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"jobs"_s, u"Compress on N threads (default: one per processor core)."_s, u"N"_s},
         {u"repair-counts"_s, u"Set every shared count that disagrees as Repair counts does."_s},
         {u"adopt"_s, u"Mark the content NAME found installed by hand as installed."_s},
+        {u"reinstall"_s, u"Uninstall and install again the content NAME with files missing."_s},
+        {u"mark-not-installed"_s,
+         u"Mark the content NAME with files missing as not installed, deleting nothing."_s},
     };
     return options;
 }
@@ -222,16 +225,19 @@ const QList<Verb>& verbs() {
          {u"prune"_s, u"jobs"_s},
          runRedirect},
         {u"verify"_s,
-         u"[--json] | --repair-counts | --adopt NAME..."_s,
+         u"[--json] | --repair-counts | --adopt NAME... | --reinstall NAME... | "
+         u"--mark-not-installed NAME..."_s,
          u"Check the records and shared counts against the game folders."_s,
          u"Lists, as System > Verify installation does, installed content with files missing "
          u"(\"missing\" lines), counts of sharedfiles.dat that disagree with the records "
          u"(\"count\" lines) and content found installed by hand (\"adopt\" lines), then a "
          u"summary; changes nothing. Exits 1 when anything disagrees. --repair-counts sets the "
          u"counts as Repair counts does; --adopt marks the content NAME (as the adopt lines name "
-         u"it) installed, as Mark as installed does (it asks first). Both then check again. To "
-         u"reinstall content with files missing, uninstall and install it."_s,
-         {u"json"_s, u"repair-counts"_s, u"adopt"_s},
+         u"it) installed, as Mark as installed does (it asks first); --reinstall uninstalls the "
+         u"content NAME with files missing and installs its archive again, as Reinstall does; "
+         u"--mark-not-installed marks it not installed and releases its counts, deleting "
+         u"nothing. Each then checks again."_s,
+         {u"json"_s, u"repair-counts"_s, u"adopt"_s, u"reinstall"_s, u"mark-not-installed"_s},
          runVerify},
     };
     return table;

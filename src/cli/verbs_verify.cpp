@@ -7,8 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace cli {
@@ -67,47 +65,80 @@ QJsonObject reportJson(const install::VerifyReport& report) {
                        {u"adoptable"_s, adoptable}};
 }
 
+/// Each name that chooses nothing among the findings is said; the others
+/// still go. Returns whether every name chose something.
+template <typename Finding>
+bool sayUnchosen(const QStringList& names, const QString& list,
+                 QList<Finding> (*chooser)(const install::VerifyReport&, const QStringList&),
+                 const install::VerifyReport& report) {
+    bool all = true;
+    for (const QString& name : names) {
+        if (chooser(report, {name}).isEmpty()) {
+            printErr(u"\""_s + name + u"\" is not among "_s + list + u'.');
+            all = false;
+        }
+    }
+    return all;
+}
+
 } // namespace
 
 int runVerify(Session& session, const Invocation& call) {
-    const bool repair = call.isSet(u"repair-counts"_s);
-    const bool adopt = call.isSet(u"adopt"_s);
-    if (repair && adopt)
-        throw usage(u"--repair-counts and --adopt exclude each other."_s);
-    if (adopt && call.args.isEmpty())
-        throw usage(u"verify --adopt needs at least one NAME."_s);
-    if (!adopt && !call.args.isEmpty())
-        throw usage(u"verify takes a NAME only with --adopt."_s);
+    const QStringList actions = {u"repair-counts"_s, u"adopt"_s, u"reinstall"_s,
+                                 u"mark-not-installed"_s};
+    QStringList chosen;
+    for (const QString& action : actions) {
+        if (call.isSet(action))
+            chosen.append(action);
+    }
+    if (chosen.size() > 1)
+        throw usage(u"--repair-counts, --adopt, --reinstall and --mark-not-installed exclude "
+                    u"each other."_s);
+    const QString action = chosen.value(0);
+    const bool takesNames = !action.isEmpty() && action != u"repair-counts"_s;
+    if (takesNames && call.args.isEmpty())
+        throw usage(u"verify --"_s + action + u" needs at least one NAME."_s);
+    if (!takesNames && !call.args.isEmpty())
+        throw usage(u"verify takes a NAME only with --adopt, --reinstall or "
+                    u"--mark-not-installed."_s);
 
     int code = Done;
-    if (repair || adopt) {
+    if (action.isEmpty()) {
+        session.openForReading();
+    } else if (action == u"repair-counts"_s) {
+        session.openForWriting();
+        const int changed = install::RepairCounts(session.ctx());
+        printOut(u"Counts repaired: "_s + QString::number(changed));
+    } else {
         session.openForWriting();
         CommandContext& ctx = session.ctx();
-        if (repair) {
-            const int changed = install::RepairCounts(ctx);
-            printOut(u"Counts repaired: "_s + QString::number(changed));
-        } else {
-            const install::VerifyReport before = install::VerifyInstallation(ctx);
-            const QList<install::Adoptable> chosen = install::adoptableNamed(before, call.args);
-            // A name that is not offered is said, and the others still go.
-            for (const QString& name : call.args) {
-                const bool found =
-                    std::any_of(chosen.begin(), chosen.end(), [&](const install::Adoptable& a) {
-                        return entryName(a.entry).compare(name, Qt::CaseInsensitive) == 0 ||
-                               a.entry.name.compare(name, Qt::CaseInsensitive) == 0 ||
-                               a.archiveName.compare(name, Qt::CaseInsensitive) == 0;
-                    });
-                if (!found) {
-                    printErr(u"\""_s + name +
-                             u"\" is not among the content found installed by hand."_s);
-                    code = NotAllDone;
-                }
-            }
-            if (!chosen.isEmpty() && !install::AdoptContent(ctx, chosen))
+        const install::VerifyReport before = install::VerifyInstallation(ctx);
+        if (action == u"adopt"_s) {
+            if (!sayUnchosen(call.args, u"the content found installed by hand"_s,
+                             &install::adoptableNamed, before))
                 code = NotAllDone;
+            const QList<install::Adoptable> found = install::adoptableNamed(before, call.args);
+            if (!found.isEmpty() && !install::AdoptContent(ctx, found))
+                code = NotAllDone;
+        } else {
+            if (!sayUnchosen(call.args, u"the installed content with files missing"_s,
+                             &install::missingNamed, before))
+                code = NotAllDone;
+            const QList<install::MissingFiles> found = install::missingNamed(before, call.args);
+            if (!found.isEmpty() && action == u"reinstall"_s) {
+                for (const install::ReinstallRun& run : install::ReinstallArchives(ctx, found)) {
+                    install::FinishInstall(ctx, run.page, run.result);
+                    session.printStatus();
+                    if (!run.result.ok || !run.result.FailedArchives.isEmpty() ||
+                        !run.result.nothingPlaced.isEmpty())
+                        code = NotAllDone;
+                }
+            } else if (!found.isEmpty()) {
+                const int changed = install::MarkNotInstalled(ctx, found);
+                printOut(u"Marked "_s + QString::number(changed) +
+                         u" archive(s) as not installed."_s);
+            }
         }
-    } else {
-        session.openForReading();
     }
 
     // What the folders and records say now.

@@ -115,14 +115,31 @@ VerifyReport VerifyInstallation(CommandContext& ctx) {
     return report;
 }
 
-QList<Adoptable> adoptableNamed(const VerifyReport& report, const QStringList& names) {
-    QList<Adoptable> out;
-    for (const Adoptable& a : report.adoptable) {
-        if (names.contains(a.entry.name, Qt::CaseInsensitive) ||
-            names.contains(a.archiveName, Qt::CaseInsensitive))
-            out.append(a);
+namespace {
+
+template <typename Finding>
+QList<Finding> named(const QList<Finding>& findings, const QStringList& names) {
+    QList<Finding> out;
+    for (const Finding& f : findings) {
+        const QString numbered = f.entry.name + u'#' + QString::number(f.entry.occurrence + 1);
+        const bool wanted =
+            (f.entry.occurrence > 0 && names.contains(numbered, Qt::CaseInsensitive)) ||
+            names.contains(f.entry.name, Qt::CaseInsensitive) ||
+            names.contains(f.archiveName, Qt::CaseInsensitive);
+        if (wanted)
+            out.append(f);
     }
     return out;
+}
+
+} // namespace
+
+QList<Adoptable> adoptableNamed(const VerifyReport& report, const QStringList& names) {
+    return named(report.adoptable, names);
+}
+
+QList<MissingFiles> missingNamed(const VerifyReport& report, const QStringList& names) {
+    return named(report.missing, names);
 }
 
 QString summaryText(const VerifyReport& report) {

@@ -112,9 +112,11 @@ int RepairCounts(CommandContext& ctx, const QStringList& fileNames = {});
 /// when a record file was rewritten.
 bool AdoptContent(CommandContext& ctx, const QList<Adoptable>& entries);
 
-/// The entries of `report` named `names`, by list entry or archive name
-/// (ignoring case): what the command line's names mean.
+/// The entries of `report` named `names`, by list entry, by "NAME#N" for
+/// the N-th of equal names in one list, or by archive name (ignoring case):
+/// what the command line's names mean.
 QList<Adoptable> adoptableNamed(const VerifyReport& report, const QStringList& names);
+QList<MissingFiles> missingNamed(const VerifyReport& report, const QStringList& names);
 
 /// One line saying what the check found, for the status bar and the
 /// dialog: "  All 12 installed archives agree with the game folders." or

@@ -241,7 +241,7 @@ TEST_F(CliTest, MarkAsInstalledIsAskedAndDeleteGoesToTheTrash) {
     EXPECT_EQ(cli({u"list"_s, u"maps"_s, u"--available"_s, u"--data"_s, dir}).out, QString());
 }
 
-TEST_F(CliTest, VerifyListsDriftRepairsCountsAndAdoptsWhatWasInstalledByHand) {
+TEST_F(CliTest, VerifyListsDriftAndEachActionFixesItsPart) {
     const QString dir = tree.path(u"data"_s);
     EXPECT_EXIT_CODE(cli({u"config"_s, u"--data"_s, dir, u"map-dir"_s, maps}), 0);
     EXPECT_EXIT_CODE(cli({u"config"_s, u"--data"_s, dir, u"mutator-dir"_s, muts}), 0);
@@ -289,15 +289,22 @@ TEST_F(CliTest, VerifyListsDriftRepairsCountsAndAdoptsWhatWasInstalledByHand) {
     EXPECT_EQ(cli({u"list"_s, u"mutators"_s, u"--installed"_s, u"--data"_s, dir}).outLines(),
               QStringList{u"Twin.zip"_s});
 
-    // The missing map comes back by uninstalling and installing it again
-    // (the texture the repaired count keeps is there: asked, and kept).
-    EXPECT_EXIT_CODE(cli({u"uninstall"_s, u"DM-Alpha.ut2"_s, u"--data"_s, dir}), 0);
-    EXPECT_EXIT_CODE(cli({u"install"_s, u"DM-Alpha.zip"_s, u"--kind"_s, u"maps"_s, u"--data"_s, dir,
-                          u"--yes"_s}),
-                     0);
-    run = cli({u"verify"_s, u"--data"_s, dir});
+    // The adopted mutator's file deleted again: marked not installed, with
+    // nothing deleted. The missing map comes back by a reinstall (the
+    // texture the repaired count keeps is there: asked, and kept).
+    ASSERT_TRUE(QFile::remove(game + u"/System/Twin.u"_s));
+    run = cli({u"verify"_s, u"--mark-not-installed"_s, u"Twin.zip"_s, u"--data"_s, dir});
+    EXPECT_EXIT_CODE(run, 1);
+    EXPECT_TRUE(run.out.contains(u"Marked 1 archive(s) as not installed."_s))
+        << run.out.toStdString();
+    EXPECT_TRUE(cli({u"list"_s, u"mutators"_s, u"--installed"_s, u"--data"_s, dir}).out.isEmpty());
+    EXPECT_EXIT_CODE(cli({u"verify"_s, u"--reinstall"_s, u"--adopt"_s, u"X"_s, u"--data"_s, dir}),
+                     2);
+    run = cli({u"verify"_s, u"--reinstall"_s, u"DM-Alpha.ut2"_s, u"--data"_s, dir, u"--yes"_s});
     EXPECT_EXIT_CODE(run, 0);
-    EXPECT_EQ(run.outLines().size(), 1) << run.out.toStdString();
+    EXPECT_TRUE(inGame(u"Maps/DM-Alpha.ut2"_s));
+    EXPECT_EQ(run.outLines().filter(u"missing\t"_s), QStringList()) << run.out.toStdString();
+    EXPECT_EXIT_CODE(cli({u"verify"_s, u"--data"_s, dir}), 0);
 }
 
 TEST_F(CliTest, UnreadableOrDamagedDataFilesEndWithCodeThree) {
