@@ -170,23 +170,33 @@ QString folderOf(const ScanRules& rules, const AppState& s) {
     return {};
 }
 
-/// A path the folder search found, taken apart. Found paths use "/" only;
-/// a "\" is part of a Linux file name.
+/// A path the folder search found, taken apart and judged once, before
+/// anything is examined: the zips read ahead are exactly those examined.
+/// Found paths use "/" only; a "\" is part of a Linux file name.
 struct FoundPath {
-    explicit FoundPath(const QString& found) : path(found) {
+    FoundPath(const QString& found, const QSet<QString>& known) : path(found) {
         const qsizetype slash = path.lastIndexOf(u'/');
         name = path.mid(slash + 1);
         dir = path.left(slash + 1);
         const qsizetype dot = name.lastIndexOf(u'.');
         const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
         isZip = ext == u".zip"_s;
-        archive = isZip || ext == u".rar"_s;
+        if (!isZip && ext != u".rar"_s) {
+            logText = notAnArchiveText();
+        } else if (!known.contains(name)) {
+            logText = placeTooLongText(dir, name);
+            examine = logText.isEmpty();
+        }
     }
     QString path;
     QString name;
     QString dir;
     bool isZip = false;
-    bool archive = false;
+    /// A new archive whose place fits its record.
+    bool examine = false;
+    /// What error.log says of a path that is not examined; empty for one
+    /// already known.
+    QString logText;
 };
 
 void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
@@ -225,10 +235,8 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     paths.reserve(found.size());
     QStringList zipsToExamine;
     for (const QString& path : found) {
-        paths.append(FoundPath(path));
-        const FoundPath& f = paths.last();
-        if (f.isZip && f.archive && !known.contains(f.name) &&
-            placeTooLongText(f.dir, f.name).isEmpty())
+        paths.append(FoundPath(path, known));
+        if (paths.last().examine && paths.last().isZip)
             zipsToExamine.append(path);
     }
     ZipsAhead ahead(zipsToExamine, ScanThreads());
@@ -238,24 +246,16 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     added.reserve(found.size());
     for (const FoundPath& f : paths) {
         const QString& path = f.path;
-        const QString& name = f.name;
-        const QString& dir = f.dir;
+        if (!f.logText.isEmpty())
+            s.ErrorLogLines.append(path + f.logText);
+        if (!f.examine)
+            continue;
         const bool isZip = f.isZip;
-        if (!f.archive) {
-            s.ErrorLogLines.append(path + notAnArchiveText());
-            continue;
-        }
-        if (known.contains(name))
-            continue;
-        if (const QString tooLong = placeTooLongText(dir, name); !tooLong.isEmpty()) {
-            s.ErrorLogLines.append(path + tooLong);
-            continue;
-        }
         TContentRecord rec;
-        rec.ArchiveName = name;
-        rec.ArchiveDir = dir;
+        rec.ArchiveName = f.name;
+        rec.ArchiveDir = f.dir;
         if (rules.nameIsArchiveName)
-            rec.DisplayName = name;
+            rec.DisplayName = f.name;
         rec.Installed = 0;
         rec.Kind = rules.newKind;
         rec.AddedDate = today;
