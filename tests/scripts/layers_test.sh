@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The source folders are layers: a file includes headers of its own folder
 # and of the folders this table allows, never of a folder above or beside.
+# Every include form counts: "layer/x.h", <layer/x.h>, and a relative
+# "../layer/x.h" or "x.h" (resolved against the including file's folder).
 #   layers_test.sh SRC_DIR
 set -u
 src=${1:?usage: layers_test.sh SRC_DIR}
+src=$(cd "$src" && pwd)
 
 declare -A allowed=(
     [platform]="platform"
@@ -17,25 +20,43 @@ declare -A allowed=(
 )
 layers="${!allowed[*]}"
 
+# The layer a written include names, or nothing for a Qt or system header.
+# A name with "./" or "../" parts is taken relative to the including file.
+layer_of() {
+    local dir=$1 inc=$2 path
+    if [[ $inc == ./* || $inc == ../* || $inc == */../* || $inc == */./* ]]; then
+        path=$(realpath -m "$src/$dir/$inc")
+        [[ $path == "$src"/* ]] || return 0
+        path=${path#"$src"/}
+    elif [[ -e $src/$dir/$inc && $inc != */* ]]; then
+        path=$dir/$inc # a header beside the including file
+    else
+        path=$inc
+    fi
+    local to=${path%%/*}
+    [[ " $layers " == *" $to "* ]] && echo "$to"
+}
+
 bad=0
 while IFS= read -r -d '' file; do
     rel=${file#"$src"/}
     from=${rel%%/*}
-    [ "$from" = "$rel" ] && from=gui # main.cpp sits on top of the window
+    dir=$(dirname "$rel")
+    [ "$from" = "$rel" ] && { from=gui; dir=.; } # main.cpp sits on top of the window
     if [ -z "${allowed[$from]+x}" ]; then
         echo "$rel: folder '$from' is not a known layer" >&2
         bad=1
         continue
     fi
     while IFS=: read -r line inc; do
-        to=${inc%%/*}
-        [[ " $layers " == *" $to "* ]] || continue # a Qt or system header
+        to=$(layer_of "$dir" "$inc")
+        [ -n "$to" ] || continue
         if [[ " ${allowed[$from]} " != *" $to "* ]]; then
             echo "$rel:$line includes $inc: $from may not include $to" >&2
             bad=1
         fi
-    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" |
-        sed -E 's/^([0-9]+):.*"([^"]+)".*/\1:\2/')
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' "$file" |
+        sed -E 's/^([0-9]+):[^"<]*["<]([^">]+)[">].*/\1:\2/')
 done < <(find "$src" -name '*.cpp' -print0 -o -name '*.h' -print0)
 
 [ "$bad" -eq 0 ] && echo "every include points down or within its layer"
