@@ -20,21 +20,22 @@ declare -A allowed=(
 )
 layers="${!allowed[*]}"
 
-# The layer a written include names, or nothing for a Qt or system header.
-# A name with "./" or "../" parts is taken relative to the including file.
+# Sets `to` to the layer a written include names, or empty for a Qt or
+# system header. A name with "./" or "../" parts is taken relative to the
+# including file; a bare name may be a header beside it.
 layer_of() {
     local dir=$1 inc=$2 path
     if [[ $inc == ./* || $inc == ../* || $inc == */../* || $inc == */./* ]]; then
         path=$(realpath -m "$src/$dir/$inc")
-        [[ $path == "$src"/* ]] || return 0
+        [[ $path == "$src"/* ]] || { to=; return; }
         path=${path#"$src"/}
-    elif [[ -e $src/$dir/$inc && $inc != */* ]]; then
-        path=$dir/$inc # a header beside the including file
+    elif [[ $inc != */* && -e $src/$dir/$inc ]]; then
+        path=$dir/$inc
     else
         path=$inc
     fi
-    local to=${path%%/*}
-    [[ " $layers " == *" $to "* ]] && echo "$to"
+    to=${path%%/*}
+    [[ " $layers " == *" $to "* ]] || to=
 }
 
 bad=0
@@ -49,7 +50,7 @@ while IFS= read -r -d '' file; do
         continue
     fi
     while IFS=: read -r line inc; do
-        to=$(layer_of "$dir" "$inc")
+        layer_of "$dir" "$inc"
         [ -n "$to" ] || continue
         if [[ " ${allowed[$from]} " != *" $to "* ]]; then
             echo "$rel:$line includes $inc: $from may not include $to" >&2
