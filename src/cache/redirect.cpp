@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMap>
+#include <QScopeGuard>
 #include <QSet>
 #include <QThread>
 
@@ -300,6 +301,13 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
         QElapsedTimer sinceSave;
         sinceSave.start();
         Pool pool(jobs, result.jobs);
+        // Progress may end the run (the command line's Ctrl-C): the files
+        // finished so far are kept in the manifest; the pool lets the ones
+        // being written finish, each whole or not at all, and starts none.
+        auto keepWhatIsDone = qScopeGuard([&] {
+            if (dirty)
+                save();
+        });
         while (done < total) {
             for (Outcome& o : pool.take()) {
                 ++done;
@@ -323,6 +331,7 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
                 sinceSave.restart();
             }
         }
+        keepWhatIsDone.dismiss();
     }
 
     if (options.prune) {
@@ -389,14 +398,15 @@ QStringList redirectReport(const RedirectResult& result) {
             result.manifestProblem));
     if (!result.manifestError.isEmpty())
         lines.append(u"the manifest was not saved: %1"_s.arg(result.manifestError));
-    lines.append(u"%1 compressed, %2 unchanged, %3 pruned, %4 failed, %5 missing in %6 (%7 jobs)"_s
-                     .arg(result.compressed.size())
-                     .arg(result.unchanged.size())
-                     .arg(result.pruned.size())
-                     .arg(result.failed.size())
-                     .arg(result.missing.size())
-                     .arg(result.folder)
-                     .arg(result.jobs));
+    lines.append(
+        u"%1 compressed, %2 unchanged, %3 pruned, %4 failed, %5 missing in %6 (%7 job(s))"_s
+            .arg(result.compressed.size())
+            .arg(result.unchanged.size())
+            .arg(result.pruned.size())
+            .arg(result.failed.size())
+            .arg(result.missing.size())
+            .arg(result.folder)
+            .arg(result.jobs));
     return lines;
 }
 

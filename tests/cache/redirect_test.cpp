@@ -173,7 +173,7 @@ TEST_F(Redirect, CompressesEachSourceOnceAndAgainOnlyWhenItChanged) {
         EXPECT_EQ(unpacked(it.key()), it.value()) << it.key().toStdString();
     EXPECT_EQ(
         cache::redirectReport(r).last(),
-        u"7 compressed, 0 unchanged, 0 pruned, 0 failed, 0 missing in %1 (3 jobs)"_s.arg(dir));
+        u"7 compressed, 0 unchanged, 0 pruned, 0 failed, 0 missing in %1 (3 job(s))"_s.arg(dir));
 
     // Nothing changed: nothing written, not even the manifest.
     const auto before = snapshot(tree.root(), QString());
@@ -183,7 +183,7 @@ TEST_F(Redirect, CompressesEachSourceOnceAndAgainOnlyWhenItChanged) {
     EXPECT_EQ(snapshot(tree.root(), QString()), before);
     EXPECT_EQ(cache::redirectReport(r),
               QStringList({u"0 compressed, 7 unchanged, 0 pruned, 0 failed, 0 missing in %1 "
-                           "(0 jobs)"_s.arg(dir)}));
+                           "(0 job(s))"_s.arg(dir)}));
 
     // A new size, a new time with the same size, a .uz2 cut short and a
     // .uz2 removed are each compressed again; the rest stays.
