@@ -338,3 +338,69 @@ TEST_F(ServerCliTest, ASigintDuringRedirectFinishesTheFilesInProgressAndLeavesNo
     EXPECT_EXIT_CODE(rest, 0);
     EXPECT_EQ(QDir(www).entryList({u"*.uz2"_s}, QDir::Files).size(), 41);
 }
+
+TEST_F(ServerCliTest, ASigtermDuringAnInstallLeavesEachArchiveWholeAndTheNextRunGoesOnAtOnce) {
+    // Eight archives large enough for the signal to land among them.
+    for (int i = 0; i < 8; ++i) {
+        QByteArray noise(2 * 1024 * 1024, '\0');
+        QRandomGenerator(uint(i)).fillRange(reinterpret_cast<quint32*>(noise.data()),
+                                            noise.size() / 4);
+        ASSERT_TRUE(testing_support::writeZip(
+            maps + u"/DM-Big%1.zip"_s.arg(i),
+            {{u"DM-Big%1.ut2"_s.arg(i), "map"}, {u"Big%1.utx"_s.arg(i), noise}}));
+    }
+    EXPECT_EXIT_CODE(cli({u"config"_s, u"game-dir"_s, game}), 0);
+    EXPECT_EXIT_CODE(cli({u"config"_s, u"map-dir"_s, maps}), 0);
+    QStringList all;
+    for (int i = 0; i < 8; ++i)
+        all.append(u"DM-Big%1.zip"_s.arg(i));
+
+    QProcess run;
+    run.setWorkingDirectory(tree.root());
+    run.start(QStringLiteral(QUORVEL_CLI_BINARY), QStringList{u"install"_s} + all);
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForStarted(30000));
+    const QDeadlineTimer deadline(60000);
+    while (!QFileInfo::exists(game + u"/maps/DM-Big0.ut2"_s) && !deadline.hasExpired() &&
+           run.state() == QProcess::Running)
+        run.waitForFinished(10);
+    ASSERT_EQ(run.state(), QProcess::Running) << "the run was over before the signal";
+    ::kill(pid_t(run.processId()), SIGTERM);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 143) << err.toStdString();
+    EXPECT_TRUE(err.contains(u"Stopped by SIGTERM"_s)) << err.toStdString();
+
+    // Each archive is installed whole or not at all; nothing is left over.
+    const CliRun verify = cli({u"verify"_s});
+    EXPECT_EXIT_CODE(verify, 0);
+    const QStringList installed = cli({u"list"_s, u"maps"_s, u"--installed"_s}).outLines();
+    EXPECT_GE(installed.size(), 1);
+    EXPECT_LT(installed.size(), 8) << "it stopped before the end";
+    EXPECT_EQ(filesBelow(game + u"/maps"_s).size(), installed.size());
+    EXPECT_EQ(filesBelow(data() + u"/Temp"_s), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(data() + u"/Quorvel.lock"_s));
+
+    // A kill between making the lock file and writing it leaves it empty:
+    // the next writer goes on at once. Its summary counts what it logged.
+    tree.file(u"xdg/Quorvel/Quorvel.lock"_s, QByteArray());
+    tree.file(u"srv/archives/maps/DM-Broken.zip"_s, "no zip at all");
+    CliRun update = cli({u"update"_s});
+    EXPECT_EXIT_CODE(update, 0);
+    EXPECT_LT(update.elapsedMs, 5000);
+    EXPECT_TRUE(update.out.contains(u"; 1 archive not supported (see "_s))
+        << update.out.toStdString();
+    tree.file(u"srv/archives/maps/DM-Broken2.zip"_s, "no zip either");
+    update = cli({u"update"_s});
+    EXPECT_TRUE(update.out.contains(u"; 1 archive not supported (see "_s))
+        << "the archive refused before is not logged again: " << update.out.toStdString();
+    EXPECT_EQ(tree.read(u"xdg/Quorvel/error.log"_s).count("\r\n"), 1);
+    update = cli({u"update"_s});
+    EXPECT_FALSE(update.out.contains(u"not supported"_s)) << update.out.toStdString();
+    const QStringList rest =
+        cli({u"list"_s, u"maps"_s, u"--available"_s}).outLines().filter(u"DM-Big"_s);
+    EXPECT_EQ(rest.size(), 8 - installed.size());
+    EXPECT_EXIT_CODE(cli(QStringList{u"install"_s, u"--yes"_s} + rest), 0);
+    EXPECT_EQ(cli({u"list"_s, u"maps"_s, u"--installed"_s}).outLines().size(), 8);
+}
