@@ -277,6 +277,21 @@ TEST_F(ServerCliTest, OutputFoldersAreMadeNamesPickOneAndQuietIsQuiet) {
     EXPECT_EXIT_CODE(run, 1);
     EXPECT_TRUE(run.err.contains(u"Cannot create the folder "_s + tree.path(u"plain"_s)));
 
+    // On a terminal the status line is wiped before a line is printed, so
+    // no output starts behind it (script(1) gives the run a terminal).
+    QProcess terminal;
+    terminal.setWorkingDirectory(tree.root());
+    terminal.start(u"script"_s,
+                   {u"-qec"_s,
+                    u"'"_s + QStringLiteral(QUORVEL_CLI_BINARY) + u"' config subdirs Yes"_s,
+                    u"/dev/null"_s});
+    terminal.closeWriteChannel();
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const QByteArray shown = terminal.readAllStandardOutput();
+    EXPECT_TRUE(shown.contains("Saving configuration.")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("\r\033[Ksubdirs\tYes")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains("configuration.subdirs")) << shown.toStdString();
+
     // -q quiets redirect's line per file as well; the job count reads right.
     run = cli({u"redirect"_s, u"www"_s, u"-q"_s});
     EXPECT_EXIT_CODE(run, 0);
