@@ -4,6 +4,7 @@
 #include "cache/redirect_work.h"
 #include "core/content_catalogue.h"
 #include "core/content_db.h"
+#include "core/data_lock.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMap>
 #include <QScopeGuard>
 #include <QSet>
@@ -233,17 +233,14 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
     result.folder = absoluteFolder(options.folder);
     const QString& dir = result.folder;
     prepareFolder(dir);
-    const QString lockPath = QDir(dir).filePath(lockName());
-    QLockFile lock(lockPath);
-    // Stale only when its process is gone: a long run is never taken over.
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError)
-            throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
-                                  "again when it has finished."_s.arg(dir));
-        throw platform::Error(
-            platform::cannotCreateText(lockPath, u"The folder cannot be written."_s));
-    }
+    // Held only by a running process: a lock file a killed run left (even
+    // an empty one) is taken over, a long run never.
+    const DataLock lock = DataLock::acquireFile(QDir(dir).filePath(lockName()), {});
+    if (lock.busy())
+        throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
+                              "again when it has finished."_s.arg(dir));
+    if (!lock.held())
+        throw platform::Error(lock.refusal());
     // The folder may be one the index lists (a game folder): it is told of
     // every file made or removed here.
     removeLeftovers(dir, folders);

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -126,7 +127,8 @@ DataLock::~DataLock() {
 
 DataLock::DataLock(DataLock&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)),
-      refusal_(std::move(other.refusal_)), holder_(other.holder_), busy_(other.busy_) {}
+      refusal_(std::move(other.refusal_)), holder_(other.holder_), error_(other.error_),
+      busy_(other.busy_) {}
 
 DataLock& DataLock::operator=(DataLock&& other) noexcept {
     if (this != &other) {
@@ -135,6 +137,7 @@ DataLock& DataLock::operator=(DataLock&& other) noexcept {
         path_ = std::move(other.path_);
         refusal_ = std::move(other.refusal_);
         holder_ = other.holder_;
+        error_ = other.error_;
         busy_ = other.busy_;
     }
     return *this;
@@ -146,20 +149,37 @@ DataLock DataLock::acquire(const QString& dataDir, std::chrono::milliseconds wai
 
 DataLock DataLock::acquire(const QString& dataDir, std::chrono::milliseconds wait,
                            const std::function<void()>& whileWaiting) {
-    const QByteArray path = QFile::encodeName(lockPath(dataDir));
+    DataLock lock = take(lockPath(dataDir), wait, whileWaiting);
+    if (lock.busy_)
+        lock.refusal_ = busyText(dataDir, lock.holder_);
+    else if (!lock.held())
+        lock.refusal_ = fileFailureText(lockPath(dataDir), dataDir, lock.error_);
+    return lock;
+}
+
+DataLock DataLock::acquireFile(const QString& lockFile, std::chrono::milliseconds wait) {
+    DataLock lock = take(lockFile, wait, {});
+    if (!lock.held() && !lock.busy_)
+        lock.refusal_ = fileFailureText(lockFile, QFileInfo(lockFile).path(), lock.error_);
+    return lock;
+}
+
+DataLock DataLock::take(const QString& lockFile, std::chrono::milliseconds wait,
+                        const std::function<void()>& whileWaiting) {
+    const QByteArray path = QFile::encodeName(lockFile);
     DataLock lock;
     const QDeadlineTimer deadline(wait);
     for (;;) {
         const Attempt attempt = tryOnce(path);
         if (attempt.kind == Attempt::Held) {
             lock.fd_ = attempt.fd;
-            lock.path_ = lockPath(dataDir);
+            lock.path_ = lockFile;
             return lock;
         }
         // A folder that cannot hold the lock file is no busy folder: waiting
         // would not help, and "another Quorvel" would be the wrong reason.
         if (attempt.kind == Attempt::Failed) {
-            lock.refusal_ = failureText(dataDir, attempt.error);
+            lock.error_ = attempt.error;
             return lock;
         }
         lock.holder_ = attempt.pid;
@@ -171,7 +191,6 @@ DataLock DataLock::acquire(const QString& dataDir, std::chrono::milliseconds wai
         if (slice > 0)
             QThread::msleep(quint64(slice));
     }
-    lock.refusal_ = busyText(dataDir, lock.holder_);
     lock.busy_ = true;
     return lock;
 }
@@ -197,7 +216,11 @@ QString DataLock::busyText(const QString& dataDir, qint64 pid) {
 }
 
 QString DataLock::failureText(const QString& dataDir, int error) {
-    const QString file = QDir::toNativeSeparators(lockPath(dataDir));
+    return fileFailureText(lockPath(dataDir), dataDir, error);
+}
+
+QString DataLock::fileFailureText(const QString& lockFile, const QString& dataDir, int error) {
+    const QString file = QDir::toNativeSeparators(lockFile);
     const QString folder = QDir::toNativeSeparators(dataDir);
     switch (error) {
     case ENOSPC:

@@ -39,6 +39,10 @@ public:
     /// another holder keeps the lock (the window keeps itself painted).
     static DataLock acquire(const QString& dataDir, std::chrono::milliseconds wait,
                             const std::function<void()>& whileWaiting);
+    /// The same kind of lock on another lock file (a redirect folder's):
+    /// refusal() is empty when busy (the caller says what is busy), else
+    /// says why the file could not be made or written.
+    static DataLock acquireFile(const QString& lockFile, std::chrono::milliseconds wait);
 
     bool held() const { return fd_ >= 0; }
     /// Lets go before the destructor would.
@@ -63,9 +67,14 @@ public:
     static QString failureText(const QString& dataDir, int error);
 
 private:
+    static DataLock take(const QString& lockFile, std::chrono::milliseconds wait,
+                         const std::function<void()>& whileWaiting);
+    static QString fileFailureText(const QString& lockFile, const QString& folder, int error);
+
     int fd_ = -1;
     QString path_;
     QString refusal_;
     qint64 holder_ = 0;
+    int error_ = 0; ///< why the lock file could not be made or written
     bool busy_ = false;
 };
