@@ -4,6 +4,8 @@
 #include "archive/unrar_helper_protocol.h"
 #include "archive/unrar_process.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace archives {
@@ -153,6 +155,7 @@ std::optional<int> TdRar3::runHelper(bool extract) {
         request.freeSpace = Limits.freeSpace(TargetDirectory);
     request.libraryFolder = Path2UnrarDll;
     request.libraryName = NameofUnrarDll;
+    request.parent = QCoreApplication::applicationPid();
     const QString helper = UnrarHelper.isEmpty() ? defaultUnrarHelper() : UnrarHelper;
 
     UnrarHelperHooks hooks;

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -20,6 +21,28 @@ namespace {
 
 /// Standard output as it was at the start: the frames' own channel.
 int frameChannel = -1;
+
+/// The temporary file the library is writing, for the signal handler: set
+/// only while `havePartial` is 0, so the handler never reads half a name.
+char partialPath[4096];
+volatile sig_atomic_t havePartial = 0;
+
+void keepPartial(const QByteArray& path) {
+    havePartial = 0;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof partialPath)
+        return;
+    std::memcpy(partialPath, path.constData(), size_t(path.size()));
+    partialPath[path.size()] = '\0';
+    havePartial = 1;
+}
+
+/// The program ended (or asked it to stop): the half-written file goes,
+/// then the helper. Only async-signal-safe calls here.
+extern "C" void endWithParent(int) {
+    if (havePartial)
+        ::unlink(partialPath);
+    ::_exit(4);
+}
 
 void send(const QByteArray& bytes) {
     qsizetype done = 0;
@@ -59,8 +82,17 @@ std::optional<QByteArray> readAnswer() {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Ends with the program that started it, should that end first.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Ends with the program that started it, should that end first: told by
+    // a signal it handles, so that no half-written file stays behind.
+    struct sigaction ending {};
+    ending.sa_handler = endWithParent;
+    sigemptyset(&ending.sa_mask);
+    ::sigaction(SIGTERM, &ending, nullptr);
+    ::sigaction(SIGHUP, &ending, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // Ctrl-C on the terminal reaches the whole process group: the program
+    // decides whether the archive in progress finishes, not the helper.
+    ::signal(SIGINT, SIG_IGN);
     // A crash on a damaged archive is expected here: no core file is left
     // in the program's folder for it.
     const rlimit noCore{0, 0};
@@ -85,6 +117,10 @@ int main(int argc, char** argv) {
                    stderr);
         return 2;
     }
+    // The program may have ended before the signal was asked for: then
+    // this process has another parent already, and nothing is to be done.
+    if (request->parent && qint64(::getppid()) != *request->parent)
+        return 4;
 
     archives::UnrarJobResult result;
     archives::UnrarLibrary lib;
@@ -101,6 +137,7 @@ int main(int argc, char** argv) {
                 send(archives::unrar_helper::frame(Frame::Password));
                 return readAnswer();
             });
+        run.setPartialHook(keepPartial);
         result = run.run();
     }
     lib.UnloadUnrarLibrary();

@@ -31,6 +31,7 @@ const QString MaxBytesKey = u"--max-bytes"_s;
 const QString MaxRatioKey = u"--max-ratio"_s;
 const QString LibraryFolderKey = u"--library-folder"_s;
 const QString LibraryNameKey = u"--library-name"_s;
+const QString ParentKey = u"--parent"_s;
 
 } // namespace
 
@@ -99,6 +100,8 @@ QStringList arguments(const Request& request) {
                      request.libraryFolder,
                      LibraryNameKey,
                      request.libraryName};
+    if (request.parent)
+        args << ParentKey << QString::number(*request.parent);
     if (!job.extract)
         return args;
     args << TargetKey << job.target << MaxEntriesKey << QString::number(job.limits.maxEntries)
@@ -139,6 +142,8 @@ std::optional<Request> parseArguments(const QStringList& args) {
             job.limits.maxBytes = value.toLongLong(&ok);
         } else if (key == MaxRatioKey) {
             job.limits.maxRatio = value.toLongLong(&ok);
+        } else if (key == ParentKey) {
+            request.parent = value.toLongLong(&ok);
         } else if (key == FreeSpaceKey) {
             request.freeSpace = value.toLongLong(&ok);
         } else if (key == LibraryFolderKey) {

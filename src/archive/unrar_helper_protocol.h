@@ -75,6 +75,9 @@ struct Request {
     /// `Path2UnrarDll` and `NameofUnrarDll`).
     QString libraryFolder;
     QString libraryName;
+    /// The program's process id: a helper whose parent is another one by
+    /// the time it runs (the program ended first) ends at once.
+    std::optional<qint64> parent;
 };
 
 /// The helper's arguments for `request` (its program name excluded).

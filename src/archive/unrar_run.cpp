@@ -4,6 +4,7 @@
 #include "archive/safe_path.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <memory>
@@ -157,11 +158,19 @@ int UnrarRun::processEntry(void* handle, const RARHeaderDataEx& header) {
     // The library writes a temporary file of ours, renamed over the target
     // once it is whole; on any failure it is removed and a file already at
     // the target stays as it was.
+    // Declared first, so it runs last: by then the temporary file is
+    // renamed or removed, whichever way this entry ends.
+    const auto done = qScopeGuard([this] {
+        if (partial_)
+            partial_({});
+    });
     PendingFile pending(target.path);
     if (!pending.open())
         return rarcode::ECreate;
     pending.file().close();
     QByteArray destination = QFile::encodeName(pending.tempPath());
+    if (partial_)
+        partial_(destination);
     const int r = lib_.RARProcessFile(handle, RAR_EXTRACT, nullptr, destination.data());
     if (guard_->stopCode() != 0)
         return guard_->stopCode(); // the callback refused the data

@@ -9,6 +9,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace archives {
 
@@ -43,12 +44,18 @@ public:
     /// The library needs a password; asked at most once per run, the
     /// answer is kept for later requests. nullopt cancels the operation.
     using PasswordHook = std::function<std::optional<QByteArray>()>;
+    /// The temporary file the library is about to write, before it starts;
+    /// an empty path once that file is renamed or removed. The helper keeps
+    /// it, to remove it should it be ended halfway.
+    using PartialHook = std::function<void(const QByteArray& tempPath)>;
 
     UnrarRun(const UnrarLibrary& lib, const UnrarJob& job, EntryHook onEntry,
              PasswordHook password);
     ~UnrarRun() override;
     UnrarRun(const UnrarRun&) = delete;
     UnrarRun& operator=(const UnrarRun&) = delete;
+
+    void setPartialHook(PartialHook hook) { partial_ = std::move(hook); }
 
     /// Lists or extracts; what a hook throws comes out after the library
     /// has returned, with the archive closed.
@@ -66,6 +73,7 @@ private:
     const UnrarJob& job_;
     EntryHook onEntry_;
     PasswordHook password_;
+    PartialHook partial_;
     bool passwordAsked_ = false;
     std::optional<QByteArray> passwordAnswer_;
     std::exception_ptr pending_;

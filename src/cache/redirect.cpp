@@ -4,6 +4,7 @@
 #include "cache/redirect_work.h"
 #include "core/content_catalogue.h"
 #include "core/content_db.h"
+#include "core/data_lock.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
@@ -13,8 +14,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMap>
+#include <QScopeGuard>
 #include <QSet>
 #include <QThread>
 
@@ -232,17 +233,14 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
     result.folder = absoluteFolder(options.folder);
     const QString& dir = result.folder;
     prepareFolder(dir);
-    const QString lockPath = QDir(dir).filePath(lockName());
-    QLockFile lock(lockPath);
-    // Stale only when its process is gone: a long run is never taken over.
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError)
-            throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
-                                  "again when it has finished."_s.arg(dir));
-        throw platform::Error(
-            platform::cannotCreateText(lockPath, u"The folder cannot be written."_s));
-    }
+    // Held only by a running process: a lock file a killed run left (even
+    // an empty one) is taken over, a long run never.
+    const DataLock lock = DataLock::acquireFile(QDir(dir).filePath(lockName()), {});
+    if (lock.busy())
+        throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
+                              "again when it has finished."_s.arg(dir));
+    if (!lock.held())
+        throw platform::Error(lock.refusal());
     // The folder may be one the index lists (a game folder): it is told of
     // every file made or removed here.
     removeLeftovers(dir, folders);
@@ -300,6 +298,13 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
         QElapsedTimer sinceSave;
         sinceSave.start();
         Pool pool(jobs, result.jobs);
+        // Progress may end the run (the command line's Ctrl-C): the files
+        // finished so far are kept in the manifest; the pool lets the ones
+        // being written finish, each whole or not at all, and starts none.
+        auto keepWhatIsDone = qScopeGuard([&] {
+            if (dirty)
+                save();
+        });
         while (done < total) {
             for (Outcome& o : pool.take()) {
                 ++done;
@@ -323,6 +328,7 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
                 sinceSave.restart();
             }
         }
+        keepWhatIsDone.dismiss();
     }
 
     if (options.prune) {
@@ -389,14 +395,15 @@ QStringList redirectReport(const RedirectResult& result) {
             result.manifestProblem));
     if (!result.manifestError.isEmpty())
         lines.append(u"the manifest was not saved: %1"_s.arg(result.manifestError));
-    lines.append(u"%1 compressed, %2 unchanged, %3 pruned, %4 failed, %5 missing in %6 (%7 jobs)"_s
-                     .arg(result.compressed.size())
-                     .arg(result.unchanged.size())
-                     .arg(result.pruned.size())
-                     .arg(result.failed.size())
-                     .arg(result.missing.size())
-                     .arg(result.folder)
-                     .arg(result.jobs));
+    lines.append(
+        u"%1 compressed, %2 unchanged, %3 pruned, %4 failed, %5 missing in %6 (%7 job(s))"_s
+            .arg(result.compressed.size())
+            .arg(result.unchanged.size())
+            .arg(result.pruned.size())
+            .arg(result.failed.size())
+            .arg(result.missing.size())
+            .arg(result.folder)
+            .arg(result.jobs));
     return lines;
 }
 

@@ -38,6 +38,7 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"reinstall"_s, u"Uninstall and install again the content NAME with files missing."_s},
         {u"mark-not-installed"_s,
          u"Mark the content NAME with files missing as not installed, deleting nothing."_s},
+        {u"strict"_s, u"Refuse a game folder whose System folder holds no program of the game."_s},
     };
     return options;
 }
@@ -124,9 +125,11 @@ const QList<Verb>& verbs() {
          u"Without arguments: the nine settings of the Configure page, one \"key<TAB>value\" "
          u"line each: game-dir, map-dir, skin-dir, mutator-dir, demos-dir, subdirs (Yes, No), "
          u"overwrite (Always, Ask me), extra-files (Yes, No), additional-games (game types "
-         u"separated by blanks). With KEY VALUE: sets one, saves Quorvel.ini as the page's Save "
-         u"does and runs the database update that follows a save."_s,
-         {},
+         u"separated by blanks). With KEY VALUE: sets one, saves Quorvel.ini and runs the "
+         u"database update that follows a save. A game-dir whose System folder holds none of "
+         u"UT2004.exe, ut2004-bin, ut2004-bin-linux-amd64, ucc-bin, ucc-bin-linux-amd64 is "
+         u"warned of on standard error and saved all the same (--strict: refused)."_s,
+         {u"strict"_s},
          runConfig},
         {u"update"_s,
          QString(),

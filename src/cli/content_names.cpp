@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,6 +54,31 @@ QList<Candidate> entriesNamed(const QMap<ContentKind, QList<TContentRecord>>& re
         }
     }
     return found;
+}
+
+/// What tells `found` apart, as the verb takes it: --kind where they are
+/// on different pages, the name with "#N" (as each line shows it) where
+/// one list shows it more than once. Nothing is offered that would not
+/// pick one (the same page's installed and not-installed lists).
+QString howToPick(const QList<Candidate>& found) {
+    QList<ContentKind> kinds;
+    bool numbered = false;
+    QSet<QString> picks;
+    for (const Candidate& c : found) {
+        if (!kinds.contains(c.named.kind))
+            kinds.append(c.named.kind);
+        numbered = numbered || c.sameNames > 1;
+    }
+    for (const Candidate& c : found)
+        picks.insert(kindWord(c.named.kind) + u' ' + shownName(c));
+    if (picks.size() < found.size())
+        return u":"_s;
+    if (kinds.size() > 1 && numbered)
+        return u"; name one as its line shows it, with --kind and the list's name (maps, "
+               u"mutators or skins):"_s;
+    if (kinds.size() > 1)
+        return u"; name one with --kind and the list's name (maps, mutators or skins):"_s;
+    return u"; name one as its line shows it (NAME#N):"_s;
 }
 
 } // namespace
@@ -133,8 +159,7 @@ QList<NamedEntry> resolveNames(const AppState& state, const QStringList& names,
                             u" (see \"quorvel-cli list\")."_s);
             continue;
         }
-        QString text = u"\""_s + name +
-                       u"\" stands for more than one entry; name one with --kind or as NAME#N:"_s;
+        QString text = u"\""_s + name + u"\" stands for more than one entry"_s + howToPick(found);
         for (const Candidate& c : std::as_const(found))
             text += u"\n  "_s + kindWord(c.named.kind) + u" ("_s + sideWord(c.named.side) +
                     u")\t"_s + shownName(c) + u'\t' + c.path;

@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include "core/content_db.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
 #include "install/placement.h"
@@ -24,6 +25,21 @@ QStringList nineRows(QStringList rows) {
 }
 
 } // namespace
+
+QString damagedRecordsText(const QString& path, const content_db::FileReading& reading) {
+    QString what = QString::number(reading.cleanRecords) +
+                   (reading.cleanRecords == 1 ? u" record reads"_s : u" records read"_s) +
+                   u" clean"_s;
+    if (reading.droppedRecords > 0)
+        what += u", "_s + QString::number(reading.droppedRecords) +
+                (reading.droppedRecords == 1 ? u" does"_s : u" do"_s) + u" not"_s;
+    if (reading.tornBytes > 0)
+        what += u", and "_s + QString::number(reading.tornBytes) +
+                u" bytes of a torn last record follow"_s;
+    return u"The record file "_s + path + u" is damaged: "_s + what +
+           u". Nothing was changed. Run \"quorvel-cli update\": it keeps the file as it is as "_s +
+           path + u".damaged and cleans it, then run this again."_s;
+}
 
 Session::Session(const GlobalOptions& options)
     : dataDir_(options.dataDir), quiet_(options.quiet),
@@ -76,7 +92,44 @@ void Session::openForReading() {
     }
 }
 
-void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame) {
+void Session::requireData() const {
+    const AppState& s = core_->state;
+    if (!QFileInfo(dataDir_).isDir())
+        throw Exit{DataUnreadable,
+                   u"The data folder "_s + dataDir_ +
+                       u" does not exist. Give the folder that holds Quorvel.ini with --data DIR, "
+                       u"or set one up with \"quorvel-cli config map-dir DIR\"."_s};
+    for (const QString& path :
+         {s.settingsPath(), s.mapDataPath(), s.modDataPath(), s.sharedDataPath()}) {
+        if (QFileInfo::exists(path))
+            return;
+    }
+    throw Exit{DataUnreadable,
+               u"The data folder "_s + dataDir_ +
+                   u" holds no Quorvel data (no Quorvel.ini, no record files). Give the folder "
+                   u"that holds them with --data DIR, or set one up with \"quorvel-cli config "
+                   u"map-dir DIR\"."_s};
+}
+
+void Session::requireSoundRecords() const {
+    requireData();
+    const AppState& s = core_->state;
+    const std::pair<QString, int> files[] = {
+        {s.mapDataPath(), TContentRecord::RecordSize},
+        {s.modDataPath(), TContentRecord::RecordSize},
+        {s.sharedDataPath(), TSharedFileRecord::RecordSize},
+    };
+    for (const auto& [path, recordSize] : files) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        const content_db::FileReading r = content_db::InspectFile(path, recordSize);
+        if (r.damaged())
+            throw Exit{DataUnreadable, damagedRecordsText(path, r)};
+    }
+}
+
+void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame,
+                             RecordFiles records) {
     if (!QDir().mkpath(dataDir_))
         throw Exit{NotAllDone, u"Cannot create the data folder "_s + dataDir_ + u'.'};
     lock_.emplace(DataLock::acquire(dataDir_, std::chrono::milliseconds(0)));
@@ -109,6 +162,8 @@ void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame
     } else {
         configRows_ = data_folder::FirstRunRows(data_folder::FirstRunGameFolder(QDir::homePath()));
     }
+    if (records == RecordFiles::MustBeSound)
+        requireSoundRecords();
     core_->recordGuard.start();
     core_->checkRecordFiles();
     core_->beginCommand();
@@ -118,6 +173,11 @@ void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame
     if (const QString missing = lifecycle::missingGameFolderText(s);
         warnMissingGame && !missing.isEmpty())
         dialogs_.message(platform::MsgKind::Warning, missing, platform::Ok, QPoint(50, 125));
+}
+
+void Session::say(const QString& text) const {
+    if (!quiet_)
+        printOut(text);
 }
 
 void Session::printStatus() {

@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal.h"
 #include "core/app_core.h"
+#include "core/content_db.h"
 #include "core/data_lock.h"
 #include "intake/folder_search.h"
 
@@ -16,6 +17,15 @@
 /// terminal as its dialogs and status line, opened for reading or, under
 /// the data folder's lock, for writing.
 namespace cli {
+
+/// "The record file <path> is damaged: N records read clean, M do not ...
+/// Run \"quorvel-cli update\" ...": what a reader says of a damaged file.
+QString damagedRecordsText(const QString& path, const content_db::FileReading& reading);
+
+/// What opening for writing does with a record file that does not read
+/// cleanly: keeps a .damaged copy and cleans it (a writer), or stops with
+/// exit 3, leaving it as it is (a verb that only reads them).
+enum class RecordFiles { Repair, MustBeSound };
 
 class Session {
 public:
@@ -38,7 +48,20 @@ public:
     /// `goOnAfterDamagedSettings` (setting a value saves a new file). A
     /// configured game folder that is missing is warned of when
     /// `warnMissingGame`.
-    void openForWriting(bool goOnAfterDamagedSettings = false, bool warnMissingGame = true);
+    void openForWriting(bool goOnAfterDamagedSettings = false, bool warnMissingGame = true,
+                        RecordFiles records = RecordFiles::Repair);
+
+    /// For a verb that shows or uses what the record files hold: stops
+    /// (exit 3) when the data folder does not exist or holds no Quorvel
+    /// data, or when a record file does not read cleanly, naming the file,
+    /// the records that read clean and what to run. Nothing is written:
+    /// the readers would otherwise show less than there is, as if all were
+    /// well. Call after openForReading.
+    void requireSoundRecords() const;
+    /// The data folder exists and holds Quorvel data; else exit 3. For a
+    /// verb that opens it for writing (which would make it) but only uses
+    /// what is there.
+    void requireData() const;
 
     AppCore& core() { return *core_; }
     CommandContext& ctx() { return core_->context(); }
@@ -53,6 +76,10 @@ public:
     /// The Maps page's filter, "text|mask|text|mask...".
     const QString& mapFilter() const { return mapFilter_; }
     bool quiet() const { return quiet_; }
+
+    /// A line of what a verb did, on standard output; not with --quiet
+    /// (failures go to standard error whatever it says).
+    void say(const QString& text) const;
 
     /// The closing status of a command, as the window's status bar shows
     /// it, on standard output; not with --quiet.

@@ -1,5 +1,8 @@
 #include "cli/terminal.h"
 
+#include "cli/cli_words.h"
+#include "cli/run_control.h"
+
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,7 +17,13 @@ namespace cli {
 
 namespace {
 
+/// The status line drawn on the terminal now, if any: whatever else is
+/// printed wipes it first, so no line starts behind it.
+TerminalStatus* drawnLine = nullptr;
+
 void writeLine(FILE* stream, const QString& text) {
+    if (drawnLine)
+        drawnLine->clearLine();
     const QByteArray bytes = text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
@@ -86,7 +95,7 @@ void printErr(const QString& text) {
 }
 
 QString terminalText(const QString& text) {
-    QString out = text;
+    QString out = commandLineWords(text);
     out.replace(u"\r\n"_s, u"\n"_s);
     out.replace(u'\r', u'\n');
     return out;
@@ -106,14 +115,17 @@ TerminalStatus::~TerminalStatus() {
     clearLine();
 }
 
-void TerminalStatus::setStatus(const QString& text) {
-    text_ = text;
-    redraw();
-}
-
 void TerminalStatus::setProgress(int done, int total) {
     done_ = done;
     total_ = total;
+    redraw();
+    // Called between two items of a run: where a signal may stop it.
+    if (total > 0)
+        stopIfInterrupted();
+}
+
+void TerminalStatus::setStatus(const QString& text) {
+    text_ = text;
     redraw();
 }
 
@@ -123,6 +135,8 @@ void TerminalStatus::clearLine() {
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
     drawn_ = false;
+    if (drawnLine == this)
+        drawnLine = nullptr;
 }
 
 void TerminalStatus::redraw() {
@@ -142,6 +156,7 @@ void TerminalStatus::redraw() {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
     drawn_ = true;
+    drawnLine = this;
 }
 
 TerminalDialogs::TerminalDialogs(Answers answers, TerminalStatus& status)
@@ -189,6 +204,7 @@ platform::Button TerminalDialogs::ask(platform::Buttons buttons) {
             break;
         }
         for (;;) {
+            status_.clearLine();
             std::fputs(offersAll ? "[y]es, [n]o or yes to [a]ll? " : "[y]es or [n]o? ", stderr);
             std::fflush(stderr);
             const std::optional<QString> line = readLine();

@@ -2,6 +2,7 @@
 // and the commands of the buttons and right-click menus.
 #include "cli/command_line.h"
 #include "cli/content_names.h"
+#include "cli/run_control.h"
 #include "cli/session.h"
 #include "cli/verbs.h"
 #include "core/content_lists.h"
@@ -130,6 +131,7 @@ int runList(Session& session, const Invocation& call) {
     if (call.isSet(u"installed"_s) && call.isSet(u"available"_s))
         throw usage(u"--installed and --available exclude each other."_s);
     session.openForReading();
+    session.requireSoundRecords();
     const QList<TContentRecord> records = recordsOf(session.state(), *kind);
     const PageLists lists = pageLists(session, call, *kind, records);
 
@@ -172,6 +174,7 @@ int runInfo(Session& session, const Invocation& call) {
         throw usage(u"info takes one NAME."_s);
     const QList<ContentKind> kinds = kindsToSearch(call);
     session.openForReading();
+    session.requireSoundRecords();
     const NamedEntry named = resolveNames(session.state(), call.args, kinds,
                                           {ListSide::NotInstalled, ListSide::Installed})
                                  .first();
@@ -238,7 +241,7 @@ int runMarkInstalled(Session& session, const Invocation& call) {
     int code = Done;
     for (const auto& [kind, entries] : entriesToChange(session, call, ListSide::NotInstalled)) {
         if (install::MarkAsInstalled(session.ctx(), kind, entries)) {
-            printOut(u"Marked as installed: "_s + catalogue::namesOf(entries).join(u", "_s));
+            session.say(u"Marked as installed: "_s + catalogue::namesOf(entries).join(u", "_s));
         } else {
             session.printStatus();
             code = NotAllDone;
@@ -254,7 +257,7 @@ int runDelete(Session& session, const Invocation& call) {
             install::DeleteArchives(session.ctx(), session.scan(), kind, entries);
         for (const ListEntry& entry : entries) {
             if (!failed.contains(entry.name))
-                printOut(u"Moved to the trash: "_s + entry.name);
+                session.say(u"Moved to the trash: "_s + entry.name);
         }
         for (const QString& name : failed)
             printErr(u"Could not move to the trash: "_s + name);
@@ -269,6 +272,7 @@ int runCreateZip(Session& session, const Invocation& call) {
     if (!call.isSet(u"to"_s) || call.value(u"to"_s).isEmpty())
         throw usage(u"create-zip needs --to DIR, the folder the zips go to."_s);
     const QString folder = absolutePath(call.value(u"to"_s));
+    makeOutputFolder(folder, u"to"_s);
     const QList<ContentKind> kinds = kindsToSearch(call);
     session.openForWriting();
     const QList<NamedEntry> named =

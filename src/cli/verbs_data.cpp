@@ -54,11 +54,13 @@ QString rowValue(int row, const QString& key, const QString& value) {
 /// What follows "Update database" and a save: the configured folders
 /// scanned, error.log written, and each archive that cannot be used
 /// printed with its reason instead of the window's offer to read the log.
-void scanConfiguredFolders(Session& session) {
+/// Returns how many this run logged.
+qsizetype scanConfiguredFolders(Session& session) {
     ScanConfiguredFolders(session.ctx(), session.scan());
     const lifecycle::ErrorLogWrite log = lifecycle::WriteErrorLog(session.state());
     for (const QString& line : log.lines)
-        printOut(line);
+        session.say(line);
+    return log.lines.size();
 }
 
 QString counted(qsizetype n, const QString& one, const QString& many) {
@@ -82,11 +84,20 @@ int runConfig(Session& session, const Invocation& call) {
         throw usage(u"Unknown setting \""_s + key + u"\"; the settings are "_s +
                     configKeys().join(u", "_s) + u'.');
     const QString value = rowValue(row, key, call.args[1]);
+    // Said before anything is written: the game folder is only looked at
+    // when it is what is set, and a server's (ucc-bin alone) counts.
+    if (row == GameDir && !data_folder::HoldsTheGame(value)) {
+        const QString text = data_folder::GameNotFoundText(value) +
+                             u" (nor ut2004-bin, ucc-bin or another program of the game)."_s;
+        if (call.isSet(u"strict"_s))
+            throw Exit{NotAllDone, text + u" Nothing was saved (--strict)."_s};
+        printErr(text + u" Saved all the same."_s);
+    }
     // A damaged file was kept aside: what is set now is saved anew.
     session.openForWriting(true, false);
     QStringList rows = session.configRows();
     rows[row] = value;
-    if (!data_folder::SaveSettings(session.ctx(), rows)) {
+    if (!data_folder::SaveSettings(session.ctx(), rows, data_folder::GameQuestion::DoNotAsk)) {
         printErr(u"Nothing was saved."_s);
         return NotAllDone;
     }
@@ -99,7 +110,7 @@ int runConfig(Session& session, const Invocation& call) {
         return NotAllDone;
     }
     scanConfiguredFolders(session);
-    printOut(key + u'\t' + value);
+    session.say(key + u'\t' + value);
     return Done;
 }
 
@@ -111,7 +122,7 @@ int runUpdate(Session& session, const Invocation& call) {
     if (!data_folder::HasSettings(s))
         printErr(u"Nothing is configured yet: set the archive folders with \"quorvel-cli config "
                  u"map-dir DIR\" (and mutator-dir, skin-dir)."_s);
-    scanConfiguredFolders(session);
+    const qsizetype logged = scanConfiguredFolders(session);
     const reports::ListsSnapshot lists = reports::listsAsLoaded(s);
     QString summary =
         u"Database updated: "_s +
@@ -122,17 +133,12 @@ int runUpdate(Session& session, const Invocation& call) {
         u" ("_s + QString::number(lists.mutatorsInstalled.size()) + u" installed), "_s +
         counted(lists.skinsInstalled.size() + lists.skins.size(), u"skin"_s, u"skins"_s) + u" ("_s +
         QString::number(lists.skinsInstalled.size()) + u" installed)"_s;
-    // An archive refused once keeps its record and is not looked at (nor
-    // logged) again; the count says how many there are all the same.
-    qsizetype refused = 0;
-    for (const QString& path : {s.mapDataPath(), s.modDataPath()}) {
-        for (const TContentRecord& r : content_db::ReadAll(path))
-            refused += r.Kind == catalogue::record_kind::Rejected ? 1 : 0;
-    }
-    if (refused > 0)
-        summary += u"; "_s + counted(refused, u"archive"_s, u"archives"_s) +
+    // What this run logged, as error.log shows it: an archive refused by an
+    // earlier run keeps its record and is not looked at (nor logged) again.
+    if (logged > 0)
+        summary += u"; "_s + counted(logged, u"archive"_s, u"archives"_s) +
                    u" not supported (see "_s + s.errorLogPath() + u')';
-    printOut(summary);
+    session.say(summary);
     return Done;
 }
 
@@ -146,6 +152,7 @@ int runReport(Session& session, const Invocation& call) {
         throw usage(u"report takes brief, detailed or full, not \""_s + word + u"\"."_s);
     const QString file = absolutePath(call.args[1]);
     session.openForReading();
+    session.requireSoundRecords();
     const AppState& s = session.state();
     for (const QString& path : {s.mapDataPath(), s.modDataPath()}) {
         if (!QFileInfo::exists(path))

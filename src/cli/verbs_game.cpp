@@ -5,6 +5,7 @@
 #include "cache/redirect.h"
 #include "cache/uz2.h"
 #include "cli/command_line.h"
+#include "cli/run_control.h"
 #include "cli/session.h"
 #include "cli/verbs.h"
 #include "core/content_lists.h"
@@ -94,7 +95,8 @@ int runCache(Session& session, const Invocation& call) {
     if (what == u"list"_s) {
         if (call.args.size() != 1)
             throw usage(u"cache list takes no further argument."_s);
-        session.openForWriting();
+        session.requireData();
+        session.openForWriting(false, true, RecordFiles::MustBeSound);
         const std::optional<QStringList> names =
             cache::ListCache(session.ctx(), call.isSet(u"maps"_s));
         if (!names)
@@ -113,8 +115,10 @@ int runCache(Session& session, const Invocation& call) {
                                           : zipOnly ? cache::CacheAction::ZipOnly
                                                     : cache::CacheAction::InstallOnly;
         std::optional<QString> folder;
-        if (zipTo || zipOnly)
+        if (zipTo || zipOnly) {
             folder = absolutePath(call.value(option));
+            makeOutputFolder(*folder, option);
+        }
         return cacheRun(session, call, action, folder);
     }
     if (what == u"delete"_s)
@@ -128,7 +132,7 @@ int runCache(Session& session, const Invocation& call) {
             return NotAllDone;
         }
         cache::ClearCache(session.ctx());
-        printOut(u"The cache is empty."_s);
+        session.say(u"The cache is empty."_s);
         return Done;
     }
     throw usage(u"cache takes list, install, delete or clear."_s);
@@ -147,6 +151,8 @@ int runUz2(Session& session, const Invocation& call) {
         throw usage(u"--to needs a folder."_s);
     const QString outputFolder =
         call.isSet(u"to"_s) ? absolutePath(call.value(u"to"_s)) : QString();
+    if (!outputFolder.isEmpty())
+        makeOutputFolder(outputFolder, u"to"_s);
     // The data folder is only read: the game's System folder decides
     // between the game's tool and the codec.
     session.openForReading();
@@ -160,8 +166,12 @@ int runUz2(Session& session, const Invocation& call) {
         return NotAllDone;
     const cache::Uz2Run run = cache::runUz2(
         ctx, action, false, lines,
-        [](qsizetype, const QString& line, const QString& reason) {
-            printOut(reason.isEmpty() ? line : line + u"\t"_s + reason);
+        [&session](qsizetype, const QString& line, const QString& reason) {
+            // A failure is told whatever --quiet says.
+            if (reason.isEmpty())
+                session.say(line);
+            else
+                printOut(line + u"\t"_s + reason);
         },
         outputFolder);
     cache::finishUz2(ctx, run, false);
@@ -184,7 +194,8 @@ int runRedirect(Session& session, const Invocation& call) {
     options.folder = absolutePath(call.args.first());
     options.prune = call.isSet(u"prune"_s);
     options.jobs = jobs;
-    session.openForWriting();
+    session.requireData();
+    session.openForWriting(false, true, RecordFiles::MustBeSound);
     CommandContext& ctx = session.ctx();
     ctx.status.setStatus(u"  Compressing for "_s + options.folder);
     const cache::RedirectResult result = cache::buildRedirect(
@@ -202,7 +213,7 @@ int runRedirect(Session& session, const Invocation& call) {
         if ((i >= firstFailed && i < endFailed) || i == manifestError)
             printErr(lines[i]);
         else
-            printOut(lines[i]);
+            session.say(lines[i]);
     }
     return result.ok() ? Done : NotAllDone;
 }

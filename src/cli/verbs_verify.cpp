@@ -105,10 +105,11 @@ int runVerify(Session& session, const Invocation& call) {
     int code = Done;
     if (action.isEmpty()) {
         session.openForReading();
+        session.requireSoundRecords();
     } else if (action == u"repair-counts"_s) {
         session.openForWriting();
         const int changed = install::RepairCounts(session.ctx());
-        printOut(u"Counts repaired: "_s + QString::number(changed));
+        session.say(u"Counts repaired: "_s + QString::number(changed));
     } else {
         session.openForWriting();
         CommandContext& ctx = session.ctx();
@@ -135,8 +136,8 @@ int runVerify(Session& session, const Invocation& call) {
                 }
             } else if (!found.isEmpty()) {
                 const int changed = install::MarkNotInstalled(ctx, found);
-                printOut(u"Marked "_s + QString::number(changed) +
-                         u" archive(s) as not installed."_s);
+                session.say(u"Marked "_s + QString::number(changed) +
+                            u" archive(s) as not installed."_s);
             }
         }
     }

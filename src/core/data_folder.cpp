@@ -7,6 +7,7 @@
 #include "core/record_journal.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/file_helpers.h"
 #include "platform/game_programs.h"
 #include "platform/status_sink.h"
 
@@ -112,12 +113,22 @@ QString FirstRunGameFolder(const QString& home) {
     return platform::findGameFolder(platform::gameFolderCandidates(home));
 }
 
-bool SaveSettings(CommandContext& ctx, const QStringList& rows) {
+bool HoldsTheGame(const QString& gameDir) {
+    if (gameDir.isEmpty())
+        return false;
+    const QString system = platform::resolveIgnoringCase(gameDir, u"System"_s);
+    return !platform::findGameOrServerProgram(system).isEmpty();
+}
+
+QString GameNotFoundText(const QString& gameDir) {
+    return u"Warning! Can't find "_s + gameDir + u"/System/UT2004.exe"_s;
+}
+
+bool SaveSettings(CommandContext& ctx, const QStringList& rows, GameQuestion question) {
     AppState& s = ctx.state;
     s.setGameDir(rows.value(0));
-    if (platform::findGameExecutable(s.SystemDir).isEmpty()) {
-        const QString text = u"Warning! Can't find "_s + s.GameDir +
-                             u"/System/UT2004.exe\r\rDo you want to continue anyway?"_s;
+    if (question == GameQuestion::Ask && !HoldsTheGame(s.GameDir)) {
+        const QString text = GameNotFoundText(s.GameDir) + u"\r\rDo you want to continue anyway?"_s;
         if (ctx.dialogs.message(platform::MsgKind::Warning, text, platform::Yes | platform::No,
                                 QPoint(125, 150)) != platform::Yes)
             return false;

@@ -78,12 +78,27 @@ QStringList FirstRunRows(const QString& gameDir);
 /// `home` (platform::gameFolderCandidates) that holds a System folder.
 QString FirstRunGameFolder(const QString& home);
 
+/// `gameDir` is the game: its System folder (ignoring case) holds a program
+/// of the game, the window's or a dedicated server's (UT2004.exe,
+/// ut2004-bin, ut2004-bin-linux-amd64, ucc-bin, ucc-bin-linux-amd64,
+/// ignoring case). The one test of Save and of quorvel-cli's config.
+bool HoldsTheGame(const QString& gameDir);
+
+/// "Warning! Can't find <gameDir>/System/UT2004.exe"
+QString GameNotFoundText(const QString& gameDir);
+
+/// Whether Save asks about a folder that does not hold the game.
+enum class GameQuestion { Ask, DoNotAsk };
+
 /// "Save" of the Configure page with its nine row values: sets GameDir,
-/// asks whether to go on when the game's executable is not found, and
-/// writes Quorvel.ini (settings_file::writeSettings). False, with nothing
-/// written, when the answer was not Yes. Throws platform::Error when the
-/// file cannot be written. The caller then loads the settings again and
-/// runs the scans, as after every save.
-bool SaveSettings(CommandContext& ctx, const QStringList& rows);
+/// asks whether to go on when the game folder does not hold the game
+/// (HoldsTheGame; not with GameQuestion::DoNotAsk, for a caller that has
+/// said so its own way), and writes Quorvel.ini
+/// (settings_file::writeSettings). False, with nothing written, when the
+/// answer was not Yes. Throws platform::Error when the file cannot be
+/// written. The caller then loads the settings again and runs the scans,
+/// as after every save.
+bool SaveSettings(CommandContext& ctx, const QStringList& rows,
+                  GameQuestion question = GameQuestion::Ask);
 
 } // namespace data_folder

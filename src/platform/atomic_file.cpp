@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -35,6 +36,28 @@ mode_t newFileMode() {
 
 } // namespace
 
+QByteArray temporaryNamePattern(const QString& path) {
+    static constexpr QByteArrayView Suffix = ".quorvel-XXXXXX";
+    // The longest name a folder holds (NAME_MAX on Linux file systems).
+    constexpr qsizetype MaxName = 255;
+    const QByteArray full = QFile::encodeName(path);
+    const qsizetype slash = full.lastIndexOf('/');
+    const QByteArray folder = full.left(slash + 1);
+    QByteArray name = full.sliced(slash + 1);
+    const qsizetype over = name.size() + Suffix.size() - MaxName;
+    if (over > 0) {
+        // The stem gives way, the extension stays: clean-ups that look for
+        // "<x>.uz2.quorvel-XXXXXX" still know the file. Cut at a character.
+        const qsizetype dot = name.lastIndexOf('.');
+        const qsizetype extension = dot > 0 && name.size() - dot <= 16 ? name.size() - dot : 0;
+        qsizetype keep = std::max<qsizetype>(name.size() - extension - over, 1);
+        while (keep > 1 && (uchar(name[keep]) & 0xC0) == 0x80)
+            --keep;
+        name = name.left(keep) + name.right(extension);
+    }
+    return folder + name + Suffix.toByteArray();
+}
+
 AtomicFile::AtomicFile(const QString& path) : path_(path) {}
 
 AtomicFile::~AtomicFile() {
@@ -50,7 +73,7 @@ void AtomicFile::openForWriting() {
     cancel();
     // Beside the file, so the rename stays on one file system; the name
     // is the file's own path, never what a link there points to.
-    QByteArray pattern = QFile::encodeName(path_) + ".quorvel-XXXXXX";
+    QByteArray pattern = temporaryNamePattern(path_);
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw Error(cannotCreateText(path_, systemReason(errno)));

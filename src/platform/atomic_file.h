@@ -59,6 +59,12 @@ private:
     QString writeError_;
 };
 
+/// The mkstemp pattern of the temporary file beside `path`: its name, then
+/// ".quorvel-XXXXXX" (what start-up clean-ups look for). A name too long
+/// for that within the 255 bytes a folder allows gives up the end of its
+/// stem, keeping its extension, so any name a folder holds can be written.
+QByteArray temporaryNamePattern(const QString& path);
+
 /// Writes `bytes` as the whole content of `path` through an AtomicFile.
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
 

@@ -48,6 +48,11 @@ QString findGameExecutable(const QString& systemDir) {
                          {u"UT2004.exe"_s, u"ut2004-bin"_s, u"ut2004-bin-linux-amd64"_s});
 }
 
+QString findGameOrServerProgram(const QString& systemDir) {
+    return firstExisting(systemDir, {u"UT2004.exe"_s, u"ut2004-bin"_s, u"ut2004-bin-linux-amd64"_s,
+                                     u"ucc-bin"_s, u"ucc-bin-linux-amd64"_s});
+}
+
 QString findDemoPlayer(const QString& systemDir) {
     return firstExisting(systemDir,
                          {u"ut2004-bin-linux-amd64"_s, u"ut2004-bin"_s, u"UT2004.exe"_s});

@@ -19,6 +19,11 @@ QString findGameFolder(const QStringList& candidates);
 /// ut2004-bin-linux-amd64, ignoring case); empty when there is none.
 QString findGameExecutable(const QString& systemDir);
 
+/// A program of the game in `systemDir`, the window's or a dedicated
+/// server's: UT2004.exe, ut2004-bin, ut2004-bin-linux-amd64, ucc-bin or
+/// ucc-bin-linux-amd64 (ignoring case); empty when there is none.
+QString findGameOrServerProgram(const QString& systemDir);
+
 /// The program that plays a demo: the first of ut2004-bin-linux-amd64,
 /// ut2004-bin, UT2004.exe in `systemDir` (ignoring case); empty when none.
 QString findDemoPlayer(const QString& systemDir);

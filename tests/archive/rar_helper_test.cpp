@@ -4,9 +4,17 @@
 #include "archive/unrar_helper_protocol.h"
 #include "support/rar4_writer.h"
 #include "support/rar_fixture.h"
+#include "support/rar_tool.h"
 #include "support/tree_builder.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +88,7 @@ TEST(UnrarHelperArguments, CarryTheWholeJob) {
     request.freeSpace = 4096;
     request.libraryFolder = u"/opt/rar"_s;
     request.libraryName = u"libunrar.so.5"_s;
+    request.parent = 4321;
     const auto parsed =
         archives::unrar_helper::parseArguments(archives::unrar_helper::arguments(request));
     ASSERT_TRUE(parsed);
@@ -94,6 +103,7 @@ TEST(UnrarHelperArguments, CarryTheWholeJob) {
     EXPECT_EQ(parsed->job.limits.freeSpace(u"/anywhere"_s), 4096);
     EXPECT_EQ(parsed->libraryFolder, u"/opt/rar"_s);
     EXPECT_EQ(parsed->libraryName, u"libunrar.so.5"_s);
+    EXPECT_EQ(parsed->parent, std::optional<qint64>(4321));
 
     request.job.extract = false;
     const auto list =
@@ -226,5 +236,91 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      true}),
     [](const ::testing::TestParamInfo<HelperScript>& p) { return p.param.what; });
+
+/// The state letter of process `pid` (R, S, Z, ...); empty once it is gone.
+QByteArray processState(qint64 pid) {
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1);
+}
+
+bool gone(qint64 pid) {
+    const QByteArray state = processState(pid);
+    return state.isEmpty() || state == "Z" || state == "X";
+}
+
+QStringList filesBelow(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out.append(it.next());
+    return out;
+}
+
+// The real helper, in the middle of an entry (the library waits for the
+// password of an encrypted one, its temporary file made), when the program
+// that started it is killed: it ends at once and leaves no file. A helper
+// whose program is gone before it starts does nothing at all.
+TEST(UnrarHelperParent, TheHelperEndsWithItsProgramAndLeavesNoPartialFile) {
+    if (testing_support::rarToolPath().isEmpty())
+        GTEST_SKIP() << "the rar command is not installed";
+    testing_support::TempTree tree;
+    // Bytes that do not compress: within the ratio an archive may write.
+    QByteArray noise(200000, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    tree.file(u"src/Secret.ut2"_s, noise);
+    ASSERT_EQ(
+        testing_support::runRarTool(tree.path(u"src"_s),
+                                    {u"a"_s, u"-pSecret"_s, u"../locked.rar"_s, u"Secret.ut2"_s}),
+        0);
+    const QString out = tree.folder(u"out"_s);
+    archives::unrar_helper::Request request;
+    request.job.extract = true;
+    request.job.archive = tree.path(u"locked.rar"_s);
+    request.job.target = out;
+    request.libraryName = TdRar3().NameofUnrarDll;
+    const QString helper = QCoreApplication::applicationDirPath() + u"/quorvel-unrar"_s;
+
+    // The program: a shell that starts the helper with its own pid as the
+    // parent's and waits; the helper's input stays open (held here).
+    QProcess program;
+    program.start(
+        u"sh"_s, QStringList{u"-c"_s, u"exec 3<&0; \"$0\" \"$@\" --parent $$ <&3 & echo $!; wait"_s,
+                             helper} +
+                     archives::unrar_helper::arguments(request));
+    QByteArray said;
+    const QByteArray asking("Q\0\0\0\0", 5);
+    while (!said.contains(asking) && program.waitForReadyRead(10000))
+        said += program.readAllStandardOutput();
+    ASSERT_TRUE(said.contains(asking)) << said.toStdString();
+    const qint64 pid = said.left(said.indexOf('\n')).toLongLong();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(filesBelow(out).size(), 1) << "the entry's temporary file, being written";
+
+    program.kill();
+    ASSERT_TRUE(program.waitForFinished(10000));
+    const QDeadlineTimer deadline(5000);
+    while (!gone(pid) && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_TRUE(gone(pid)) << "the helper outlived its program";
+    EXPECT_EQ(filesBelow(out), QStringList());
+
+    // Started for a program that is no longer its parent: ends, does nothing.
+    request.parent = QCoreApplication::applicationPid() + 1;
+    tree.file(u"src/Open.ut2"_s, "open");
+    ASSERT_EQ(
+        testing_support::runRarTool(tree.path(u"src"_s), {u"a"_s, u"../open.rar"_s, u"Open.ut2"_s}),
+        0);
+    request.job.archive = tree.path(u"open.rar"_s);
+    QProcess late;
+    late.start(helper, archives::unrar_helper::arguments(request));
+    ASSERT_TRUE(late.waitForFinished(10000));
+    EXPECT_EQ(late.exitCode(), 4);
+    EXPECT_TRUE(late.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(filesBelow(out), QStringList());
+}
 
 } // namespace

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using testing_support::CliRun;
 using testing_support::TempTree;
@@ -207,7 +209,7 @@ TEST_F(CliTest, ConfiguresScansListsAndInstallsWithSharedFiles) {
     EXPECT_EQ(run.outLines(),
               (QStringList{u"compressed Twin.ut2.uz2"_s,
                            u"1 compressed, 0 unchanged, 0 pruned, 0 failed, 0 missing in "_s +
-                               redirect + u" (1 jobs)"_s}));
+                               redirect + u" (1 job(s))"_s}));
     QByteArray unpacked;
     ASSERT_TRUE(cache::decompressUz2Bytes(tree.read(u"www/redirect/Twin.ut2.uz2"_s), unpacked).ok);
     EXPECT_EQ(unpacked, "twin map");
@@ -215,7 +217,7 @@ TEST_F(CliTest, ConfiguresScansListsAndInstallsWithSharedFiles) {
     EXPECT_EXIT_CODE(run, 0);
     EXPECT_EQ(run.outLines(),
               QStringList{u"0 compressed, 1 unchanged, 0 pruned, 0 failed, 0 missing in "_s +
-                          redirect + u" (0 jobs)"_s});
+                          redirect + u" (0 job(s))"_s});
     EXPECT_EXIT_CODE(cli({u"redirect"_s, redirect, u"--jobs"_s, u"none"_s}), 2);
 }
 
@@ -350,8 +352,8 @@ TEST_F(CliTest, ASecondWriterWaitsForTheLockThenStopsWithoutWriting) {
     run = cli({u"install"_s, u"DM-Alpha.zip"_s, u"--data"_s, dir});
     EXPECT_EXIT_CODE(run, 1);
     EXPECT_GE(run.elapsedMs, 9500) << "a writer waits 10 s";
-    EXPECT_TRUE(run.err.contains(u"Another Quorvel is changing "_s + dir +
-                                 u"; try again when it has finished."_s))
+    EXPECT_TRUE(run.err.contains(u"Another Quorvel (process %1) is changing "_s.arg(getpid()) +
+                                 dir + u"; try again when it has finished."_s))
         << run.err.toStdString();
     EXPECT_EQ(tree.allFiles(), before);
     EXPECT_EQ(tree.read(u"data/mapdata.dat"_s), records);

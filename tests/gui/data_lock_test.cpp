@@ -67,6 +67,8 @@ public:
         process_.closeWriteChannel();
         return process_.waitForFinished(10000) && process_.exitCode() == 0;
     }
+    /// Its process id, which the refusal names.
+    qint64 pid() const { return process_.processId(); }
     /// It dies holding the lock: the lock file stays, naming a dead process.
     bool dieHoldingIt() {
         process_.kill();
@@ -148,9 +150,10 @@ TEST_F(DataLockWindowTest, AWriterWaitsForTheOtherQuorvelAndIsRefusedWhileReader
     TForm1& w =
         startWith({zip(u"maps"_s, u"DM-Lock.zip"_s,
                        {{u"DM-Lock.ut2"_s, "map"}, {u"LockTex.utx"_s, "tex"}}, u"DM-Lock.ut2"_s)});
-    const QString busy = DataLock::busyText(w.state().ProgramDir);
     OtherQuorvel other(w.state().ProgramDir);
     ASSERT_TRUE(other.holdsTheLock());
+    const QString busy = DataLock::busyText(w.state().ProgramDir, other.pid());
+    EXPECT_TRUE(busy.contains(u"(process %1)"_s.arg(other.pid()))) << busy.toStdString();
     const QMap<QString, QByteArray> before = dataAndGame();
 
     // Looking never waits: page changes and sorting.
@@ -223,7 +226,7 @@ TEST_F(DataLockWindowTest, AStartUpWhileAnotherQuorvelWritesEndsWithTheBoxAndWri
     TForm1& refused = start();
     EXPECT_TRUE(refused.startRefused());
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].text, DataLock::busyText(tree.path(u"prog"_s)));
+    EXPECT_EQ(dialogs.shown[0].text, DataLock::busyText(tree.path(u"prog"_s), other.pid()));
     EXPECT_TRUE(refused.close()) << "closing writes nothing either";
     EXPECT_EQ(dataAndGame(), before);
 

@@ -136,6 +136,14 @@ TEST_F(SettingsTest, SaveWithoutGameExecutableAsksAndNoWritesNothing) {
     control<QPushButton>(w, u"bConfigSave"_s)->click();
     EXPECT_TRUE(QFileInfo::exists(prog(u"Quorvel.ini"_s)));
     EXPECT_FALSE(w.state().StartingUp);
+
+    // A dedicated server's folder (System/ucc-bin alone) is the game: no question.
+    tree.file(u"server/system/UCC-BIN"_s, "#!/bin/sh\n");
+    control<ValueListEditor>(w, u"VLE"_s)->setValue(1, tree.path(u"server"_s));
+    control<QPushButton>(w, u"bConfigSave"_s)->click();
+    EXPECT_EQ(dialogs.shown.size(), 2) << dialogs.texts().join(u'|').toStdString();
+    EXPECT_TRUE(
+        tree.read(u"prog/Quorvel.ini"_s).contains(QFile::encodeName(tree.path(u"server"_s))));
 }
 
 TEST_F(SettingsTest, FolderButtonsTakeTheChosenFolderAndMoveOn) {

@@ -86,3 +86,37 @@ TEST(AtomicFile, NewFilesFromManyThreadsGetTheModeOfTheUmask) {
     }
     EXPECT_EQ(wrong, 0);
 }
+
+TEST(AtomicFile, AnyNameAFolderHoldsIsWrittenWithATemporaryNameWithinTheLimit) {
+    const QString stem244 = u"DM-"_s + QString(237, u'x'); // + ".ut2": 244 bytes
+    const QString umlauts = QString(120, QChar(0xE4));     // 240 bytes in UTF-8
+    struct Case {
+        const char* what;
+        QString name;
+        QByteArray expectedPattern; ///< the temporary name before mkstemp
+    } const cases[] = {
+        {"short: name + suffix", u"DM-Rankin.ut2"_s, "DM-Rankin.ut2.quorvel-XXXXXX"},
+        {"exactly at the limit", QString(240, u'a'), QByteArray(240, 'a') + ".quorvel-XXXXXX"},
+        {"244 bytes: the stem gives way, the extension stays", stem244 + u".ut2"_s,
+         "DM-" + QByteArray(233, 'x') + ".ut2.quorvel-XXXXXX"},
+        {"255 bytes, no extension", QString(255, u'b'), QByteArray(240, 'b') + ".quorvel-XXXXXX"},
+        {"never cut inside a character", u"z"_s + umlauts + u".uz2"_s,
+         "z" + umlauts.left(117).toUtf8() + ".uz2.quorvel-XXXXXX"},
+    };
+    testing_support::TempTree tree;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = tree.path(u"game/Maps/"_s) + c.name;
+        const QByteArray pattern = platform::temporaryNamePattern(path);
+        EXPECT_EQ(pattern, QFile::encodeName(tree.path(u"game/Maps/"_s)) + c.expectedPattern);
+        EXPECT_LE(pattern.size() - pattern.lastIndexOf('/') - 1, 255);
+        EXPECT_TRUE(QString::fromUtf8(pattern).endsWith(u".quorvel-XXXXXX"_s));
+        QDir().mkpath(QFileInfo(path).path());
+        platform::writeFileAtomically(path, "whole");
+        QFile written(path);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), "whole");
+    }
+    EXPECT_EQ(QDir(tree.path(u"game/Maps"_s)).entryList(QDir::Files).size(), 5)
+        << "no temporary file is left";
+}

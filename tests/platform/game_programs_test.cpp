@@ -51,6 +51,22 @@ TEST(GamePrograms, EachLookUpTakesTheFirstOfItsNamesIgnoringCase) {
         {"tool: ucc before UCC.exe", {u"UCC.exe"_s, u"ucc"_s}, platform::findGameTool, u"ucc"_s},
         {"tool: ucc-bin first", {u"ucc"_s, u"UCC-BIN"_s}, platform::findGameTool, u"UCC-BIN"_s},
         {"tool: none", {u"UT2004.exe"_s}, platform::findGameTool, {}},
+        {"game or server: a dedicated server's ucc-bin alone",
+         {u"ucc-bin"_s},
+         platform::findGameOrServerProgram,
+         u"ucc-bin"_s},
+        {"game or server: the 64-bit server in any case",
+         {u"UCC-BIN-LINUX-AMD64"_s},
+         platform::findGameOrServerProgram,
+         u"UCC-BIN-LINUX-AMD64"_s},
+        {"game or server: the window's program first",
+         {u"ucc-bin"_s, u"ut2004-bin-linux-amd64"_s},
+         platform::findGameOrServerProgram,
+         u"ut2004-bin-linux-amd64"_s},
+        {"game or server: a plain ucc or UCC.exe is neither",
+         {u"ucc"_s, u"UCC.exe"_s},
+         platform::findGameOrServerProgram,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
