@@ -1,7 +1,11 @@
+#include "core/data_folder.h"
 #include "gui/main_window.h"
 #include "platform/signal_watcher.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,7 +17,32 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(u"org.quorvel.quorvel"_s);
 
-    TForm1 window;
+    // Qt has taken its own options (-platform, ...) out already.
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        u"File manager for Unreal Tournament 2004 maps, mutators and skins."_s);
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption data(
+        u"data"_s,
+        u"The data folder (default $XDG_DATA_HOME/Quorvel, else ~/.local/share/Quorvel), "_s
+        u"the same as quorvel-cli's."_s,
+        u"DIR"_s);
+    options.addOption(data);
+    if (!options.parse(QCoreApplication::arguments()) || !options.positionalArguments().isEmpty() ||
+        (options.isSet(data) && options.value(data).isEmpty())) {
+        const QString problem = options.errorText().isEmpty()
+                                    ? u"--data needs a folder, and nothing else is taken."_s
+                                    : options.errorText();
+        std::fputs(qPrintable(u"quorvel: "_s + problem + u"\n"_s), stderr);
+        return 2;
+    }
+    if (options.isSet(u"help"_s))
+        options.showHelp(0);
+    if (options.isSet(u"version"_s))
+        options.showVersion();
+
+    TForm1 window(data_folder::ChosenFolder(options.value(data)));
     if (window.startRefused())
         return 1;
     // SIGTERM and SIGINT close the window as its close button does: the
