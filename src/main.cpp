@@ -42,15 +42,27 @@ int main(int argc, char** argv) {
     if (options.isSet(u"version"_s))
         options.showVersion();
 
-    TForm1 window(data_folder::ChosenFolder(options.value(data)));
-    if (window.startRefused())
-        return 1;
     // SIGTERM and SIGINT close the window as its close button does: the
     // close query first (refused while a long command runs), then the
     // shut-down, after which the last window closing ends the program.
+    // Watched from the start: one that comes while the start-up runs (its
+    // scans keep events flowing) closes the window once it stands.
     platform::SignalWatcher signals;
-    QObject::connect(&signals, &platform::SignalWatcher::terminationRequested, &window,
-                     [&window](int) { window.close(); });
+    TForm1* started = nullptr;
+    bool endAsked = false;
+    QObject::connect(&signals, &platform::SignalWatcher::terminationRequested, &signals,
+                     [&started, &endAsked](int) {
+                         if (started)
+                             started->close();
+                         else
+                             endAsked = true;
+                     });
+    TForm1 window(data_folder::ChosenFolder(options.value(data)));
+    if (window.startRefused())
+        return 1;
+    started = &window;
+    if (endAsked && window.close())
+        return 0;
     window.show();
     return QApplication::exec();
 }
