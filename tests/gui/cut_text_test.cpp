@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialog>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,9 +21,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-/// The tooltip shown when the mouse rests at `pos` of `widget`; empty when
-/// none shows.
+/// The tooltip shown when the mouse rests at `pos` of `widget` over a cut
+/// text (empty when none shows); where nothing is cut, the text the
+/// watcher finds there, which must be empty. (A tooltip shown before may
+/// still be fading out, so QToolTip itself cannot tell "none".)
 QString tipAt(QWidget* widget, QPoint pos) {
+    const QString cut = CutTextTips::cutTextAt(widget, pos);
+    if (cut.isEmpty())
+        return cut;
     QToolTip::hideText();
     QHelpEvent event(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
     QCoreApplication::sendEvent(widget, &event);
@@ -38,9 +44,10 @@ class CutTextTest : public WindowFixture {};
 } // namespace
 
 TEST_F(CutTextTest, StatusListEntryAndPlaceOnDiskShowWholeWhenCut) {
+    // As long as the record's fields hold (100 and 50 bytes).
     const QString deep = u"/srv/games/archives/unreal-tournament-2004/custom-content/"_s
-                         u"maps-collected-over-the-years/capture-the-flag/"_s;
-    const QString longName = u"CTF-AVeryLongMapNameThatNoListOfThisWindowIsWideEnoughFor.zip"_s;
+                         u"maps-of-the-years/capture-the-flag/"_s;
+    const QString longName = u"CTF-AVeryLongMapNameNoListOfThisWindowFits.zip"_s;
     QList<TContentRecord> records;
     for (const QString& name : {longName, u"DM-Short.zip"_s}) {
         TContentRecord r;

@@ -6,6 +6,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
