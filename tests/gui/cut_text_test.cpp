@@ -3,6 +3,7 @@
 // be selected and copied. What is not cut shows no tooltip of its own.
 #include "core/content_db.h"
 #include "gui/cut_text_tips.h"
+#include "gui/value_list_editor.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolTip>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -70,6 +73,15 @@ TEST_F(CutTextTest, StatusListEntryAndPlaceOnDiskShowWholeWhenCut) {
     EXPECT_EQ(tipAtMiddle(statusLine), longStatus);
     w.setStatus(u"  Done"_s);
     EXPECT_EQ(tipAtMiddle(statusLine), QString());
+
+    // A long folder on the Configure page, in the field that edits it.
+    auto* VLE = control<ValueListEditor>(w, u"VLE"_s);
+    VLE->setValue(2, deep + deep);
+    const QList<QLineEdit*> fields = VLE->findChildren<QLineEdit*>();
+    const auto mapDir = std::find_if(fields.begin(), fields.end(),
+                                     [&](QLineEdit* f) { return f->text() == deep + deep; });
+    ASSERT_NE(mapDir, fields.end());
+    EXPECT_EQ(tipAtMiddle(*mapDir), deep + deep);
 
     QListWidget* LBinst = control<QListWidget>(w, u"LBinst"_s);
     ASSERT_EQ(LBinst->count(), 2);
