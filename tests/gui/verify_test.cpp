@@ -125,8 +125,18 @@ TEST_F(VerifyWindowTest, DriftIsShownAndEachButtonFixesItsPart) {
         EXPECT_FALSE(control<QPushButton>(d, u"bReinstall"_s)->isEnabled()) << "nothing selected";
         selectRow(d, u"MissingList"_s, u"DM-A"_s);
         EXPECT_TRUE(control<QPushButton>(d, u"bReinstall"_s)->isEnabled());
+        // An action answered No changes nothing either.
+        dialogs.buttonAnswers.push_back(platform::No);
+        control<QPushButton>(d, u"bMarkNotInstalled"_s)->click();
+        EXPECT_EQ(rows(d, u"MissingList"_s), (QStringList{u"DM-A"_s, u"DM-B"_s}));
     });
     EXPECT_EQ(everything(), before);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"Mark 1 archive(s) as not installed?\r\rDM-A\r\rNo file is deleted: only the "_s
+              u"records and the shared file counts change."_s);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Confirmation);
+    dialogs.shown.clear();
     EXPECT_TRUE(w.status().contains(u"2 installed with files missing"_s))
         << w.status().toStdString();
 
