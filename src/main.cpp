@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -52,10 +53,15 @@ int main(int argc, char** argv) {
     bool endAsked = false;
     QObject::connect(&signals, &platform::SignalWatcher::terminationRequested, &signals,
                      [&started, &endAsked](int) {
-                         if (started)
+                         if (started) {
                              started->close();
-                         else
-                             endAsked = true;
+                             return;
+                         }
+                         endAsked = true;
+                         // A box of the start-up would otherwise wait for
+                         // an answer no one gives: closed as Esc closes it.
+                         if (QWidget* box = QApplication::activeModalWidget())
+                             box->close();
                      });
     TForm1 window(data_folder::ChosenFolder(options.value(data)));
     if (window.startRefused())
