@@ -105,7 +105,8 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     PlaceOnDisk->setFrame(false);
     PlaceOnDisk->setFont(viewerFont());
     PlaceOnDisk->setTextMargins(2, 0, 0, 0);
-    PlaceOnDisk->setStyleSheet(u"QLineEdit { background: transparent; }"_s);
+    PlaceOnDisk->setStyleSheet(
+        u"QLineEdit { background: transparent; border: none; padding: 0px; }"_s);
     PlaceOnDisk->hide();
 
     Preview = new QLabel(this);
@@ -178,8 +179,12 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
         setCell(ListFiles, row, 1, info.files[row]);
     ListFiles->scrollToTop();
     record_ = info.record;
-    const QTableWidgetItem* place = Listheader->item(PlaceRow, 2);
+    QTableWidgetItem* place = Listheader->item(PlaceRow, 2);
     PlaceOnDisk->setText(place ? place->text() : QString());
+    // The field shows the cell's text; the cell keeps it for the reader
+    // of the grid but paints none of it.
+    if (place)
+        place->setForeground(Qt::transparent);
     PlaceOnDisk->setCursorPosition(0);
     PlaceOnDisk->setVisible(!PlaceOnDisk->text().isEmpty());
     placeControls();
