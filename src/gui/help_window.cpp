@@ -92,38 +92,11 @@ HelpWindow::HelpWindow(DesktopOpener& opener, QWidget* parent)
     new QShortcut(QKeySequence::Back, this, [this] { HelpText->backward(); });
     new QShortcut(QKeySequence::Forward, this, [this] { HelpText->forward(); });
 
-    auto* findLabel = new QLabel(u"F&ind:"_s);
-    FindText = new QLineEdit;
-    FindText->setObjectName(u"FindText"_s);
-    FindText->setAccessibleName(u"Find in page"_s);
-    FindText->setClearButtonEnabled(true);
-    findLabel->setBuddy(FindText);
-    auto* bFindNext = toolButton(u"&Next"_s, u"bFindNext"_s, u"Next (Enter, F3)"_s);
-    auto* bFindPrevious =
-        toolButton(u"&Previous"_s, u"bFindPrevious"_s, u"Previous (Shift+Enter, Shift+F3)"_s);
-    FindStatus = new QLabel;
-    FindStatus->setObjectName(u"FindStatus"_s);
-    connect(FindText, &QLineEdit::returnPressed, this, [this] { findNext(false); });
-    connect(FindText, &QLineEdit::textChanged, this, [this] { FindStatus->clear(); });
-    connect(bFindNext, &QToolButton::clicked, this, [this] { findNext(false); });
-    connect(bFindPrevious, &QToolButton::clicked, this, [this] { findNext(true); });
-    new QShortcut(QKeySequence::Find, this, [this] {
-        FindText->setFocus();
-        FindText->selectAll();
-    });
-    new QShortcut(QKeySequence::FindNext, this, [this] { findNext(false); });
-    new QShortcut(QKeySequence::FindPrevious, this, [this] { findNext(true); });
-    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), FindText, [this] { findNext(true); });
-
     auto* bar = new QHBoxLayout;
     bar->addWidget(bBack);
     bar->addWidget(bForward);
     bar->addStretch(1);
-    bar->addWidget(findLabel);
-    bar->addWidget(FindText);
-    bar->addWidget(bFindNext);
-    bar->addWidget(bFindPrevious);
-    bar->addWidget(FindStatus);
+    bar->addLayout(buildFindBar());
     auto* split = new QSplitter;
     split->addWidget(HelpContents);
     split->addWidget(HelpText);
@@ -138,6 +111,40 @@ HelpWindow::HelpWindow(DesktopOpener& opener, QWidget* parent)
     HelpText->setSource(QUrl(DocumentUrl));
     // The first page is home: nothing to go back to yet.
     HelpText->clearHistory();
+}
+
+QHBoxLayout* HelpWindow::buildFindBar() {
+    auto* findLabel = new QLabel(u"F&ind:"_s);
+    FindText = new QLineEdit;
+    FindText->setObjectName(u"FindText"_s);
+    FindText->setAccessibleName(u"Find in page"_s);
+    FindText->setClearButtonEnabled(true);
+    findLabel->setBuddy(FindText);
+    auto* bFindNext = toolButton(u"&Next"_s, u"bFindNext"_s, u"Next (Enter, F3)"_s);
+    auto* bFindPrevious =
+        toolButton(u"&Previous"_s, u"bFindPrevious"_s, u"Previous (Shift+Enter, Shift+F3)"_s);
+    FindStatus = new QLabel;
+    FindStatus->setObjectName(u"FindStatus"_s);
+    // Room for its longest word, so the bar does not jump as it changes.
+    FindStatus->setMinimumWidth(FindStatus->fontMetrics().horizontalAdvance(u"From the end"_s) + 8);
+    connect(FindText, &QLineEdit::returnPressed, this, [this] { findNext(false); });
+    connect(FindText, &QLineEdit::textChanged, this, [this] { FindStatus->clear(); });
+    connect(bFindNext, &QToolButton::clicked, this, [this] { findNext(false); });
+    connect(bFindPrevious, &QToolButton::clicked, this, [this] { findNext(true); });
+    new QShortcut(QKeySequence::Find, this, [this] {
+        FindText->setFocus();
+        FindText->selectAll();
+    });
+    new QShortcut(QKeySequence::FindNext, this, [this] { findNext(false); });
+    new QShortcut(QKeySequence::FindPrevious, this, [this] { findNext(true); });
+    new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), FindText, [this] { findNext(true); });
+
+    auto* bar = new QHBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(findLabel), static_cast<QWidget*>(FindText),
+                       static_cast<QWidget*>(bFindNext), static_cast<QWidget*>(bFindPrevious),
+                       static_cast<QWidget*>(FindStatus)})
+        bar->addWidget(w);
+    return bar;
 }
 
 QString HelpWindow::withAnchors(const QString& html) {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class DesktopOpener;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
@@ -41,6 +42,8 @@ public:
     static QString withAnchors(const QString& html);
 
 private:
+    /// The find field with its buttons and the line that says how it went.
+    QHBoxLayout* buildFindBar();
     void buildContents(const QString& html);
     void linkClicked(const QUrl& url);
     /// Finds the text of the find field from the cursor on, wrapping once.
