@@ -30,11 +30,15 @@ int main(int argc, char** argv) {
         u"the same as quorvel-cli's."_s,
         u"DIR"_s);
     options.addOption(data);
-    if (!options.parse(QCoreApplication::arguments()) || !options.positionalArguments().isEmpty() ||
-        (options.isSet(data) && options.value(data).isEmpty())) {
-        const QString problem = options.errorText().isEmpty()
-                                    ? u"--data needs a folder, and nothing else is taken."_s
-                                    : options.errorText();
+    QString problem;
+    if (!options.parse(QCoreApplication::arguments()))
+        problem = options.errorText();
+    else if (!options.positionalArguments().isEmpty())
+        problem =
+            u"Unknown argument \""_s + options.positionalArguments().first() + u"\"; try --help."_s;
+    else if (options.isSet(data) && options.value(data).isEmpty())
+        problem = u"--data needs a folder."_s;
+    if (!problem.isEmpty()) {
         std::fputs(qPrintable(u"quorvel: "_s + problem + u"\n"_s), stderr);
         return 2;
     }
