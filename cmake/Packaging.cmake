@@ -22,8 +22,9 @@ if(EXISTS ${QUORVEL_CLI_DIR}/quorvel-cli.bash-completion)
         DESTINATION share/bash-completion/completions RENAME quorvel-cli COMPONENT cli)
 endif()
 
-# The main window finds its help at <bin>/../share/quorvel/docs. The desktop
-# entry, icon and metainfo carry the application id org.quorvel.quorvel.
+# The window carries its help compiled in; the copy in share/quorvel/docs
+# is for reading elsewhere. The desktop entry, icon and metainfo carry the
+# application id org.quorvel.quorvel.
 install(TARGETS quorvel RUNTIME DESTINATION bin COMPONENT gui)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/quorvel/docs COMPONENT gui)
 install(FILES ${QUORVEL_RESOURCES}/org.quorvel.quorvel.desktop

@@ -4,7 +4,8 @@
 
 /// A sandbox to try Quorvel in without the game: a fake game folder,
 /// sample archives, demos and settings that point at them, in one folder
-/// that Quorvel is started in.
+/// that Quorvel takes as its data folder (quorvel --data FOLDER, as
+/// scripts/run --demo starts it).
 namespace sandbox {
 
 /// True when `root` holds the mark a sandbox is made with.

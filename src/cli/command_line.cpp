@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/verbs.h"
+#include "core/data_folder.h"
 #include "core/settings_file.h"
 
 #include <QCommandLineParser>
@@ -247,10 +248,7 @@ const QList<Verb>& verbs() {
 }
 
 QString defaultDataFolder() {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + u"/.local/share"_s;
-    return absolutePath(base + u"/Quorvel"_s);
+    return data_folder::DefaultFolder();
 }
 
 QString absolutePath(const QString& path) {

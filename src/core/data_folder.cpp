@@ -18,6 +18,19 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace data_folder {
 
+QString DefaultFolder() {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + u"/.local/share"_s;
+    return QDir::cleanPath(base + u"/Quorvel"_s);
+}
+
+QString ChosenFolder(const QString& option) {
+    if (option.isEmpty())
+        return DefaultFolder();
+    return QDir::cleanPath(QFileInfo(option).absoluteFilePath());
+}
+
 void Prepare(AppState& s, const QString& dir) {
     s.ProgramDir = dir;
     s.CanClose = true;

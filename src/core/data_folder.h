@@ -17,6 +17,16 @@ struct CommandContext;
 /// what they show of the outcome is their own.
 namespace data_folder {
 
+/// The user's data folder, where the window and quorvel-cli keep the
+/// files above whatever folder they start in: $XDG_DATA_HOME/Quorvel, else
+/// ~/.local/share/Quorvel (a relative XDG_DATA_HOME is ignored, as the
+/// desktop's rules say). Absolute and clean; not created here.
+QString DefaultFolder();
+
+/// The folder a `--data DIR` option names, absolute against the working
+/// folder and clean; DefaultFolder() when `option` is empty.
+QString ChosenFolder(const QString& option);
+
 /// The start-up steps on the files, for a program that may write: sets
 /// ProgramDir to `dir` and the state's start values, empties (or creates)
 /// Temp, creates missing record files and finishes or drops what a killed

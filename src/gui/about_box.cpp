@@ -1,12 +1,10 @@
 #include "gui/about_box.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -34,9 +32,10 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (watched == Link) {
-            // Whether a browser opened is not our concern here.
-            if (webPage_.isValid())
-                QDesktopServices::openUrl(webPage_);
+            // Closed first: the page opens in a window this modal box
+            // would otherwise block.
+            accept();
+            Q_EMIT webPageRequested();
             return true;
         }
     }

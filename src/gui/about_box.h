@@ -1,20 +1,21 @@
 #pragma once
 
 #include <QDialog>
-#include <QUrl>
 
 class QLabel;
 
 /// The About box: one picture over the whole window and a small link
-/// picture that opens the project's page (the About page of the help
-/// document, which is there without a network). A click on the picture
-/// closes it.
+/// picture that asks for the project's page (the About section of the
+/// help, which is there without a network). A click on the picture closes
+/// it.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
-    /// The page the link picture opens.
-    void setWebPage(const QUrl& page) { webPage_ = page; }
+
+Q_SIGNALS:
+    /// The link picture was clicked; the box has closed.
+    void webPageRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -23,7 +24,6 @@ private:
     static QPixmap picture();
     static QPixmap linkPicture();
 
-    QUrl webPage_;
     QLabel* Image1 = nullptr; ///< the picture
     QLabel* Link = nullptr;   ///< the link picture
 };

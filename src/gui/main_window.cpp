@@ -6,7 +6,10 @@
 #include "gui/about_box.h"
 #include "gui/cache_page.h"
 #include "gui/config_page.h"
+#include "gui/cut_text_tips.h"
 #include "gui/demos_page.h"
+#include "gui/desktop_opener.h"
+#include "gui/help_window.h"
 #include "gui/list_pair.h"
 #include "gui/maps_page.h"
 #include "gui/mod_page.h"
@@ -20,7 +23,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -37,26 +39,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-/// The help document installed with the program (empty when missing).
-QString helpDocumentPath() {
-    // Beside the installed program, or in the source tree of a build.
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        appDir + u"/../share/quorvel/docs/help/index.html"_s,
-        appDir + u"/../../docs/help/index.html"_s,
-    };
-    for (const QString& c : candidates) {
-        if (QFileInfo::exists(c))
-            return QFileInfo(c).canonicalFilePath();
-    }
-    return {};
-}
-} // namespace
-
-TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolders, QWidget* parent)
+TForm1::TForm1(const QString& dataDir, platform::Dialogs* dialogs,
+               std::optional<QStringList> gameFolders, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), themes_(std::make_unique<ThemeEngine>()),
-      gameFolders_(std::move(gameFolders)) {
+      gameFolders_(std::move(gameFolders)), dataDir_(dataDir) {
     if (!dialogs_) {
         ownDialogs_ = std::make_unique<platform::QtDialogs>(this);
         dialogs_ = ownDialogs_.get();
@@ -150,24 +136,35 @@ void TForm1::buildWindow() {
     const int menuHeight = menuBar()->sizeHint().height();
     setFixedSize(ClientWidth, ClientHeight + menuHeight);
     setAcceptDrops(true);
+    // The pages' texts; the viewer watches its own.
+    CutTextTips::install(this);
     AboutBox = new TAboutBox(this);
+    connect(AboutBox, &TAboutBox::webPageRequested, this,
+            [this] { helpWindow()->showTopic(u"about"_s); });
     Form2 = new TForm2(ctx, *commands_, this);
-    if (const QString help = helpDocumentPath(); !help.isEmpty()) {
-        QUrl page = QUrl::fromLocalFile(help);
-        page.setFragment(u"about"_s);
-        AboutBox->setWebPage(page);
-    }
+    opener_ = new DesktopOpener(*dialogs_, *commands_, this);
 }
 
 // Start-up steps 3 to 13. An error in a step is shown by the general error
 // handler and the steps after it are skipped; the program goes on.
 void TForm1::FormCreate() {
+    // The working folder too: a relative folder in the settings then means
+    // what it means to quorvel-cli, which works in the data folder as well.
+    if (!QDir().mkpath(dataDir_) || !QDir::setCurrent(dataDir_)) {
+        dialogs_->message(platform::MsgKind::Error,
+                          u"Quorvel cannot make or open its data folder "_s + dataDir_ +
+                              u"\r\rMake the folder writable for you, or start Quorvel with "_s
+                              u"--data and a folder of your own."_s,
+                          platform::Ok, QPoint(50, 125));
+        startRefused_ = closedDown_ = true;
+        return;
+    }
     // Known before the first command, which takes the lock in it.
-    state().ProgramDir = QDir::currentPath();
+    state().ProgramDir = dataDir_;
     const bool started = runCommand(CommandBoundary::Quick, CommandBoundary::Writes, [this] {
         AppState& s = state();
         TabConfig->prepareConfigEditor();
-        data_folder::Prepare(s, QDir::currentPath());
+        data_folder::Prepare(s, dataDir_);
         if (data_folder::HasSettings(s)) {
             LoadSettings(true);
             install::RemoveInterruptedCopies(core_->context());
@@ -357,7 +354,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void TForm1::ShowErrorLog() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(state().errorLogPath()));
+    opener_->open(state().errorLogPath(), u"Open it with a text editor of your choice."_s);
 }
 
 void TForm1::ReportUnsupportedFiles() {
@@ -365,16 +362,14 @@ void TForm1::ReportUnsupportedFiles() {
         ShowErrorLog();
 }
 
+HelpWindow* TForm1::helpWindow() {
+    if (!Help)
+        Help = new HelpWindow(*opener_, this);
+    return Help;
+}
+
 void TForm1::Contents1Click() {
-    const QString help = helpDocumentPath();
-    if (help.isEmpty()) {
-        dialogs_->message(platform::MsgKind::Error,
-                          u"The help document could not be found.\r\r"_s
-                          u"Reinstall Quorvel to get it back."_s,
-                          platform::Ok, QPoint(50, 125));
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    helpWindow()->showTopic();
 }
 
 void TForm1::About1Click() {

@@ -17,6 +17,8 @@
 class CachePage;
 class ConfigPage;
 class DemosPage;
+class DesktopOpener;
+class HelpWindow;
 class MapsPage;
 class ModPage;
 class QLabel;
@@ -41,16 +43,19 @@ public:
     /// Page indexes of PC1.
     enum Page { MapsTab, MutatorsTab, SkinsTab, CacheTab, Uz2Tab, DemosTab, ConfigTab };
 
-    /// Runs the start-up sequence in the current working directory.
+    /// Runs the start-up sequence in the data folder `dataDir` (absolute;
+    /// data_folder::ChosenFolder), made when missing and made the working
+    /// folder, so relative names mean there what they mean to quorvel-cli.
     /// `dialogs` replaces the Qt dialogs (tests; not owned); `gameFolders`
     /// replaces the places probed for the game on a first run.
-    explicit TForm1(platform::Dialogs* dialogs = nullptr,
+    explicit TForm1(const QString& dataDir, platform::Dialogs* dialogs = nullptr,
                     std::optional<QStringList> gameFolders = std::nullopt,
                     QWidget* parent = nullptr);
     ~TForm1() override;
-    /// Another Quorvel kept the data folder all the time the start-up
-    /// waited: the box has said so, nothing was read or written, and the
-    /// program ends without showing the window.
+    /// The data folder could not be made or entered, or another Quorvel
+    /// kept it all the time the start-up waited: the box has said so,
+    /// nothing was read or written, and the program ends without showing
+    /// the window.
     bool startRefused() const { return startRefused_; }
 
     AppState& state() { return core_->state; }
@@ -92,6 +97,8 @@ private:
     void pageChanged(int index);
     /// The content lists whose record file changed on disk, read again.
     void reloadChangedLists();
+    /// The lists of the page shown, when it is a content page, read again.
+    void reloadShownLists();
     std::function<void()> enterBusy();
 
     /// Reads Quorvel.ini and applies it; the layout lines only at start-up.
@@ -105,8 +112,13 @@ private:
     /// "Game Over": CloseDown, then the program ends without the close query.
     void GameOver1Click();
 
-    /// "Update database": folders rescanned, error.log offered, lists reloaded.
-    void Updatedatabase1Click();
+    /// "Update database": folders rescanned, error.log offered, lists
+    /// reloaded. Returns the archive names the scans recorded anew.
+    QStringList Updatedatabase1Click();
+    /// Content of the archives the scans recorded anew (or of any archive,
+    /// when `all`) that the game already holds: said once, and marked
+    /// installed on Yes; No leaves the records as they are.
+    void offerFoundContent(const QStringList& recorded, bool all);
     /// "Verify installation": the check as a long command, then its dialog,
     /// whose actions reload the lists of the page shown.
     void Verifyinstallation1Click();
@@ -120,8 +132,10 @@ private:
     /// Theme menu: a built-in theme (0..3), a theme file.
     void chooseBuiltInTheme(int index);
     void LoadTheme1Click();
+    /// "Contents" (F1): the help window, in front.
     void Contents1Click();
     void About1Click();
+    HelpWindow* helpWindow(); ///< made at its first use
 
     /// A popup item: dispatched by its Tag to the page's handler.
     void popupItemClick(PopupTag tag);
@@ -138,6 +152,7 @@ private:
     std::unique_ptr<CommandBoundary> commands_;
     std::unique_ptr<ThemeEngine> themes_;
     std::optional<QStringList> gameFolders_;
+    QString dataDir_;
 
     QTabWidget* PC1 = nullptr;
     MapsPage* TabMaps = nullptr;
@@ -153,6 +168,9 @@ private:
     QList<QMenu*> mainMenus_;
     TAboutBox* AboutBox = nullptr;
     TForm2* Form2 = nullptr; ///< the archive content viewer
+    HelpWindow* Help = nullptr;
+    /// Hands error.log and the help's outside links to the desktop.
+    DesktopOpener* opener_ = nullptr;
     /// Files may be dropped onto the window (the .uz2 page is shown).
     bool dropEnabled_ = false;
     bool closedDown_ = false;

@@ -46,7 +46,10 @@ void TForm1::buildMenus() {
     QMenu* system = mainMenu(menuBar(), u"System"_s, u"SystemMenu"_s);
     QAction* update = item(system, u"Update database"_s, 0, u"Updatedatabase1"_s);
     connect(update, &QAction::triggered, this, [this] {
-        runCommand(CommandBoundary::Long, Writes, [this] { Updatedatabase1Click(); });
+        QStringList recorded;
+        if (runCommand(CommandBoundary::Long, Writes,
+                       [this, &recorded] { recorded = Updatedatabase1Click(); }))
+            offerFoundContent(recorded, false);
     });
     QAction* verify = item(system, u"Verify installation"_s, 0, u"Verifyinstallation1"_s);
     connect(verify, &QAction::triggered, this, [this] { Verifyinstallation1Click(); });
@@ -225,14 +228,12 @@ void TForm1::ReinstallFiles1Click() {
         page->ReinstallFiles1Click();
 }
 
-void TForm1::Updatedatabase1Click() {
-    ScanConfiguredFolders(context(), fScan);
+QStringList TForm1::Updatedatabase1Click() {
+    const QStringList recorded = ScanConfiguredFolders(context(), fScan);
     ReportUnsupportedFiles();
     TabDemos->refreshDemoList();
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->LoadMapLists();
-    else if (ModPage* page = shownModPage())
-        page->LoadModLists();
+    reloadShownLists();
+    return recorded;
 }
 
 void TForm1::Verifyinstallation1Click() {
@@ -250,15 +251,16 @@ void TForm1::Verifyinstallation1Click() {
         [this](CommandBoundary::Kind kind, const std::function<void()>& command) {
             return runCommand(kind, CommandBoundary::Writes, command);
         },
-        [this] {
-            if (PC1->currentIndex() == MapsTab)
-                TabMaps->LoadMapLists();
-            else if (ModPage* page = shownModPage())
-                page->LoadModLists();
-        },
-        this);
+        [this] { reloadShownLists(); }, this);
     dialog.showReport(report);
     dialog.exec();
+}
+
+void TForm1::reloadShownLists() {
+    if (PC1->currentIndex() == MapsTab)
+        TabMaps->LoadMapLists();
+    else if (ModPage* page = shownModPage())
+        page->LoadModLists();
 }
 
 void TForm1::Bydate1Click() {

@@ -29,17 +29,22 @@ void TForm1::LoadSettings(bool AtStartUp) {
         settingsDamaged(*loaded.damaged);
         return;
     }
+    // The first Save of a first run: the game may hold content of any
+    // archive the scans find, all of them recorded anew.
+    const bool firstSave = !AtStartUp && s.StartingUp;
     // A failed scan or list load is reported, but a sound settings file is
     // kept. The window stays busy while the scans process events.
-    runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this] {
-        ScanConfiguredFolders(context(), fScan,
-                              [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
+    QStringList recorded;
+    runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
+        recorded = ScanConfiguredFolders(
+            context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
         ReportUnsupportedFiles();
     });
     if (AtStartUp) {
         if (const QString missing = lifecycle::missingGameFolderText(s); !missing.isEmpty())
             dialogs_->message(platform::MsgKind::Warning, missing, platform::Ok, QPoint(50, 125));
     }
+    offerFoundContent(recorded, firstSave);
     s.StartingUp = false;
     showPage(MapsTab);
 }

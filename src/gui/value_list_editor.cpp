@@ -1,5 +1,7 @@
 #include "gui/value_list_editor.h"
 
+#include "gui/cut_text_tips.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -112,6 +114,9 @@ void ValueListEditor::setEditStyle(int row, EditStyle style, const QStringList& 
         edit->setProperty("vleRow", row);
         edit->installEventFilter(this);
     }
+    // A folder longer than the value column shows whole on hover.
+    if (QLineEdit* edit = lineEditOf(editor))
+        CutTextTips::install(edit);
     setCellWidget(row - 1, 1, editor);
     setValue(row, old);
 }

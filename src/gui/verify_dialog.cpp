@@ -1,7 +1,10 @@
 #include "gui/verify_dialog.h"
 
 #include "core/command_context.h"
+#include "gui/cut_text_tips.h"
 #include "gui/page_parts.h"
+#include "install/found_content.h"
+#include "platform/dialogs.h"
 #include "platform/status_sink.h"
 
 #include <QDialogButtonBox>
@@ -53,6 +56,15 @@ QGroupBox* group(const QString& title, QTreeWidget* list, const QList<QPushButto
         row->addWidget(b);
     layout->addLayout(row);
     return box;
+}
+
+/// The names an action is about to change, a few lines at most.
+QString namesText(const QStringList& names) {
+    constexpr qsizetype Shown = 8;
+    QString text = names.mid(0, Shown).join(u"\r"_s);
+    if (names.size() > Shown)
+        text += u"\r... and "_s + QString::number(names.size() - Shown) + u" more"_s;
+    return text;
 }
 
 void addRow(QTreeWidget* list, qsizetype index, const QStringList& cells) {
@@ -107,6 +119,7 @@ VerifyDialog::VerifyDialog(CommandContext& context, Runner run, std::function<vo
     connect(bAdopt, &QPushButton::clicked, this, [this] { AdoptClick(); });
     connect(bClose, &QPushButton::clicked, this, &QDialog::reject);
     updateButtons();
+    CutTextTips::install(this);
 }
 
 void VerifyDialog::showReport(const install::VerifyReport& report) {
@@ -168,13 +181,26 @@ void VerifyDialog::verifyAgain() {
         showReport(report);
 }
 
+bool VerifyDialog::confirm(const QString& question, const QStringList& names,
+                           const QString& effect) {
+    return ctx_.dialogs.message(platform::MsgKind::Confirmation,
+                                question + u"\r\r"_s + namesText(names) + u"\r\r"_s + effect,
+                                platform::Yes | platform::No, QPoint(50, 125)) == platform::Yes;
+}
+
 void VerifyDialog::ReinstallClick() {
     QList<install::MissingFiles> chosen;
+    QStringList names;
     for (const qsizetype i : selectedRows(MissingList)) {
-        if (report_.missing[i].canReinstall())
+        if (report_.missing[i].canReinstall()) {
             chosen.append(report_.missing[i]);
+            names.append(report_.missing[i].entry.name);
+        }
     }
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() ||
+        !confirm(u"Reinstall "_s + QString::number(chosen.size()) + u" archive(s)?"_s, names,
+                 u"The files they alone placed in the game are deleted, then each archive is "_s
+                 u"installed again."_s))
         return;
     QList<install::ReinstallRun> runs;
     const bool ran = run_(CommandBoundary::Long, [this, &chosen, &runs] {
@@ -192,9 +218,15 @@ void VerifyDialog::ReinstallClick() {
 
 void VerifyDialog::MarkNotInstalledClick() {
     QList<install::MissingFiles> chosen;
-    for (const qsizetype i : selectedRows(MissingList))
+    QStringList names;
+    for (const qsizetype i : selectedRows(MissingList)) {
         chosen.append(report_.missing[i]);
-    if (chosen.isEmpty())
+        names.append(report_.missing[i].entry.name);
+    }
+    if (chosen.isEmpty() ||
+        !confirm(u"Mark "_s + QString::number(chosen.size()) + u" archive(s) as not installed?"_s,
+                 names,
+                 u"No file is deleted: only the records and the shared file counts change."_s))
         return;
     run_(CommandBoundary::Long, [this, &chosen] {
         const int changed = install::MarkNotInstalled(ctx_, chosen);
@@ -209,7 +241,10 @@ void VerifyDialog::RepairCountsClick() {
     QStringList names;
     for (const qsizetype i : selectedRows(CountList))
         names.append(report_.counts[i].fileName);
-    if (names.isEmpty())
+    if (names.isEmpty() ||
+        !confirm(u"Repair "_s + QString::number(names.size()) +
+                     u" shared file count(s) in sharedfiles.dat?"_s,
+                 names, u"Each is set to the number of installed archives that use the file."_s))
         return;
     run_(CommandBoundary::Long, [this, &names] { install::RepairCounts(ctx_, names); });
     verifyAgain();
@@ -217,14 +252,20 @@ void VerifyDialog::RepairCountsClick() {
 
 void VerifyDialog::AdoptClick() {
     QList<install::Adoptable> chosen;
-    for (const qsizetype i : selectedRows(AdoptList))
+    QStringList names;
+    for (const qsizetype i : selectedRows(AdoptList)) {
         chosen.append(report_.adoptable[i]);
-    if (chosen.isEmpty())
+        names.append(report_.adoptable[i].entry.name);
+    }
+    if (chosen.isEmpty() || !confirm(u"Mark "_s + QString::number(chosen.size()) +
+                                         u" archive(s) found in the game as installed?"_s,
+                                     names, u"Nothing is copied: only the records change."_s))
         return;
-    // Quick, as the page's own "Mark as installed": it asks first.
-    run_(CommandBoundary::Quick, [this, &chosen] {
-        if (install::AdoptContent(ctx_, chosen))
-            listsChanged_();
+    run_(CommandBoundary::Long, [this, &chosen] {
+        const int marked = install::AdoptFound(ctx_, chosen);
+        listsChanged_();
+        ctx_.status.setStatus(u"  Marked "_s + QString::number(marked) +
+                              u" archive(s) as installed."_s);
     });
     verifyAgain();
 }

@@ -14,8 +14,9 @@ struct CommandContext;
 
 /// The result of "Verify installation": three lists of what disagrees
 /// between the records and the game folders, each with the actions that
-/// bring them together. Nothing changes until a button is pressed; each
-/// action runs as a command of the window and is followed by a new check,
+/// bring them together. Nothing changes until a button is pressed and its
+/// one question, naming what will change, is answered Yes; each action
+/// then runs as a command of the window and is followed by a new check,
 /// whose result the lists then show. Closing changes nothing.
 class VerifyDialog : public QDialog {
     Q_OBJECT
@@ -37,6 +38,9 @@ private:
     void MarkNotInstalledClick();
     void RepairCountsClick();
     void AdoptClick();
+    /// The one question of an action: `question`, the names it changes and
+    /// what it does to them. True on Yes.
+    bool confirm(const QString& question, const QStringList& names, const QString& effect);
     /// Checks again (a long command) and shows what it found.
     void verifyAgain();
     void updateButtons();

@@ -3,10 +3,11 @@
 #include "core/command_boundary.h"
 #include "core/command_context.h"
 #include "core/file_info.h"
+#include "gui/cut_text_tips.h"
+#include "gui/desktop_opener.h"
 #include "gui/page_parts.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
-#include "platform/process.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
@@ -57,6 +59,9 @@ QTableWidget* grid(const QString& name, int columns, int rows, int columnWidth, 
     return table;
 }
 
+/// The header row of "Place on disk :".
+constexpr int PlaceRow = 2;
+
 QString bareName(const QString& storedName) {
     const qsizetype slash = std::max(storedName.lastIndexOf(u'/'), storedName.lastIndexOf(u'\\'));
     return storedName.mid(slash + 1);
@@ -93,6 +98,17 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     page_parts::showFocusFrame(ListFiles);
     connect(ListFiles, &QTableWidget::cellDoubleClicked, this, &TForm2::ListFilesDblClick);
 
+    PlaceOnDisk = new QLineEdit(this);
+    PlaceOnDisk->setObjectName(u"PlaceOnDisk"_s);
+    PlaceOnDisk->setAccessibleName(u"Place on disk"_s);
+    PlaceOnDisk->setReadOnly(true);
+    PlaceOnDisk->setFrame(false);
+    PlaceOnDisk->setFont(viewerFont());
+    PlaceOnDisk->setTextMargins(2, 0, 0, 0);
+    PlaceOnDisk->setStyleSheet(
+        u"QLineEdit { background: transparent; border: none; padding: 0px; }"_s);
+    PlaceOnDisk->hide();
+
     Preview = new QLabel(this);
     Preview->setObjectName(u"Preview"_s);
     Preview->setAlignment(Qt::AlignCenter);
@@ -102,10 +118,12 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Button1->setObjectName(u"Button1"_s);
     Button1->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    opener_ = new DesktopOpener(ctx_.dialogs, commands_, this);
 
     // A dialog border: sized by the program, not by the user.
     setFixedSize(ClientWidth, ClientHeight);
     placeControls();
+    CutTextTips::install(this);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
@@ -130,6 +148,9 @@ void TForm2::placeControls() {
     Button1->setGeometry(390 - buttonWidth, 1, buttonWidth, 20);
     // Right of the value column (1 + 120 + 220 pixels), below the button.
     Preview->setGeometry(343, 24, std::max(0, width() - 345), HeaderHeight - 28);
+    // Exactly over the cell, whose text it shows.
+    const QRect place = Listheader->visualRect(Listheader->model()->index(PlaceRow, 2));
+    PlaceOnDisk->setGeometry(place.translated(Listheader->viewport()->mapTo(this, QPoint(0, 0))));
     Preview->raise();
     Button1->raise();
 }
@@ -158,6 +179,15 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
         setCell(ListFiles, row, 1, info.files[row]);
     ListFiles->scrollToTop();
     record_ = info.record;
+    QTableWidgetItem* place = Listheader->item(PlaceRow, 2);
+    PlaceOnDisk->setText(place ? place->text() : QString());
+    // The field shows the cell's text; the cell keeps it for the reader
+    // of the grid but paints none of it.
+    if (place)
+        place->setForeground(Qt::transparent);
+    PlaceOnDisk->setCursorPosition(0);
+    PlaceOnDisk->setVisible(!PlaceOnDisk->text().isEmpty());
+    placeControls();
 }
 
 QString TForm2::lowerExtension(const QString& name) {
@@ -180,15 +210,28 @@ void TForm2::ListFilesDblClick(int row, int column) {
 void TForm2::ViewArchiveFile(const QString& name) {
     // A folder of the viewer's own: viewing takes no lock, and another
     // Quorvel may be installing through the data folder's Temp meanwhile.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
+    // One per view, so a file viewed again never meets its earlier copy.
+    auto scratch = std::make_unique<QTemporaryDir>();
+    if (!scratch->isValid())
         throw platform::Error(u"Quorvel could not make a folder to view "_s + name + u" in: "_s +
-                              scratch.errorString());
-    const QString copy = file_info::ExtractRecordedFile(ctx_, record_, name, scratch.path(), false);
+                              scratch->errorString());
+    const QString copy =
+        file_info::ExtractRecordedFile(ctx_, record_, name, scratch->path(), false);
     if (copy.isEmpty())
         return;
-    ctx_.processes.runAndWait(u"xdg-open"_s, {copy}, scratch.path());
+    const QString folder = QFileInfo(copy).absolutePath();
+    views_.push_back(std::move(scratch));
+    opener_->open(copy, u"The copy stays in "_s + folder +
+                            u" until you close the file list: open it from there with a program "_s
+                            u"of your choice."_s);
 }
+
+void TForm2::done(int result) {
+    views_.clear();
+    QDialog::done(result);
+}
+
+TForm2::~TForm2() = default;
 
 void TForm2::ShowPreview(const QStringList& files) {
     placeControls(); // the size given while hidden is not yet applied

@@ -5,8 +5,14 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 class CommandBoundary;
+class DesktopOpener;
 class QLabel;
+class QLineEdit;
+class QTemporaryDir;
 namespace file_info {
 struct FileInfo;
 }
@@ -16,9 +22,11 @@ struct CommandContext;
 
 /// The archive content viewer: a header block of facts about one recorded
 /// archive and the list of its files. A double-click on a file of a type
-/// the desktop can show extracts that file into Temp, opens it with the
-/// desktop's program, waits for that program and deletes the copy again.
-/// Created once with the main window and refilled for every use.
+/// the desktop can show extracts that file into a scratch folder and hands
+/// it to the desktop's program. Desktop launchers return before that
+/// program has read the file, so every copy stays until the viewer closes
+/// (or the program ends). Created once with the main window and refilled
+/// for every use.
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
@@ -33,8 +41,10 @@ public:
     /// Fills the header grid with the facts of `info` and the file list
     /// with its files; files are then opened from the archive of its record.
     void showInfo(const file_info::FileInfo& info);
-    /// Extracts `name` from the record's archive, opens the copy with the
-    /// desktop's program, waits for it and deletes the copy.
+    /// Extracts `name` from the record's archive into a scratch folder of
+    /// its own and hands the copy to the desktop's program; the copy stays
+    /// until the viewer closes. A failure to open it is said in a box that
+    /// names where the copy is.
     void ViewArchiveFile(const QString& name);
     /// The types of the preview, lower case, with their dots.
     static const QStringList PictureExtensions;
@@ -50,6 +60,10 @@ public:
     static constexpr int ClientHeight = 223;
     static constexpr int HeaderHeight = 110;
 
+    /// Closing removes the copies of the files viewed.
+    void done(int result) override;
+    ~TForm2() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -63,5 +77,11 @@ private:
     QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
     QPushButton* Button1 = nullptr;     ///< "Close"
     QLabel* Preview = nullptr;          ///< the archive's first picture
+    /// Over the value of row 2, "Place on disk": the folder can be selected
+    /// and copied there, while the grid stays read-only.
+    QLineEdit* PlaceOnDisk = nullptr;
     TContentRecord record_;
+    DesktopOpener* opener_ = nullptr;
+    /// The scratch folders of the files viewed since the viewer opened.
+    std::vector<std::unique_ptr<QTemporaryDir>> views_;
 };

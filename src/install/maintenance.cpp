@@ -142,7 +142,6 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
 
 bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
                      const QList<catalogue::ListEntry>& selected) {
-    AppState& s = ctx.state;
     if (selected.isEmpty()) {
         ctx.status.setStatus(u"  Nothing selected"_s);
         return false;
@@ -157,8 +156,15 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
         ctx.status.setStatus(u"  Operation canceled"_s);
         return false;
     }
-    const QString database = catalogue::recordFile(s, kind);
+    MarkRecordsInstalled(ctx, kind, selected);
+    return true;
+}
+
+int MarkRecordsInstalled(CommandContext& ctx, ContentKind kind,
+                         const QList<catalogue::ListEntry>& selected) {
+    const QString database = catalogue::recordFile(ctx.state, kind);
     QList<TContentRecord> records = content_db::ReadAll(database);
+    int marked = 0;
     // Looked up before any of them leaves the list: the second of two
     // equal names stays the second.
     for (const qsizetype index :
@@ -169,9 +175,11 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
         r.Installed = 1;
         r.InstallDate = ctx.clock().todayText().left(10);
         r.Kind = catalogue::installedKind(kind);
+        ++marked;
     }
-    content_db::WriteAll(database, records);
-    return true;
+    if (marked > 0)
+        content_db::WriteAll(database, records);
+    return marked;
 }
 
 } // namespace install

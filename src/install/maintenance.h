@@ -46,9 +46,15 @@ bool CreateZip(CommandContext& ctx, catalogue::ContentKind kind, const catalogue
 /// Marks the records of the entries `selected` (as the left list shows
 /// them) installed today, after the user's confirmation, without touching
 /// a game file or sharedfiles.dat. Nothing selected: "  Nothing
-/// selected"; "&No": "  Operation canceled". Returns true when the record
-/// file was rewritten.
+/// selected"; "&No": "  Operation canceled". Returns true when the
+/// records were marked (the lists are then worth reloading).
 bool MarkAsInstalled(CommandContext& ctx, catalogue::ContentKind kind,
                      const QList<catalogue::ListEntry>& selected);
+
+/// MarkAsInstalled's change without its question, for a caller that has
+/// asked its own: the records found for `selected` marked installed today.
+/// Returns how many were marked; the file is rewritten when any was.
+int MarkRecordsInstalled(CommandContext& ctx, catalogue::ContentKind kind,
+                         const QList<catalogue::ListEntry>& selected);
 
 } // namespace install

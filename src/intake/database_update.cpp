@@ -2,20 +2,22 @@
 
 #include "intake/scan.h"
 
-void ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                           const std::function<void(bool skins)>& modScanned) {
+QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
+                                  const std::function<void(bool skins)>& modScanned) {
     AppState& s = ctx.state;
     s.ErrorLogLines.clear();
+    QStringList recorded;
     if (s.MapDirSet)
-        intake::ScanMapArchives(ctx, scan);
+        recorded += intake::ScanMapArchives(ctx, scan);
     if (s.MutatorDirSet) {
-        intake::ScanMutatorArchives(ctx, scan);
+        recorded += intake::ScanMutatorArchives(ctx, scan);
         if (modScanned)
             modScanned(false);
     }
     if (s.SkinDirSet) {
-        intake::ScanSkinArchives(ctx, scan);
+        recorded += intake::ScanSkinArchives(ctx, scan);
         if (modScanned)
             modScanned(true);
     }
+    return recorded;
 }

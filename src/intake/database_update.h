@@ -2,6 +2,8 @@
 
 #include "core/command_context.h"
 
+#include <QStringList>
+
 #include <functional>
 
 namespace intake {
@@ -13,6 +15,7 @@ class TmFileScan;
 /// MutatorDirSet, SkinDirSet). `modScanned` is called after the mutator
 /// scan (false) and after the skin scan (true), so a caller can reload
 /// that page's lists there. ErrorLogLines is emptied first and holds the
-/// rejected archives afterwards.
-void ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                           const std::function<void(bool skins)>& modScanned = {});
+/// rejected archives afterwards. Returns the archive names the scans
+/// recorded anew.
+QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
+                                  const std::function<void(bool skins)>& modScanned = {});

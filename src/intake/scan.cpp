@@ -199,7 +199,7 @@ struct FoundPath {
     QString logText;
 };
 
-void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
+QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     AppState& s = ctx.state;
     const ScanRules& rules = rulesFor(kind);
     const bool maps = kind == ScanKind::Maps;
@@ -287,9 +287,12 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
             kept.append(rec);
     }
     const qsizetype keptLoaded = kept.size();
+    QStringList recorded;
     for (TContentRecord& rec : added) {
-        if (keepRecord(kind, rec, in))
+        if (keepRecord(kind, rec, in)) {
+            recorded.append(rec.ArchiveName);
             kept.append(std::move(rec));
+        }
     }
     // Every loaded record kept and nothing added: the file already holds
     // these records and is left alone. A rewrite would give the same bytes,
@@ -300,19 +303,20 @@ void runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     const bool unchanged = keptLoaded == loaded.size() && kept.size() == keptLoaded;
     if (!exists || !unchanged)
         content_db::WriteAll(dbPath, kept);
+    return recorded;
 }
 } // namespace
 
-void ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
-    runScan(ctx, scan, ScanKind::Maps);
+QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
+    return runScan(ctx, scan, ScanKind::Maps);
 }
 
-void ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
-    runScan(ctx, scan, ScanKind::Mutators);
+QStringList ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
+    return runScan(ctx, scan, ScanKind::Mutators);
 }
 
-void ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
-    runScan(ctx, scan, ScanKind::Skins);
+QStringList ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
+    return runScan(ctx, scan, ScanKind::Skins);
 }
 
 } // namespace intake

@@ -3,6 +3,8 @@
 #include "core/command_context.h"
 #include "intake/scan_int_name.h"
 
+#include <QStringList>
+
 /// The three archive scans. Each loads its database, searches its folder
 /// (CustomMapDir, MutatorDir or CustomSkinDir; subfolders when
 /// ScanSubDirs) for "*.zip" and "*.rar", records every archive whose file
@@ -15,11 +17,13 @@ namespace intake {
 
 class TmFileScan;
 
+// Each returns the archive names it recorded anew (rejected ones too).
+
 /// mapdata.dat; a missing file counts as empty.
-void ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
+QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the mutators of MutatorDir.
-void ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan);
+QStringList ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the skins of CustomSkinDir.
-void ScanSkinArchives(CommandContext& ctx, TmFileScan& scan);
+QStringList ScanSkinArchives(CommandContext& ctx, TmFileScan& scan);
 
 } // namespace intake

@@ -72,7 +72,7 @@ protected:
         tree.file(u"prog/Quorvel.ini"_s, ini);
         content_db::WriteAll(prog(u"mapdata.dat"_s), maps);
         content_db::WriteAll(prog(u"somdata.dat"_s), mods);
-        window = std::make_unique<TForm1>(&hooked, QStringList{});
+        window = std::make_unique<TForm1>(tree.path(u"prog"_s), &hooked, QStringList{});
         TForm1& w = *window;
         w.state().clock = platform::Clock([] { return QDate(2024, 6, 1); });
         EXPECT_EQ(shownPage(), int(TForm1::MapsTab));

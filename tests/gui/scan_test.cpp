@@ -1,13 +1,17 @@
 // The scans as a start runs them: a configured folder of generated
 // archives is recorded once, and the next start opens none of them; a rar
-// that crashes the unrar library is logged, and the program goes on.
+// that crashes the unrar library is logged, and the program goes on; the
+// log read at once goes to the desktop, whose failure is said.
 #include "core/content_db.h"
+#include "support/fake_opener.h"
 #include "support/open_counter.h"
 #include "support/rar_fixture.h"
 #include "support/zip_builder.h"
 #include "window_fixture.h"
 
+#include <QAction>
 #include <QListWidget>
+#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace testing_support;
@@ -122,4 +126,35 @@ TEST_F(ScanStartTest, ARarThatCrashesTheUnrarLibraryIsLoggedAndTheNextStartIsCle
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records);
     EXPECT_EQ(tree.read(u"prog/error.log"_s), log) << "not written again";
     EXPECT_EQ(control<QListWidget>(again, u"LBinst"_s)->count(), 1);
+}
+
+TEST_F(ScanStartTest, ReadingTheLogNowHandsItToTheDesktopAndSaysWhenThatFails) {
+    const QString game = tree.gameFolder(u"game"_s);
+    tree.file(u"game/System/UT2004.exe"_s);
+    const QString maps = tree.folder(u"downloads/maps"_s);
+    const QString broken = tree.file(u"downloads/maps/Broken.zip"_s, "not a zip at all");
+    tree.file(u"prog/Quorvel.ini"_s, settingsFor(game, maps, QString()));
+    const QString log = prog(u"error.log"_s);
+    {
+        FakeOpener editor(tree);
+        dialogs.buttonAnswers.push_back(platform::Yes);
+        start();
+        ASSERT_TRUE(editor.waitForOpened(1));
+        EXPECT_EQ(editor.opened(),
+                  QStringList{log + u'|' + broken + u" - Not a valid zip-file\r"_s});
+    }
+    // No program for it: said once the update is over, naming the log.
+    tree.file(u"downloads/maps/Broken2.zip"_s, "no zip either");
+    TempTree elsewhere;
+    FakeOpener none(elsewhere, FakeOpener::Mode::LogsContent, 3);
+    dialogs.shown.clear();
+    dialogs.buttonAnswers.push_back(platform::Yes);
+    control<QAction>(*window, u"Updatedatabase1"_s)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.shown.size() == 2; }, 10000))
+        << dialogs.texts().join(u'|').toStdString();
+    EXPECT_EQ(dialogs.shown[1].text,
+              u"The desktop could not open "_s + log +
+                  u"\r\rThe desktop has no program for this kind of file or address.\r\r"_s
+                  u"Open it with a text editor of your choice."_s);
+    EXPECT_TRUE(looksIdle(*window));
 }

@@ -125,14 +125,25 @@ TEST_F(VerifyWindowTest, DriftIsShownAndEachButtonFixesItsPart) {
         EXPECT_FALSE(control<QPushButton>(d, u"bReinstall"_s)->isEnabled()) << "nothing selected";
         selectRow(d, u"MissingList"_s, u"DM-A"_s);
         EXPECT_TRUE(control<QPushButton>(d, u"bReinstall"_s)->isEnabled());
+        // An action answered No changes nothing either.
+        dialogs.buttonAnswers.push_back(platform::No);
+        control<QPushButton>(d, u"bMarkNotInstalled"_s)->click();
+        EXPECT_EQ(rows(d, u"MissingList"_s), (QStringList{u"DM-A"_s, u"DM-B"_s}));
     });
     EXPECT_EQ(everything(), before);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text,
+              u"Mark 1 archive(s) as not installed?\r\rDM-A\r\rNo file is deleted: only the "_s
+              u"records and the shared file counts change."_s);
+    EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Confirmation);
+    dialogs.shown.clear();
     EXPECT_TRUE(w.status().contains(u"2 installed with files missing"_s))
         << w.status().toStdString();
 
     verify(w, [&](QDialog& d) {
         // Reinstall DM-A: both files come back, and DM-B is whole again.
         selectRow(d, u"MissingList"_s, u"DM-A"_s);
+        dialogs.buttonAnswers.push_back(platform::Yes);
         control<QPushButton>(d, u"bReinstall"_s)->click();
         EXPECT_TRUE(rows(d, u"MissingList"_s).isEmpty());
         EXPECT_EQ(tree.read(u"game/Maps/DM-A.ut2"_s), "a");
@@ -141,6 +152,7 @@ TEST_F(VerifyWindowTest, DriftIsShownAndEachButtonFixesItsPart) {
 
         ASSERT_EQ(rows(d, u"CountList"_s), QStringList{u"Common.utx"_s});
         selectRow(d, u"CountList"_s, u"Common.utx"_s);
+        dialogs.buttonAnswers.push_back(platform::Yes);
         control<QPushButton>(d, u"bRepairCounts"_s)->click();
         EXPECT_TRUE(rows(d, u"CountList"_s).isEmpty());
 
@@ -157,7 +169,14 @@ TEST_F(VerifyWindowTest, DriftIsShownAndEachButtonFixesItsPart) {
         QTest::keyClick(&d, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });
-    EXPECT_EQ(dialogs.shown.size(), 1) << dialogs.texts().join(u" | "_s).toStdString();
+    // Each action asked once, naming what it changes.
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{u"Reinstall 1 archive(s)?\r\rDM-A\r\rThe files they alone placed in "_s
+                           u"the game are deleted, then each archive is installed again."_s,
+                           u"Repair 1 shared file count(s) in sharedfiles.dat?\r\rCommon.utx\r\r"_s
+                           u"Each is set to the number of installed archives that use the file."_s,
+                           u"Mark 1 archive(s) found in the game as installed?\r\rMutator X\r\r"_s
+                           u"Nothing is copied: only the records change."_s}));
     const QList<TSharedFileRecord> counts = content_db::ReadAllShared(prog(u"sharedfiles.dat"_s));
     ASSERT_EQ(counts.size(), 1);
     EXPECT_EQ(counts[0].RefCount, 3) << "two users; the count says the game may have had it";

@@ -1,7 +1,8 @@
 // The archive content viewer: its controls, and opening a listed file from
-// a zip (by bare name, then by stored name) or a rar through a fake
-// desktop opener, the copy deleted afterwards. Viewing takes no data folder
-// lock, so its copies go to a scratch folder of its own, never to Temp.
+// a zip (by bare name, then by stored name) or a rar through a stand-in
+// for the desktop's opener, the copy kept until the viewer closes.
+// Viewing takes no data folder lock, so its copies go to a scratch folder
+// of its own, never to Temp.
 #include "gui/viewer_window.h"
 
 #include "archive/rar_archive.h"
@@ -20,14 +21,18 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::FakeDialogs;
@@ -121,7 +126,7 @@ TEST_F(ViewerTest, ControlsAsDrawn) {
     EXPECT_GT(button.width(), Button1->fontMetrics().horizontalAdvance(u"Close"_s));
 }
 
-TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
+TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameTwiceAndTheCopiesGoWithTheViewer) {
     ASSERT_TRUE(testing_support::ZipBuilder()
                     .file(u"readme.TXT"_s, "top")
                     .file(u"docs/notes.txt"_s, "inner")
@@ -135,8 +140,15 @@ TEST_F(ViewerTest, ZipFileOpenedByBareThenStoredNameAndDeletedTwice) {
     viewer.ListFilesDblClick(1, 1); // the extension test ignores case
     viewer.ListFilesDblClick(1, 1);
     viewer.ListFilesDblClick(2, 1);
-    EXPECT_EQ(openedInScratch(),
-              (QStringList{u"readme.TXT|top"_s, u"readme.TXT|top"_s, u"notes.txt|inner"_s}));
+    ASSERT_TRUE(opener.waitForOpened(3));
+    // Started one after the other, but they may log in any order.
+    QStringList opened = openedInScratch();
+    opened.sort();
+    EXPECT_EQ(opened,
+              (QStringList{u"notes.txt|inner"_s, u"readme.TXT|top"_s, u"readme.TXT|top"_s}));
+    // Each view has a copy of its own, kept until the viewer closes.
+    EXPECT_EQ(QDir(tree.path(u"tmp"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3);
+    Button1->click();
     EXPECT_TRUE(scratchGone());
     EXPECT_TRUE(QDir(core.state.TempDir).isEmpty()) << tempFiles().join(u',').toStdString();
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
@@ -161,7 +173,9 @@ TEST_F(ViewerTest, RarFileOpenedFromItsFolderAndALaterInstallStillExtractsEveryt
         {Rar4Entry::file("docs\\read me.txt", "rar text"), Rar4Entry::file("S.utx", "tex")}));
     show(u"S.rar"_s, {u"docs/read me.txt"_s, u"S.utx"_s});
     viewer.ListFilesDblClick(0, 1);
+    ASSERT_TRUE(opener.waitForOpened(1));
     EXPECT_EQ(openedInScratch(), QStringList{u"docs/read me.txt|rar text"_s});
+    viewer.reject();
     EXPECT_TRUE(scratchGone());
     EXPECT_TRUE(QDir(core.state.TempDir).isEmpty());
     EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
@@ -180,11 +194,13 @@ TEST_F(ViewerTest, ANameLeadingOutOfTempNeitherOpensNorDeletesAFileThere) {
     tree.file(u"prog/victim.txt"_s, "mine");
     show(u"H.rar"_s, {u"../victim.txt"_s});
     viewer.ListFilesDblClick(0, 1);
+    ASSERT_TRUE(opener.waitForOpened(1));
     EXPECT_EQ(tree.read(u"prog/victim.txt"_s), "mine");
     // The entry was extracted confined, as victim.txt in the scratch
     // folder, and that copy is what was opened and deleted.
     for (const QString& line : openedInScratch())
         EXPECT_TRUE(line.startsWith(u"victim.txt|"_s)) << line.toStdString();
+    viewer.accept();
     EXPECT_TRUE(scratchGone());
     EXPECT_TRUE(tempFiles().isEmpty());
 }
@@ -197,6 +213,91 @@ TEST_F(ViewerTest, OtherArchiveTypesAndCacheRecordsOpenNothing) {
     viewer.ListFilesDblClick(0, 1);
     EXPECT_TRUE(opener.opened().isEmpty());
     EXPECT_EQ(tree.read(u"prog/Temp/left.txt"_s), "old");
+}
+
+TEST(ViewerHandOff, TheCopyOutlivesALauncherThatReturnsAtOnceAndGoesWithTheViewer) {
+    // The launcher of GNOME or KDE: xdg-open ends at once, the program it
+    // started reads the file a moment later.
+    TempTree tree;
+    testing_support::FakeOpener launcher(tree,
+                                         testing_support::FakeOpener::Mode::LooksASecondLater);
+    FakeDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core(dialogs, status);
+    CommandBoundary commands(core.state, [&](const QString& text) { dialogs.errorMessage(text); });
+    TForm2 viewer(core.context(), commands);
+    ASSERT_TRUE(testing_support::ZipBuilder()
+                    .file(u"readme.txt"_s, "read me")
+                    .write(tree.path(u"DM-L.zip"_s)));
+    TContentRecord record;
+    record.ArchiveName = u"DM-L.zip"_s;
+    record.ArchiveDir = tree.root() + u'/';
+    record.Files = {u"readme.txt"_s};
+    record.FileCount = 1;
+    viewer.showInfo(file_info::describe(record, u"Mapname : "_s));
+    viewer.ListFilesDblClick(0, 1);
+    ASSERT_TRUE(launcher.waitForOpened(1));
+    ASSERT_EQ(launcher.opened().size(), 1);
+    EXPECT_TRUE(launcher.opened()[0].endsWith(u"/readme.txt|there"_s))
+        << launcher.opened()[0].toStdString();
+    const QString copy = launcher.opened()[0].section(u'|', 0, 0);
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    // Viewed again while the first copy is still there: a second copy.
+    viewer.ListFilesDblClick(0, 1);
+    ASSERT_TRUE(launcher.waitForOpened(2));
+    EXPECT_TRUE(launcher.opened()[1].endsWith(u"/readme.txt|there"_s));
+    EXPECT_NE(launcher.opened()[1].section(u'|', 0, 0), copy);
+    control<QPushButton>(viewer, u"Button1"_s)->click();
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_FALSE(QFileInfo::exists(launcher.opened()[1].section(u'|', 0, 0)));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join(u'|').toStdString();
+}
+
+TEST_F(ViewerTest, AFileTheDesktopCannotOpenIsSaidWithWhereItsCopyIs) {
+    ASSERT_TRUE(testing_support::ZipBuilder().file(u"a.txt"_s, "a").write(archives + u"A.zip"_s));
+    show(u"A.zip"_s, {u"a.txt"_s});
+    struct Case {
+        const char* what;
+        int exitCode; ///< of the stand-in xdg-open; -1: there is none
+        QString reason;
+    };
+    const Case cases[] = {
+        {"no program for it", 3, u"The desktop has no program for this kind of file or address."_s},
+        {"its program failed", 4, u"The desktop's program for it failed to start or to open it."_s},
+        {"no xdg-open", -1,
+         u"xdg-open, the desktop's opener, is not installed (package xdg-utils)."_s},
+    };
+    const QByteArray path = qgetenv("PATH");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree own;
+        std::optional<testing_support::FakeOpener> failing;
+        if (c.exitCode >= 0)
+            failing.emplace(own, testing_support::FakeOpener::Mode::LogsContent, c.exitCode);
+        else
+            qputenv("PATH", own.folder(u"empty-bin"_s).toLocal8Bit());
+        dialogs.shown.clear();
+        viewer.ListFilesDblClick(0, 1);
+        const bool said = QTest::qWaitFor([&] { return !dialogs.shown.isEmpty(); }, 10000);
+        qputenv("PATH", path);
+        ASSERT_TRUE(said);
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        const QString text = dialogs.shown[0].text;
+        const QString copy =
+            text.section(u"\r"_s, 0, 0).mid(u"The desktop could not open "_s.size());
+        EXPECT_TRUE(text.startsWith(u"The desktop could not open "_s)) << text.toStdString();
+        EXPECT_TRUE(copy.endsWith(u"/a.txt"_s)) << text.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(copy)) << "the copy stays to be opened by hand";
+        EXPECT_EQ(text.section(u"\r\r"_s, 1, 1), c.reason);
+        EXPECT_EQ(text.section(u"\r\r"_s, 2),
+                  u"The copy stays in "_s + QFileInfo(copy).absolutePath() +
+                      u" until you close the file list: open it from there with a program of "_s
+                      u"your choice."_s);
+        EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Error);
+        EXPECT_EQ(dialogs.shown[0].buttons, platform::Ok);
+    }
+    viewer.reject();
+    EXPECT_TRUE(scratchGone());
 }
 
 TEST_F(ViewerTest, TheFirstPictureIsPreviewedQuietlyAndItsCopyDeleted) {

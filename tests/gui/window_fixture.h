@@ -78,8 +78,9 @@ protected:
     TForm1& start() {
         // Only places inside the test's tree: the host may have the game.
         const QString home = tree.path(QStringLiteral("home"));
-        window = std::make_unique<TForm1>(&dialogs, QStringList{home + QStringLiteral("/ut2004"),
-                                                                home + QStringLiteral("/.ut2004")});
+        window = std::make_unique<TForm1>(
+            tree.path(QStringLiteral("prog")), &dialogs,
+            QStringList{home + QStringLiteral("/ut2004"), home + QStringLiteral("/.ut2004")});
         return *window;
     }
     /// Ends the current window as the close button would and starts anew.

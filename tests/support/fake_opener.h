@@ -8,17 +8,27 @@
 namespace testing_support {
 
 /// A program named xdg-open, first on PATH while the opener lives: a shell
-/// script that logs the path it was given with the file's content as it
-/// stood then ("path|content") and exits 0. PATH is restored afterwards.
+/// script that logs what it was given and exits with a chosen code. PATH
+/// is restored afterwards.
 class FakeOpener {
 public:
-    explicit FakeOpener(TempTree& tree);
+    enum class Mode {
+        /// Logs "path|content" of the file as it stood then, and exits.
+        LogsContent,
+        /// Returns at once, as desktop launchers do, and a second later
+        /// logs "path|there" or "path|gone", as the program it started
+        /// would find the file.
+        LooksASecondLater,
+    };
+    explicit FakeOpener(TempTree& tree, Mode mode = Mode::LogsContent, int exitCode = 0);
     ~FakeOpener();
     FakeOpener(const FakeOpener&) = delete;
     FakeOpener& operator=(const FakeOpener&) = delete;
 
-    /// One "path|content" line per start, in order.
+    /// One line per start, in order.
     QStringList opened() const;
+    /// Waits (with the event loop running) until `count` lines are logged.
+    bool waitForOpened(qsizetype count) const;
 
 private:
     QString log_;
