@@ -6,6 +6,7 @@
 #include "cli/verbs.h"
 #include "core/content_lists.h"
 #include "core/file_info.h"
+#include "core/list_search.h"
 #include "install/install.h"
 #include "install/maintenance.h"
 #include "install/uninstall.h"
@@ -131,7 +132,14 @@ int runList(Session& session, const Invocation& call) {
         throw usage(u"--installed and --available exclude each other."_s);
     session.openForReading();
     const QList<TContentRecord> records = recordsOf(session.state(), *kind);
-    const PageLists lists = pageLists(session, call, *kind, records);
+    PageLists lists = pageLists(session, call, *kind, records);
+    if (call.isSet(u"match"_s)) {
+        const QString text = call.value(u"match"_s);
+        if (text.isEmpty())
+            throw usage(u"--match needs a TEXT."_s);
+        lists = {list_search::matching(lists.notInstalled, text),
+                 list_search::matching(lists.installed, text)};
+    }
 
     QList<std::pair<ListSide, const QStringList*>> shown;
     if (!call.isSet(u"installed"_s))

@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "cache/missing_packages.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
 #include "core/settings_file.h"
@@ -67,6 +68,9 @@ TForm1::TForm1(platform::Dialogs* dialogs, std::optional<QStringList> gameFolder
     commands_->enterBusy = [this] { return enterBusy(); };
     commands_->beginCommand = [this] { core_->beginCommand(); };
     commands_->status = this;
+    // Before an archive is installed, what it needs and the game lacks.
+    imports_ = std::make_shared<cache::ImportsCache>();
+    cache::AskBeforeInstall(core_->context(), imports_);
     // A reader that must write after all takes the lock there.
     core_->context().beforeWriting = [this] { commands_->writeFromHere(); };
     // Before each command, so a damaged record file is kept and named

@@ -28,6 +28,9 @@ class TForm2;
 class ThemeEngine;
 class Uz2Page;
 enum class PopupTag;
+namespace cache {
+class ImportsCache;
+}
 
 /// The main window: the page control PC1 with its seven pages, the status
 /// bar StatusBar1, the menus and popup menus with their Tag dispatch, the
@@ -115,6 +118,8 @@ private:
     /// "Sort list": the lists of the page shown to date or name order.
     void Bydate1Click();
     void ByName1Click();
+    /// "Find" (Ctrl+F): the search of the Maps, Mutators or Skins page shown.
+    void Find1Click();
     /// "Make List" at the item's level.
     void BriefList1Click(reports::Level level);
     /// Theme menu: a built-in theme (0..3), a theme file.
@@ -136,6 +141,9 @@ private:
     /// The folder search of the scans and the demos page.
     intake::TmFileScan fScan;
     std::unique_ptr<CommandBoundary> commands_;
+    /// The packages' imports read for File info and install, kept while
+    /// the files are unchanged.
+    std::shared_ptr<cache::ImportsCache> imports_;
     std::unique_ptr<ThemeEngine> themes_;
     std::optional<QStringList> gameFolders_;
 

@@ -98,6 +98,11 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Preview->setAlignment(Qt::AlignCenter);
     Preview->hide();
 
+    Needs = new QLabel(this);
+    Needs->setObjectName(u"Needs"_s);
+    Needs->setTextFormat(Qt::PlainText);
+    Needs->hide();
+
     Button1 = new QPushButton(u"Close"_s, this);
     Button1->setObjectName(u"Button1"_s);
     Button1->setAutoDefault(false);
@@ -130,6 +135,9 @@ void TForm2::placeControls() {
     Button1->setGeometry(390 - buttonWidth, 1, buttonWidth, 20);
     // Right of the value column (1 + 120 + 220 pixels), below the button.
     Preview->setGeometry(343, 24, std::max(0, width() - 345), HeaderHeight - 28);
+    // Under the six rows of facts, left of the preview.
+    Needs->setGeometry(4, 96, 338, HeaderHeight - 97);
+    Needs->raise();
     Preview->raise();
     Button1->raise();
 }
@@ -150,7 +158,11 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
         setCell(Listheader, row, 1, info.rows[row].label);
         setCell(Listheader, row, 2, info.rows[row].value);
     }
+    Needs->clear();
+    Needs->hide();
     ListFiles->clearContents();
+    ListFiles->setColumnCount(2);
+    ListFiles->horizontalHeader()->hide();
     ListFiles->setRowCount(int(info.files.size()));
     ListFiles->setColumnWidth(0, 1);
     ListFiles->setColumnWidth(1, 370);
@@ -158,6 +170,27 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
         setCell(ListFiles, row, 1, info.files[row]);
     ListFiles->scrollToTop();
     record_ = info.record;
+}
+
+void TForm2::showNeeds(const QString& line) {
+    Needs->setText(line);
+    Needs->setToolTip(line);
+    Needs->setVisible(!line.isEmpty());
+}
+
+void TForm2::showSharing(const QStringList& cells) {
+    if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.isEmpty(); }))
+        return;
+    ListFiles->setColumnCount(3);
+    ListFiles->setHorizontalHeaderLabels({QString(), u"File"_s, u"Shared with"_s});
+    ListFiles->horizontalHeader()->show();
+    ListFiles->setColumnWidth(1, 180);
+    ListFiles->setColumnWidth(2, 190);
+    for (int row = 0; row < cells.size() && row < ListFiles->rowCount(); ++row) {
+        auto* item = new QTableWidgetItem(cells[row]);
+        item->setToolTip(cells[row]);
+        ListFiles->setItem(row, 2, item);
+    }
 }
 
 QString TForm2::lowerExtension(const QString& name) {

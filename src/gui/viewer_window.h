@@ -33,6 +33,12 @@ public:
     /// Fills the header grid with the facts of `info` and the file list
     /// with its files; files are then opened from the archive of its record.
     void showInfo(const file_info::FileInfo& info);
+    /// The "Needs" line below the facts: what the record's packages import
+    /// that is not installed. Hidden until set for the record shown.
+    void showNeeds(const QString& line);
+    /// A "Shared with" column beside the files when any cell of `cells`
+    /// (one per file, in file order) says something; else none.
+    void showSharing(const QStringList& cells);
     /// Extracts `name` from the record's archive, opens the copy with the
     /// desktop's program, waits for it and deletes the copy.
     void ViewArchiveFile(const QString& name);
@@ -63,5 +69,6 @@ private:
     QTableWidget* ListFiles = nullptr;  ///< 2 columns, a file name per row in column 1
     QPushButton* Button1 = nullptr;     ///< "Close"
     QLabel* Preview = nullptr;          ///< the archive's first picture
+    QLabel* Needs = nullptr;            ///< the packages imported but not installed
     TContentRecord record_;
 };
