@@ -338,7 +338,7 @@ void TForm1::GameOver1Click() {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (dropEnabled_ && event->mimeData()->hasUrls())
+    if ((dropEnabled_ || contentPageShown()) && event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -353,6 +353,14 @@ void TForm1::dropEvent(QDropEvent* event) {
     }
     // Through the boundary: a drop arriving while a long command runs (the
     // .uz2 run waits for the game's tool in an event loop) is refused there.
+    if (const std::optional<catalogue::ContentKind> kind = contentPageShown()) {
+        if (runCommand(CommandBoundary::Long, CommandBoundary::Writes,
+                       [this, &paths, kind] { DropArchives(*kind, paths); }))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+        return;
+    }
     if (dropEnabled_ && runCommand(CommandBoundary::Quick, CommandBoundary::Reads,
                                    [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
         event->acceptProposedAction();

@@ -83,7 +83,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
-    /// Dropped files go to the .uz2 page through the command boundary.
+    /// Dropped files go to the .uz2 page, or as archives to the Maps,
+    /// Mutators or Skins page shown, through the command boundary.
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -134,6 +135,11 @@ private:
     void MapInfoClick(PopupTag tag);
     ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
     ModPage* modPage(catalogue::ContentKind kind) const;
+    /// The kind of the Maps, Mutators or Skins page shown; none on others.
+    std::optional<catalogue::ContentKind> contentPageShown() const;
+    /// Archives dropped onto a content page: copied into its folder, then
+    /// "Update database"; what was refused is named.
+    void DropArchives(catalogue::ContentKind kind, const QStringList& paths);
 
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
