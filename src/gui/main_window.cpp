@@ -354,8 +354,11 @@ void TForm1::dropEvent(QDropEvent* event) {
     // Through the boundary: a drop arriving while a long command runs (the
     // .uz2 run waits for the game's tool in an event loop) is refused there.
     if (const std::optional<catalogue::ContentKind> kind = contentPageShown()) {
+        // Taken only when an archive was copied; a refused drop is named.
+        bool copied = false;
         if (runCommand(CommandBoundary::Long, CommandBoundary::Writes,
-                       [this, &paths, kind] { DropArchives(*kind, paths); }))
+                       [this, &paths, kind, &copied] { copied = DropArchives(*kind, paths); }) &&
+            copied)
             event->acceptProposedAction();
         else
             event->ignore();

@@ -138,8 +138,9 @@ private:
     /// The kind of the Maps, Mutators or Skins page shown; none on others.
     std::optional<catalogue::ContentKind> contentPageShown() const;
     /// Archives dropped onto a content page: copied into its folder, then
-    /// "Update database"; what was refused is named.
-    void DropArchives(catalogue::ContentKind kind, const QStringList& paths);
+    /// "Update database"; what was refused is named. True when any was
+    /// copied.
+    bool DropArchives(catalogue::ContentKind kind, const QStringList& paths);
 
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;

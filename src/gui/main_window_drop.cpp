@@ -17,9 +17,10 @@ std::optional<catalogue::ContentKind> TForm1::contentPageShown() const {
     }
 }
 
-void TForm1::DropArchives(catalogue::ContentKind kind, const QStringList& paths) {
+bool TForm1::DropArchives(catalogue::ContentKind kind, const QStringList& paths) {
     const install::DropResult result = install::CopyDroppedArchives(context(), kind, paths);
     if (!result.copied.isEmpty())
         Updatedatabase1Click();
     install::ReportRefusedDrops(context(), result);
+    return !result.copied.isEmpty();
 }
