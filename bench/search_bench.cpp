@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     page.LoadMapLists();
     QCoreApplication::processEvents();
     page.openSearch();
-    auto* search = page.findChild<QLineEdit*>(u"Search"_s);
+    auto* search = page.findChild<QLineEdit*>(u"SearchLBinst"_s);
     if (!search) {
         std::fprintf(stderr, "no search on the page\n");
         return 2;

@@ -2,6 +2,13 @@
 
 #include <QApplication>
 
+ContentList::ContentList(QWidget* parent) : QListWidget(parent) {
+    connect(this, &QListWidget::currentRowChanged, this, [this] {
+        if (!moving_)
+            typed_.clear();
+    });
+}
+
 void ContentList::keyboardSearch(const QString& search) {
     if (search.isEmpty() || count() == 0)
         return;
@@ -18,7 +25,9 @@ void ContentList::keyboardSearch(const QString& search) {
     if (row < 0)
         return;
     QListWidgetItem* found = item(row);
+    moving_ = true;
     setCurrentItem(found, QItemSelectionModel::ClearAndSelect);
+    moving_ = false;
     scrollToItem(found, QAbstractItemView::PositionAtCenter);
 }
 

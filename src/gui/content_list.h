@@ -9,10 +9,11 @@
 class ContentList : public QListWidget {
     Q_OBJECT
 public:
-    using QListWidget::QListWidget;
+    explicit ContentList(QWidget* parent = nullptr);
 
     /// Type-ahead: letters typed in quick succession make one prefix; the
-    /// same letter again goes on to the next entry starting with it.
+    /// same letter again goes on to the next entry starting with it. The
+    /// current entry moved otherwise (a click, the arrows) starts anew.
     void keyboardSearch(const QString& search) override;
 
 private:
@@ -22,4 +23,6 @@ private:
 
     QString typed_;
     QElapsedTimer lastKey_;
+    /// The type-ahead itself moves the current entry (not a new start).
+    bool moving_ = false;
 };

@@ -12,7 +12,8 @@ ListSearchBar::ListSearchBar(catalogue::ContentKind kind, QListWidget* notInstal
                              QListWidget* installed, platform::StatusSink& status, QWidget* parent)
     : QLineEdit(parent), kind_(kind), notInstalled_(notInstalled), installed_(installed),
       status_(status) {
-    setObjectName(u"Search"_s);
+    // Named after the page's left list: SearchLBinst, SearchLBMuts, SearchLBSkin.
+    setObjectName(u"Search"_s + notInstalled->objectName());
     setPlaceholderText(u"Find in both lists"_s);
     setAccessibleName(u"Find in both lists"_s);
     setClearButtonEnabled(true);

@@ -14,7 +14,8 @@ class StatusSink;
 /// hold its text, ignoring case, on top of what the lists were filled with
 /// (the game-type filter). Escape, or the text emptied, closes it and shows
 /// every entry again. While it is open the status line counts the entries
-/// shown. Entries are hidden, not removed, so a list keeps every entry for
+/// shown. Its object name is "Search" + the left list's name. Entries are
+/// hidden, not removed, so a list keeps every entry for
 /// sorting, reports and the look-up of records.
 class ListSearchBar : public QLineEdit {
     Q_OBJECT

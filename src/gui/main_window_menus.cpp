@@ -99,7 +99,7 @@ void TForm1::buildMenus() {
     // No Edit menu: finding an entry belongs with the lists' order.
     sort->addSeparator();
     QAction* find = item(sort, u"Find"_s, 0, u"Find1"_s);
-    find->setShortcut(QKeySequence::Find);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     quick(find, Reads, [this] { Find1Click(); });
 
     QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);

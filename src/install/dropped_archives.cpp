@@ -96,7 +96,7 @@ DropResult CopyDroppedArchives(CommandContext& ctx, catalogue::ContentKind kind,
         if (existing.exists() && !replaceAll) {
             const platform::Button answer = ctx.dialogs.message(
                 platform::MsgKind::Confirmation,
-                name + u" already exists in "_s + folder + u". Replace it?"_s,
+                name + u" already exists in "_s + QDir::cleanPath(folder) + u". Replace it?"_s,
                 platform::Yes | platform::No | platform::YesToAll, QPoint(75, 75));
             if (answer == platform::YesToAll)
                 replaceAll = true;

@@ -272,7 +272,6 @@ TEST_F(MainWindowTest, FilesCanBeDroppedOnlyOnTheUz2Page) {
     TForm1& w = start();
     w.showPage(TForm1::MapsTab);
     // The Maps page takes archives only, into its folder: none is set yet.
-    dialogs.buttonAnswers.push_back(platform::Ok);
     EXPECT_FALSE(dropFiles(w, {u"/a/x.uz2"_s}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());
     EXPECT_TRUE(dialogs.shown.last().text.startsWith(
