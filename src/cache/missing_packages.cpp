@@ -199,7 +199,10 @@ bool ConfirmInstall(CommandContext& ctx, const TContentRecord& record, ImportsCa
     const ContentNeeds needs = NeedsOf(ctx, record, cache);
     if (needs.missing.isEmpty())
         return true;
-    const QString name = record.DisplayName.isEmpty() ? record.ArchiveName : record.DisplayName;
+    QString name = record.DisplayName.isEmpty() ? record.ArchiveName : record.DisplayName;
+    // A map is named as the game names it, without the file's extension.
+    if (catalogue::isMapFile(name))
+        name.chop(4);
     const platform::Button answer =
         ctx.dialogs.message(platform::MsgKind::Confirmation,
                             name + u" needs "_s + needs.missing.join(u", "_s) +
