@@ -3,6 +3,9 @@
 #include <QApplication>
 
 ContentList::ContentList(QWidget* parent) : QListWidget(parent) {
+    // One line of text each: laying out thousands of entries (after each
+    // keystroke of the search) need not measure every one.
+    setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, [this] {
         if (!moving_)
             typed_.clear();
