@@ -26,6 +26,8 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"filter"_s, u"Only maps of this game type (as the Maps page's filter offers)."_s,
          u"GAMETYPE"_s},
         {u"by-date"_s, u"Newest first, as Sort list > By Date."_s},
+        {u"match"_s, u"Only the entries whose names hold TEXT, ignoring case, as Find does."_s,
+         u"TEXT"_s},
         {u"to"_s, u"The folder the output goes to."_s, u"DIR"_s},
         {u"zip-to"_s, u"Install, and save each package with its imports as a zip in DIR."_s,
          u"DIR"_s},
@@ -142,13 +144,14 @@ const QList<Verb>& verbs() {
          runUpdate},
         {u"list"_s,
          u"maps|mutators|skins [--installed|--available] [--filter GAMETYPE] "
-         u"[--by-date] [--json]"_s,
+         u"[--match TEXT] [--by-date] [--json]"_s,
          u"List a page's archives and installed content."_s,
          u"The names the page's lists show, one per line: the archives not installed first, then "
          u"the installed content, each in name order (--by-date: newest first). These names are "
-         u"what install, uninstall and the other verbs take. --json prints an array of objects "
+         u"what install, uninstall and the other verbs take. --match TEXT keeps the names that "
+         u"hold TEXT, ignoring case, together with --filter. --json prints an array of objects "
          u"with name, archive, folder, installed, added, installDate and files."_s,
-         {u"installed"_s, u"available"_s, u"filter"_s, u"by-date"_s, u"json"_s},
+         {u"installed"_s, u"available"_s, u"filter"_s, u"match"_s, u"by-date"_s, u"json"_s},
          runList},
         {u"info"_s,
          u"NAME [--kind KIND] [--json]"_s,
@@ -243,6 +246,26 @@ const QList<Verb>& verbs() {
          u"nothing. Each then checks again."_s,
          {u"json"_s, u"repair-counts"_s, u"adopt"_s, u"reinstall"_s, u"mark-not-installed"_s},
          runVerify},
+        {u"deps"_s,
+         u"NAME [--kind KIND] [--json]"_s,
+         u"Show the packages an entry needs that are not installed."_s,
+         u"Reads the import tables of the package files of the entry NAME (of either list): "
+         u"from the game folders when it is installed, else from its archive. Prints a "
+         u"\"needs\" line for each imported package found neither in the archive nor in the "
+         u"game folders (by name, any package extension, ignoring case), an \"unreadable\" line "
+         u"for each package file that cannot be read, then the Needs line of File info. "
+         u"Exits 1 when anything is missing or unreadable."_s,
+         {u"kind"_s, u"json"_s},
+         runDeps},
+        {u"conflicts"_s,
+         u"[--json]"_s,
+         u"Show the game files listed by more than one installed archive."_s,
+         u"One line per game file that more than one installed record lists: the file, the "
+         u"records (as the installed lists show them) and \"the game had it before\" when an "
+         u"install found it in the game already; then a count. These are the files an "
+         u"uninstall keeps while another archive still lists them."_s,
+         {u"json"_s},
+         runConflicts},
     };
     return table;
 }

@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include "cache/missing_packages.h"
 #include "core/content_db.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
@@ -47,6 +48,8 @@ Session::Session(const GlobalOptions& options)
       core_(std::make_unique<AppCore>(dialogs_, status_)),
       mapFilter_(settings_file::baseMapFilter()) {
     core_->state.ProgramDir = dataDir_;
+    // Before an archive is installed, what it needs and the game lacks.
+    cache::AskBeforeInstall(core_->context(), std::make_shared<cache::ImportsCache>());
 }
 
 // Temp stays (emptied by the commands themselves): a window open on the

@@ -22,5 +22,7 @@ int runCache(Session& session, const Invocation& call);
 int runUz2(Session& session, const Invocation& call);
 int runRedirect(Session& session, const Invocation& call);
 int runVerify(Session& session, const Invocation& call);
+int runDeps(Session& session, const Invocation& call);
+int runConflicts(Session& session, const Invocation& call);
 
 } // namespace cli

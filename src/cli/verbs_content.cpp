@@ -7,6 +7,7 @@
 #include "cli/verbs.h"
 #include "core/content_lists.h"
 #include "core/file_info.h"
+#include "core/list_search.h"
 #include "install/install.h"
 #include "install/maintenance.h"
 #include "install/uninstall.h"
@@ -133,7 +134,14 @@ int runList(Session& session, const Invocation& call) {
     session.openForReading();
     session.requireSoundRecords();
     const QList<TContentRecord> records = recordsOf(session.state(), *kind);
-    const PageLists lists = pageLists(session, call, *kind, records);
+    PageLists lists = pageLists(session, call, *kind, records);
+    if (call.isSet(u"match"_s)) {
+        const QString text = call.value(u"match"_s);
+        if (text.isEmpty())
+            throw usage(u"--match needs a TEXT."_s);
+        lists = {list_search::matching(lists.notInstalled, text),
+                 list_search::matching(lists.installed, text)};
+    }
 
     QList<std::pair<ListSide, const QStringList*>> shown;
     if (!call.isSet(u"installed"_s))

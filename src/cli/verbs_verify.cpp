@@ -1,3 +1,4 @@
+#include "cache/missing_packages.h"
 #include "cli/content_names.h"
 #include "cli/session.h"
 #include "cli/verbs.h"
@@ -22,7 +23,7 @@ QString entryName(const catalogue::ListEntry& entry) {
 
 /// One tab-separated line per finding, a word first saying which list it
 /// belongs to, so that a script can pick the lines it wants.
-void printReport(const install::VerifyReport& report) {
+void printReport(const install::VerifyReport& report, const QList<cache::InstalledNeeds>& needs) {
     for (const install::MissingFiles& m : report.missing)
         printOut(u"missing\t"_s + kindWord(m.page) + u'\t' + entryName(m.entry) + u'\t' +
                  m.missing.join(u", "_s) + (m.canReinstall() ? QString() : u"\t(archive gone)"_s));
@@ -33,10 +34,22 @@ void printReport(const install::VerifyReport& report) {
     for (const install::Adoptable& a : report.adoptable)
         printOut(u"adopt\t"_s + kindWord(a.page) + u'\t' + entryName(a.entry) + u'\t' +
                  a.files.join(u", "_s));
+    for (const cache::InstalledNeeds& n : needs)
+        printOut(u"needs\t"_s + kindWord(n.page) + u'\t' + entryName(n.entry) + u'\t' +
+                 cache::needsLine(n.needs));
     printOut(install::summaryText(report).trimmed());
 }
 
-QJsonObject reportJson(const install::VerifyReport& report) {
+QJsonObject reportJson(const install::VerifyReport& report,
+                       const QList<cache::InstalledNeeds>& needs) {
+    QJsonArray needsJson;
+    for (const cache::InstalledNeeds& n : needs)
+        needsJson.append(
+            QJsonObject{{u"name"_s, entryName(n.entry)},
+                        {u"kind"_s, kindWord(n.page)},
+                        {u"archive"_s, n.archiveName},
+                        {u"needs"_s, QJsonArray::fromStringList(n.needs.missing)},
+                        {u"unreadable"_s, QJsonArray::fromStringList(n.needs.unreadable)}});
     QJsonArray missing;
     for (const install::MissingFiles& m : report.missing)
         missing.append(QJsonObject{{u"name"_s, entryName(m.entry)},
@@ -58,6 +71,7 @@ QJsonObject reportJson(const install::VerifyReport& report) {
                                      {u"archive"_s, a.archiveName},
                                      {u"files"_s, QJsonArray::fromStringList(a.files)}});
     return QJsonObject{{u"agrees"_s, report.agrees()},
+                       {u"needs"_s, needsJson},
                        {u"installedRecords"_s, report.installedRecords},
                        {u"filesLooked"_s, report.filesLooked},
                        {u"missing"_s, missing},
@@ -144,11 +158,16 @@ int runVerify(Session& session, const Invocation& call) {
 
     // What the folders and records say now.
     const install::VerifyReport report = install::VerifyInstallation(session.ctx());
+    // Installed content that imports packages the game lacks; told, not
+    // counted as a disagreement of the records.
+    cache::ImportsCache imports;
+    const QList<cache::InstalledNeeds> needs =
+        cache::InstalledWithMissingImports(session.ctx(), imports);
     if (call.isSet(u"json"_s)) {
-        const QJsonDocument doc(reportJson(report));
+        const QJsonDocument doc(reportJson(report, needs));
         printOut(QString::fromUtf8(doc.toJson(QJsonDocument::Indented)).trimmed());
     } else {
-        printReport(report);
+        printReport(report, needs);
     }
     if (!report.agrees())
         code = NotAllDone;

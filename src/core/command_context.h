@@ -15,6 +15,7 @@ namespace archives {
 class TZipMaster;
 class TdRar3;
 } // namespace archives
+struct TContentRecord;
 
 /// What every command works with: the program state, the user's dialogs,
 /// the status line, the zip and rar components and the platform seams.
@@ -37,6 +38,10 @@ struct CommandContext {
     /// game's cache.ini tidied): the window's command boundary takes the
     /// data folder lock there, or throws the busy text. Empty without one.
     std::function<void()> beforeWriting = {};
+    /// Asked before each archive of an install run, with its record and the
+    /// run's "Yes to All" (false when the run starts): false refuses the
+    /// archive, as refusing an existing file does. Empty: nothing is asked.
+    std::function<bool(CommandContext&, const TContentRecord&, bool& yesToAll)> beforeInstall = {};
 
     /// Today's date for AddedDate and InstallDate.
     const platform::Clock& clock() const { return state.clock; }

@@ -1,6 +1,7 @@
 #include "core/reports.h"
 
 #include "core/content_lists.h"
+#include "core/file_conflicts.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"
@@ -114,7 +115,11 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
     }
     const QList<TContentRecord> maps = content_db::ReadAll(ctx.state.mapDataPath());
     const QList<TContentRecord> mods = content_db::ReadAll(ctx.state.modDataPath());
-    platform::writeLines(file, recordList(maps, mods, level == Full));
+    QStringList lines = recordList(maps, mods, level == Full);
+    if (level == Full)
+        lines += file_conflicts::reportSection(file_conflicts::Conflicts(
+            file_conflicts::SharedFiles(ctx.state, maps, mods, ctx.state.sharedDataPath())));
+    platform::writeLines(file, lines);
     ctx.status.setStatus(u"  Detailed list saved to "_s + file);
 }
 

@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "cache/missing_packages.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
 #include "core/settings_file.h"
@@ -53,6 +54,9 @@ TForm1::TForm1(const QString& dataDir, platform::Dialogs* dialogs,
     commands_->enterBusy = [this] { return enterBusy(); };
     commands_->beginCommand = [this] { core_->beginCommand(); };
     commands_->status = this;
+    // Before an archive is installed, what it needs and the game lacks.
+    imports_ = std::make_shared<cache::ImportsCache>();
+    cache::AskBeforeInstall(core_->context(), imports_);
     // A reader that must write after all takes the lock there.
     core_->context().beforeWriting = [this] { commands_->writeFromHere(); };
     // Before each command, so a damaged record file is kept and named
@@ -331,7 +335,7 @@ void TForm1::GameOver1Click() {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (dropEnabled_ && event->mimeData()->hasUrls())
+    if ((dropEnabled_ || contentPageShown()) && event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -346,6 +350,17 @@ void TForm1::dropEvent(QDropEvent* event) {
     }
     // Through the boundary: a drop arriving while a long command runs (the
     // .uz2 run waits for the game's tool in an event loop) is refused there.
+    if (const std::optional<catalogue::ContentKind> kind = contentPageShown()) {
+        // Taken only when an archive was copied; a refused drop is named.
+        bool copied = false;
+        if (runCommand(CommandBoundary::Long, CommandBoundary::Writes,
+                       [this, &paths, kind, &copied] { copied = DropArchives(*kind, paths); }) &&
+            copied)
+            event->acceptProposedAction();
+        else
+            event->ignore();
+        return;
+    }
     if (dropEnabled_ && runCommand(CommandBoundary::Quick, CommandBoundary::Reads,
                                    [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
         event->acceptProposedAction();

@@ -30,6 +30,9 @@ class TForm2;
 class ThemeEngine;
 class Uz2Page;
 enum class PopupTag;
+namespace cache {
+class ImportsCache;
+}
 
 /// The main window: the page control PC1 with its seven pages, the status
 /// bar StatusBar1, the menus and popup menus with their Tag dispatch, the
@@ -85,7 +88,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
-    /// Dropped files go to the .uz2 page through the command boundary.
+    /// Dropped files go to the .uz2 page, or as archives to the Maps,
+    /// Mutators or Skins page shown, through the command boundary.
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -127,6 +131,8 @@ private:
     /// "Sort list": the lists of the page shown to date or name order.
     void Bydate1Click();
     void ByName1Click();
+    /// "Find" (Ctrl+F): the search of the Maps, Mutators or Skins page shown.
+    void Find1Click();
     /// "Make List" at the item's level.
     void BriefList1Click(reports::Level level);
     /// Theme menu: a built-in theme (0..3), a theme file.
@@ -143,6 +149,12 @@ private:
     void MapInfoClick(PopupTag tag);
     ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
     ModPage* modPage(catalogue::ContentKind kind) const;
+    /// The kind of the Maps, Mutators or Skins page shown; none on others.
+    std::optional<catalogue::ContentKind> contentPageShown() const;
+    /// Archives dropped onto a content page: copied into its folder, then
+    /// "Update database"; what was refused is named. True when any was
+    /// copied.
+    bool DropArchives(catalogue::ContentKind kind, const QStringList& paths);
 
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;
@@ -150,6 +162,9 @@ private:
     /// The folder search of the scans and the demos page.
     intake::TmFileScan fScan;
     std::unique_ptr<CommandBoundary> commands_;
+    /// The packages' imports read for File info and install, kept while
+    /// the files are unchanged.
+    std::shared_ptr<cache::ImportsCache> imports_;
     std::unique_ptr<ThemeEngine> themes_;
     std::optional<QStringList> gameFolders_;
     QString dataDir_;

@@ -1,5 +1,6 @@
 // The main menu and the six popup menus with their captions, names and
 // Tags, and the dispatch of the popup items by their Tags.
+#include "cache/missing_packages.h"
 #include "core/reports.h"
 #include "gui/demos_page.h"
 #include "gui/main_window.h"
@@ -98,6 +99,11 @@ void TForm1::buildMenus() {
     QMenu* sort = mainMenu(menuBar(), u"Sort list"_s, u"SortMenu"_s);
     quick(item(sort, u"By Date"_s, 0, u"Bydate1"_s), Reads, [this] { Bydate1Click(); });
     quick(item(sort, u"By Name"_s, 0, u"ByName1"_s), Reads, [this] { ByName1Click(); });
+    // No Edit menu: finding an entry belongs with the lists' order.
+    sort->addSeparator();
+    QAction* find = item(sort, u"Find"_s, 0, u"Find1"_s);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    quick(find, Reads, [this] { Find1Click(); });
 
     QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);
     QAction* contents = item(help, u"Contents"_s, 0, u"Contents1"_s);
@@ -238,10 +244,12 @@ QStringList TForm1::Updatedatabase1Click() {
 
 void TForm1::Verifyinstallation1Click() {
     install::VerifyReport report;
+    QList<cache::InstalledNeeds> needs;
     // The check itself changes nothing; each action the dialog offers
     // writes and takes the lock for itself.
-    if (!runCommand(CommandBoundary::Long, CommandBoundary::Reads, [this, &report] {
+    if (!runCommand(CommandBoundary::Long, CommandBoundary::Reads, [this, &report, &needs] {
             report = install::VerifyInstallation(context());
+            needs = cache::InstalledWithMissingImports(context(), *imports_);
             setStatus(install::summaryText(report));
         }))
         return;
@@ -253,6 +261,7 @@ void TForm1::Verifyinstallation1Click() {
         },
         [this] { reloadShownLists(); }, this);
     dialog.showReport(report);
+    dialog.showNeeds(needs);
     dialog.exec();
 }
 
@@ -268,6 +277,13 @@ void TForm1::Bydate1Click() {
         TabMaps->SortByDate();
     else if (ModPage* page = shownModPage())
         page->SortByDate();
+}
+
+void TForm1::Find1Click() {
+    if (PC1->currentIndex() == MapsTab)
+        TabMaps->openSearch();
+    else if (ModPage* page = shownModPage())
+        page->openSearch();
 }
 
 void TForm1::ByName1Click() {

@@ -5,6 +5,7 @@
 #include "core/content_db.h"
 #include "core/content_lists.h"
 #include "gui/list_pair.h"
+#include "gui/list_search_bar.h"
 #include "gui/page_parts.h"
 #include "install/install.h"
 #include "install/maintenance.h"
@@ -28,8 +29,10 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     grid->setContentsMargins(6, 6, 6, 6);
     LBinst = page_parts::contentList(u"LBinst"_s, tags::NotInstalledList);
     LBun = page_parts::contentList(u"LBun"_s, tags::InstalledList);
-    grid->addWidget(page_parts::headedList(u"Maplist"_s, LBinst), 0, 0);
-    grid->addWidget(page_parts::headedList(u"Installed maps"_s, LBun), 0, 1);
+    Search = new ListSearchBar(catalogue::ContentKind::Maps, LBinst, LBun, ctx_.status);
+    grid->addWidget(Search, 0, 0, 1, 2);
+    grid->addWidget(page_parts::headedList(u"Maplist"_s, LBinst), 1, 0);
+    grid->addWidget(page_parts::headedList(u"Installed maps"_s, LBun), 1, 1);
 
     auto* left = new QHBoxLayout;
     bInstallMaps = new QPushButton(u"&Install"_s);
@@ -51,8 +54,8 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     setTag(bUninstallMaps, tags::UninstallMaps);
     right->addWidget(DelZip, 1);
     right->addWidget(bUninstallMaps);
-    grid->addLayout(left, 1, 0);
-    grid->addLayout(right, 1, 1);
+    grid->addLayout(left, 2, 0);
+    grid->addLayout(right, 2, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     Lists = new ListPair(LBinst, LBun, this);
@@ -101,6 +104,11 @@ void MapsPage::LoadMapLists() {
     ctx_.status.setStatus(lists.status);
     if (Lists->dateOrder)
         SortByDate();
+    Search->showCounts();
+}
+
+void MapsPage::openSearch() {
+    Search->open();
 }
 
 void MapsPage::reloadIfChanged(bool shown) {

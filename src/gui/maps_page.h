@@ -10,6 +10,7 @@
 
 class CommandBoundary;
 class ListPair;
+class ListSearchBar;
 class QCheckBox;
 class QComboBox;
 class QListWidget;
@@ -73,6 +74,8 @@ public:
     void Createzip1Click();
     /// "Mark as installed" while this page is shown: LBinst's selection.
     void ReinstallFiles1Click();
+    /// "Find" (Ctrl+F): the search above the lists, opened.
+    void openSearch();
 
 private:
     /// The mask of the selected filter entry ("All" when none).
@@ -91,6 +94,8 @@ private:
     QPushButton* bUninstallMaps = nullptr; ///< Tag 1
     /// The mouse-down handling and sort mode of LBinst and LBun.
     ListPair* Lists = nullptr;
+    /// The search above both lists, hidden until opened.
+    ListSearchBar* Search = nullptr;
     /// mapdata.dat as it was when the lists were read (none read yet: empty).
     std::optional<platform::FileStamp> readStamp_;
 };

@@ -5,6 +5,7 @@
 #include "core/content_db.h"
 #include "core/content_lists.h"
 #include "gui/list_pair.h"
+#include "gui/list_search_bar.h"
 #include "gui/page_parts.h"
 #include "install/install.h"
 #include "install/maintenance.h"
@@ -29,10 +30,12 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     NotInstalled =
         page_parts::contentList(skins ? u"LBSkin"_s : u"LBMuts"_s, tags::NotInstalledList);
     Installed = page_parts::contentList(skins ? u"LBUnskin"_s : u"LBunMuts"_s, tags::InstalledList);
-    grid->addWidget(page_parts::headedList(skins ? u"Skins"_s : u"Mutators"_s, NotInstalled), 0, 0);
+    Search = new ListSearchBar(contentKind(), NotInstalled, Installed, ctx_.status);
+    grid->addWidget(Search, 0, 0, 1, 2);
+    grid->addWidget(page_parts::headedList(skins ? u"Skins"_s : u"Mutators"_s, NotInstalled), 1, 0);
     grid->addWidget(
         page_parts::headedList(skins ? u"Installed Skins"_s : u"Installed mutators"_s, Installed),
-        0, 1);
+        1, 1);
     bInstall = new QPushButton(u"&Install"_s);
     bInstall->setObjectName(skins ? u"bInstSkin"_s : u"bInstMuts"_s);
     DelBox = new QCheckBox(u"Delete file after installation"_s);
@@ -47,8 +50,8 @@ ModPage::ModPage(Kind kind, CommandContext& context, CommandBoundary& commands, 
     auto* rightRow = new QHBoxLayout;
     rightRow->addWidget(DelBox, 1);
     rightRow->addWidget(bUninstall);
-    grid->addLayout(leftRow, 1, 0);
-    grid->addLayout(rightRow, 1, 1);
+    grid->addLayout(leftRow, 2, 0);
+    grid->addLayout(rightRow, 2, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     Lists = new ListPair(NotInstalled, Installed, this);
@@ -99,6 +102,11 @@ void ModPage::LoadModLists() {
         return;
     }
     ctx_.status.setStatus(lists.status);
+    Search->showCounts();
+}
+
+void ModPage::openSearch() {
+    Search->open();
 }
 
 void ModPage::reloadIfChanged(bool shown) {

@@ -11,6 +11,7 @@
 
 class CommandBoundary;
 class ListPair;
+class ListSearchBar;
 class QCheckBox;
 class QListWidget;
 class QMenu;
@@ -78,6 +79,8 @@ public:
     /// "Create Zip" (Tag 43 or 63): the first entry selected in the right
     /// list zipped into MutatorDir or CustomSkinDir.
     void Createzip1Click();
+    /// "Find" (Ctrl+F): the search above the lists, opened.
+    void openSearch();
     /// "Mark as installed" while this page is shown: the left list's selection.
     void ReinstallFiles1Click();
 
@@ -98,6 +101,8 @@ private:
     QPushButton* bUninstall = nullptr;   ///< bUninstMuts (Tag 2) / bUninstSkin (Tag 3)
     /// The mouse-down handling (LBMutsMouseDown, LBSkinMouseDown) and sort mode.
     ListPair* Lists = nullptr;
+    /// The search above both lists, hidden until opened.
+    ListSearchBar* Search = nullptr;
     /// somdata.dat as it was when the lists were read (none read yet: empty).
     std::optional<platform::FileStamp> readStamp_;
 };

@@ -1,5 +1,7 @@
 #include "gui/page_parts.h"
 
+#include "gui/content_list.h"
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,7 +45,7 @@ public:
 namespace page_parts {
 
 QListWidget* contentList(const QString& name, int tag) {
-    auto* list = new QListWidget;
+    auto* list = new ContentList;
     list->setObjectName(name);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setContextMenuPolicy(Qt::PreventContextMenu);

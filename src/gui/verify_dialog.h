@@ -11,6 +11,9 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 struct CommandContext;
+namespace cache {
+struct InstalledNeeds;
+}
 
 /// The result of "Verify installation": three lists of what disagrees
 /// between the records and the game folders, each with the actions that
@@ -32,6 +35,9 @@ public:
     /// Fills the lists with `report`.
     void showReport(const install::VerifyReport& report);
     const install::VerifyReport& report() const { return report_; }
+    /// A list of the installed content whose packages import packages the
+    /// game lacks, under the others; shown only when there is any.
+    void showNeeds(const QList<cache::InstalledNeeds>& needs);
 
 private:
     void ReinstallClick();
@@ -56,6 +62,7 @@ private:
     QTreeWidget* MissingList = nullptr;
     QTreeWidget* CountList = nullptr;
     QTreeWidget* AdoptList = nullptr;
+    QTreeWidget* NeedsList = nullptr; ///< made by the first showNeeds with entries
     QPushButton* bReinstall = nullptr;
     QPushButton* bMarkNotInstalled = nullptr;
     QPushButton* bRepairCounts = nullptr;

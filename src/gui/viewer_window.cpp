@@ -114,6 +114,11 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Preview->setAlignment(Qt::AlignCenter);
     Preview->hide();
 
+    Needs = new QLabel(this);
+    Needs->setObjectName(u"Needs"_s);
+    Needs->setTextFormat(Qt::PlainText);
+    Needs->hide();
+
     Button1 = new QPushButton(u"Close"_s, this);
     Button1->setObjectName(u"Button1"_s);
     Button1->setAutoDefault(false);
@@ -151,6 +156,9 @@ void TForm2::placeControls() {
     // Exactly over the cell, whose text it shows.
     const QRect place = Listheader->visualRect(Listheader->model()->index(PlaceRow, 2));
     PlaceOnDisk->setGeometry(place.translated(Listheader->viewport()->mapTo(this, QPoint(0, 0))));
+    // Under the six rows of facts, left of the preview.
+    Needs->setGeometry(4, 96, 338, HeaderHeight - 97);
+    Needs->raise();
     Preview->raise();
     Button1->raise();
 }
@@ -171,7 +179,11 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
         setCell(Listheader, row, 1, info.rows[row].label);
         setCell(Listheader, row, 2, info.rows[row].value);
     }
+    Needs->clear();
+    Needs->hide();
     ListFiles->clearContents();
+    ListFiles->setColumnCount(2);
+    ListFiles->horizontalHeader()->hide();
     ListFiles->setRowCount(int(info.files.size()));
     ListFiles->setColumnWidth(0, 1);
     ListFiles->setColumnWidth(1, 370);
@@ -188,6 +200,27 @@ void TForm2::showInfo(const file_info::FileInfo& info) {
     PlaceOnDisk->setCursorPosition(0);
     PlaceOnDisk->setVisible(!PlaceOnDisk->text().isEmpty());
     placeControls();
+}
+
+void TForm2::showNeeds(const QString& line) {
+    Needs->setText(line);
+    Needs->setToolTip(line);
+    Needs->setVisible(!line.isEmpty());
+}
+
+void TForm2::showSharing(const QStringList& cells) {
+    if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.isEmpty(); }))
+        return;
+    ListFiles->setColumnCount(3);
+    ListFiles->setHorizontalHeaderLabels({QString(), u"File"_s, u"Shared with"_s});
+    ListFiles->horizontalHeader()->show();
+    ListFiles->setColumnWidth(1, 180);
+    ListFiles->setColumnWidth(2, 190);
+    for (int row = 0; row < cells.size() && row < ListFiles->rowCount(); ++row) {
+        auto* item = new QTableWidgetItem(cells[row]);
+        item->setToolTip(cells[row]);
+        ListFiles->setItem(row, 2, item);
+    }
 }
 
 QString TForm2::lowerExtension(const QString& name) {

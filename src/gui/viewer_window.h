@@ -41,6 +41,12 @@ public:
     /// Fills the header grid with the facts of `info` and the file list
     /// with its files; files are then opened from the archive of its record.
     void showInfo(const file_info::FileInfo& info);
+    /// The "Needs" line below the facts: what the record's packages import
+    /// that is not installed. Hidden until set for the record shown.
+    void showNeeds(const QString& line);
+    /// A "Shared with" column beside the files when any cell of `cells`
+    /// (one per file, in file order) says something; else none.
+    void showSharing(const QStringList& cells);
     /// Extracts `name` from the record's archive into a scratch folder of
     /// its own and hands the copy to the desktop's program; the copy stays
     /// until the viewer closes. A failure to open it is said in a box that
@@ -80,6 +86,7 @@ private:
     /// Over the value of row 2, "Place on disk": the folder can be selected
     /// and copied there, while the grid stays read-only.
     QLineEdit* PlaceOnDisk = nullptr;
+    QLabel* Needs = nullptr;            ///< the packages imported but not installed
     TContentRecord record_;
     DesktopOpener* opener_ = nullptr;
     /// The scratch folders of the files viewed since the viewer opened.

@@ -64,6 +64,10 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         return;
     }
     TContentRecord& rec = records[index];
+    if (ctx.beforeInstall && !ctx.beforeInstall(ctx, rec, result.installAnyway)) {
+        --s.ProgressTotal; // refused, as an existing file refused
+        return;
+    }
     const QString ext = catalogue::extensionOf(rec.ArchiveName).toLower();
     s.ProgressText = extractingText(item);
     ctx.status.setStatus(s.ProgressText);

@@ -36,6 +36,9 @@ struct InstallResult {
     QStringList nothingPlaced;
     /// Where each archive sent to the trash went, as the trash said.
     QStringList trashedTo;
+    /// "Yes to All" answered to the question before an archive
+    /// (CommandContext::beforeInstall): the rest of the run is not asked.
+    bool installAnyway = false;
 };
 
 /// Installs the entries `selected` (in list order, as the page's left list

@@ -27,6 +27,7 @@ InstallRun::InstallRun(CommandContext& ctx, int total)
       trash_(ctx.trash), run_{ctx.state, ctx.dialogs, status_,       ctx.zip,
                               ctx.rar,   trash_,      ctx.processes, ctx.folders},
       total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways) {
+    run_.beforeInstall = ctx.beforeInstall;
     progress(0);
 }
 

@@ -225,7 +225,7 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
               (QStringList{u"Toggle On/Off:0"_s, u"Deep Blue:0"_s, u"Soft Grey:1"_s, u"Crystal:2"_s,
                            u"Sand:3"_s, u"Load theme ..:0"_s}));
     EXPECT_EQ(captions(control<QMenu>(w, u"SortMenu"_s)),
-              (QStringList{u"By Date:0"_s, u"By Name:0"_s}));
+              (QStringList{u"By Date:0"_s, u"By Name:0"_s, u"Find:0"_s}));
     EXPECT_EQ(captions(control<QMenu>(w, u"HelpMenu"_s)),
               (QStringList{u"Contents:0"_s, u"About:0"_s}));
     EXPECT_EQ(
@@ -271,8 +271,11 @@ TEST_F(MainWindowTest, PageShowHandlers) {
 TEST_F(MainWindowTest, FilesCanBeDroppedOnlyOnTheUz2Page) {
     TForm1& w = start();
     w.showPage(TForm1::MapsTab);
+    // The Maps page takes archives only, into its folder: none is set yet.
     EXPECT_FALSE(dropFiles(w, {u"/a/x.uz2"_s}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());
+    EXPECT_TRUE(dialogs.shown.last().text.startsWith(
+        u"Archives cannot be dropped on the Maps page: no map folder is set."_s));
     w.showPage(TForm1::Uz2Tab);
     EXPECT_EQ(w.status(), u"  Handle .uz2-compressed files"_s);
     EXPECT_TRUE(dropFiles(w, {u"/a/x.uz2"_s, u"/a/y.uz2"_s}));

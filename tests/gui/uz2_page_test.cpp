@@ -102,7 +102,8 @@ TEST_F(Uz2PageWindow, ADropChoosesTheActionAndGoMarksEveryLine) {
     EXPECT_EQ(toolCalls().size(), 2);
     EXPECT_EQ(LBUz->count(), 2);
 
-    // Another page takes the drop receiver away.
+    // Another page takes the drop receiver away: the Maps page takes
+    // archives only, and says why it refuses.
     w.showPage(TForm1::MapsTab);
     EXPECT_FALSE(dropFiles(w, {b}));
     EXPECT_TRUE(w.state().ListBox3.isEmpty());

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <utility>
+
 namespace testing_support {
 
 namespace {
@@ -135,6 +137,35 @@ bool writePackage(const QString& path, const PackageSpec& layout) {
         return false;
     const QByteArray bytes = packageBytes(layout);
     return file.write(bytes) == bytes.size() && file.flush();
+}
+
+QByteArray packageImporting(const QList<ImportedObject>& objects) {
+    PackageSpec spec;
+    auto name = [&spec](const QByteArray& text) {
+        for (qsizetype i = 0; i < spec.names.size(); ++i) {
+            if (spec.names[i].text == text)
+                return qint32(i);
+        }
+        spec.names.append({text, 0, std::nullopt});
+        return qint32(spec.names.size() - 1);
+    };
+    // The import of each package, by name: where its objects point.
+    QList<std::pair<QByteArray, qint32>> packageImports;
+    for (const ImportedObject& o : objects) {
+        qint32 outer = 0;
+        for (const auto& [package, reference] : packageImports) {
+            if (package == o.package)
+                outer = reference;
+        }
+        if (outer == 0) {
+            spec.imports.append({name("Core"), name("Package"), 0, name(o.package)});
+            outer = -qint32(spec.imports.size());
+            packageImports.append({o.package, outer});
+        }
+        if (!o.object.isEmpty())
+            spec.imports.append({name("Engine"), name(o.className), outer, name(o.object)});
+    }
+    return packageBytes(spec);
 }
 
 } // namespace testing_support

@@ -68,6 +68,19 @@ struct PackageSpec {
 
 /// The package's bytes.
 QByteArray packageBytes(const PackageSpec& layout);
+
+/// An object a package imports: from the package file `package`, of
+/// `className` (Texture, Sound, Class, ...), named `object`. An empty
+/// object imports the package alone.
+struct ImportedObject {
+    QByteArray package;
+    QByteArray className;
+    QByteArray object;
+};
+/// A package of the game's form (version 128) importing `objects` as the
+/// game's own packages do: each package once as an import of class Package
+/// without outer package, each object with that import as its outer one.
+QByteArray packageImporting(const QList<ImportedObject>& objects);
 /// Writes packageBytes(layout) to `path`; false when it cannot.
 bool writePackage(const QString& path, const PackageSpec& layout);
 

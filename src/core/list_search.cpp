@@ -1,0 +1,37 @@
+#include "core/list_search.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace list_search {
+
+bool matches(const QString& entry, const QString& text) {
+    return text.isEmpty() || entry.contains(text, Qt::CaseInsensitive);
+}
+
+QStringList matching(const QStringList& entries, const QString& text) {
+    QStringList out;
+    for (const QString& entry : entries) {
+        if (matches(entry, text))
+            out.append(entry);
+    }
+    return out;
+}
+
+QString countsText(catalogue::ContentKind kind, qsizetype installed, qsizetype notInstalled) {
+    QString word;
+    switch (kind) {
+    case catalogue::ContentKind::Maps:
+        word = u" maps"_s;
+        break;
+    case catalogue::ContentKind::Mutators:
+        word = u" mutators"_s;
+        break;
+    case catalogue::ContentKind::Skins:
+        word = u" skins"_s;
+        break;
+    }
+    return u"  "_s + QString::number(installed) + word + u" listed as installed and "_s +
+           QString::number(notInstalled) + word + u" as not installed"_s;
+}
+
+} // namespace list_search

@@ -1,0 +1,126 @@
+#include "install/dropped_archives.h"
+
+#include "install/file_copy.h"
+#include "platform/dialogs.h"
+#include "platform/file_helpers.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace install {
+
+namespace {
+
+QString pageName(catalogue::ContentKind kind) {
+    switch (kind) {
+    case catalogue::ContentKind::Maps:
+        return u"Maps"_s;
+    case catalogue::ContentKind::Mutators:
+        return u"Mutators"_s;
+    case catalogue::ContentKind::Skins:
+        return u"Skins"_s;
+    }
+    return {};
+}
+
+QString folderWord(catalogue::ContentKind kind) {
+    switch (kind) {
+    case catalogue::ContentKind::Maps:
+        return u"map"_s;
+    case catalogue::ContentKind::Mutators:
+        return u"mutator"_s;
+    case catalogue::ContentKind::Skins:
+        return u"skin"_s;
+    }
+    return {};
+}
+
+/// Why a dropped path is not copied; empty when it is an archive to copy.
+QString refusal(const QFileInfo& file) {
+    if (file.isDir())
+        return u"it is a folder, not a .zip or .rar archive"_s;
+    if (!file.isFile())
+        return u"it is not there any more"_s;
+    const QString ext = file.suffix().toLower();
+    if (ext != u"zip"_s && ext != u"rar"_s)
+        return u"it is not a .zip or .rar archive"_s;
+    return {};
+}
+
+} // namespace
+
+QString dropFolder(const AppState& state, catalogue::ContentKind kind) {
+    switch (kind) {
+    case catalogue::ContentKind::Maps:
+        return state.MapDirSet ? state.CustomMapDir : QString();
+    case catalogue::ContentKind::Mutators:
+        return state.MutatorDirSet ? state.MutatorDir : QString();
+    case catalogue::ContentKind::Skins:
+        return state.SkinDirSet ? state.CustomSkinDir : QString();
+    }
+    return {};
+}
+
+DropResult CopyDroppedArchives(CommandContext& ctx, catalogue::ContentKind kind,
+                               const QStringList& paths) {
+    DropResult result;
+    const QString folder = dropFolder(ctx.state, kind);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        result.noFolder = true;
+        const QString why = folder.isEmpty() ? u"no "_s + folderWord(kind) + u" folder is set"_s
+                                             : u"its folder "_s + folder + u" is not there"_s;
+        ctx.dialogs.message(platform::MsgKind::Error,
+                            u"Archives cannot be dropped on the "_s + pageName(kind) +
+                                u" page: "_s + why +
+                                u".\r\rSet the folder on the Configure page and save, then drop "
+                                u"them again."_s,
+                            platform::Ok, QPoint(50, 125));
+        return result;
+    }
+    bool replaceAll = false;
+    for (const QString& path : paths) {
+        const QFileInfo file(path);
+        const QString name = file.fileName();
+        if (const QString why = refusal(file); !why.isEmpty()) {
+            result.refused.append(name + u": "_s + why);
+            continue;
+        }
+        const QString target = platform::withSlash(folder) + name;
+        const QFileInfo existing(target);
+        if (existing.exists() && existing.canonicalFilePath() == file.canonicalFilePath()) {
+            result.refused.append(name + u": it is in the folder already"_s);
+            continue;
+        }
+        if (existing.exists() && !replaceAll) {
+            const platform::Button answer = ctx.dialogs.message(
+                platform::MsgKind::Confirmation,
+                name + u" already exists in "_s + QDir::cleanPath(folder) + u". Replace it?"_s,
+                platform::Yes | platform::No | platform::YesToAll, QPoint(75, 75));
+            if (answer == platform::YesToAll)
+                replaceAll = true;
+            else if (answer != platform::Yes) {
+                result.refused.append(name + u": the file there was kept"_s);
+                continue;
+            }
+        }
+        if (const platform::Outcome copied = detail::copyFileAtomic(path, target); !copied) {
+            result.refused.append(name + u": "_s + copied.error());
+            continue;
+        }
+        result.copied.append(target);
+    }
+    return result;
+}
+
+void ReportRefusedDrops(CommandContext& ctx, const DropResult& result) {
+    if (result.refused.isEmpty())
+        return;
+    ctx.dialogs.message(platform::MsgKind::Warning,
+                        u"These files were not copied:\r"_s + result.refused.join(u'\r') +
+                            u"\r\rOnly .zip and .rar archives can be dropped here."_s,
+                        platform::Ok, QPoint(50, 125));
+}
+
+} // namespace install
