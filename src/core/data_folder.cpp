@@ -5,6 +5,7 @@
 #include "core/content_db.h"
 #include "core/lifecycle.h"
 #include "core/record_journal.h"
+#include "core/transaction.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/game_programs.h"
@@ -29,6 +30,9 @@ void Prepare(AppState& s, const QString& dir) {
     // A run killed between the record file and sharedfiles.dat is
     // finished (or undone) before anything reads them.
     record_journal::RecoverInterruptedWrite(s);
+    // An install or uninstall killed before its commit is undone: its
+    // game files, records and counts are as before the run.
+    txn::Recover(s);
 }
 
 bool HasSettings(const AppState& state) {

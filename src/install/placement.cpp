@@ -152,7 +152,7 @@ void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
 
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying,
-                       const catalogue::RecordedUses* inUse) {
+                       const catalogue::RecordedUses* inUse, RunJournal* journal) {
     Placement placement;
     // Room for what this archive would place, checked before anything is
     // asked or copied: a full game disk would otherwise take half of it.
@@ -178,8 +178,22 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
         placement.existing += listedElsewhere(ctx.state, lists, placement.existing, *inUse);
     if (beforeCopying)
         beforeCopying(placement.existing);
-    placement.copied = CopyToGameFolders(ctx, false, archivePath);
+    placement.copied = CopyToGameFolders(ctx, false, archivePath, journal);
     return placement;
+}
+
+void RunJournal::undo(CommandContext& ctx) {
+    txn.undo(ops);
+    for (const txn::Op& op : std::as_const(ops)) {
+        if (op.kind == txn::Op::Created)
+            ctx.folders.removed(op.path);
+        else
+            ctx.folders.added(op.path);
+    }
+    for (const QString& path : std::as_const(keptNow))
+        originals.drop(path);
+    ops.clear();
+    keptNow.clear();
 }
 
 bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath) {
