@@ -133,6 +133,10 @@ platform::Outcome keepBefore(CommandContext& ctx, RunJournal& journal, const QSt
         journal.ops.append({txn::Op::Created, folder + name, {}});
         return platform::Outcome::success();
     }
+    // A folder in the way is never replaced: the copy fails on it.
+    const QFileInfo info(*existing);
+    if (info.isDir() && !info.isSymLink())
+        return platform::Outcome::success();
     const bool original = mayBeOriginal && journal.uses.uses(folderValue, name) == 0 &&
                           !journal.originals.keptFor(*existing);
     const QString backup =
