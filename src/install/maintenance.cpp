@@ -1,5 +1,8 @@
 #include "install/maintenance.h"
 
+#include "core/transaction.h"
+#include "platform/atomic_file.h"
+
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/temp_folder.h"
@@ -170,7 +173,13 @@ bool MarkAsInstalled(CommandContext& ctx, ContentKind kind,
         r.InstallDate = ctx.clock().todayText().left(10);
         r.Kind = catalogue::installedKind(kind);
     }
-    content_db::WriteAll(database, records);
+    // Through a transaction as every change of installed records, so a
+    // run left by a kill is undone before this one starts.
+    txn::Transaction transaction(s);
+    transaction.commit({{database, [&records](platform::AtomicFile& out) {
+                             content_db::EncodeRecords(
+                                 records, [&out](const char* d, qint64 n) { out.writeAll(d, n); });
+                         }}});
     return true;
 }
 
