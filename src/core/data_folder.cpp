@@ -8,6 +8,7 @@
 #include "core/transaction.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/file_helpers.h"
 #include "platform/game_programs.h"
 #include "platform/status_sink.h"
 
@@ -26,6 +27,9 @@ void Prepare(AppState& s, const QString& dir) {
     s.LastZipDir = QDir::homePath();
     s.LastUz2Dir = QDir::homePath();
     lifecycle::prepareTempDir(s);
+    // What an install held beside Temp when it was killed goes with Temp.
+    if (const QString held = dir + u"/Temp-held"_s; QFileInfo(held).isDir())
+        platform::removeTree(held);
     content_db::CreateMissingFiles(s);
     // A run killed between the record file and sharedfiles.dat is
     // finished (or undone) before anything reads them.

@@ -51,6 +51,42 @@ QString kindWord(ContentKind kind) {
     return {};
 }
 
+/// What earlier archives of the run left in TempDir (folders that could
+/// not be flattened, as when an archive holds one name in two folders) is
+/// held beside it while the next archive is placed, so none of it is
+/// placed, counted or recorded as that archive's; it goes back for
+/// ToBeMoved at the end of the run.
+class HeldLeftovers {
+public:
+    explicit HeldLeftovers(const AppState& s) : temp_(s.TempDir), held_(heldFolder(s)) {
+        for (const QString& name : entries(temp_)) {
+            QDir().mkpath(held_);
+            if (QFile::rename(temp_ + u'/' + name, held_ + u'/' + name))
+                names_.append(name);
+        }
+    }
+    ~HeldLeftovers() {
+        for (const QString& name : std::as_const(names_)) {
+            if (!QFileInfo::exists(temp_ + u'/' + name))
+                QFile::rename(held_ + u'/' + name, temp_ + u'/' + name);
+        }
+        QDir().rmdir(held_);
+    }
+    HeldLeftovers(const HeldLeftovers&) = delete;
+    HeldLeftovers& operator=(const HeldLeftovers&) = delete;
+
+    static QString heldFolder(const AppState& s) { return s.ProgramDir + u"/Temp-held"_s; }
+
+private:
+    static QStringList entries(const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                      QDir::System);
+    }
+    QString temp_;
+    QString held_;
+    QStringList names_;
+};
+
 /// What an install run changes in memory, written once at its end.
 struct RunBooks {
     QList<TContentRecord> records;
@@ -77,7 +113,8 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
 
     // What a failed extraction wrote is taken out again, so none of it is
     // placed with the next archive under that archive's name; what earlier
-    // archives left stays for ToBeMoved.
+    // archives left waits aside for ToBeMoved.
+    const HeldLeftovers held(s);
     core::ExtractedIntoTemp extracted(ctx);
     extracted.keep();
     // An archive that is neither zip nor rar extracts nothing and places
