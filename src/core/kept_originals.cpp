@@ -80,7 +80,8 @@ KeptOriginals KeptOriginals::load(const AppState& state) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw platform::Error(platform::cannotOpenText(path, file.errorString()));
-    kept.entries_ = parse(file.read(MaxIndexBytes));
+    // A file of a size no index of ours reaches is read as holding nothing.
+    kept.entries_ = file.size() <= MaxIndexBytes ? parse(file.readAll()) : QList<KeptOriginal>();
     for (const KeptOriginal& k : std::as_const(kept.entries_))
         kept.next_ = std::max(kept.next_, storedNumber(k.stored).value_or(0) + 1);
     return kept;

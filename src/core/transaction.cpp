@@ -232,7 +232,9 @@ Recovery Recover(const AppState& state) {
         throw platform::Error(platform::cannotOpenText(path, file.errorString()) +
                               u"\r\rAn interrupted install or uninstall cannot be undone until "
                               u"it can be read."_s);
-    const QByteArray bytes = file.read(MaxLogBytes);
+    // Read only what is there, and nothing of a size no run of ours writes:
+    // such a file is not a log of ours, its steps are not undone.
+    const QByteArray bytes = file.size() <= MaxLogBytes ? file.readAll() : QByteArray();
     file.close();
     const LogContent log = parseLog(bytes);
     out.steps = int(log.steps.size());
