@@ -357,6 +357,9 @@ namespace {
 
 QList<txn::Transaction::Rewrite> cacheRewrites(const AppState& s, const CacheBooks& books,
                                                const txn::KeptOriginals& originals) {
+    // A run that installed nothing writes nothing.
+    if (!books.mapsChanged && !books.modsChanged)
+        return {};
     QList<txn::Transaction::Rewrite> files =
         install::RunRewrites(s, s.mapDataPath(), books.maps, books.shared, originals);
     if (!books.mapsChanged)

@@ -92,6 +92,8 @@ struct RunBooks {
     QList<TContentRecord> records;
     catalogue::SharedFiles shared{{}};
     RunJournal& journal;
+    /// An archive was installed: the commit writes the records.
+    bool changed = false;
 };
 
 /// One entry of the run. `ok` is the run's flag, left by the last archive
@@ -172,6 +174,7 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         rec.Kind = catalogue::installedKind(kind);
         books.shared.registerExisting(placement.existing);
         journal.uses.add(rec);
+        books.changed = true;
         if (deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
             rec.Kind = catalogue::installedKind(kind, true);
             rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
@@ -247,7 +250,10 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
         }
         // The records, the counts and the kept originals in one commit:
         // until it, a kill leaves the next start to undo the whole run.
-        transaction.commit(RunRewrites(s, database, books.records, books.shared, originals));
+        // A run that installed nothing writes nothing.
+        transaction.commit(books.changed
+                               ? RunRewrites(s, database, books.records, books.shared, originals)
+                               : QList<txn::Transaction::Rewrite>());
     } catch (...) {
         core::DeleteTempFiles(ctx);
         throw;

@@ -258,7 +258,15 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
 
     // The records, the counts and the kept originals in one commit: until
     // it, a kill leaves the next start to undo the whole run.
-    if (kind == ContentKind::Maps) {
+    if (last < 0) {
+        // Nothing was uninstalled: nothing to write.
+        transaction.commit({});
+        result.status = kind == ContentKind::Maps
+                            ? u"  Uninstalled "_s + QString::number(selected.size()) +
+                                  u" map(s) with "_s + QString::number(s.ProgressDone) +
+                                  u" file(s) total."_s
+                            : u"  "_s + lastItem + u" successfully uninstalled"_s;
+    } else if (kind == ContentKind::Maps) {
         transaction.commit(RunRewrites(s, database, records, shared, originals));
         result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
                         u" map(s) with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s;

@@ -328,4 +328,30 @@ TEST(FullDiskInside, AnUninstallOrInstallWithoutRoomForItsRecordsLeavesEverythin
     EXPECT_EQ(readFile(disk + u"/game3/Textures/Stock.utx"_s), "stock texture");
     EXPECT_FALSE(QFileInfo::exists(disk + u"/game3/Maps/DM-Room.ut2"_s));
     EXPECT_EQ(leftovers(disk), QStringList());
+
+    // The game on another disk: what an install replaces is kept by a copy
+    // in the data folder, and the full data disk has no room for it.
+    const QString elsewhere = outside.folder(u"game4"_s);
+    writePlain(elsewhere + u"/Textures/Stock.utx"_s, "stock texture");
+    QDir().mkpath(elsewhere + u"/Maps"_s);
+    s.setGameDir(elsewhere);
+    s.TempDir = outside.folder(u"temp4"_s);
+    core.ZipMaster1.Limits.freeSpace = {};
+    fill(disk);
+    {
+        // Room for the log only.
+        QFile filler(disk + u"/filler"_s);
+        ASSERT_TRUE(filler.open(QIODevice::ReadWrite));
+        while (QStorageInfo(disk).bytesAvailable() < 4096 && filler.size() > 4096)
+            filler.resize((filler.size() - 1) / 4096 * 4096);
+    }
+    core.beginCommand();
+    const install::InstallResult refused = install::InstallArchives(
+        core.context(), catalogue::ContentKind::Maps, {u"DM-Room.zip"_s}, false);
+    ASSERT_EQ(refused.failureReasons.size(), 1);
+    EXPECT_TRUE(refused.failureReasons[0].startsWith(
+        u"not enough free space in the data folder to keep the game's files it replaces."_s))
+        << refused.failureReasons[0].toStdString();
+    EXPECT_EQ(readFile(elsewhere + u"/Textures/Stock.utx"_s), "stock texture");
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/Maps/DM-Room.ut2"_s));
 }
