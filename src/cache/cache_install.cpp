@@ -4,10 +4,12 @@
 #include "cache/package.h"
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
-#include "core/record_journal.h"
 #include "core/temp_folder.h"
+#include "core/transaction.h"
+#include "install/install.h"
 #include "install/install_run.h"
 #include "install/placement.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -54,11 +56,37 @@ void moveFile(CommandContext& ctx, const QString& from, const QString& to) {
     ctx.folders.added(to);
 }
 
-/// Moves a cached file into TempDir under its file name.
-void take(CommandContext& ctx, CacheFiles& files, QList<Taken>& taken, const QString& cachedFile,
-          const QString& name) {
+/// What a cache run changes, written once at its end.
+struct CacheBooks {
+    install::RunJournal& journal;
+    QList<TContentRecord> maps;
+    QList<TContentRecord> mods;
+    catalogue::SharedFiles shared;
+    bool mapsChanged = false;
+    bool modsChanged = false;
+};
+
+/// Keeps `path` in the run's backups and logs it, so an undone run puts
+/// the file back as it was.
+void keepFirst(install::RunJournal& journal, const QString& path) {
+    const QString backup = journal.txn.newBackupPath();
+    const platform::Outcome kept = txn::keepBytes(path, backup);
+    if (!kept)
+        throw platform::Error(kept.error());
+    journal.txn.log({{txn::Op::Kept, path, backup}});
+}
+
+/// Moves a cached file into TempDir under its file name, kept first in
+/// the run's backups: a run that does not commit puts it back into the
+/// cache.
+void take(CommandContext& ctx, CacheBooks& books, CacheFiles& files, QList<Taken>& taken,
+          const QString& cachedFile, const QString& name) {
     const QString from = platform::withSlash(cacheFolder(ctx.state)) + cachedFile;
     const QString to = ctx.state.TempDir + u'/' + name;
+    if (entryExists(to))
+        throw platform::Error(u"Cannot move \""_s + from + u"\" to \""_s + to +
+                              u"\": a file of that name is already there."_s);
+    keepFirst(books.journal, from);
     moveFile(ctx, from, to);
     files.remove(cachedFile);
     taken.append({name, from, to});
@@ -107,8 +135,8 @@ QStringList importNames(const TUTPackage& reader) {
 /// Moves along every cached package whose base name equals an import name
 /// of the item's package (the first such line of `ini` from its second
 /// line on), until the record's Files are full.
-void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, CacheFiles& files,
-                 TContentRecord& rec, QList<Taken>& taken) {
+void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, CacheBooks& books,
+                 CacheFiles& files, TContentRecord& rec, QList<Taken>& taken) {
     reader.OpenPackage(taken.first().tempPath);
     QHash<QString, CacheLine> byBase;
     for (qsizetype i = 1; i < ini.size(); ++i) {
@@ -134,7 +162,7 @@ void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, C
                 platform::Ok, kBoxOffset);
             return;
         }
-        take(ctx, files, taken, cached, it->fileName);
+        take(ctx, books, files, taken, cached, it->fileName);
         rec.Files.append(it->fileName);
         rec.FileCount = qint32(rec.Files.size());
     }
@@ -168,12 +196,12 @@ bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
 /// counted. The record's Files end as the names that left the cache for
 /// good.
 bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
-                CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
-                QStringList& zipFailures, const std::function<void()>& recorded) {
+                CacheBooks& books, CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
+                QStringList& zipFailures) {
     AppState& s = ctx.state;
     if (plan.action == CacheAction::DeleteFile)
         return true; // the clean-up deletes it
-    takeImports(ctx, reader, ini, files, rec, taken);
+    takeImports(ctx, reader, ini, books, files, rec, taken);
     const QString stem = packageBase(rec.ArchiveName);
     bool zipMade = false;
     if (plan.action == CacheAction::InstallAndZip || plan.action == CacheAction::ZipOnly) {
@@ -204,49 +232,34 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     }
     rec.Installed = 1;
     rec.InstallDate = ctx.clock().todayText();
-    const QString recordPath = catalogue::recordFileForPackage(s, rec.DisplayName);
-    std::optional<TContentRecord> appended;
-    // Every installed record is a user of the files it lists.
-    catalogue::RecordedUses uses(s);
-    for (const QString& file : {s.mapDataPath(), s.modDataPath()})
-        uses.addInstalled(content_db::ReadAll(file));
-    // The record and the counts are written before a file is copied, so a
-    // kill in the middle never leaves a placed package that no record
-    // claims; they are put right below once it is known what arrived.
-    const install::Placement placement = install::PlaceArchive(
-        ctx, QString(),
-        [&](const QStringList& existing) {
-            record_journal::WriteBytesAndShared(s, recordPath,
-                                                content_db::AppendedBytes(recordPath, rec),
-                                                install::SharedFilesRegistering(ctx, existing));
-            appended = rec;
-        },
-        &uses);
+    install::RunJournal& journal = books.journal;
+    journal.ops.clear();
+    journal.keptNow.clear();
+    const install::Placement placement =
+        install::PlaceArchive(ctx, QString(), {}, &journal.uses, &journal);
     // ProgressDone counts since the last run that reset it; the item is
     // installed only when it placed files itself.
     const bool placed = placement.accepted && s.ProgressDone > placedBefore;
     // What was not placed goes back into the cache.
     forget(rec, putBack(ctx, taken, false));
-    if (appended && !placed) {
-        record_journal::WriteBytesAndShared(
-            s, recordPath,
-            content_db::ReplacedBytes(recordPath, *appended, std::nullopt)
-                .value_or(content_db::CleanRecordBytes(recordPath, TContentRecord::RecordSize)),
-            install::SharedFilesReleasing(ctx, placement.existing));
-    } else if (appended && rec.Files != appended->Files) {
-        content_db::ReplaceAppended(recordPath, *appended, rec);
-    }
-    if (!placed)
+    if (!placed) {
+        journal.undo(ctx);
         return false;
-    if (recorded)
-        recorded();
+    }
+    // The record and the counts change in memory; the run writes them
+    // once, at its commit.
+    const bool mapFile = catalogue::recordFileForPackage(s, rec.DisplayName) == s.mapDataPath();
+    (mapFile ? books.maps : books.mods).append(rec);
+    (mapFile ? books.mapsChanged : books.modsChanged) = true;
+    books.shared.registerExisting(placement.existing);
+    journal.uses.add(rec);
     return true;
 }
 
 /// One queued name; true when it is counted.
 bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
-             QList<Taken>& taken, const std::function<void()>& relist, QStringList& zipFailures,
-             const std::function<void()>& recorded) {
+             CacheBooks& books, QList<Taken>& taken, const std::function<void()>& relist,
+             QStringList& zipFailures) {
     const std::optional<QString> iniPath = findCacheIni(ctx.state);
     if (!iniPath)
         throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
@@ -264,10 +277,11 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
     const QString cached = files.first(cachedPackage(ini.text(at))->key);
     bool counted = false;
     if (!cached.isEmpty()) {
-        take(ctx, files, taken, cached, name);
-        counted = handleItem(ctx, reader, plan, ini, files, rec, taken, zipFailures, recorded);
+        take(ctx, books, files, taken, cached, name);
+        counted = handleItem(ctx, reader, plan, ini, books, files, rec, taken, zipFailures);
     }
     core::DeleteTempFiles(ctx);
+    keepFirst(books.journal, *iniPath);
     RemoveCacheEntries(ctx, rec);
     if (relist)
         relist();
@@ -339,26 +353,70 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
     return plan;
 }
 
+namespace {
+
+QList<txn::Transaction::Rewrite> cacheRewrites(const AppState& s, const CacheBooks& books,
+                                               const txn::KeptOriginals& originals) {
+    // A run that installed nothing writes nothing.
+    if (!books.mapsChanged && !books.modsChanged)
+        return {};
+    QList<txn::Transaction::Rewrite> files =
+        install::RunRewrites(s, s.mapDataPath(), books.maps, books.shared, originals);
+    if (!books.mapsChanged)
+        files.removeFirst();
+    if (books.modsChanged)
+        files.append({s.modDataPath(), [&books](platform::AtomicFile& out) {
+                          content_db::EncodeRecords(
+                              books.mods, [&out](const char* d, qint64 n) { out.writeAll(d, n); });
+                      }});
+    return files;
+}
+
+} // namespace
+
 CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const CachePlan& plan,
                                const std::function<void()>& relist,
                                const std::function<void()>& recorded) {
     CacheRunResult result;
     install::detail::InstallRun run(outer, int(plan.queue.size()));
     CommandContext& ctx = run.context();
-    ctx.state.FailedCopies.clear();
+    AppState& s = ctx.state;
+    s.FailedCopies.clear();
     QList<Taken> taken;
     try {
-        for (qsizetype i = 0; i < plan.queue.size(); ++i) {
-            taken.clear();
-            if (runItem(ctx, reader, plan, plan.queue[i], taken, relist, result.zipFailures,
-                        recorded))
-                ++result.count;
-            run.progress(int(i + 1));
+        // One transaction: the packages taken from the cache, the files
+        // placed, cache.ini, the records and the counts stand together or
+        // are all put back.
+        txn::Transaction transaction(s);
+        txn::KeptOriginals originals = txn::KeptOriginals::load(s);
+        // Every installed record is a user of the files it lists.
+        catalogue::RecordedUses uses(s);
+        install::RunJournal journal{transaction, originals, uses};
+        CacheBooks books{journal, content_db::ReadAll(s.mapDataPath()),
+                         content_db::ReadAll(s.modDataPath()),
+                         catalogue::SharedFiles::load(s.sharedDataPath())};
+        uses.addInstalled(books.maps);
+        uses.addInstalled(books.mods);
+        try {
+            for (qsizetype i = 0; i < plan.queue.size(); ++i) {
+                taken.clear();
+                if (runItem(ctx, reader, plan, plan.queue[i], books, taken, relist,
+                            result.zipFailures))
+                    ++result.count;
+                run.progress(int(i + 1));
+            }
+            transaction.commit(cacheRewrites(s, books, originals));
+        } catch (...) {
+            // Nothing of the item is lost: what is still in TempDir goes
+            // back, then the transaction puts back what the run took.
+            putBack(ctx, taken, true);
+            throw;
         }
+        if (recorded && (books.mapsChanged || books.modsChanged))
+            recorded();
     } catch (const std::exception& e) {
-        // Nothing of the item is lost: what is still in TempDir goes back.
-        putBack(ctx, taken, true);
         result.failed = true;
+        result.count = 0;
         const auto* error = dynamic_cast<const platform::Error*>(&e);
         result.error = error ? error->text() : QString::fromLocal8Bit(e.what());
     }

@@ -42,6 +42,9 @@ const QList<QCommandLineOption>& verbOptions() {
         {u"mark-not-installed"_s,
          u"Mark the content NAME with files missing as not installed, deleting nothing."_s},
         {u"strict"_s, u"Refuse a game folder whose System folder holds no program of the game."_s},
+        {u"put-back-originals"_s,
+         u"Put the game's own files FILE (all when none is named) that no installed archive "
+         u"needs back into the game."_s},
     };
     return options;
 }
@@ -233,7 +236,7 @@ const QList<Verb>& verbs() {
          runRedirect},
         {u"verify"_s,
          u"[--json] | --repair-counts | --adopt NAME... | --reinstall NAME... | "
-         u"--mark-not-installed NAME..."_s,
+         u"--mark-not-installed NAME... | --put-back-originals [FILE...]"_s,
          u"Check the records and shared counts against the game folders."_s,
          u"Lists, as System > Verify installation does, installed content with files missing "
          u"(\"missing\" lines), counts of sharedfiles.dat that disagree with the records "
@@ -243,8 +246,12 @@ const QList<Verb>& verbs() {
          u"it) installed, as Mark as installed does (it asks first); --reinstall uninstalls the "
          u"content NAME with files missing and installs its archive again, as Reinstall does; "
          u"--mark-not-installed marks it not installed and releases its counts, deleting "
-         u"nothing. Each then checks again."_s,
-         {u"json"_s, u"repair-counts"_s, u"adopt"_s, u"reinstall"_s, u"mark-not-installed"_s},
+         u"nothing. \"original\" lines name the game's own files an install overwrote, kept "
+         u"in the data folder, that no installed archive needs any more; "
+         u"--put-back-originals puts them (or the files FILE named by their full paths) back "
+         u"into the game. Each then checks again."_s,
+         {u"json"_s, u"repair-counts"_s, u"adopt"_s, u"reinstall"_s, u"mark-not-installed"_s,
+          u"put-back-originals"_s},
          runVerify},
         {u"deps"_s,
          u"NAME [--kind KIND] [--json]"_s,

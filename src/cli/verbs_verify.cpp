@@ -37,6 +37,9 @@ void printReport(const install::VerifyReport& report, const QList<cache::Install
     for (const cache::InstalledNeeds& n : needs)
         printOut(u"needs\t"_s + kindWord(n.page) + u'\t' + entryName(n.entry) + u'\t' +
                  cache::needsLine(n.needs));
+    for (const install::StrayOriginal& o : report.originals)
+        printOut(u"original\t"_s + o.gamePath + u"\tkept as "_s + o.kept + u'\t' +
+                 QString::number(o.size) + u" bytes"_s);
     printOut(install::summaryText(report).trimmed());
 }
 
@@ -70,8 +73,13 @@ QJsonObject reportJson(const install::VerifyReport& report,
                                      {u"kind"_s, kindWord(a.page)},
                                      {u"archive"_s, a.archiveName},
                                      {u"files"_s, QJsonArray::fromStringList(a.files)}});
+    QJsonArray originals;
+    for (const install::StrayOriginal& o : report.originals)
+        originals.append(
+            QJsonObject{{u"file"_s, o.gamePath}, {u"kept"_s, o.kept}, {u"size"_s, double(o.size)}});
     return QJsonObject{{u"agrees"_s, report.agrees()},
                        {u"needs"_s, needsJson},
+                       {u"originals"_s, originals},
                        {u"installedRecords"_s, report.installedRecords},
                        {u"filesLooked"_s, report.filesLooked},
                        {u"missing"_s, missing},
@@ -99,20 +107,21 @@ bool sayUnchosen(const QStringList& names, const QString& list,
 
 int runVerify(Session& session, const Invocation& call) {
     const QStringList actions = {u"repair-counts"_s, u"adopt"_s, u"reinstall"_s,
-                                 u"mark-not-installed"_s};
+                                 u"mark-not-installed"_s, u"put-back-originals"_s};
     QStringList chosen;
     for (const QString& action : actions) {
         if (call.isSet(action))
             chosen.append(action);
     }
     if (chosen.size() > 1)
-        throw usage(u"--repair-counts, --adopt, --reinstall and --mark-not-installed exclude "
-                    u"each other."_s);
+        throw usage(u"--repair-counts, --adopt, --reinstall, --mark-not-installed and "
+                    u"--put-back-originals exclude each other."_s);
     const QString action = chosen.value(0);
-    const bool takesNames = !action.isEmpty() && action != u"repair-counts"_s;
+    const bool originals = action == u"put-back-originals"_s;
+    const bool takesNames = !action.isEmpty() && action != u"repair-counts"_s && !originals;
     if (takesNames && call.args.isEmpty())
         throw usage(u"verify --"_s + action + u" needs at least one NAME."_s);
-    if (!takesNames && !call.args.isEmpty())
+    if (!takesNames && !originals && !call.args.isEmpty())
         throw usage(u"verify takes a NAME only with --adopt, --reinstall or "
                     u"--mark-not-installed."_s);
 
@@ -124,6 +133,12 @@ int runVerify(Session& session, const Invocation& call) {
         session.openForWriting();
         const int changed = install::RepairCounts(session.ctx());
         session.say(u"Counts repaired: "_s + QString::number(changed));
+    } else if (originals) {
+        session.openForWriting();
+        const int back = install::PutBackOriginals(session.ctx(), call.args);
+        session.say(u"The game's own files put back: "_s + QString::number(back));
+        if (back < call.args.size())
+            code = NotAllDone;
     } else {
         session.openForWriting();
         CommandContext& ctx = session.ctx();

@@ -119,14 +119,26 @@ qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, Lis
 
 QList<qsizetype> findRecords(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
                              const QList<ListEntry>& entries) {
+    // The records of each name the list shows, in file order, gathered in
+    // one pass: a run of many entries over a large file looks each up at
+    // once.
+    QHash<QString, QList<qsizetype>> byName;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (isOnList(records[i], kind, side))
+            byName[listEntryOf(records[i], kind, side)].append(i);
+    }
     QList<qsizetype> indexes;
     indexes.reserve(entries.size());
     for (const ListEntry& entry : entries) {
-        qsizetype index = findRecord(records, kind, side, entry);
+        const QList<qsizetype> named = byName.value(entry.name);
+        auto at = [&named](int occurrence) {
+            return occurrence >= 0 && occurrence < named.size() ? named[occurrence] : -1;
+        };
+        qsizetype index = at(entry.occurrence);
         // A record an earlier entry took: the next of the name, as a name
         // given twice on its own means the first two of that name.
         for (int next = entry.occurrence + 1; index >= 0 && indexes.contains(index); ++next)
-            index = findRecord(records, kind, side, entry.name, next);
+            index = at(next);
         indexes.append(index);
     }
     return indexes;
@@ -176,6 +188,12 @@ std::optional<QString> gameFolderForExtension(const AppState& state, const QStri
 }
 
 QString placedFileName(const QString& entry) {
+    // Most entries are a bare name, which is placed as it is: no need to
+    // take it apart (the users of every file are counted by these).
+    const bool drive =
+        entry.size() >= 2 && entry[1] == u':' && entry[0].isLetter() && entry[0].unicode() < 0x80;
+    if (!drive && !entry.contains(u'/') && !entry.contains(u'\\'))
+        return entry == u"."_s || entry == u".."_s ? QString() : entry;
     // The name extraction writes: folders, drive letters, "." and ".."
     // go as they do there ("C:x.utx" is placed as "x.utx").
     const QStringList parts = archives::safeEntryParts(entry);

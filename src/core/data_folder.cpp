@@ -5,6 +5,7 @@
 #include "core/content_db.h"
 #include "core/lifecycle.h"
 #include "core/record_journal.h"
+#include "core/transaction.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -39,10 +40,16 @@ void Prepare(AppState& s, const QString& dir) {
     s.LastZipDir = QDir::homePath();
     s.LastUz2Dir = QDir::homePath();
     lifecycle::prepareTempDir(s);
+    // What an install held beside Temp when it was killed goes with Temp.
+    if (const QString held = dir + u"/Temp-held"_s; QFileInfo(held).isDir())
+        platform::removeTree(held);
     content_db::CreateMissingFiles(s);
     // A run killed between the record file and sharedfiles.dat is
     // finished (or undone) before anything reads them.
     record_journal::RecoverInterruptedWrite(s);
+    // An install or uninstall killed before its commit is undone: its
+    // game files, records and counts are as before the run.
+    txn::Recover(s);
 }
 
 bool HasSettings(const AppState& state) {

@@ -30,7 +30,7 @@ QString ChosenFolder(const QString& option);
 /// The start-up steps on the files, for a program that may write: sets
 /// ProgramDir to `dir` and the state's start values, empties (or creates)
 /// Temp, creates missing record files and finishes or drops what a killed
-/// run left (core/record_journal.h). Throws platform::Error; the steps
+/// run left (core/record_journal.h, core/transaction.h). Throws platform::Error; the steps
 /// after the failing one are then not run.
 void Prepare(AppState& state, const QString& dir);
 

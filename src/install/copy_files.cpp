@@ -2,6 +2,7 @@
 
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
+#include "core/transaction.h"
 #include "install/file_copy.h"
 #include "install/game_paths.h"
 #include "platform/dialogs.h"
@@ -80,8 +81,22 @@ QString ArchiveStem(const QString& archivePath) {
     return name;
 }
 
-CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath) {
-    CopyResult result;
+namespace {
+
+/// One file of TempDir and where the placement puts it.
+struct PlannedCopy {
+    platform::FileEntry file;
+    QString folderValue; ///< the game folder value (AppState)
+    QString target;      ///< the name in the destination
+    QString shown;       ///< the name the status shows
+    bool merge = false;  ///< a .int list merged into the game's own
+    bool numbered = false;
+};
+
+/// What CopyToGameFolders will do, in its order: the extension steps, each
+/// over the files of TempDir with that extension.
+QList<PlannedCopy> planCopies(CommandContext& ctx, const QString& archivePath) {
+    QList<PlannedCopy> plan;
     const QString stem = ArchiveStem(archivePath);
     // One listing serves every step: each file matches one extension only.
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
@@ -93,40 +108,113 @@ CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QStri
         for (const platform::FileEntry& file : files) {
             if (!catalogue::hasExtension(file.name, step.ext))
                 continue;
-            if (file.readOnly)
-                platform::clearReadOnly(file.path);
-            if (naming == Naming::MergeOrCopy && catalogue::isMergedInt(file.name)) {
-                MergeIntFile(ctx, file.name);
-                continue;
-            }
-            QString target = file.name;
-            QString shown = file.name;
+            PlannedCopy copy{file, ctx.state.*step.folder, file.name, file.name};
+            copy.merge = naming == Naming::MergeOrCopy && catalogue::isMergedInt(file.name);
             if (naming == Naming::Numbered) {
-                target = stem + u'-' + QString::number(n) + step.ext;
+                copy.target = stem + u'-' + QString::number(n++) + step.ext;
+                copy.numbered = true;
             } else if (naming == Naming::Readme && catalogue::isRenamedReadme(file.name)) {
-                target = stem + u"-readme"_s + step.ext;
-                shown = target;
+                copy.target = stem + u"-readme"_s + step.ext;
+                copy.shown = copy.target;
             }
-            ctx.status.setStatus(ctx.state.ProgressText + u"... Copying "_s + shown);
-            const QString folder = destinationFolder(ctx, ctx.state.*step.folder);
-            // A file that did not arrive is not placed: it stays in TempDir
-            // (a cache run puts it back into the cache) and is named at the
-            // end of the run.
-            const platform::Outcome copied =
-                copyInto(ctx, file.path, folder, target, failIfExists, result);
-            if (!copied) {
-                ctx.state.FailedCopies.append(shown + u" -> "_s + folder + u": "_s +
-                                              copied.error());
-                ++result.failed;
-                continue;
-            }
-            if (QFile::remove(file.path))
-                ctx.folders.removed(file.path);
-            ++ctx.state.ProgressDone;
-            ++result.placed;
-            if (naming == Naming::Numbered)
-                ++n;
+            plan.append(copy);
         }
+    }
+    return plan;
+}
+
+/// Keeps what `path` holds before it is replaced: the game's own file (no
+/// installed record lists it) as an original until its last user goes,
+/// any other in the run's backups. Nothing is kept for a file not there.
+platform::Outcome keepBefore(CommandContext& ctx, RunJournal& journal, const QString& folderValue,
+                             const QString& folder, const QString& name, bool mayBeOriginal) {
+    const std::optional<QString> existing = ctx.folders.find(folder, name);
+    if (!existing) {
+        journal.ops.append({txn::Op::Created, folder + name, {}});
+        return platform::Outcome::success();
+    }
+    // A folder in the way is never replaced: the copy fails on it.
+    const QFileInfo info(*existing);
+    if (info.isDir() && !info.isSymLink())
+        return platform::Outcome::success();
+    const bool original = mayBeOriginal && journal.uses.uses(folderValue, name) == 0 &&
+                          !journal.originals.keptFor(*existing);
+    const QString backup =
+        original ? journal.originals.reserve(*existing) : journal.txn.newBackupPath();
+    const platform::Outcome kept = txn::keepBytes(*existing, backup);
+    if (!kept) {
+        if (original)
+            journal.originals.drop(*existing);
+        return kept;
+    }
+    if (original)
+        journal.keptNow.append(*existing);
+    journal.ops.append({txn::Op::Kept, *existing, backup});
+    return kept;
+}
+
+/// Logs the archive's steps before any file is copied; false (with the
+/// reason in FailedCopies) when what it would replace cannot be kept.
+bool logPlan(CommandContext& ctx, RunJournal& journal, const QList<PlannedCopy>& plan) {
+    for (const PlannedCopy& copy : plan) {
+        const QString folder = destinationFolder(ctx, copy.folderValue);
+        platform::Outcome kept = platform::Outcome::success();
+        if (copy.merge) {
+            // The merged list and its ".old" backup are put back on undo;
+            // the list is the game's, never an original to restore later.
+            kept = keepBefore(ctx, journal, copy.folderValue, folder, copy.target, false);
+            if (kept && ctx.folders.exists(folder, copy.target))
+                kept = keepBefore(ctx, journal, copy.folderValue, folder,
+                                  platform::fileNamePart(ctx.folders.resolve(folder, copy.target)) +
+                                      u".old"_s,
+                                  false);
+        } else {
+            kept = keepBefore(ctx, journal, copy.folderValue, folder, copy.target, true);
+        }
+        if (!kept) {
+            ctx.state.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s + kept.error());
+            return false;
+        }
+    }
+    journal.txn.log(journal.ops);
+    return true;
+}
+
+} // namespace
+
+CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath,
+                             RunJournal* journal) {
+    CopyResult result;
+    const QList<PlannedCopy> plan = planCopies(ctx, archivePath);
+    if (journal && !logPlan(ctx, *journal, plan)) {
+        result.failed = int(plan.size());
+        return result;
+    }
+    for (const PlannedCopy& copy : plan) {
+        const platform::FileEntry& file = copy.file;
+        if (file.readOnly)
+            platform::clearReadOnly(file.path);
+        if (copy.merge) {
+            MergeIntFile(ctx, file.name);
+            continue;
+        }
+        ctx.status.setStatus(ctx.state.ProgressText + u"... Copying "_s + copy.shown);
+        const QString folder = destinationFolder(ctx, copy.folderValue);
+        // A file that did not arrive is not placed: it stays in TempDir
+        // (a cache run puts it back into the cache) and is named at the
+        // end of the run.
+        const platform::Outcome copied =
+            copyInto(ctx, file.path, folder, copy.target, failIfExists, result);
+        if (!copied) {
+            ctx.state.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s +
+                                          copied.error());
+            ++result.failed;
+            continue;
+        }
+        if (QFile::remove(file.path))
+            ctx.folders.removed(file.path);
+        ++ctx.state.ProgressDone;
+        ++result.placed;
     }
     return result;
 }

@@ -2,11 +2,12 @@
 
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
-#include "core/record_journal.h"
 #include "core/temp_folder.h"
+#include "core/transaction.h"
 #include "install/game_paths.h"
 #include "install/install_run.h"
 #include "install/placement.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -50,12 +51,55 @@ QString kindWord(ContentKind kind) {
     return {};
 }
 
+/// What earlier archives of the run left in TempDir (folders that could
+/// not be flattened, as when an archive holds one name in two folders) is
+/// held beside it while the next archive is placed, so none of it is
+/// placed, counted or recorded as that archive's; it goes back for
+/// ToBeMoved at the end of the run.
+class HeldLeftovers {
+public:
+    explicit HeldLeftovers(const AppState& s) : temp_(s.TempDir), held_(heldFolder(s)) {
+        for (const QString& name : entries(temp_)) {
+            QDir().mkpath(held_);
+            if (QFile::rename(temp_ + u'/' + name, held_ + u'/' + name))
+                names_.append(name);
+        }
+    }
+    ~HeldLeftovers() {
+        for (const QString& name : std::as_const(names_)) {
+            if (!QFileInfo::exists(temp_ + u'/' + name))
+                QFile::rename(held_ + u'/' + name, temp_ + u'/' + name);
+        }
+        QDir().rmdir(held_);
+    }
+    HeldLeftovers(const HeldLeftovers&) = delete;
+    HeldLeftovers& operator=(const HeldLeftovers&) = delete;
+
+    static QString heldFolder(const AppState& s) { return s.ProgramDir + u"/Temp-held"_s; }
+
+private:
+    static QStringList entries(const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                      QDir::System);
+    }
+    QString temp_;
+    QString held_;
+    QStringList names_;
+};
+
+/// What an install run changes in memory, written once at its end.
+struct RunBooks {
+    QList<TContentRecord> records;
+    catalogue::SharedFiles shared{{}};
+    RunJournal& journal;
+    /// An archive was installed: the commit writes the records.
+    bool changed = false;
+};
+
 /// One entry of the run. `ok` is the run's flag, left by the last archive
-/// whose extraction succeeded; returns true when a record was changed.
+/// whose extraction succeeded.
 void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
-                qsizetype index, bool deleteAfter, const QString& database,
-                QList<TContentRecord>& records, catalogue::RecordedUses& uses,
-                InstallResult& result) {
+                qsizetype index, bool deleteAfter, RunBooks& books, InstallResult& result) {
     AppState& s = ctx.state;
     const QString& item = entry.name;
     if (index < 0) {
@@ -63,7 +107,7 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         result.fail(item, u"no record of it was found; update the database"_s);
         return;
     }
-    TContentRecord& rec = records[index];
+    TContentRecord& rec = books.records[index];
     if (ctx.beforeInstall && !ctx.beforeInstall(ctx, rec, result.installAnyway)) {
         --s.ProgressTotal; // refused, as an existing file refused
         return;
@@ -75,7 +119,8 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
 
     // What a failed extraction wrote is taken out again, so none of it is
     // placed with the next archive under that archive's name; what earlier
-    // archives left stays for ToBeMoved.
+    // archives left waits aside for ToBeMoved.
+    const HeldLeftovers held(s);
     core::ExtractedIntoTemp extracted(ctx);
     extracted.keep();
     // An archive that is neither zip nor rar extracts nothing and places
@@ -97,25 +142,10 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     while (!core::FlattenTempFolder(ctx)) {
     }
     s.ProgressText = u"  Installing "_s + item;
-    const TContentRecord before = rec;
-    const Placement placement = PlaceArchive(
-        ctx, archivePath,
-        [&](const QStringList& existing) {
-            // Written before a file is copied, the record and the counts in one
-            // step: a kill in the middle then leaves a record that claims what
-            // may not have arrived, never a placed file that no record claims.
-            rec.Installed = 1;
-            rec.InstallDate = ctx.clock().todayText();
-            rec.Kind = catalogue::installedKind(kind);
-            try {
-                record_journal::WriteRecordsAndShared(s, database, records,
-                                                      SharedFilesRegistering(ctx, existing));
-            } catch (...) {
-                rec = before; // nothing was copied
-                throw;
-            }
-        },
-        &uses);
+    RunJournal& journal = books.journal;
+    journal.ops.clear();
+    journal.keptNow.clear();
+    const Placement placement = PlaceArchive(ctx, archivePath, {}, &journal.uses, &journal);
     if (!placement.refusal.isEmpty()) {
         result.fail(item, placement.refusal);
         --s.ProgressTotal;
@@ -131,28 +161,28 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     }
     const CopyResult& copied = placement.copied;
     if (copied.placed == 0 || copied.failed > 0) {
-        // Not installed after all: what it placed anew goes again, the
-        // record and the counts are as they were, and the user is told.
-        for (const QString& path : copied.created) {
-            if (QFile::remove(path))
-                ctx.folders.removed(path);
-        }
+        // Not installed after all: what it placed goes again, what it
+        // replaced comes back, and the user is told.
+        journal.undo(ctx);
         s.ProgressDone -= copied.placed;
-        rec = before;
-        record_journal::WriteRecordsAndShared(s, database, records,
-                                              SharedFilesReleasing(ctx, placement.existing));
         --s.ProgressTotal;
         if (copied.placed == 0 && copied.failed == 0)
             result.nothingPlaced.append(item);
         else
             result.fail(item, u"not all of its files could be copied into the game"_s);
     } else {
-        uses.add(rec);
-    }
-    if (rec.Installed == 1 && deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
-        rec.Kind = catalogue::installedKind(kind, true);
-        rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
-        content_db::WriteAll(database, records);
+        // Installed: its record and counts change in memory; the run
+        // writes them once, at its commit.
+        rec.Installed = 1;
+        rec.InstallDate = ctx.clock().todayText();
+        rec.Kind = catalogue::installedKind(kind);
+        books.shared.registerExisting(placement.existing);
+        journal.uses.add(rec);
+        books.changed = true;
+        if (deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
+            rec.Kind = catalogue::installedKind(kind, true);
+            rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
+        }
     }
     // The flag counts the whole run, as the closing status does.
     result.ok = s.ProgressDone > 0;
@@ -160,6 +190,27 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
 }
 
 } // namespace
+
+QList<txn::Transaction::Rewrite> RunRewrites(const AppState& s, const QString& recordPath,
+                                             const QList<TContentRecord>& records,
+                                             const catalogue::SharedFiles& shared,
+                                             const txn::KeptOriginals& originals) {
+    QList<txn::Transaction::Rewrite> files;
+    files.append({recordPath, [&records](platform::AtomicFile& out) {
+                      content_db::EncodeRecords(records, [&out](const char* data, qint64 size) {
+                          out.writeAll(data, size);
+                      });
+                  }});
+    files.append({s.sharedDataPath(), [&shared](platform::AtomicFile& out) {
+                      for (const TSharedFileRecord& r : shared.kept())
+                          out.writeAll(r.toBytes());
+                  }});
+    if (originals.changed())
+        files.append({txn::KeptOriginals::indexPath(s), [&originals](platform::AtomicFile& out) {
+                          out.writeAll(originals.toBytes());
+                      }});
+    return files;
+}
 
 InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
                               const QList<catalogue::ListEntry>& selected, bool deleteAfter) {
@@ -180,26 +231,33 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     s.ProgressDone = 0;
     s.FailedCopies.clear();
     const QString database = catalogue::recordFile(s, kind);
-    QList<TContentRecord> records = content_db::ReadAll(database);
+    txn::Transaction transaction(s);
+    txn::KeptOriginals originals = txn::KeptOriginals::load(s);
     // Every installed record of both files is a user of the files it lists.
     catalogue::RecordedUses uses(s);
-    uses.addInstalled(records);
+    RunJournal journal{transaction, originals, uses};
+    RunBooks books{content_db::ReadAll(database), catalogue::SharedFiles::load(s.sharedDataPath()),
+                   journal};
+    uses.addInstalled(books.records);
     const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
     if (QFileInfo::exists(otherFile))
         uses.addInstalled(content_db::ReadAll(otherFile));
 
-    // Each archive's record and counts are written as it is placed, so an
-    // error (or a kill) loses at most the archive in progress.
     // The entries name their records in the list as shown, before the
     // first of them leaves it.
     const QList<qsizetype> indexes =
-        catalogue::findRecords(records, kind, catalogue::ListSide::NotInstalled, selected);
+        catalogue::findRecords(books.records, kind, catalogue::ListSide::NotInstalled, selected);
     try {
         for (qsizetype i = 0; i < selected.size(); ++i) {
-            installOne(ctx, kind, selected[i], indexes[i], deleteAfter, database, records, uses,
-                       result);
+            installOne(ctx, kind, selected[i], indexes[i], deleteAfter, books, result);
             run.progress(int(i + 1));
         }
+        // The records, the counts and the kept originals in one commit:
+        // until it, a kill leaves the next start to undo the whole run.
+        // A run that installed nothing writes nothing.
+        transaction.commit(books.changed
+                               ? RunRewrites(s, database, books.records, books.shared, originals)
+                               : QList<txn::Transaction::Rewrite>());
     } catch (...) {
         core::DeleteTempFiles(ctx);
         throw;

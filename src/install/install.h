@@ -2,6 +2,9 @@
 
 #include "core/command_context.h"
 #include "core/content_catalogue.h"
+#include "core/kept_originals.h"
+#include "core/shared_files.h"
+#include "core/transaction.h"
 
 #include <QString>
 #include <QStringList>
@@ -53,6 +56,15 @@ struct InstallResult {
 /// already installed have been written, when that can still be done.
 InstallResult InstallArchives(CommandContext& ctx, catalogue::ContentKind kind,
                               const QList<catalogue::ListEntry>& selected, bool deleteAfter);
+
+/// What the commit of a run rewrites: `records` as `recordPath`, the
+/// counts of `shared` (those above 1) as sharedfiles.dat, and the index of
+/// kept originals when it changed. The lists are read when the commit
+/// writes, so they must live until then.
+QList<txn::Transaction::Rewrite> RunRewrites(const AppState& state, const QString& recordPath,
+                                             const QList<TContentRecord>& records,
+                                             const catalogue::SharedFiles& shared,
+                                             const txn::KeptOriginals& originals);
 
 /// The end of a run, after the page has refilled its lists and the window
 /// is no longer busy: the error box naming the failed entries, the final

@@ -3,10 +3,12 @@
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/temp_folder.h"
+#include "core/transaction.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
 #include "install/uninstall.h"
 #include "intake/scan.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
@@ -177,8 +179,15 @@ int MarkRecordsInstalled(CommandContext& ctx, ContentKind kind,
         r.Kind = catalogue::installedKind(kind);
         ++marked;
     }
-    if (marked > 0)
-        content_db::WriteAll(database, records);
+    if (marked == 0)
+        return 0;
+    // Through a transaction as every change of installed records, so a
+    // run left by a kill is undone before this one starts.
+    txn::Transaction transaction(ctx.state);
+    transaction.commit({{database, [&records](platform::AtomicFile& out) {
+                             content_db::EncodeRecords(
+                                 records, [&out](const char* d, qint64 n) { out.writeAll(d, n); });
+                         }}});
     return marked;
 }
 

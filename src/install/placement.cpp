@@ -10,6 +10,7 @@
 #include "platform/folder_index.h"
 
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <algorithm>
 
@@ -69,6 +70,29 @@ QStringList listedElsewhere(const AppState& s, const InstallFileList& lists,
         }
     }
     return out;
+}
+
+/// Where the data folder is on another file system than the game, what
+/// an install replaces is kept there as a copy: the game files of TempDir's
+/// names (help files aside, they are renamed) must fit its free space. A
+/// text saying why they do not; empty when they do, or when the files are
+/// kept as hard links.
+QString keepingShortage(CommandContext& ctx) {
+    const QString game = detail::gameFolder(ctx, ctx.state.GameDir);
+    if (QStorageInfo(ctx.state.ProgramDir).device() == QStorageInfo(game).device())
+        return {};
+    archives::ExtractionBudget keep(ctx.zip.Limits, ctx.state.ProgramDir);
+    for (const platform::FileEntry& file : detail::tempFiles(ctx)) {
+        const std::optional<QString> folder = catalogue::gameFolderForFile(ctx.state, file.name);
+        if (!folder || *folder == ctx.state.HelpDir)
+            continue;
+        if (const auto existing = ctx.folders.find(detail::gameFolder(ctx, *folder), file.name))
+            keep.addFile(quint64(std::max<qint64>(QFileInfo(*existing).size(), 0)));
+    }
+    if (keep.bytes() == 0 || keep.fits())
+        return {};
+    return u"not enough free space in the data folder to keep the game's files it replaces. "_s +
+           QString(keep.shortageText()).replace(u'\r', u' ');
 }
 
 } // namespace
@@ -152,7 +176,7 @@ void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
 
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying,
-                       const catalogue::RecordedUses* inUse) {
+                       const catalogue::RecordedUses* inUse, RunJournal* journal) {
     Placement placement;
     // Room for what this archive would place, checked before anything is
     // asked or copied: a full game disk would otherwise take half of it.
@@ -168,6 +192,12 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                             QString(room.shortageText()).replace(u'\r', u' ');
         return placement;
     }
+    if (journal) {
+        if (const QString shortage = keepingShortage(ctx); !shortage.isEmpty()) {
+            placement.refusal = shortage;
+            return placement;
+        }
+    }
     const InstallFileList lists = BuildInstallFileList(ctx);
     const std::optional<QStringList> existing = CheckExistingFiles(ctx, lists);
     if (!existing)
@@ -178,8 +208,22 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
         placement.existing += listedElsewhere(ctx.state, lists, placement.existing, *inUse);
     if (beforeCopying)
         beforeCopying(placement.existing);
-    placement.copied = CopyToGameFolders(ctx, false, archivePath);
+    placement.copied = CopyToGameFolders(ctx, false, archivePath, journal);
     return placement;
+}
+
+void RunJournal::undo(CommandContext& ctx) {
+    txn.undo(ops);
+    for (const txn::Op& op : std::as_const(ops)) {
+        if (op.kind == txn::Op::Created)
+            ctx.folders.removed(op.path);
+        else
+            ctx.folders.added(op.path);
+    }
+    for (const QString& path : std::as_const(keptNow))
+        originals.drop(path);
+    ops.clear();
+    keptNow.clear();
 }
 
 bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath) {

@@ -2,7 +2,9 @@
 
 #include "core/command_context.h"
 #include "core/content_db.h"
+#include "core/kept_originals.h"
 #include "core/shared_files.h"
+#include "core/transaction.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,23 @@ struct CopyResult {
     QStringList created;
 };
 
+/// An install run's transaction as the placement of one archive uses it:
+/// the archive's steps are logged before a file is copied, and what a copy
+/// replaces is kept first.
+struct RunJournal {
+    txn::Transaction& txn;
+    txn::KeptOriginals& originals;
+    /// The files installed records list: an existing file none of them
+    /// lists is the game's own, kept as an original.
+    catalogue::RecordedUses& uses;
+    /// This archive's steps, undone when it is not installed after all.
+    QList<txn::Op> ops = {};
+    /// The game paths whose originals this archive kept.
+    QStringList keptNow = {};
+    /// Undoes this archive's steps and forgets its originals.
+    void undo(CommandContext& ctx);
+};
+
 /// What placing one archive came to.
 struct Placement {
     /// No existing file was refused.
@@ -75,9 +94,12 @@ struct Placement {
 /// `inUse`, those another installed record lists although the file is not
 /// there (a run killed before the file arrived, or a file deleted by hand):
 /// its count then still says how many records use it.
+///
+/// With `journal`, the copy is a step of its transaction (see RunJournal).
 Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying,
-                       const catalogue::RecordedUses* inUse = nullptr);
+                       const catalogue::RecordedUses* inUse = nullptr,
+                       RunJournal* journal = nullptr);
 
 /// PlaceArchive that registers the existing names in sharedfiles.dat before
 /// copying. Returns ok: the archive was accepted and the run has placed at
@@ -91,8 +113,12 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const Install
 
 /// Copies the files of TempDir into the game folders by extension and
 /// deletes them from TempDir. A file that cannot be copied is not counted
-/// as placed, stays in TempDir and is added to FailedCopies.
-CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath);
+/// as placed, stays in TempDir and is added to FailedCopies. With
+/// `journal`, every file it will create or replace is logged first (and
+/// what it replaces kept); when that cannot be done nothing is copied and
+/// every file counts as failed.
+CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath,
+                             RunJournal* journal = nullptr);
 
 /// The counts of sharedfiles.dat with `names` raised (an install found
 /// them in the game); the caller writes them with its records

@@ -1,9 +1,9 @@
 #include "install/uninstall.h"
 
 #include "core/content_catalogue.h"
-#include "core/record_journal.h"
 #include "core/shared_files.h"
 #include "core/temp_folder.h"
+#include "core/transaction.h"
 #include "install/game_paths.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
@@ -23,24 +23,14 @@ using catalogue::ContentKind;
 
 namespace {
 
-/// Deletes the file `name` of the game folder value `dir`, found ignoring
-/// case; a file that is not there is no failure. ProgressDone counts a
-/// file deleted; one the system refuses to delete is added to `failed`
-/// with the system's reason.
-void deleteGameFile(CommandContext& ctx, const QString& dir, const QString& name,
-                    QStringList& failed) {
-    const QString folder = detail::gameFolder(ctx, dir);
-    const std::optional<QString> path = ctx.folders.find(folder, name);
-    if (!path)
-        return;
-    QFile file(*path);
-    if (!file.remove()) {
-        failed.append(*path + u": "_s + file.errorString());
-        return;
-    }
-    ctx.folders.removed(*path);
-    ++ctx.state.ProgressDone;
-}
+/// A game file an uninstall takes out: deleted, or replaced by the game's
+/// own file kept when the archive overwrote it.
+struct Removal {
+    QString path;  ///< the game file, found ignoring case
+    QString shown; ///< the name the status shows
+    bool there = true;
+    std::optional<QString> original;
+};
 
 /// The help files the install of `rec` named after its archive: stem + "-"
 /// + n for each picture of an extension (counted as the placement counts
@@ -64,24 +54,113 @@ QStringList producedHelpNames(const TContentRecord& rec) {
     return names;
 }
 
+/// The removal of `name` in the game folder value `dir`; `mustGo` when
+/// the file is deleted even without a kept original.
+std::optional<Removal> removalOf(CommandContext& ctx, const RunJournal& journal, const QString& dir,
+                                 const QString& name, const QString& shown, bool mustGo) {
+    const QString folder = detail::gameFolder(ctx, dir);
+    const std::optional<QString> found = ctx.folders.find(folder, name);
+    Removal r{found.value_or(folder + name), shown, found.has_value(), std::nullopt};
+    r.original = journal.originals.keptFor(r.path);
+    if (r.original && !QFileInfo(*r.original).isFile())
+        r.original.reset();
+    if (!r.original && (!mustGo || !found))
+        return std::nullopt;
+    return r;
+}
+
+/// Keeps what each removal takes away and logs the step; false, with the
+/// reasons in `failed`, when something cannot be kept.
+bool logRemovals(RunJournal& journal, const QList<Removal>& removals, QList<txn::Op>& ops,
+                 QStringList& failed) {
+    for (const Removal& r : removals) {
+        if (r.there) {
+            const QString backup = journal.txn.newBackupPath();
+            const platform::Outcome kept = txn::keepBytes(r.path, backup);
+            if (!kept)
+                failed.append(r.path + u": "_s + kept.error());
+            ops.append({txn::Op::Kept, r.path, backup});
+        } else {
+            ops.append({txn::Op::Created, r.path, {}});
+        }
+        if (r.original) {
+            const QString backup = journal.txn.newBackupPath();
+            const platform::Outcome kept = txn::keepBytes(*r.original, backup);
+            if (!kept)
+                failed.append(*r.original + u": "_s + kept.error());
+            ops.append({txn::Op::Kept, *r.original, backup});
+        }
+    }
+    if (!failed.isEmpty())
+        return false;
+    journal.txn.log(ops);
+    return true;
+}
+
+/// Deletes each file or puts the game's own back; false, with the
+/// reason in `failed`, at the first that fails.
+bool doRemovals(CommandContext& ctx, RunJournal& journal, const QList<Removal>& removals,
+                QStringList& failed) {
+    for (const Removal& r : removals) {
+        ctx.status.setStatus(ctx.state.ProgressText + u"... Deleting "_s + r.shown);
+        if (r.original) {
+            if (!txn::putBack(*r.original, r.path)) {
+                failed.append(r.path + u": the game's own file could not be put back from "_s +
+                              *r.original);
+                return false;
+            }
+            journal.originals.drop(r.path);
+            ctx.folders.added(r.path);
+        } else {
+            QFile file(r.path);
+            if (!file.remove()) {
+                failed.append(r.path + u": "_s + file.errorString());
+                return false;
+            }
+            ctx.folders.removed(r.path);
+        }
+        ++ctx.state.ProgressDone;
+    }
+    return true;
+}
+
 } // namespace
 
 void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                     catalogue::RecordedUses& uses, QStringList& failed) {
+                     RunJournal& journal, QStringList& failed) {
     AppState& s = ctx.state;
     const catalogue::SharedFiles sharedBefore = shared;
-    const qsizetype failedBefore = failed.size();
-    for (const ReleasedFile& file : ReleaseRecord(s, rec, shared, uses)) {
-        ctx.status.setStatus(s.ProgressText + u"... Deleting "_s + file.entry);
-        deleteGameFile(ctx, file.folder, file.name, failed);
+    QList<ReleasedFile> stillCounted;
+    QList<Removal> removals;
+    for (const ReleasedFile& file : ReleaseRecord(s, rec, shared, journal.uses, &stillCounted)) {
+        if (auto r = removalOf(ctx, journal, file.folder, file.name, file.entry, true))
+            removals.append(*r);
+    }
+    // The game had the file before this archive overwrote it: its own
+    // bytes come back once no installed record lists it.
+    for (const ReleasedFile& file : std::as_const(stillCounted)) {
+        if (auto r = removalOf(ctx, journal, file.folder, file.name, file.entry, false))
+            removals.append(*r);
     }
     for (const QString& name : producedHelpNames(rec)) {
-        deleteGameFile(ctx, s.HelpDir, name, failed);
+        if (auto r = removalOf(ctx, journal, s.HelpDir, name, name, true))
+            removals.append(*r);
     }
-    if (failed.size() > failedBefore) {
+    QList<txn::Op> ops;
+    QStringList problems;
+    bool done = logRemovals(journal, removals, ops, problems);
+    if (done)
+        done = doRemovals(ctx, journal, removals, problems);
+    if (!done) {
         // Still in use as far as anyone can tell: keep it installed.
+        journal.txn.undo(ops);
+        for (const Removal& r : std::as_const(removals)) {
+            if (r.there)
+                ctx.folders.added(r.path);
+        }
+        failed += problems;
         shared = sharedBefore;
-        uses.add(rec);
+        journal.uses.add(rec);
         return;
     }
     rec.Installed = 0;
@@ -93,7 +172,8 @@ bool RecordedNameMayBeCut(const QString& entry) {
 }
 
 QList<ReleasedFile> ReleaseRecord(const AppState& s, const TContentRecord& rec,
-                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses) {
+                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses,
+                                  QList<ReleasedFile>* stillCounted) {
     QList<ReleasedFile> last;
     uses.remove(rec);
     QSet<QString> done;
@@ -114,9 +194,13 @@ QList<ReleasedFile> ReleaseRecord(const AppState& s, const TContentRecord& rec,
         if (done.contains(key))
             continue;
         done.insert(key);
-        if (!shared.release(name) || uses.uses(*dir, name) > 0)
+        const bool counted = !shared.release(name);
+        if (uses.uses(*dir, name) > 0)
             continue;
-        last.append({*dir, name, rec.Files[i]});
+        if (!counted)
+            last.append({*dir, name, rec.Files[i]});
+        else if (stillCounted)
+            stillCounted->append({*dir, name, rec.Files[i]});
     }
     return last;
 }
@@ -134,10 +218,13 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     }
     result.ran = true;
     const QString database = catalogue::recordFile(s, kind);
+    txn::Transaction transaction(s);
+    txn::KeptOriginals originals = txn::KeptOriginals::load(s);
     QList<TContentRecord> records = content_db::ReadAll(database);
     catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
     // Every installed record of both files is evidence of a file in use.
     catalogue::RecordedUses uses(s);
+    RunJournal journal{transaction, originals, uses};
     uses.addInstalled(records);
     const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
     if (QFileInfo::exists(otherFile))
@@ -162,16 +249,25 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         TContentRecord& rec = records[index];
         if (deleteArchives)
             archives.append(catalogue::archivePathOf(rec));
-        UninstallRecord(ctx, rec, shared, uses, result.undeletable);
+        UninstallRecord(ctx, rec, shared, journal, result.undeletable);
         if (rec.Installed == 1)
             continue; // kept: a file could not be deleted
         last = index;
         lastItem = item;
     }
 
-    // The records and the counts go in one step (core/record_journal.h).
-    if (kind == ContentKind::Maps) {
-        record_journal::WriteRecordsAndShared(s, database, records, shared.kept());
+    // The records, the counts and the kept originals in one commit: until
+    // it, a kill leaves the next start to undo the whole run.
+    if (last < 0) {
+        // Nothing was uninstalled: nothing to write.
+        transaction.commit({});
+        result.status = kind == ContentKind::Maps
+                            ? u"  Uninstalled "_s + QString::number(selected.size()) +
+                                  u" map(s) with "_s + QString::number(s.ProgressDone) +
+                                  u" file(s) total."_s
+                            : u"  "_s + lastItem + u" successfully uninstalled"_s;
+    } else if (kind == ContentKind::Maps) {
+        transaction.commit(RunRewrites(s, database, records, shared, originals));
         result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
                         u" map(s) with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s;
     } else {
@@ -185,7 +281,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                 continue;
             kept.append(r);
         }
-        record_journal::WriteRecordsAndShared(s, database, kept, shared.kept());
+        transaction.commit(RunRewrites(s, database, kept, shared, originals));
         result.status = u"  "_s + lastItem + u" successfully uninstalled"_s;
     }
     if (!result.skipped.isEmpty()) {

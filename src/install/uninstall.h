@@ -3,6 +3,7 @@
 #include "core/command_context.h"
 #include "core/shared_files.h"
 #include "install/install.h"
+#include "install/placement.h"
 
 #include <QString>
 #include <QStringList>
@@ -55,18 +56,25 @@ struct ReleasedFile {
 /// listed) is released in `shared`. Returns the files no one uses any more:
 /// no count above 0 left and no other installed record listing them. Never
 /// a merged .int file, a help file under its recorded name, or a name that
-/// may have been cut to fit the record.
+/// may have been cut to fit the record. `stillCounted` gets the files no
+/// installed record lists any more whose count still holds a user: the
+/// game's own, when the archive overwrote it.
 QList<ReleasedFile> ReleaseRecord(const AppState& state, const TContentRecord& rec,
-                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses);
+                                  catalogue::SharedFiles& shared, catalogue::RecordedUses& uses,
+                                  QList<ReleasedFile>* stillCounted = nullptr);
 
 /// Uninstalls one record as "Uninstall" does: ReleaseRecord, then the
 /// files no one uses any more and the help files its install named after
-/// the archive are deleted, and the record is marked not installed.
-/// ProgressDone counts the files deleted. A file the system refuses to
-/// delete is named in `failed`, and the record stays installed with
-/// `shared` and `uses` as they were.
+/// the archive are deleted, and the record is marked not installed. A file
+/// the archive overwrote gets the game's own bytes back once no installed
+/// record lists it. The deletions are a step of `journal`'s transaction,
+/// logged before any file goes. ProgressDone counts the files deleted or
+/// put back. A file the system refuses to delete (or that cannot be kept
+/// first) is named in `failed`; every file of the record is then as it
+/// was, and the record stays installed with `shared` and the uses as they
+/// were.
 void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                     catalogue::RecordedUses& uses, QStringList& failed);
+                     RunJournal& journal, QStringList& failed);
 
 /// A recorded name of the full 50 bytes may be a longer name cut to fit:
 /// a file looked for by it could be another that happens to bear the cut

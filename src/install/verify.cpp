@@ -112,6 +112,7 @@ VerifyReport VerifyInstallation(CommandContext& ctx) {
     }
     for (const IndexedDrift& d : countDrifts(s, books, look))
         report.counts.append(d.drift);
+    report.originals = StrayOriginals(ctx);
     return report;
 }
 
@@ -148,7 +149,11 @@ QString summaryText(const VerifyReport& report) {
                u" installed archives agree with the game folders."_s;
     return u"  "_s + QString::number(report.missing.size()) + u" installed with files missing, "_s +
            QString::number(report.counts.size()) + u" shared count(s) wrong, "_s +
-           QString::number(report.adoptable.size()) + u" found in the game not marked installed."_s;
+           QString::number(report.adoptable.size()) + u" found in the game not marked installed"_s +
+           (report.originals.isEmpty()
+                ? u"."_s
+                : u", "_s + QString::number(report.originals.size()) +
+                      u" of the game's own files kept that no installed archive needs."_s);
 }
 
 QString problemText(CountProblem problem) {

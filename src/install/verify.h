@@ -61,15 +61,28 @@ struct Adoptable {
     QStringList files;
 };
 
+/// A game file's own bytes, kept when an install overwrote the file, that
+/// no installed record needs any more (its records were marked not
+/// installed, or removed): they wait in the data folder until put back.
+struct StrayOriginal {
+    QString gamePath; ///< where they go back to
+    QString kept;     ///< where they are now
+    qint64 size = 0;
+};
+
 /// What the check found; plain values, in record file order.
 struct VerifyReport {
     QList<MissingFiles> missing;
     QList<CountDrift> counts;
     QList<Adoptable> adoptable;
+    /// In the order of the index of kept originals.
+    QList<StrayOriginal> originals;
     /// Installed records looked at, and their files looked for.
     int installedRecords = 0;
     int filesLooked = 0;
-    bool agrees() const { return missing.isEmpty() && counts.isEmpty() && adoptable.isEmpty(); }
+    bool agrees() const {
+        return missing.isEmpty() && counts.isEmpty() && adoptable.isEmpty() && originals.isEmpty();
+    }
 };
 
 /// Checks every record of mapdata.dat and somdata.dat against the game
@@ -111,6 +124,15 @@ int RepairCounts(CommandContext& ctx, const QStringList& fileNames = {});
 /// command, once per page that has entries (it asks first). Returns true
 /// when a record file was rewritten.
 bool AdoptContent(CommandContext& ctx, const QList<Adoptable>& entries);
+
+/// The kept originals no installed record needs (VerifyInstallation fills
+/// VerifyReport::originals with these).
+QList<StrayOriginal> StrayOriginals(CommandContext& ctx);
+
+/// "Put back": each of `originals` (all of them when empty) goes back into
+/// the game over what is there now, as one transaction, and leaves the
+/// index. Judged anew from the disk. Returns how many went back.
+int PutBackOriginals(CommandContext& ctx, const QStringList& gamePaths = {});
 
 /// The entries of `report` named `names`, by list entry, by "NAME#N" for
 /// the N-th of equal names in one list, or by archive name (ignoring case):

@@ -4,11 +4,13 @@
 
 #include "core/archive_calls.h"
 #include "core/content_db.h"
-#include "core/record_journal.h"
 #include "core/shared_files.h"
+#include "core/transaction.h"
 #include "install/maintenance.h"
+#include "install/placement.h"
 #include "install/uninstall.h"
 #include "install/verify_books.h"
+#include "platform/atomic_file.h"
 #include "platform/status_sink.h"
 
 #include <QHash>
@@ -32,51 +34,58 @@ QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFi
         ReinstallRun run{page, {}};
         InstallResult& result = run.result;
         const QString database = catalogue::recordFile(s, page);
-        QList<TContentRecord> records = content_db::ReadAll(database);
-        const QList<qsizetype> indexes =
-            catalogue::findRecords(records, page, ListSide::Installed, selected);
-        catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
-        catalogue::RecordedUses uses(s);
-        uses.addInstalled(records);
-        uses.addInstalled(
-            readIfThere(page == ContentKind::Maps ? s.modDataPath() : s.mapDataPath()));
-        QList<qsizetype> uninstalled;
-        for (qsizetype n = 0; n < selected.size(); ++n) {
-            const QString& item = selected[n].name;
-            const qsizetype index = indexes[n];
-            if (index < 0) {
-                result.fail(item, u"no installed record of it was found; verify again"_s);
-                continue;
-            }
-            TContentRecord& rec = records[index];
-            const QString archive = reinstallablePath(rec);
-            if (archive.isEmpty()) {
-                result.fail(item, u"its archive no longer exists"_s);
-                continue;
-            }
-            // Nothing is taken out of the game for an archive that could not
-            // put it back.
-            const core::ArchiveListing listing = core::ListArchive(ctx, archive, true);
-            if (!listing.result.ok) {
-                result.fail(item, u"its archive could not be read: "_s + listing.result.error);
-                continue;
-            }
-            s.ProgressText = u"  Reinstalling "_s + item;
-            ctx.status.setStatus(s.ProgressText);
-            QStringList undeletable;
-            UninstallRecord(ctx, rec, shared, uses, undeletable);
-            if (rec.Installed == 1) {
-                result.fail(item, u"these files could not be deleted first: "_s +
-                                      undeletable.join(u", "_s));
-                continue;
-            }
-            uninstalled.append(index);
-        }
         QList<catalogue::ListEntry> again;
-        if (!uninstalled.isEmpty()) {
-            record_journal::WriteRecordsAndShared(s, database, records, shared.kept());
-            for (const qsizetype index : std::as_const(uninstalled))
-                again.append(entryAt(records, page, ListSide::NotInstalled, index));
+        {
+            // The uninstalls are a transaction of their own, committed
+            // before the install run starts its own.
+            txn::Transaction transaction(s);
+            txn::KeptOriginals originals = txn::KeptOriginals::load(s);
+            QList<TContentRecord> records = content_db::ReadAll(database);
+            const QList<qsizetype> indexes =
+                catalogue::findRecords(records, page, ListSide::Installed, selected);
+            catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
+            catalogue::RecordedUses uses(s);
+            uses.addInstalled(records);
+            uses.addInstalled(
+                readIfThere(page == ContentKind::Maps ? s.modDataPath() : s.mapDataPath()));
+            RunJournal journal{transaction, originals, uses};
+            QList<qsizetype> uninstalled;
+            for (qsizetype n = 0; n < selected.size(); ++n) {
+                const QString& item = selected[n].name;
+                const qsizetype index = indexes[n];
+                if (index < 0) {
+                    result.fail(item, u"no installed record of it was found; verify again"_s);
+                    continue;
+                }
+                TContentRecord& rec = records[index];
+                const QString archive = reinstallablePath(rec);
+                if (archive.isEmpty()) {
+                    result.fail(item, u"its archive no longer exists"_s);
+                    continue;
+                }
+                // Nothing is taken out of the game for an archive that could
+                // not put it back.
+                const core::ArchiveListing listing = core::ListArchive(ctx, archive, true);
+                if (!listing.result.ok) {
+                    result.fail(item, u"its archive could not be read: "_s + listing.result.error);
+                    continue;
+                }
+                s.ProgressText = u"  Reinstalling "_s + item;
+                ctx.status.setStatus(s.ProgressText);
+                QStringList undeletable;
+                UninstallRecord(ctx, rec, shared, journal, undeletable);
+                if (rec.Installed == 1) {
+                    result.fail(item, u"these files could not be deleted first: "_s +
+                                          undeletable.join(u", "_s));
+                    continue;
+                }
+                uninstalled.append(index);
+            }
+            if (!uninstalled.isEmpty()) {
+                transaction.commit(RunRewrites(s, database, records, shared, originals));
+                for (const qsizetype index : std::as_const(uninstalled))
+                    again.append(entryAt(records, page, ListSide::NotInstalled, index));
+            }
         }
         const InstallResult failedBefore = result;
         if (!again.isEmpty())
@@ -94,6 +103,7 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
     Books books(s);
     catalogue::SharedFiles shared(books.shared);
     int changed = 0;
+    QList<bool> written;
     for (const bool mapFile : {true, false}) {
         QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
         QList<qsizetype> indexes;
@@ -126,10 +136,27 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
         }
         // The counts go with the records; with both files changed, the
         // second write carries them again, unchanged since the first.
-        record_journal::WriteRecordsAndShared(s, mapFile ? s.mapDataPath() : s.modDataPath(),
-                                              records, shared.kept());
         changed += here;
+        written.append(mapFile);
     }
+    if (written.isEmpty())
+        return changed;
+    // Both record files and the counts in one commit.
+    txn::Transaction transaction(s);
+    QList<txn::Transaction::Rewrite> files;
+    for (const bool mapFile : std::as_const(written)) {
+        const QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
+        files.append(
+            {mapFile ? s.mapDataPath() : s.modDataPath(), [&records](platform::AtomicFile& out) {
+                 content_db::EncodeRecords(records,
+                                           [&out](const char* d, qint64 n) { out.writeAll(d, n); });
+             }});
+    }
+    files.append({s.sharedDataPath(), [&shared](platform::AtomicFile& out) {
+                      for (const TSharedFileRecord& r : shared.kept())
+                          out.writeAll(r.toBytes());
+                  }});
+    transaction.commit(files);
     return changed;
 }
 

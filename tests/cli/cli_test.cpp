@@ -309,6 +309,34 @@ TEST_F(CliTest, VerifyListsDriftAndEachActionFixesItsPart) {
     EXPECT_EXIT_CODE(cli({u"verify"_s, u"--data"_s, dir}), 0);
 }
 
+TEST_F(CliTest, TheGamesOwnFileAnInstallReplacedIsNamedByVerifyAndPutBack) {
+    const QString dir = tree.path(u"data"_s);
+    tree.file(u"home/ut2004/Textures/Shared.utx"_s, "the game's own texture");
+    EXPECT_EXIT_CODE(cli({u"config"_s, u"--data"_s, dir, u"map-dir"_s, maps}), 0);
+    CliRun run = cli(
+        {u"install"_s, u"DM-Alpha.zip"_s, u"--kind"_s, u"maps"_s, u"--data"_s, dir, u"--yes"_s});
+    EXPECT_EXIT_CODE(run, 0);
+    EXPECT_EQ(tree.read(u"home/ut2004/Textures/Shared.utx"_s), "texture");
+    EXPECT_EXIT_CODE(cli({u"verify"_s, u"--data"_s, dir}), 0) << "the installed map needs it";
+
+    // The record marked not installed by other means: nothing needs the
+    // kept texture any more.
+    QList<TContentRecord> records = content_db::ReadAll(dir + u"/mapdata.dat"_s);
+    for (TContentRecord& r : records)
+        r.Installed = 0;
+    content_db::WriteAll(dir + u"/mapdata.dat"_s, records);
+    run = cli({u"verify"_s, u"--data"_s, dir});
+    EXPECT_EXIT_CODE(run, 1);
+    EXPECT_EQ(run.outLines().filter(u"original\t"_s),
+              QStringList{u"original\t"_s + game + u"/Textures/Shared.utx\tkept as "_s + dir +
+                          u"/Originals/1.orig\t22 bytes"_s})
+        << run.out.toStdString();
+    run = cli({u"verify"_s, u"--put-back-originals"_s, u"--data"_s, dir});
+    EXPECT_TRUE(run.out.contains(u"The game's own files put back: 1"_s)) << run.out.toStdString();
+    EXPECT_EQ(tree.read(u"home/ut2004/Textures/Shared.utx"_s), "the game's own texture");
+    EXPECT_TRUE(run.outLines().filter(u"original\t"_s).isEmpty()) << run.out.toStdString();
+}
+
 TEST_F(CliTest, UnreadableOrDamagedDataFilesEndWithCodeThree) {
     const QString dir = tree.folder(u"data"_s);
     tree.folder(u"data/mapdata.dat"_s);

@@ -10,9 +10,11 @@
 #include "core/record_journal.h"
 #include "core/reports.h"
 #include "core/settings_file.h"
+#include "core/transaction.h"
 #include "install/file_copy.h"
 #include "install/install.h"
 #include "install/placement.h"
+#include "install/uninstall.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/status_sink.h"
@@ -25,6 +27,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStorageInfo>
 
 #include <gtest/gtest.h>
 
@@ -247,4 +250,108 @@ TEST(FullDiskInside, AnInstallOntoAFullGameDiskIsNotReportedAsDone) {
         u"not enough free space in the game's folders. It needs "_s))
         << result.failureReasons[0].toStdString();
     EXPECT_EQ(leftovers(disk), QStringList());
+}
+
+TEST(FullDiskInside, AnUninstallOrInstallWithoutRoomForItsRecordsLeavesEverythingAsBefore) {
+    const QString disk = fullDisk();
+    if (disk.isEmpty())
+        GTEST_SKIP() << "runs inside the namespace only";
+    QFile::remove(disk + u"/filler"_s);
+    FakeDialogs dialogs;
+    platform::MemoryStatusSink status;
+    AppCore core(dialogs, status);
+    AppState& s = core.state;
+    // The data folder and the game on the one disk that fills up.
+    // The free space is not looked at: the small disk is always short of
+    // the reserve a real install keeps.
+    core.ZipMaster1.Limits.freeSpace = [](const QString&) { return qint64(-1); };
+    s.ProgramDir = disk + u"/prog3"_s;
+    s.TempDir = disk + u"/prog3/Temp"_s;
+    QDir().mkpath(s.TempDir);
+    s.OverwriteAlways = true;
+    content_db::CreateMissingFiles(s);
+    writePlain(disk + u"/game3/Textures/Stock.utx"_s, "stock texture");
+    QDir().mkpath(disk + u"/game3/Maps"_s);
+    s.setGameDir(disk + u"/game3"_s);
+    testing_support::TempTree outside;
+    const QString archives = outside.folder(u"maps"_s) + u'/';
+    const testing_support::ArchiveFiles files = {{u"DM-Room.ut2"_s, "map"},
+                                                 {u"Stock.utx"_s, "archive's texture"}};
+    ASSERT_TRUE(testing_support::writeZip(archives + u"DM-Room.zip"_s, files));
+    const testing_support::ArchiveFiles other = {{u"DM-Later.ut2"_s, "later"}};
+    ASSERT_TRUE(testing_support::writeZip(archives + u"DM-Later.zip"_s, other));
+    content_db::WriteAll(
+        s.mapDataPath(),
+        {testing_support::scannedRecord(u"DM-Room.zip"_s, archives, u"DM-Room.ut2"_s, 0, files),
+         testing_support::scannedRecord(u"DM-Later.zip"_s, archives, u"DM-Later.ut2"_s, 0, other)});
+    core.beginCommand();
+    install::InstallArchives(core.context(), catalogue::ContentKind::Maps, {u"DM-Room.zip"_s},
+                             false);
+    ASSERT_EQ(readFile(disk + u"/game3/Textures/Stock.utx"_s), "archive's texture");
+    const QByteArray records = readFile(s.mapDataPath());
+    const QByteArray counts = readFile(s.sharedDataPath());
+
+    // Room for the log, none for the record file the commit writes: the
+    // uninstall is undone, its files and the game's texture as they were.
+    fill(disk);
+    {
+        QFile filler(disk + u"/filler"_s);
+        ASSERT_TRUE(filler.open(QIODevice::ReadWrite));
+        while (QStorageInfo(disk).bytesAvailable() < 4096 && filler.size() > 4096)
+            filler.resize((filler.size() - 1) / 4096 * 4096);
+    }
+    core.beginCommand();
+    EXPECT_THROW(install::UninstallArchives(core.context(), catalogue::ContentKind::Maps,
+                                            {u"DM-Room.ut2"_s}, false),
+                 platform::Error);
+    EXPECT_EQ(readFile(s.mapDataPath()), records);
+    EXPECT_EQ(readFile(s.sharedDataPath()), counts);
+    EXPECT_EQ(readFile(disk + u"/game3/Maps/DM-Room.ut2"_s), "map");
+    EXPECT_EQ(readFile(disk + u"/game3/Textures/Stock.utx"_s), "archive's texture");
+    EXPECT_FALSE(QFileInfo::exists(txn::logPath(s)));
+    EXPECT_FALSE(QFileInfo::exists(txn::backupFolder(s)));
+
+    // No room even for the log: nothing starts.
+    fill(disk);
+    core.beginCommand();
+    EXPECT_THROW(install::InstallArchives(core.context(), catalogue::ContentKind::Maps,
+                                          {u"DM-Later.zip"_s}, false),
+                 platform::Error);
+    EXPECT_EQ(readFile(s.mapDataPath()), records);
+    EXPECT_FALSE(QFileInfo::exists(disk + u"/game3/Maps/DM-Later.ut2"_s));
+
+    // With room again, the uninstall gives the game its own texture back.
+    QFile::remove(disk + u"/filler"_s);
+    core.beginCommand();
+    install::UninstallArchives(core.context(), catalogue::ContentKind::Maps, {u"DM-Room.ut2"_s},
+                               false);
+    EXPECT_EQ(readFile(disk + u"/game3/Textures/Stock.utx"_s), "stock texture");
+    EXPECT_FALSE(QFileInfo::exists(disk + u"/game3/Maps/DM-Room.ut2"_s));
+    EXPECT_EQ(leftovers(disk), QStringList());
+
+    // The game on another disk: what an install replaces is kept by a copy
+    // in the data folder, and the full data disk has no room for it.
+    const QString elsewhere = outside.folder(u"game4"_s);
+    writePlain(elsewhere + u"/Textures/Stock.utx"_s, "stock texture");
+    QDir().mkpath(elsewhere + u"/Maps"_s);
+    s.setGameDir(elsewhere);
+    s.TempDir = outside.folder(u"temp4"_s);
+    core.ZipMaster1.Limits.freeSpace = {};
+    fill(disk);
+    {
+        // Room for the log only.
+        QFile filler(disk + u"/filler"_s);
+        ASSERT_TRUE(filler.open(QIODevice::ReadWrite));
+        while (QStorageInfo(disk).bytesAvailable() < 4096 && filler.size() > 4096)
+            filler.resize((filler.size() - 1) / 4096 * 4096);
+    }
+    core.beginCommand();
+    const install::InstallResult refused = install::InstallArchives(
+        core.context(), catalogue::ContentKind::Maps, {u"DM-Room.zip"_s}, false);
+    ASSERT_EQ(refused.failureReasons.size(), 1);
+    EXPECT_TRUE(refused.failureReasons[0].startsWith(
+        u"not enough free space in the data folder to keep the game's files it replaces."_s))
+        << refused.failureReasons[0].toStdString();
+    EXPECT_EQ(readFile(elsewhere + u"/Textures/Stock.utx"_s), "stock texture");
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/Maps/DM-Room.ut2"_s));
 }

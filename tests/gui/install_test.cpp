@@ -428,3 +428,40 @@ TEST_F(InstallWindowTest, ADemoPlayedAfterAnInstallNeverShowsTheInstallsText) {
     EXPECT_TRUE(w.state().ProgressText.isEmpty());
     expectIdle(w);
 }
+
+TEST_F(InstallWindowTest, TheGamesOwnFilesComeBackWhenTheArchiveThatOverwroteThemIsUninstalled) {
+    tree.gameFolder(u"game"_s);
+    tree.file(u"game/Textures/Stock.utx"_s, "stock texture");
+    tree.file(u"game/System/Engine.u"_s, "stock engine");
+    TForm1& w = startWith({zip(u"maps"_s, u"DM-Over.zip"_s,
+                               {{u"DM-Over.ut2"_s, "map"},
+                                {u"Stock.utx"_s, "archive's texture"},
+                                {u"ENGINE.U"_s, "archive's engine"}},
+                               u"DM-Over.ut2"_s)});
+    select(control<QListWidget>(w, u"LBinst"_s), {u"DM-Over.zip"_s});
+    hooked.buttonAnswers = {platform::Yes, platform::Yes};
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
+    EXPECT_EQ(hooked.texts(), (QStringList{question(u"Stock.utx"_s), question(u"ENGINE.U"_s)}));
+    EXPECT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "archive's texture");
+    EXPECT_EQ(tree.read(u"game/System/Engine.u"_s), "archive's engine");
+    // The game's own bytes wait in the data folder, named in its index.
+    EXPECT_EQ(tree.read(u"prog/Originals/1.orig"_s), "stock texture");
+    EXPECT_EQ(tree.read(u"prog/Originals/2.orig"_s), "stock engine");
+    EXPECT_EQ(tree.read(u"prog/kept-originals.txt"_s),
+              "Quorvel kept originals 1\r\n1.orig\t" +
+                  tree.path(u"game/Textures/Stock.utx"_s).toUtf8() + "\r\n2.orig\t" +
+                  tree.path(u"game/System/Engine.u"_s).toUtf8() + "\r\n");
+    EXPECT_FALSE(tree.exists(u"prog/transaction.log"_s));
+    EXPECT_FALSE(tree.exists(u"prog/Transaction"_s));
+
+    select(control<QListWidget>(w, u"LBun"_s), {u"DM-Over.ut2"_s});
+    control<QPushButton>(w, u"bUninstallMaps"_s)->click();
+    EXPECT_EQ(w.status(), u"  Uninstalled 1 map(s) with 3 file(s) total."_s);
+    EXPECT_EQ(gameFiles(), (QStringList{u"System/Engine.u"_s, u"Textures/Stock.utx"_s}));
+    EXPECT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "stock texture");
+    EXPECT_EQ(tree.read(u"game/System/Engine.u"_s), "stock engine");
+    EXPECT_TRUE(tree.read(u"prog/sharedfiles.dat"_s).isEmpty());
+    EXPECT_EQ(tree.read(u"prog/kept-originals.txt"_s), "Quorvel kept originals 1\r\n");
+    EXPECT_TRUE(QDir(prog(u"Originals"_s)).isEmpty());
+    expectIdle(w);
+}

@@ -227,22 +227,23 @@ TEST_F(InstallRunTest, ARarThatCrashesTheUnrarLibraryIsNamedAmongTheFailed) {
     EXPECT_EQ(records.at(1).Installed, 1);
 }
 
-TEST_F(InstallRunTest, AnErrorInTheMiddleKeepsTheRecordsOfWhatWasInstalled) {
+TEST_F(InstallRunTest, AnErrorEndsTheRunWithTheGameAndTheRecordsAsBeforeIt) {
     tree.file(u"game/Textures/Foo.utx"_s, "old");
     QFile::remove(core.state.sharedDataPath());
     tree.folder(u"prog/sharedfiles.dat"_s); // cannot be read
     content_db::WriteAll(
         core.state.mapDataPath(),
         {archive(u"DM-Bar.zip"_s, {{u"DM-Bar.ut2"_s, "bar"}}), archive(u"DM-Foo.zip"_s, fooFiles)});
-    dialogs.buttonAnswers = {platform::YesToAll};
+    const QByteArray recordsBefore = tree.read(u"prog/mapdata.dat"_s);
     EXPECT_THROW(
         InstallArchives(ctx(), ContentKind::Maps, {u"DM-Bar.zip"_s, u"DM-Foo.zip"_s}, false),
         platform::Error);
-    const QList<TContentRecord> after = maps();
-    EXPECT_EQ(after[0].Installed, 1) << "DM-Bar.ut2 is in the game";
-    EXPECT_EQ(after[1].Installed, 0);
-    EXPECT_TRUE(tree.exists(u"game/Maps/DM-Bar.ut2"_s));
-    EXPECT_FALSE(core.state.OverwriteAlways) << "\"Yes to &All\" ends with the run";
+    // A run is one transaction: an error undoes all of it.
+    EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), recordsBefore);
+    EXPECT_FALSE(tree.exists(u"game/Maps/DM-Bar.ut2"_s));
+    EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "old");
+    EXPECT_FALSE(tree.exists(u"prog/transaction.log"_s));
+    EXPECT_FALSE(core.state.OverwriteAlways);
     EXPECT_TRUE(tempEntries().isEmpty());
     EXPECT_EQ(status.progress.last(), u"0/0"_s);
 }

@@ -4,15 +4,22 @@
 // file is stock or claimed by an installed record and that every shared
 // count equals the users of its file. The child is this test program again,
 // started with QUORVEL_KILL_CHILD naming the folders.
+#include "cache/cache_index.h"
+#include "cache/cache_install.h"
+#include "cache/package.h"
 #include "core/app_core.h"
 #include "core/content_catalogue.h"
-#include "core/lifecycle.h"
-#include "core/record_journal.h"
+#include "core/data_folder.h"
+#include "core/kept_originals.h"
 #include "core/shared_files.h"
+#include "core/transaction.h"
 #include "install/install.h"
+#include "install/maintenance.h"
 #include "install/placement.h"
 #include "install/uninstall.h"
+#include "install/verify.h"
 #include "platform/status_sink.h"
+#include "support/cache_builder.h"
 #include "support/fake_dialogs.h"
 #include "support/install_archives.h"
 #include "support/tree_builder.h"
@@ -36,15 +43,27 @@ namespace {
 
 constexpr char kChildVariable[] = "QUORVEL_KILL_CHILD";
 constexpr char kSeedVariable[] = "QUORVEL_KILL_SEED";
+constexpr char kKillsVariable[] = "QUORVEL_KILLS";
 constexpr int kArchives = 8;
-constexpr int kKills = 60;
 
-/// The game's own files: a shared texture some archives overwrite and two
-/// that no archive touches.
+/// The kills of a run: QUORVEL_KILLS, else 200 (about a minute and a half
+/// on two busy cores).
+int killCount() {
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue(kKillsVariable, &ok);
+    return ok && n > 0 ? n : 200;
+}
+
+/// The game's own files: a texture, a package and a map some archives
+/// overwrite, and one that no archive touches.
 const QStringList& stockFiles() {
     static const QStringList files = {u"Textures/Stock.utx"_s, u"System/Engine.u"_s,
-                                      u"Maps/DM-Stock.ut2"_s};
+                                      u"Maps/DM-Stock.ut2"_s, u"Sounds/Untouched.uax"_s};
     return files;
+}
+
+QByteArray stockBytes(const QString& file) {
+    return "stock " + file.toUtf8();
 }
 
 /// Archive i: its map, 24 textures of its own (a copy long enough to be
@@ -66,12 +85,23 @@ ArchiveFiles archiveFiles(int i) {
         files.append({u"KillLib.u"_s, "lib"});
     if (i == 1 || i == 4)
         files.append({u"Stock.utx"_s, "replaced stock"});
+    if (i == 2 || i == 6)
+        files.append({i == 2 ? u"ENGINE.U"_s : u"Engine.u"_s, "archive's engine"});
+    if (i == 3)
+        files.append({u"DM-Stock.ut2"_s, "another stock map"});
     return files;
 }
 
 QString archiveName(int i) {
     return u"DM-Kill"_s + QString::number(i) + u".zip"_s;
 }
+
+/// The cached map a cache install takes (a package importing nothing),
+/// and the texture a user copied into the game by hand, which adoption
+/// (Mark as installed) then records.
+const QString kCached = u"DM-Cached.ut2"_s;
+const QString kAdopted = u"DM-Adopt.zip"_s;
+const QString kHandFile = u"Textures/ByHand.utx"_s;
 
 /// A program folder as the program sets it up, over `root`.
 struct Bed {
@@ -82,19 +112,33 @@ struct Bed {
         // Every existing file is overwritten without a question.
         s.OverwriteAlways = true;
     }
-    /// The program's start-up steps on the files a killed run left.
-    record_journal::Recovery startUp() {
-        lifecycle::prepareTempDir(core.state);
-        const record_journal::Recovery recovery =
-            record_journal::RecoverInterruptedWrite(core.state);
+    /// The program's start-up steps on the files a killed run left; true
+    /// when a run was undone.
+    bool startUp() {
+        const bool pending = QFileInfo::exists(txn::logPath(core.state));
+        const QString game = core.state.GameDir;
+        data_folder::Prepare(core.state, core.state.ProgramDir);
+        core.state.setGameDir(game);
+        // A new command: the game folders are listed afresh.
+        core.beginCommand();
         leftCopies += install::RemoveInterruptedCopies(core.context());
-        return recovery;
+        return pending;
     }
     QList<TContentRecord> records() const { return content_db::ReadAll(core.state.mapDataPath()); }
+    bool installed(const QString& archive) const {
+        for (const TContentRecord& r : records()) {
+            if (r.ArchiveName == archive && r.Installed == 1)
+                return true;
+        }
+        return false;
+    }
     QStringList names(bool installed) const {
         QStringList out;
         for (const TContentRecord& r : records()) {
-            if ((r.Installed == 1) == installed)
+            // Only the archives on disk are installed; whatever is
+            // installed is uninstalled.
+            if ((r.Installed == 1) == installed &&
+                (installed || r.ArchiveName.startsWith(u"DM-Kill"_s)))
                 out.append(r.ArchiveName);
         }
         return out;
@@ -121,13 +165,26 @@ QStringList filesBelow(const QString& folder) {
 /// folder; every shared count equals the users of its file: the installed
 /// records listing it, and the game itself for a stock file. A file with
 /// one user has no count.
-void checkInvariants(const Bed& bed, int kill) {
+void checkInvariants(Bed& bed, int kill) {
     const AppState& s = bed.core.state;
     catalogue::RecordedUses uses(s);
     uses.addInstalled(bed.records());
     for (const QString& file : filesBelow(s.GameDir)) {
-        if (stockFiles().contains(file))
+        // The cache and what the user put into the game by hand are not
+        // what the installs placed.
+        if (file.startsWith(u"Cache/"_s) || file == kHandFile)
             continue;
+        if (stockFiles().contains(file)) {
+            // Whoever no installed record lists it has the game's own bytes.
+            const QString name = QFileInfo(file).fileName();
+            if (uses.uses(*catalogue::gameFolderForFile(s, name), name) == 0) {
+                QFile f(QDir(s.GameDir).absoluteFilePath(file));
+                EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+                EXPECT_EQ(f.readAll(), stockBytes(file))
+                    << "kill " << kill << ": " << file.toStdString();
+            }
+            continue;
+        }
         const QString name = QFileInfo(file).fileName();
         const std::optional<QString> folder = catalogue::gameFolderForFile(s, name);
         ASSERT_TRUE(folder) << "kill " << kill << ": " << file.toStdString();
@@ -148,13 +205,22 @@ void checkInvariants(const Bed& bed, int kill) {
     for (const QString& name : std::as_const(names)) {
         const std::optional<QString> folder = catalogue::gameFolderForFile(s, name);
         ASSERT_TRUE(folder);
-        const bool stock = name == u"stock.utx"_s;
+        const bool stock = name == u"stock.utx"_s || name == u"engine.u"_s;
         const int users = uses.uses(*folder, name) + (stock ? 1 : 0);
         EXPECT_EQ(shared.count(name), users >= 2 ? users : 0)
             << "kill " << kill << ": " << name.toStdString() << " has " << users << " users";
     }
     for (const TSharedFileRecord& r : shared.records())
         EXPECT_TRUE(names.contains(r.FileName.toCaseFolded())) << r.FileName.toStdString();
+    // Verify installation agrees: no record with files missing, no count
+    // that disagrees.
+    const install::VerifyReport report = install::VerifyInstallation(bed.core.context());
+    EXPECT_TRUE(report.missing.isEmpty())
+        << "kill " << kill << ": " << report.missing.first().archiveName.toStdString() << " "
+        << report.missing.first().missing.join(u' ').toStdString();
+    EXPECT_TRUE(report.counts.isEmpty())
+        << "kill " << kill << ": " << report.counts.first().fileName.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(txn::logPath(s)));
 }
 
 QString childRoot() {
@@ -172,7 +238,28 @@ TEST(KillChild, InstallsAndUninstallsUntilKilled) {
     // The parent waits for this line before it starts the clock.
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
+    cache::TUTPackage reader;
     for (;;) {
+        // A cache install of the cached map while the cache holds it; the
+        // cache is filled again once it is gone and uninstalled.
+        AppState& s = bed.core.state;
+        bed.core.beginCommand();
+        if (QFileInfo::exists(s.CacheDir + testing_support::cacheKey(1) + u".uxx"_s)) {
+            cache::CachePlan plan{cache::CacheAction::InstallOnly, {kCached}, {}};
+            cache::RunCacheInstall(bed.core.context(), reader, plan, {}, {});
+        } else if (!bed.installed(kCached)) {
+            // A cache cut short by a kill here is written again next time.
+            (void)testing_support::writeCache(
+                s.CacheDir,
+                {{testing_support::cacheKey(1), kCached, testing_support::importingPackage({})}});
+        }
+        // Adoption of content the user copied into the game by hand.
+        if (!bed.installed(kAdopted)) {
+            if (!QFileInfo::exists(s.GameDir + u'/' + kHandFile))
+                QFile::copy(childRoot() + u"/byhand.utx"_s, s.GameDir + u'/' + kHandFile);
+            bed.dialogs.buttonAnswers = {platform::Yes};
+            install::MarkAsInstalled(bed.core.context(), ContentKind::Maps, {kAdopted});
+        }
         for (const bool installing : {true, false}) {
             QStringList names = bed.names(!installing);
             std::shuffle(names.begin(), names.end(), random);
@@ -180,6 +267,7 @@ TEST(KillChild, InstallsAndUninstallsUntilKilled) {
                 names.isEmpty() ? 0
                                 : qsizetype(1 + random() % std::min<qsizetype>(4, names.size()));
             const QList<catalogue::ListEntry> picked(names.cbegin(), names.cbegin() + take);
+            bed.core.beginCommand();
             if (installing)
                 install::InstallArchives(bed.core.context(), ContentKind::Maps, picked, false);
             else
@@ -194,7 +282,7 @@ TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
     testing_support::TempTree tree;
     tree.gameFolder(u"game"_s);
     for (const QString& stock : stockFiles())
-        tree.file(u"game/"_s + stock, "stock");
+        tree.file(u"game/"_s + stock, stockBytes(stock));
     const QString archives = tree.folder(u"archives"_s);
     tree.folder(u"prog"_s);
     QList<TContentRecord> records;
@@ -203,14 +291,17 @@ TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
         records.append(testing_support::scannedRecord(archiveName(i), archives + u'/', {}, 0,
                                                       archiveFiles(i)));
     }
+    tree.file(u"byhand.utx"_s, "by hand");
+    records.append(testing_support::scannedRecord(kAdopted, archives + u'/', {}, 0,
+                                                  {{u"ByHand.utx"_s, "by hand"}}));
     Bed bed(tree.root());
     content_db::CreateMissingFiles(bed.core.state);
     content_db::WriteAll(bed.core.state.mapDataPath(), records);
 
-    int finished = 0;
-    int dropped = 0;
+    const int kills = killCount();
+    int undone = 0;
     int midInstall = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
+    for (int kill = 0; kill < kills; ++kill) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildVariable), tree.root());
@@ -225,30 +316,26 @@ TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
                 << child.readAllStandardError().toStdString();
             child.waitForReadyRead(100);
         }
-        // 5 to 400 ms: within an install's copies, between its writes, or in
+        // 5 to 300 ms: within an install's copies, between its writes, or in
         // an uninstall.
-        QThread::msleep(5 + (unsigned(kill) * 7919u) % 396u);
+        QThread::msleep(5 + (unsigned(kill) * 7919u) % 296u);
         child.kill();
         ASSERT_TRUE(child.waitForFinished(10000));
         if (!QDir(bed.core.state.ProgramDir + u"/Temp"_s).isEmpty())
             ++midInstall;
-        switch (bed.startUp()) {
-        case record_journal::Recovery::Finished:
-            ++finished;
-            break;
-        case record_journal::Recovery::Dropped:
-            ++dropped;
-            break;
-        case record_journal::Recovery::NothingPending:
-            break;
-        }
+        if (bed.startUp())
+            ++undone;
         checkInvariants(bed, kill);
         if (HasFailure())
             break;
     }
-    std::printf("%d kills: %d with files in Temp, journals finished %d, dropped %d, "
-                "half-made copies removed %d\n",
-                kKills, midInstall, finished, dropped, bed.leftCopies);
+    int fromCache = 0;
+    for (const TContentRecord& r : bed.records())
+        fromCache += r.ArchiveDir == catalogue::FromCache ? 1 : 0;
+    std::printf("%d kills: %d with files in Temp, %d runs undone, half-made copies removed %d, "
+                "cache installs that stood %d, adopted content installed at the end %d\n",
+                kills, midInstall, undone, bed.leftCopies, fromCache,
+                bed.installed(kAdopted) ? 1 : 0);
 
     // Everything installed and uninstalled once more leaves the game's own
     // files only, and no counts.
@@ -256,16 +343,22 @@ TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
     install::InstallArchives(
         bed.core.context(), ContentKind::Maps,
         QList<catalogue::ListEntry>(notInstalled.cbegin(), notInstalled.cend()), false);
-    checkInvariants(bed, kKills);
+    checkInvariants(bed, kills);
     const QStringList installed = bed.names(true);
-    ASSERT_EQ(installed.size(), kArchives);
-    install::UninstallArchives(bed.core.context(), ContentKind::Maps,
-                               QList<catalogue::ListEntry>(installed.cbegin(), installed.cend()),
-                               false);
-    EXPECT_EQ(filesBelow(bed.core.state.GameDir), [] {
+    ASSERT_GE(installed.size(), kArchives);
+    const install::UninstallResult last = install::UninstallArchives(
+        bed.core.context(), ContentKind::Maps,
+        QList<catalogue::ListEntry>(installed.cbegin(), installed.cend()), false);
+    EXPECT_TRUE(last.undeletable.isEmpty()) << last.undeletable.join(u'\n').toStdString();
+    QStringList left = filesBelow(bed.core.state.GameDir);
+    left.removeIf([](const QString& f) { return f.startsWith(u"Cache/"_s) || f == kHandFile; });
+    EXPECT_EQ(left, [] {
         QStringList stock = stockFiles();
         stock.sort();
         return stock;
     }());
+    for (const QString& file : stockFiles())
+        EXPECT_EQ(tree.read(u"game/"_s + file), stockBytes(file)) << file.toStdString();
     EXPECT_TRUE(catalogue::SharedFiles::load(bed.core.state.sharedDataPath()).records().isEmpty());
+    EXPECT_TRUE(txn::KeptOriginals::load(bed.core.state).entries().isEmpty());
 }

@@ -321,3 +321,55 @@ TEST_F(VerifyTest, WithoutItsGameFolderNothingIsJudged) {
     core.beginCommand();
     EXPECT_THROW(install::RepairCounts(core.context()), platform::Error);
 }
+
+TEST_F(VerifyTest, SharedNamesOfEveryShapeCountTheirUsersAndTheGamesOwnFilesComeBack) {
+    tree.file(u"game/System/Engine.u"_s, "stock engine");
+    // Duplicate names inside one archive (its folders flattened), the same
+    // name in another archive, a case twin, and the game's own Engine.u.
+    content_db::WriteAll(
+        core.state.modDataPath(),
+        {archive(u"Twice.zip"_s,
+                 {{u"a/Zu.u"_s, "zu a"},
+                  {u"b/Zu.u"_s, "zu b"},
+                  {u"a/Engine.u"_s, "engine a"},
+                  {u"b/Engine.u"_s, "engine b"}},
+                 u"Twice"_s),
+         archive(u"Other.zip"_s, {{u"zu.U"_s, "zu other"}, {u"Other.u"_s, "other"}}, u"Other"_s)});
+    install(ContentKind::Mutators, {u"Twice"_s, u"Other"_s});
+    // Engine.u: the game and Twice; Zu.u: Twice and Other.
+    EXPECT_EQ(shared(), (QStringList{u"Engine.u=2"_s, u"zu.U=2"_s}));
+    EXPECT_TRUE(verify().counts.isEmpty());
+
+    // Other loses its record's installed mark without an uninstall: nothing
+    // needs the game's Engine.u original yet, Twice still lists Engine.u.
+    core.beginCommand();
+    install::UninstallArchives(core.context(), ContentKind::Mutators, {u"Twice"_s}, false);
+    EXPECT_EQ(tree.read(u"game/System/Engine.u"_s), "stock engine");
+    EXPECT_EQ(tree.read(u"game/System/Zu.u"_s), "zu other") << "Other still uses it";
+    EXPECT_TRUE(shared().isEmpty());
+    const install::VerifyReport after = verify();
+    EXPECT_TRUE(after.counts.isEmpty());
+    EXPECT_TRUE(after.missing.isEmpty());
+    EXPECT_TRUE(after.originals.isEmpty());
+
+    // A record marked not installed by other means leaves an original no
+    // installed record needs: Verify names it, and puts it back.
+    install(ContentKind::Mutators, {u"Twice"_s});
+    QList<TContentRecord> mods = content_db::ReadAll(core.state.modDataPath());
+    for (TContentRecord& r : mods) {
+        if (r.ArchiveName == u"Twice.zip"_s)
+            r.Installed = 0;
+    }
+    content_db::WriteAll(core.state.modDataPath(), mods);
+    const install::VerifyReport report = verify();
+    ASSERT_EQ(report.originals.size(), 1);
+    EXPECT_EQ(report.originals[0].gamePath, tree.path(u"game/System/Engine.u"_s));
+    EXPECT_EQ(report.originals[0].size, 12);
+    EXPECT_TRUE(install::summaryText(report).endsWith(
+        u", 1 of the game's own files kept that no installed archive needs."_s));
+    core.beginCommand();
+    EXPECT_EQ(install::PutBackOriginals(core.context()), 1);
+    EXPECT_EQ(tree.read(u"game/System/Engine.u"_s), "stock engine");
+    EXPECT_TRUE(verify().originals.isEmpty());
+    EXPECT_EQ(tree.read(u"prog/kept-originals.txt"_s), "Quorvel kept originals 1\r\n");
+}
