@@ -67,7 +67,7 @@ struct Invocation {
 };
 
 /// The data folder when --data is not given: $XDG_DATA_HOME/Quorvel, else
-/// ~/.local/share/Quorvel, the folder the desktop entry starts Quorvel in.
+/// ~/.local/share/Quorvel, the same folder the window uses.
 QString defaultDataFolder();
 
 /// Parses the arguments (the program's name first). Options may stand

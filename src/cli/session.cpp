@@ -146,7 +146,7 @@ void Session::openForWriting(bool goOnAfterDamagedSettings, bool warnMissingGame
         throw Exit{NotAllDone,
                    lock_->refusal().isEmpty() ? DataLock::busyText(dataDir_) : lock_->refusal()};
     checkDataFilesReadable();
-    // As the desktop entry starts the window: in its data folder.
+    // As the window works: in its data folder, wherever it was started.
     QDir::setCurrent(dataDir_);
     AppState& s = core_->state;
     data_folder::Prepare(s, dataDir_);

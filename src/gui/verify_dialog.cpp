@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -144,6 +145,7 @@ void VerifyDialog::showReport(const install::VerifyReport& report) {
         const install::Adoptable& a = report.adoptable[i];
         addRow(AdoptList, i, {a.entry.name, install::pageText(a.page), a.files.join(u", "_s)});
     }
+    showOriginals(report.originals);
     for (QTreeWidget* list : {MissingList, CountList, AdoptList}) {
         list->resizeColumnToContents(0);
         // The keyboard starts on the first row of a list that has rows.
@@ -171,6 +173,8 @@ void VerifyDialog::updateButtons() {
     bMarkNotInstalled->setEnabled(!missing.isEmpty());
     bRepairCounts->setEnabled(!selectedRows(CountList).isEmpty());
     bAdopt->setEnabled(!selectedRows(AdoptList).isEmpty());
+    if (bPutBack)
+        bPutBack->setEnabled(!selectedRows(OriginalsList).isEmpty());
 }
 
 void VerifyDialog::verifyAgain() {
@@ -266,6 +270,53 @@ void VerifyDialog::AdoptClick() {
         listsChanged_();
         ctx_.status.setStatus(u"  Marked "_s + QString::number(marked) +
                               u" archive(s) as installed."_s);
+    });
+    verifyAgain();
+}
+
+void VerifyDialog::showOriginals(const QList<install::StrayOriginal>& originals) {
+    if (!OriginalsList) {
+        if (originals.isEmpty())
+            return;
+        OriginalsList = resultList(u"OriginalsList"_s, u"The game's own files kept for nothing"_s,
+                                   {u"File"_s, u"Size"_s, u"Kept as"_s});
+        bPutBack = button(u"&Put back"_s, u"bPutBack"_s);
+        auto* outer = static_cast<QVBoxLayout*>(layout());
+        // Above the row of the close button.
+        outer->insertWidget(outer->count() - 1,
+                            group(u"The game's own files kept that no installed archive needs"_s,
+                                  OriginalsList, {bPutBack}),
+                            2);
+        connect(OriginalsList, &QTreeWidget::itemSelectionChanged, this,
+                [this] { updateButtons(); });
+        connect(bPutBack, &QPushButton::clicked, this, [this] { PutBackClick(); });
+    }
+    OriginalsList->clear();
+    for (qsizetype i = 0; i < originals.size(); ++i) {
+        const install::StrayOriginal& o = originals[i];
+        addRow(OriginalsList, i, {o.gamePath, QLocale::system().formattedDataSize(o.size), o.kept});
+    }
+    OriginalsList->resizeColumnToContents(0);
+    if (OriginalsList->topLevelItemCount() > 0)
+        OriginalsList->setCurrentItem(OriginalsList->topLevelItem(0), 0,
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void VerifyDialog::PutBackClick() {
+    QStringList paths;
+    for (const qsizetype i : selectedRows(OriginalsList))
+        paths.append(report_.originals[i].gamePath);
+    if (paths.isEmpty() ||
+        !confirm(u"Put "_s + QString::number(paths.size()) +
+                     u" of the game's own file(s) back into the game?"_s,
+                 paths,
+                 u"Each replaces the file of that name in the game, and its kept copy leaves "_s
+                 u"the data folder."_s))
+        return;
+    run_(CommandBoundary::Long, [this, &paths] {
+        const int back = install::PutBackOriginals(ctx_, paths);
+        ctx_.status.setStatus(u"  Put back "_s + QString::number(back) +
+                              u" of the game's own file(s)."_s);
     });
     verifyAgain();
 }

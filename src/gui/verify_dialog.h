@@ -17,7 +17,8 @@ struct InstalledNeeds;
 
 /// The result of "Verify installation": three lists of what disagrees
 /// between the records and the game folders, each with the actions that
-/// bring them together. Nothing changes until a button is pressed and its
+/// bring them together, and, when there are any, the game's own files kept
+/// that nothing needs any more, with "Put back". Nothing changes until a button is pressed and its
 /// one question, naming what will change, is answered Yes; each action
 /// then runs as a command of the window and is followed by a new check,
 /// whose result the lists then show. Closing changes nothing.
@@ -44,6 +45,11 @@ private:
     void MarkNotInstalledClick();
     void RepairCountsClick();
     void AdoptClick();
+    /// The list of the game's own files kept that no installed archive
+    /// needs, with its "Put back" button; made by the first report that
+    /// has any, above the row of the close button.
+    void showOriginals(const QList<install::StrayOriginal>& originals);
+    void PutBackClick();
     /// The one question of an action: `question`, the names it changes and
     /// what it does to them. True on Yes.
     bool confirm(const QString& question, const QStringList& names, const QString& effect);
@@ -62,7 +68,9 @@ private:
     QTreeWidget* MissingList = nullptr;
     QTreeWidget* CountList = nullptr;
     QTreeWidget* AdoptList = nullptr;
-    QTreeWidget* NeedsList = nullptr; ///< made by the first showNeeds with entries
+    QTreeWidget* NeedsList = nullptr;     ///< made by the first showNeeds with entries
+    QTreeWidget* OriginalsList = nullptr; ///< made by the first report with stray originals
+    QPushButton* bPutBack = nullptr;
     QPushButton* bReinstall = nullptr;
     QPushButton* bMarkNotInstalled = nullptr;
     QPushButton* bRepairCounts = nullptr;

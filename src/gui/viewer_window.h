@@ -86,7 +86,7 @@ private:
     /// Over the value of row 2, "Place on disk": the folder can be selected
     /// and copied there, while the grid stays read-only.
     QLineEdit* PlaceOnDisk = nullptr;
-    QLabel* Needs = nullptr;            ///< the packages imported but not installed
+    QLabel* Needs = nullptr; ///< the packages imported but not installed
     TContentRecord record_;
     DesktopOpener* opener_ = nullptr;
     /// The scratch folders of the files viewed since the viewer opened.

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <exception>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -248,9 +249,17 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     const QList<qsizetype> indexes =
         catalogue::findRecords(books.records, kind, catalogue::ListSide::NotInstalled, selected);
     try {
-        for (qsizetype i = 0; i < selected.size(); ++i) {
+        // A stop asked for between two archives (the progress report is
+        // where the command line's SIGINT and SIGTERM land) lets the
+        // archives already installed stand: they are committed first.
+        std::exception_ptr stopped;
+        for (qsizetype i = 0; i < selected.size() && !stopped; ++i) {
             installOne(ctx, kind, selected[i], indexes[i], deleteAfter, books, result);
-            run.progress(int(i + 1));
+            try {
+                run.progress(int(i + 1));
+            } catch (...) {
+                stopped = std::current_exception();
+            }
         }
         // The records, the counts and the kept originals in one commit:
         // until it, a kill leaves the next start to undo the whole run.
@@ -258,6 +267,8 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
         transaction.commit(books.changed
                                ? RunRewrites(s, database, books.records, books.shared, originals)
                                : QList<txn::Transaction::Rewrite>());
+        if (stopped)
+            std::rethrow_exception(stopped);
     } catch (...) {
         core::DeleteTempFiles(ctx);
         throw;

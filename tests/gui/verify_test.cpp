@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -187,4 +188,48 @@ TEST_F(VerifyWindowTest, DriftIsShownAndEachButtonFixesItsPart) {
     EXPECT_EQ(installed, (QStringList{u"DM-A.zip=1"_s, u"DM-B.zip=1"_s, u"MutX.zip=1"_s}));
     EXPECT_EQ(control<QListWidget>(w, u"LBun"_s)->count(), 2);
     EXPECT_TRUE(looksIdle(w));
+}
+
+TEST_F(VerifyWindowTest, TheGamesOwnFileKeptForNothingIsPutBack) {
+    tree.gameFolder(u"game"_s);
+    tree.file(u"game/Textures/Stock.utx"_s, "stock texture");
+    // Overwrite files is "Always": the install replaces the stock texture
+    // without asking, after keeping it.
+    TForm1& w =
+        startWith({zip(u"maps"_s, u"DM-S.zip"_s,
+                       {{u"DM-S.ut2"_s, "s"}, {u"Stock.utx"_s, "archive's texture"}}, u"DM-S"_s)},
+                  {});
+    w.show();
+    control<QListWidget>(w, u"LBinst"_s)->item(0)->setSelected(true);
+    control<QPushButton>(w, u"bInstallMaps"_s)->click();
+    ASSERT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "archive's texture");
+    // The map deleted by hand, then its record let go without deleting
+    // anything: the kept stock texture is needed by no one.
+    ASSERT_TRUE(QFile::remove(tree.path(u"game/Maps/DM-S.ut2"_s)));
+    verify(w, [&](QDialog& d) {
+        selectRow(d, u"MissingList"_s, u"DM-S"_s);
+        dialogs.buttonAnswers.push_back(platform::Yes);
+        control<QPushButton>(d, u"bMarkNotInstalled"_s)->click();
+        ASSERT_EQ(rows(d, u"OriginalsList"_s),
+                  QStringList{tree.path(u"game/Textures/Stock.utx"_s)});
+        QPushButton* putBack = control<QPushButton>(d, u"bPutBack"_s);
+        EXPECT_FALSE(putBack->isEnabled()) << "nothing selected";
+        selectRow(d, u"OriginalsList"_s, tree.path(u"game/Textures/Stock.utx"_s));
+        // No keeps both where they are.
+        dialogs.buttonAnswers.push_back(platform::No);
+        putBack->click();
+        EXPECT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "archive's texture");
+        dialogs.buttonAnswers.push_back(platform::Yes);
+        putBack->click();
+        EXPECT_TRUE(rows(d, u"OriginalsList"_s).isEmpty());
+    });
+    EXPECT_EQ(tree.read(u"game/Textures/Stock.utx"_s), "stock texture");
+    ASSERT_EQ(dialogs.shown.size(), 3);
+    EXPECT_EQ(dialogs.shown[1].text,
+              u"Put 1 of the game's own file(s) back into the game?\r\r"_s +
+                  tree.path(u"game/Textures/Stock.utx"_s) +
+                  u"\r\rEach replaces the file of that name in the game, and its kept copy "_s
+                  u"leaves the data folder."_s);
+    // The kept copy left the data folder with its bytes.
+    EXPECT_TRUE(QDir(prog(u"Originals"_s)).entryList(QDir::Files).isEmpty());
 }

@@ -10,6 +10,7 @@
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/install_archives.h"
+#include "support/rar4_writer.h"
 #include "support/tree_builder.h"
 #include "support/zip_builder.h"
 
@@ -334,8 +335,19 @@ TEST_F(UninstallTest, OnlyWhatTheArchivePlacedGoes) {
     ASSERT_TRUE(ZipBuilder()
                     .file(u"a/Engine.u"_s, "mod engine")
                     .file(u"b/Engine.u"_s, "mod engine")
+                    .file(u"a/Zu.u"_s, "zu")
+                    .file(u"b/Zu.u"_s, "zu")
                     .file(u"MutTwice.int"_s, "[Public]\r\nObject=(Name=MutTwice.MutTwice)\r\n")
                     .write(s.MutatorDir + u"/MutTwice.zip"_s));
+    // A rar with the same Zu.u and a link entry named like the game's
+    // engine: the link is never placed, so it is never counted either.
+    using testing_support::Rar4Entry;
+    tree.file(
+        u"muts/MutLinked.rar"_s,
+        testing_support::rar4Archive(
+            {Rar4Entry::file("Zu.u", "zu"), Rar4Entry::symlink("System\\Engine.u", "/etc/passwd"),
+             Rar4Entry::file("MutLinked.int",
+                             "[Public]\r\nObject=(Name=MutLinked.MutLinked)\r\n")}));
     intake::TmFileScan scan;
     intake::ScanMapArchives(core.context(), scan);
     intake::ScanMutatorArchives(core.context(), scan);
@@ -343,6 +355,14 @@ TEST_F(UninstallTest, OnlyWhatTheArchivePlacedGoes) {
          {u"DM-Link.zip"_s, u"DM-L3.zip"_s, u"DM-Long.zip"_s, u"DM-Case1.zip"_s, u"DM-Case2.zip"_s})
         install(ContentKind::Maps, {name});
     install(ContentKind::Mutators, {u"MutTwice"_s});
+    install(ContentKind::Mutators, {u"MutLinked"_s});
+    // SHARED.UTX: DM-Case1's and DM-Case2's; Engine.u: the game's and
+    // MutTwice's; Zu.u: MutTwice's and MutLinked's.
+    QStringList counts;
+    for (const TSharedFileRecord& r : shared())
+        counts.append(r.FileName + u'=' + QString::number(r.RefCount));
+    EXPECT_EQ(counts, (QStringList{u"SHARED.UTX=2"_s, u"Engine.u=2"_s, u"Zu.u=2"_s}));
+    EXPECT_EQ(tree.read(u"game/System/Zu.u"_s), "zu");
     for (const TContentRecord& r : maps()) {
         if (r.ArchiveName == u"DM-Link.zip"_s) {
             EXPECT_EQ(r.Files, QStringList{u"DM-Link.ut2"_s}) << "a link entry is not recorded";
@@ -356,6 +376,8 @@ TEST_F(UninstallTest, OnlyWhatTheArchivePlacedGoes) {
         uninstall(ContentKind::Maps, {shown});
     EXPECT_TRUE(tree.exists(u"game/Textures/Shared.utx"_s)) << "DM-Case2 still uses it";
     uninstall(ContentKind::Mutators, {u"MutTwice"_s});
+    EXPECT_TRUE(tree.exists(u"game/System/Zu.u"_s)) << "MutLinked still uses it";
+    uninstall(ContentKind::Mutators, {u"MutLinked"_s});
     uninstall(ContentKind::Maps, {u"DM-Case2.ut2"_s});
 
     QStringList left;
@@ -367,6 +389,7 @@ TEST_F(UninstallTest, OnlyWhatTheArchivePlacedGoes) {
     left.sort();
     EXPECT_EQ(left, ownNames);
     EXPECT_EQ(tree.read(u"game/Help/ReadMe.txt"_s), "the game's readme");
+    EXPECT_EQ(tree.read(u"game/System/Engine.u"_s), "the game's engine");
     EXPECT_EQ(tree.read(u"game/Help/Shot.jpg"_s), "another archive's picture");
     EXPECT_EQ(tree.read(u"game/Textures/"_s + cut), "an unrelated texture");
     EXPECT_TRUE(shared().isEmpty());
