@@ -10,6 +10,7 @@
 #include "core/app_core.h"
 #include "core/content_catalogue.h"
 #include "core/data_folder.h"
+#include "core/data_lock.h"
 #include "core/kept_originals.h"
 #include "core/shared_files.h"
 #include "core/transaction.h"
@@ -233,6 +234,10 @@ TEST(KillChild, InstallsAndUninstallsUntilKilled) {
     if (childRoot().isEmpty())
         GTEST_SKIP() << "runs as the killed child only";
     Bed bed(childRoot());
+    // A writer holds the data folder's lock all its run, as the window's
+    // and the command line's do: every kill leaves its lock file behind.
+    const DataLock lock = DataLock::acquire(bed.core.state.ProgramDir, std::chrono::seconds(10));
+    ASSERT_TRUE(lock.held());
     bed.startUp();
     std::mt19937 random(qEnvironmentVariableIntValue(kSeedVariable));
     // The parent waits for this line before it starts the clock.
@@ -323,6 +328,10 @@ TEST(KillTest, EveryKillLeavesRecordsCountsAndGameFilesAgreeing) {
         ASSERT_TRUE(child.waitForFinished(10000));
         if (!QDir(bed.core.state.ProgramDir + u"/Temp"_s).isEmpty())
             ++midInstall;
+        // The killed writer's lock is free at once for the next one.
+        EXPECT_TRUE(
+            DataLock::acquire(bed.core.state.ProgramDir, std::chrono::milliseconds(0)).held())
+            << "kill " << kill << ": the lock stayed taken";
         if (bed.startUp())
             ++undone;
         checkInvariants(bed, kill);
