@@ -27,30 +27,6 @@ bool entryThere(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
-/// Copies `from` to `to` through an AtomicFile (synced, size checked).
-platform::Outcome copyBytes(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return platform::Outcome::failure(platform::cannotOpenText(from, in.errorString()));
-    try {
-        platform::AtomicFile out(to);
-        out.openForWriting();
-        QByteArray buffer(1 << 20, '\0');
-        for (;;) {
-            const qint64 got = in.read(buffer.data(), buffer.size());
-            if (got < 0)
-                return platform::Outcome::failure(platform::readErrorText(from, in.errorString()));
-            if (got == 0)
-                break;
-            out.writeAll(buffer.constData(), got);
-        }
-        out.commit();
-    } catch (const platform::Error& e) {
-        return platform::Outcome::failure(e.text());
-    }
-    return platform::Outcome::success();
-}
-
 void syncFolder(const QString& folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -81,7 +57,7 @@ platform::Outcome keepBytes(const QString& from, const QString& to) {
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return platform::Outcome::success();
     // Another file system, or one without hard links: a copy.
-    return copyBytes(from, to);
+    return platform::copyFileAtomically(from, to);
 }
 
 bool putBack(const QString& backup, const QString& path) {
@@ -90,7 +66,7 @@ bool putBack(const QString& backup, const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
     if (::rename(QFile::encodeName(backup).constData(), QFile::encodeName(path).constData()) == 0)
         return true;
-    if (errno != EXDEV || !copyBytes(backup, path))
+    if (errno != EXDEV || !platform::copyFileAtomically(backup, path))
         return false;
     QFile::remove(backup);
     return true;

@@ -3,8 +3,8 @@
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/transaction.h"
-#include "install/file_copy.h"
 #include "install/game_paths.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/folder_index.h"
 #include "platform/status_sink.h"
@@ -58,7 +58,7 @@ platform::Outcome copyInto(CommandContext& ctx, const QString& source, const QSt
     if (existing && failIfExists)
         return platform::Outcome::success();
     const QString target = existing.value_or(folder + name);
-    const platform::Outcome copied = detail::copyFileAtomic(source, target);
+    const platform::Outcome copied = platform::copyFileAtomically(source, target);
     if (!copied)
         return copied;
     if (!existing) {

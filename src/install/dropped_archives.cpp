@@ -1,6 +1,6 @@
 #include "install/dropped_archives.h"
 
-#include "install/file_copy.h"
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
 
@@ -105,7 +105,7 @@ DropResult CopyDroppedArchives(CommandContext& ctx, catalogue::ContentKind kind,
                 continue;
             }
         }
-        if (const platform::Outcome copied = detail::copyFileAtomic(path, target); !copied) {
+        if (const platform::Outcome copied = platform::copyFileAtomically(path, target); !copied) {
             result.refused.append(name + u": "_s + copied.error());
             continue;
         }

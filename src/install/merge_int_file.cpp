@@ -1,6 +1,5 @@
 #include "install/placement.h"
 
-#include "install/file_copy.h"
 #include "install/game_paths.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
@@ -90,7 +89,7 @@ void MergeIntFile(CommandContext& ctx, const QString& name) {
         const QString backupName = platform::fileNamePart(target) + u".old"_s;
         const std::optional<QString> oldBackup = ctx.folders.find(systemDir, backupName);
         const platform::Outcome backedUp =
-            detail::copyFileAtomic(target, oldBackup.value_or(systemDir + backupName));
+            platform::copyFileAtomically(target, oldBackup.value_or(systemDir + backupName));
         if (!backedUp)
             throw platform::Error(backedUp.error());
         if (!oldBackup)

@@ -172,4 +172,27 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes) {
     file.commit();
 }
 
+Outcome copyFileAtomically(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return Outcome::failure(cannotOpenText(source, in.errorString()));
+    try {
+        AtomicFile out(target);
+        out.openForWriting();
+        QByteArray buffer(1 << 20, '\0');
+        for (;;) {
+            const qint64 got = in.read(buffer.data(), buffer.size());
+            if (got < 0)
+                return Outcome::failure(readErrorText(source, in.errorString()));
+            if (got == 0)
+                break;
+            out.writeAll(buffer.constData(), got);
+        }
+        out.commit();
+    } catch (const Error& e) {
+        return Outcome::failure(e.text());
+    }
+    return Outcome::success();
+}
+
 } // namespace platform

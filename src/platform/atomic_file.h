@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/errors.h"
+
 #include <QIODevice>
 #include <QString>
 
@@ -67,5 +69,10 @@ QByteArray temporaryNamePattern(const QString& path);
 
 /// Writes `bytes` as the whole content of `path` through an AtomicFile.
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+/// Copies `source` over `target` through an AtomicFile, so an existing
+/// target is either wholly replaced or left as it was. Reads in bounded
+/// chunks. A failure says why in io_errors texts.
+Outcome copyFileAtomically(const QString& source, const QString& target);
 
 } // namespace platform

@@ -77,11 +77,11 @@ TEST(PackageImportsTest, PackagesAreNamedByTheClassesOfTheirObjects) {
 
     // A group inside a package (class Package) says nothing of its kind;
     // the package's own name is no import; each package comes once.
-    testing_support::PackageSpec spec;
+    testing_support::PackageSpec layout;
     for (const char* n : {"Core", "Package", "Engine", "Texture", "Sounds", "Sound", "Rocks",
                           "Granite", "Boom", "DM-Self", "Class", "Actor", "Hall"})
-        spec.names.append({QByteArray(n), 0, std::nullopt});
-    spec.imports = {
+        layout.names.append({QByteArray(n), 0, std::nullopt});
+    layout.imports = {
         {0, 1, 0, 2},    // Engine
         {0, 1, 0, 4},    // Sounds
         {0, 1, -2, 6},   // Sounds.Rocks, a group
@@ -93,7 +93,7 @@ TEST(PackageImportsTest, PackagesAreNamedByTheClassesOfTheirObjects) {
         {0, 1, -99, 12}, // an outer import past the table: taken as it stands
     };
     QBuffer bytes;
-    bytes.setData(testing_support::packageBytes(spec));
+    bytes.setData(testing_support::packageBytes(layout));
     ASSERT_TRUE(bytes.open(QIODevice::ReadOnly));
     cache::TUTPackage package;
     package.OpenPackage(bytes, u"DM-Self.ut2"_s);

@@ -11,7 +11,6 @@
 #include "core/reports.h"
 #include "core/settings_file.h"
 #include "core/transaction.h"
-#include "install/file_copy.h"
 #include "install/install.h"
 #include "install/placement.h"
 #include "install/uninstall.h"
@@ -199,7 +198,7 @@ TEST(FullDiskInside, EveryWriterKeepsTheOldFileAndSaysWhy) {
 
     // A placed game file over the stock one.
     const platform::Outcome copied =
-        install::detail::copyFileAtomic(source, disk + u"/game/Textures/Stock.utx"_s);
+        platform::copyFileAtomically(source, disk + u"/game/Textures/Stock.utx"_s);
     EXPECT_FALSE(copied.ok());
     EXPECT_TRUE(copied.error().contains(u"Stock.utx"_s)) << copied.error().toStdString();
 
