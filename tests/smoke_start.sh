@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the program from an empty folder with a data folder that does not
-# exist yet, ends it with SIGTERM after a few seconds and expects a clean
+# exist yet, ends it with SIGTERM once it has made its record files (its
+# signal handler is in place before that) and expects a clean
 # exit: code 0, the data folder made with the three record files and no
 # Temp, and nothing written where it was started.
 set -u
@@ -10,7 +11,15 @@ trap 'rm -rf "$dir"' EXIT
 mkdir "$dir/start"
 cd "$dir/start"
 data="$dir/data folder"
-HOME="$dir/home" timeout --preserve-status -s TERM 10 "$binary" --data "$data"
+HOME="$dir/home" "$binary" --data "$data" &
+pid=$!
+for _ in $(seq 300); do
+  [ -f "$data/sharedfiles.dat" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -TERM "$pid" 2>/dev/null
+wait "$pid"
 rc=$?
 fail=0
 [ "$rc" -eq 0 ] || { echo "exit code $rc, expected 0"; fail=1; }

@@ -159,103 +159,31 @@ void TUTPackage::OpenPackage(QIODevice& device, const QString& fileName, Package
     }
 }
 
+/// Where the header says the tables are and how long they are.
+struct TUTPackage::TableSpans {
+    qint32 nameCount = 0;
+    quint32 nameOffset = 0;
+    qint32 exportCount = 0;
+    quint32 exportOffset = 0;
+    qint32 importCount = 0;
+    quint32 importOffset = 0;
+    qint32 heritageCount = 0;
+    quint64 heritageOffset = 0;
+};
+
 void TUTPackage::readPackage(QIODevice& device) {
     PackageStream stream(device, fileName_);
     stream.seek(0);
+    TableSpans spans = readHeader(stream);
+    if (version_ >= GuidHeader)
+        readGuidAndGenerations(stream, spans);
+    else
+        readHeritageSpan(stream, spans);
+    readNames(stream, spans);
 
-    platform::ByteCursor header = stream.ahead(HeaderBytes);
-    if (header.u32() != Signature)
-        throw EInvalidUTPackage();
-    version_ = header.u16();
-    licenseeMode_ = header.u16();
-    flags_ = header.u32();
-    const qint32 nameCount = header.i32();
-    const quint32 nameOffset = header.u32();
-    const qint32 exportCount = header.i32();
-    const quint32 exportOffset = header.u32();
-    const qint32 importCount = header.i32();
-    const quint32 importOffset = header.u32();
-    if (!header.ok())
-        failPastEnd(u"package header"_s);
-    stream.advance(header.pos());
-    // The game's own packages carry licensee modes 25 to 29.
-    if (variant_ == PackageVariant::Detect && licenseeMode_ >= 25 && licenseeMode_ <= 29)
-        variant_ = PackageVariant::UT2004;
-
-    quint64 heritageOffset = 0;
-    qint32 heritageCount = 0;
-    if (version_ >= GuidHeader) {
-        platform::ByteCursor marker = stream.ahead(4);
-        if (marker.i32() == GuidMarker) {
-            stream.advance(marker.pos());
-            const qsizetype end = stream.find(GuidMarkerEnd);
-            if (end < 0)
-                failPastEnd(u"package header"_s);
-            stream.advance(end + 1);
-        }
-        // Otherwise the four bytes are the GUID's own: nothing consumed.
-        heritageOffset = stream.pos();
-        heritageCount = 1;
-        platform::ByteCursor guid = stream.ahead(GuidBytes + 4);
-        guid.skip(GuidBytes);
-        const qint32 generationCount = guid.i32();
-        if (!guid.ok())
-            failPastEnd(u"package header"_s);
-        stream.advance(guid.pos());
-        readTable(
-            stream, generationCount, GenerationBytes, u"generation table"_s,
-            [](platform::ByteCursor& c, qint32) {
-                TUTGenerationInfo info;
-                info.ExportCount = c.i32();
-                info.NameCount = c.i32();
-                return info;
-            },
-            [this](TUTGenerationInfo info) { generations_.append(info); });
-    } else {
-        platform::ByteCursor heritage = stream.ahead(8);
-        heritageCount = heritage.i32();
-        heritageOffset = heritage.u32();
-        if (!heritage.ok())
-            failPastEnd(u"package header"_s);
-        stream.advance(heritage.pos());
-    }
-
-    const QString nameTable = u"name table"_s;
-    stream.seek(nameOffset);
-    if (version_ >= LengthPrefixedNames) {
-        readTable(
-            stream, nameCount, NameMax, nameTable,
-            [](platform::ByteCursor& c, qint32) {
-                TUTNameTableEntry name;
-                // The length counts the terminating zero, which is not kept.
-                const quint8 length = c.u8();
-                const QByteArrayView text = c.bytes(length);
-                if (length > 0 && c.ok())
-                    name.Name = nameText(text.first(length - 1));
-                name.Flags = c.u32();
-                return name;
-            },
-            [this](TUTNameTableEntry name) { names_.append(std::move(name)); });
-    } else {
-        for (qint32 i = 0; i < nameCount; ++i) {
-            const qsizetype zero = stream.find(0);
-            if (zero < 0)
-                failPastEnd(nameTable);
-            platform::ByteCursor c = stream.ahead(zero + 1 + 4);
-            TUTNameTableEntry name;
-            name.Name = nameText(c.bytes(quint64(zero)));
-            c.skip(1);
-            name.Flags = c.u32();
-            if (!c.ok())
-                failPastEnd(nameTable);
-            stream.advance(c.pos());
-            names_.append(std::move(name));
-        }
-    }
-
-    stream.seek(exportOffset);
+    stream.seek(spans.exportOffset);
     readTable(
-        stream, exportCount, ExportMax, u"export table"_s,
+        stream, spans.exportCount, ExportMax, u"export table"_s,
         [](platform::ByteCursor& c, qint32 index) {
             TUTExportTableObjectData e;
             e.Class = ReadCompactIndex(c);
@@ -272,9 +200,9 @@ void TUTPackage::readPackage(QIODevice& device) {
         },
         [this](TUTExportTableObjectData e) { exports_.append(e); });
 
-    stream.seek(importOffset);
+    stream.seek(spans.importOffset);
     readTable(
-        stream, importCount, ImportMax, u"import table"_s,
+        stream, spans.importCount, ImportMax, u"import table"_s,
         [](platform::ByteCursor& c, qint32) {
             TUTImportTableObjectData e;
             e.ClassPackage = ReadCompactIndex(c);
@@ -287,11 +215,108 @@ void TUTPackage::readPackage(QIODevice& device) {
 
     // For version 68 and later this reads the package GUID again, as the
     // one heritage entry.
-    stream.seek(heritageOffset);
+    stream.seek(spans.heritageOffset);
     readTable(
-        stream, heritageCount, GuidBytes, u"heritage table"_s,
+        stream, spans.heritageCount, GuidBytes, u"heritage table"_s,
         [](platform::ByteCursor& c, qint32) { return c.bytes(GuidBytes).toByteArray(); },
         [this](QByteArray guid) { heritage_.append(std::move(guid)); });
+}
+
+TUTPackage::TableSpans TUTPackage::readHeader(PackageStream& stream) {
+    platform::ByteCursor header = stream.ahead(HeaderBytes);
+    if (header.u32() != Signature)
+        throw EInvalidUTPackage();
+    version_ = header.u16();
+    licenseeMode_ = header.u16();
+    flags_ = header.u32();
+    TableSpans spans;
+    spans.nameCount = header.i32();
+    spans.nameOffset = header.u32();
+    spans.exportCount = header.i32();
+    spans.exportOffset = header.u32();
+    spans.importCount = header.i32();
+    spans.importOffset = header.u32();
+    if (!header.ok())
+        failPastEnd(u"package header"_s);
+    stream.advance(header.pos());
+    // The game's own packages carry licensee modes 25 to 29.
+    if (variant_ == PackageVariant::Detect && licenseeMode_ >= 25 && licenseeMode_ <= 29)
+        variant_ = PackageVariant::UT2004;
+    return spans;
+}
+
+void TUTPackage::readGuidAndGenerations(PackageStream& stream, TableSpans& spans) {
+    platform::ByteCursor marker = stream.ahead(4);
+    if (marker.i32() == GuidMarker) {
+        stream.advance(marker.pos());
+        const qsizetype end = stream.find(GuidMarkerEnd);
+        if (end < 0)
+            failPastEnd(u"package header"_s);
+        stream.advance(end + 1);
+    }
+    // Otherwise the four bytes are the GUID's own: nothing consumed.
+    spans.heritageOffset = stream.pos();
+    spans.heritageCount = 1;
+    platform::ByteCursor guid = stream.ahead(GuidBytes + 4);
+    guid.skip(GuidBytes);
+    const qint32 generationCount = guid.i32();
+    if (!guid.ok())
+        failPastEnd(u"package header"_s);
+    stream.advance(guid.pos());
+    readTable(
+        stream, generationCount, GenerationBytes, u"generation table"_s,
+        [](platform::ByteCursor& c, qint32) {
+            TUTGenerationInfo info;
+            info.ExportCount = c.i32();
+            info.NameCount = c.i32();
+            return info;
+        },
+        [this](TUTGenerationInfo info) { generations_.append(info); });
+}
+
+void TUTPackage::readHeritageSpan(PackageStream& stream, TableSpans& spans) {
+    platform::ByteCursor heritage = stream.ahead(8);
+    spans.heritageCount = heritage.i32();
+    spans.heritageOffset = heritage.u32();
+    if (!heritage.ok())
+        failPastEnd(u"package header"_s);
+    stream.advance(heritage.pos());
+}
+
+void TUTPackage::readNames(PackageStream& stream, const TableSpans& spans) {
+    const QString nameTable = u"name table"_s;
+    stream.seek(spans.nameOffset);
+    if (version_ >= LengthPrefixedNames) {
+        readTable(
+            stream, spans.nameCount, NameMax, nameTable,
+            [](platform::ByteCursor& c, qint32) {
+                TUTNameTableEntry name;
+                // The length counts the terminating zero, which is not kept.
+                const quint8 length = c.u8();
+                const QByteArrayView text = c.bytes(length);
+                if (length > 0 && c.ok())
+                    name.Name = nameText(text.first(length - 1));
+                name.Flags = c.u32();
+                return name;
+            },
+            [this](TUTNameTableEntry name) { names_.append(std::move(name)); });
+        return;
+    }
+    // Older packages end each name with a zero instead.
+    for (qint32 i = 0; i < spans.nameCount; ++i) {
+        const qsizetype zero = stream.find(0);
+        if (zero < 0)
+            failPastEnd(nameTable);
+        platform::ByteCursor c = stream.ahead(zero + 1 + 4);
+        TUTNameTableEntry name;
+        name.Name = nameText(c.bytes(quint64(zero)));
+        c.skip(1);
+        name.Flags = c.u32();
+        if (!c.ok())
+            failPastEnd(nameTable);
+        stream.advance(c.pos());
+        names_.append(std::move(name));
+    }
 }
 
 } // namespace cache

@@ -15,6 +15,8 @@ class ByteCursor;
 
 namespace cache {
 
+class PackageStream;
+
 /// The file is no Unreal package: too short for the signature, or the
 /// signature is wrong.
 class EInvalidUTPackage : public platform::Error {
@@ -113,8 +115,13 @@ public:
     const QList<TUTGenerationInfo>& Generations() const { return generations_; }
 
 private:
+    struct TableSpans;
     void discard();
     void readPackage(QIODevice& device);
+    TableSpans readHeader(PackageStream& stream);
+    void readGuidAndGenerations(PackageStream& stream, TableSpans& spans);
+    void readHeritageSpan(PackageStream& stream, TableSpans& spans);
+    void readNames(PackageStream& stream, const TableSpans& spans);
 
     QString fileName_;
     PackageVariant variant_ = PackageVariant::Detect;

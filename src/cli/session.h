@@ -40,7 +40,7 @@ public:
     /// folder that needs repair at start-up is read as it is.
     void openForReading();
     /// A verb that writes: takes the data folder's lock (waiting up to
-    /// DataLock::DefaultWait for another writer, then exit 1), then runs the
+    /// DataLock::writerWait() for another writer, then exit 1), then runs the
     /// start-up steps the window runs (core/data_folder.h), removes the
     /// copies a killed install left in the game and lets the record file
     /// guard look at the record files. A damaged settings file is kept aside

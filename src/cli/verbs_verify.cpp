@@ -103,9 +103,8 @@ bool sayUnchosen(const QStringList& names, const QString& list,
     return all;
 }
 
-} // namespace
-
-int runVerify(Session& session, const Invocation& call) {
+/// The one action of the call ("" for none), checked against its names.
+QString chosenAction(const Invocation& call) {
     const QStringList actions = {u"repair-counts"_s, u"adopt"_s, u"reinstall"_s,
                                  u"mark-not-installed"_s, u"put-back-originals"_s};
     QStringList chosen;
@@ -124,52 +123,69 @@ int runVerify(Session& session, const Invocation& call) {
     if (!takesNames && !originals && !call.args.isEmpty())
         throw usage(u"verify takes a NAME only with --adopt, --reinstall or "
                     u"--mark-not-installed."_s);
+    return action;
+}
 
+/// --adopt, --reinstall or --mark-not-installed on the named entries.
+int actOnNamed(Session& session, const QString& action, const QStringList& names) {
     int code = Done;
+    CommandContext& ctx = session.ctx();
+    const install::VerifyReport before = install::VerifyInstallation(ctx);
+    if (action == u"adopt"_s) {
+        if (!sayUnchosen(names, u"the content found installed by hand"_s, &install::adoptableNamed,
+                         before))
+            code = NotAllDone;
+        const QList<install::Adoptable> found = install::adoptableNamed(before, names);
+        if (!found.isEmpty() && !install::AdoptContent(ctx, found))
+            code = NotAllDone;
+        return code;
+    }
+    if (!sayUnchosen(names, u"the installed content with files missing"_s, &install::missingNamed,
+                     before))
+        code = NotAllDone;
+    const QList<install::MissingFiles> found = install::missingNamed(before, names);
+    if (found.isEmpty())
+        return code;
+    if (action == u"reinstall"_s) {
+        for (const install::ReinstallRun& run : install::ReinstallArchives(ctx, found)) {
+            install::FinishInstall(ctx, run.page, run.result);
+            session.printStatus();
+            if (!run.result.ok || !run.result.FailedArchives.isEmpty() ||
+                !run.result.nothingPlaced.isEmpty())
+                code = NotAllDone;
+        }
+        return code;
+    }
+    const int changed = install::MarkNotInstalled(ctx, found);
+    session.say(u"Marked "_s + QString::number(changed) + u" archive(s) as not installed."_s);
+    return code;
+}
+
+/// Runs the chosen action, if any; NotAllDone when a part of it failed.
+int runAction(Session& session, const QString& action, const QStringList& names) {
     if (action.isEmpty()) {
         session.openForReading();
         session.requireSoundRecords();
-    } else if (action == u"repair-counts"_s) {
-        session.openForWriting();
+        return Done;
+    }
+    session.openForWriting();
+    if (action == u"repair-counts"_s) {
         const int changed = install::RepairCounts(session.ctx());
         session.say(u"Counts repaired: "_s + QString::number(changed));
-    } else if (originals) {
-        session.openForWriting();
-        const int back = install::PutBackOriginals(session.ctx(), call.args);
-        session.say(u"The game's own files put back: "_s + QString::number(back));
-        if (back < call.args.size())
-            code = NotAllDone;
-    } else {
-        session.openForWriting();
-        CommandContext& ctx = session.ctx();
-        const install::VerifyReport before = install::VerifyInstallation(ctx);
-        if (action == u"adopt"_s) {
-            if (!sayUnchosen(call.args, u"the content found installed by hand"_s,
-                             &install::adoptableNamed, before))
-                code = NotAllDone;
-            const QList<install::Adoptable> found = install::adoptableNamed(before, call.args);
-            if (!found.isEmpty() && !install::AdoptContent(ctx, found))
-                code = NotAllDone;
-        } else {
-            if (!sayUnchosen(call.args, u"the installed content with files missing"_s,
-                             &install::missingNamed, before))
-                code = NotAllDone;
-            const QList<install::MissingFiles> found = install::missingNamed(before, call.args);
-            if (!found.isEmpty() && action == u"reinstall"_s) {
-                for (const install::ReinstallRun& run : install::ReinstallArchives(ctx, found)) {
-                    install::FinishInstall(ctx, run.page, run.result);
-                    session.printStatus();
-                    if (!run.result.ok || !run.result.FailedArchives.isEmpty() ||
-                        !run.result.nothingPlaced.isEmpty())
-                        code = NotAllDone;
-                }
-            } else if (!found.isEmpty()) {
-                const int changed = install::MarkNotInstalled(ctx, found);
-                session.say(u"Marked "_s + QString::number(changed) +
-                            u" archive(s) as not installed."_s);
-            }
-        }
+        return Done;
     }
+    if (action == u"put-back-originals"_s) {
+        const int back = install::PutBackOriginals(session.ctx(), names);
+        session.say(u"The game's own files put back: "_s + QString::number(back));
+        return back < names.size() ? NotAllDone : Done;
+    }
+    return actOnNamed(session, action, names);
+}
+
+} // namespace
+
+int runVerify(Session& session, const Invocation& call) {
+    int code = runAction(session, chosenAction(call), call.args);
 
     // What the folders and records say now.
     const install::VerifyReport report = install::VerifyInstallation(session.ctx());

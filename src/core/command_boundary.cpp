@@ -50,7 +50,8 @@ void CommandBoundary::takeLock() {
         if (status)
             status->setStatus(u"  Waiting for another Quorvel to finish changing its folder"_s);
         KeepPainted paint;
-        lock_ = DataLock::acquire(dir, LockWait, [&paint] { paint(); });
+        // As long as the command-line program waits, so both refuse alike.
+        lock_ = DataLock::acquire(dir, DataLock::writerWait(), [&paint] { paint(); });
         if (status)
             status->setStatus(before);
     }

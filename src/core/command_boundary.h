@@ -50,7 +50,7 @@ class StatusSink;
 /// folders runs as a writer and holds the data folder lock
 /// (core/data_lock.h) while it runs, so that a quorvel-cli working on the
 /// same folder never writes at the same time; a reader takes none. A writer
-/// that finds the lock taken waits up to LockWait with the window busy but
+/// that finds the lock taken waits up to DataLock::writerWait() with the window busy but
 /// painted, then is refused with the busy text in the error box. The lock
 /// is let go when the window is back in its event loop with no writer
 /// running: the steps of one click (an install and the leftovers moved at
@@ -66,10 +66,6 @@ public:
         Reads,  ///< no lock: another Quorvel may write meanwhile
         Writes, ///< holds the data folder lock while it runs
     };
-
-    /// How long a writer waits for another Quorvel's lock: as long as the
-    /// command-line program waits, so both refuse alike.
-    static constexpr std::chrono::milliseconds LockWait = DataLock::DefaultWait;
 
     /// `showError` is the general error handler.
     CommandBoundary(AppState& state, std::function<void(const QString&)> showError);

@@ -143,6 +143,18 @@ DataLock& DataLock::operator=(DataLock&& other) noexcept {
     return *this;
 }
 
+std::chrono::milliseconds DataLock::writerWait() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("QUORVEL_LOCK_WAIT_MS").toLongLong(&ok);
+    if (ok && ms >= 0 && ms <= 600'000)
+        return std::chrono::milliseconds(ms);
+    return DefaultWait;
+}
+
+DataLock DataLock::acquire(const QString& dataDir) {
+    return acquire(dataDir, writerWait(), {});
+}
+
 DataLock DataLock::acquire(const QString& dataDir, std::chrono::milliseconds wait) {
     return acquire(dataDir, wait, {});
 }

@@ -29,12 +29,17 @@ public:
 
     /// How long a second writer waits before it gives up.
     static constexpr std::chrono::milliseconds DefaultWait{10'000};
+    /// The wait the window and quorvel-cli use: DefaultWait, unless the
+    /// environment's QUORVEL_LOCK_WAIT_MS names another (0 to 600000), so
+    /// tests of the refusal need not wait ten seconds in real time.
+    static std::chrono::milliseconds writerWait();
 
-    /// Takes the lock of `dataDir`, waiting up to `wait` for another holder
-    /// to let go. An empty lock (held() false) when another process held it
-    /// all that time, or at once when the lock file cannot be made at all;
-    /// refusal() then says which.
-    static DataLock acquire(const QString& dataDir, std::chrono::milliseconds wait = DefaultWait);
+    /// Takes the lock of `dataDir`, waiting up to `wait` (writerWait() when
+    /// not given) for another holder to let go. An empty lock (held() false)
+    /// when another process held it all that time, or at once when the lock
+    /// file cannot be made at all; refusal() then says which.
+    static DataLock acquire(const QString& dataDir);
+    static DataLock acquire(const QString& dataDir, std::chrono::milliseconds wait);
     /// The same, calling `whileWaiting` every few tens of milliseconds while
     /// another holder keeps the lock (the window keeps itself painted).
     static DataLock acquire(const QString& dataDir, std::chrono::milliseconds wait,

@@ -64,37 +64,9 @@ HelpWindow::HelpWindow(DesktopOpener& opener, QWidget* parent)
     setWindowTitle(u"Quorvel help"_s);
     resize(780, 560);
 
-    HelpText = new HelpBrowser;
-    HelpText->setObjectName(u"HelpText"_s);
-    HelpText->setAccessibleName(u"Help text"_s);
-    // Every link comes here: inside ones are followed, outside ones go to
-    // the desktop.
-    HelpText->setOpenLinks(false);
-    HelpText->setOpenExternalLinks(false);
-    connect(HelpText, &QTextBrowser::anchorClicked, this, &HelpWindow::linkClicked);
-
-    HelpContents = new QTreeWidget;
-    HelpContents->setObjectName(u"HelpContents"_s);
-    HelpContents->setAccessibleName(u"Help contents"_s);
-    HelpContents->header()->hide();
-    HelpContents->setColumnCount(1);
-    connect(HelpContents, &QTreeWidget::itemActivated, this, &HelpWindow::sectionChosen);
-    connect(HelpContents, &QTreeWidget::itemClicked, this, &HelpWindow::sectionChosen);
-
-    bBack = toolButton(u"< &Back"_s, u"bBack"_s, u"Back (Alt+Left)"_s);
-    bForward = toolButton(u"&Forward >"_s, u"bForward"_s, u"Forward (Alt+Right)"_s);
-    bBack->setEnabled(false);
-    bForward->setEnabled(false);
-    connect(bBack, &QToolButton::clicked, HelpText, &QTextBrowser::backward);
-    connect(bForward, &QToolButton::clicked, HelpText, &QTextBrowser::forward);
-    connect(HelpText, &QTextBrowser::backwardAvailable, bBack, &QToolButton::setEnabled);
-    connect(HelpText, &QTextBrowser::forwardAvailable, bForward, &QToolButton::setEnabled);
-    new QShortcut(QKeySequence::Back, this, [this] { HelpText->backward(); });
-    new QShortcut(QKeySequence::Forward, this, [this] { HelpText->forward(); });
-
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(bBack);
-    bar->addWidget(bForward);
+    buildBrowser();
+    buildContentsTree();
+    auto* bar = buildHistoryBar();
     bar->addStretch(1);
     bar->addLayout(buildFindBar());
     auto* split = new QSplitter;
@@ -111,6 +83,44 @@ HelpWindow::HelpWindow(DesktopOpener& opener, QWidget* parent)
     HelpText->setSource(QUrl(DocumentUrl));
     // The first page is home: nothing to go back to yet.
     HelpText->clearHistory();
+}
+
+void HelpWindow::buildBrowser() {
+    HelpText = new HelpBrowser;
+    HelpText->setObjectName(u"HelpText"_s);
+    HelpText->setAccessibleName(u"Help text"_s);
+    // Every link comes here: inside ones are followed, outside ones go to
+    // the desktop.
+    HelpText->setOpenLinks(false);
+    HelpText->setOpenExternalLinks(false);
+    connect(HelpText, &QTextBrowser::anchorClicked, this, &HelpWindow::linkClicked);
+}
+
+void HelpWindow::buildContentsTree() {
+    HelpContents = new QTreeWidget;
+    HelpContents->setObjectName(u"HelpContents"_s);
+    HelpContents->setAccessibleName(u"Help contents"_s);
+    HelpContents->header()->hide();
+    HelpContents->setColumnCount(1);
+    connect(HelpContents, &QTreeWidget::itemActivated, this, &HelpWindow::sectionChosen);
+    connect(HelpContents, &QTreeWidget::itemClicked, this, &HelpWindow::sectionChosen);
+}
+
+QHBoxLayout* HelpWindow::buildHistoryBar() {
+    bBack = toolButton(u"< &Back"_s, u"bBack"_s, u"Back (Alt+Left)"_s);
+    bForward = toolButton(u"&Forward >"_s, u"bForward"_s, u"Forward (Alt+Right)"_s);
+    bBack->setEnabled(false);
+    bForward->setEnabled(false);
+    connect(bBack, &QToolButton::clicked, HelpText, &QTextBrowser::backward);
+    connect(bForward, &QToolButton::clicked, HelpText, &QTextBrowser::forward);
+    connect(HelpText, &QTextBrowser::backwardAvailable, bBack, &QToolButton::setEnabled);
+    connect(HelpText, &QTextBrowser::forwardAvailable, bForward, &QToolButton::setEnabled);
+    new QShortcut(QKeySequence::Back, this, [this] { HelpText->backward(); });
+    new QShortcut(QKeySequence::Forward, this, [this] { HelpText->forward(); });
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(bBack);
+    bar->addWidget(bForward);
+    return bar;
 }
 
 QHBoxLayout* HelpWindow::buildFindBar() {

@@ -43,6 +43,9 @@ public:
 
 private:
     /// The find field with its buttons and the line that says how it went.
+    void buildBrowser();
+    void buildContentsTree();
+    QHBoxLayout* buildHistoryBar();
     QHBoxLayout* buildFindBar();
     void buildContents(const QString& html);
     void linkClicked(const QUrl& url);

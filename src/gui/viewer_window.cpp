@@ -75,6 +75,21 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowTitle(QString());
 
+    buildGrids();
+    buildOverlays();
+    Button1 = new QPushButton(u"Close"_s, this);
+    Button1->setObjectName(u"Button1"_s);
+    Button1->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    opener_ = new DesktopOpener(ctx_.dialogs, commands_, this);
+
+    // A dialog border: sized by the program, not by the user.
+    setFixedSize(ClientWidth, ClientHeight);
+    placeControls();
+    CutTextTips::install(this);
+}
+
+void TForm2::buildGrids() {
     Listheader = grid(u"Listheader"_s, 3, 6, 120, 16);
     Listheader->setParent(this);
     Listheader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -97,7 +112,11 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     ListFiles->setAccessibleName(u"Files in the archive"_s);
     page_parts::showFocusFrame(ListFiles);
     connect(ListFiles, &QTableWidget::cellDoubleClicked, this, &TForm2::ListFilesDblClick);
+}
 
+/// What lies over the header: the place on disk as selectable text, the
+/// preview and the packages the file needs.
+void TForm2::buildOverlays() {
     PlaceOnDisk = new QLineEdit(this);
     PlaceOnDisk->setObjectName(u"PlaceOnDisk"_s);
     PlaceOnDisk->setAccessibleName(u"Place on disk"_s);
@@ -118,17 +137,6 @@ TForm2::TForm2(CommandContext& context, CommandBoundary& commands, QWidget* pare
     Needs->setObjectName(u"Needs"_s);
     Needs->setTextFormat(Qt::PlainText);
     Needs->hide();
-
-    Button1 = new QPushButton(u"Close"_s, this);
-    Button1->setObjectName(u"Button1"_s);
-    Button1->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    opener_ = new DesktopOpener(ctx_.dialogs, commands_, this);
-
-    // A dialog border: sized by the program, not by the user.
-    setFixedSize(ClientWidth, ClientHeight);
-    placeControls();
-    CutTextTips::install(this);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {

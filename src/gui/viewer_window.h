@@ -75,6 +75,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void buildGrids();
+    void buildOverlays();
     void placeControls();
 
     CommandContext& ctx_;

@@ -124,6 +124,25 @@ TEST(DataLock, OnlyALiveHolderKeepsOthersOutAndIsNamedByItsProcessId) {
     EXPECT_TRUE(taken.held()) << taken.refusal().toStdString();
 }
 
+// Tests and slow servers set the writer's wait; anything but a plain number
+// of milliseconds up to ten minutes leaves the ten seconds.
+TEST(DataLock, TheWritersWaitComesFromTheEnvironmentWhenItIsSane) {
+    const QByteArray saved = qgetenv("QUORVEL_LOCK_WAIT_MS");
+    const struct {
+        const char* value;
+        qint64 ms;
+    } cases[] = {{"1500", 1500}, {"0", 0}, {"600000", 600000}, {"600001", 10000},
+                 {"-1", 10000},  {"1.5", 10000}, {"soon", 10000}, {"", 10000}};
+    for (const auto& c : cases) {
+        qputenv("QUORVEL_LOCK_WAIT_MS", c.value);
+        EXPECT_EQ(DataLock::writerWait().count(), c.ms) << c.value;
+    }
+    qunsetenv("QUORVEL_LOCK_WAIT_MS");
+    EXPECT_EQ(DataLock::writerWait(), DataLock::DefaultWait);
+    if (!saved.isNull())
+        qputenv("QUORVEL_LOCK_WAIT_MS", saved);
+}
+
 TEST(DataLock, AFailureToWriteItNamesItsRealCause) {
     const QString dir = u"/data"_s;
     const QString full = DataLock::failureText(dir, ENOSPC);

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The checks of the repository's .clang-tidy over the sources of the given
+# folders, as the build compiles them; any finding fails.
+#   clang_tidy_test.sh CLANG_TIDY BUILD_DIR SRC_DIR FOLDER...
+# The build's compile database names gcc's precompiled headers, which clang
+# cannot read: a copy without them is used, so each file is checked with
+# exactly the includes it names itself.
+set -u
+[ $# -ge 4 ] || { echo "usage: clang_tidy_test.sh CLANG_TIDY BUILD_DIR SRC_DIR FOLDER..." >&2; exit 2; }
+tidy=$1 build=$2 src=$3
+shift 3
+[ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json" >&2; exit 2; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+sed -E 's/ -Winvalid-pch//g; s/ -include [^ "]*cmake_pch\.hxx//g' \
+  "$build/compile_commands.json" >"$tmp/compile_commands.json"
+
+files=()
+for folder in "$@"; do
+  for f in "$src/$folder"/*.cpp; do
+    [ -e "$f" ] || continue
+    # Only what the build compiles (a program's main of its own included).
+    grep -qF "\"file\": \"$f\"" "$tmp/compile_commands.json" && files+=("$f")
+  done
+done
+[ ${#files[@]} -gt 0 ] || { echo "no compiled sources in $*" >&2; exit 2; }
+
+# One clang-tidy per file, as many at once as there are cores; each prints
+# its findings, and the quiet summary lines are dropped.
+printf '%s\0' "${files[@]}" |
+  xargs -0 -P "$(nproc)" -n 1 "$tidy" -p "$tmp" --quiet >"$tmp/out" 2>"$tmp/err"
+rc=$?
+grep -vE '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|warnings? treated as errors?$' \
+  "$tmp/err" >>"$tmp/out"
+if [ $rc -ne 0 ] || grep -qE ': (warning|error):' "$tmp/out"; then
+  cat "$tmp/out"
+  echo "clang-tidy: findings in ${#files[@]} files of $* (see above)"
+  exit 1
+fi
+echo "clang-tidy: ${#files[@]} files of $* clean"
