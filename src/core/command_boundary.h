@@ -104,7 +104,6 @@ public:
     /// lock all the time it waited (not for a lock file that cannot be made).
     bool refusedAsBusy() const { return refusedAsBusy_; }
     /// A long command (or a busy section) is running: input is refused.
-    /// When the last one ends, ProgressText is emptied.
     bool busy() const { return busyDepth_ > 0; }
     /// What a busy part of a quick command holds with a platform::BusyGuard:
     /// the window's busy state, and the refusal of input while it lasts.
