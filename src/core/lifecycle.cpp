@@ -15,7 +15,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace lifecycle {
+namespace core::lifecycle {
 
 void prepareTempDir(AppState& state) {
     state.TempDir = state.ProgramDir + u"/Temp"_s;
@@ -86,4 +86,4 @@ bool ReportUnsupportedFiles(const GamePaths& state, const QStringList& lines,
                            QPoint(50, 100)) == platform::Yes;
 }
 
-} // namespace lifecycle
+} // namespace core::lifecycle

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 #include "platform/dialogs.h"
 
 #include <QString>
 #include <QStringList>
 
 /// Start-up and shut-down work on the file system, without widgets.
-namespace lifecycle {
+namespace core::lifecycle {
 
 /// Start-up: sets TempDir = ProgramDir + "/Temp"; when it exists empties it
 /// completely (folders and read-only files too, never following links:
@@ -47,4 +48,4 @@ ErrorLogWrite WriteErrorLog(const GamePaths& paths, const QStringList& lines);
 bool ReportUnsupportedFiles(const GamePaths& paths, const QStringList& lines,
                             platform::Dialogs& dialogs);
 
-} // namespace lifecycle
+} // namespace core::lifecycle
