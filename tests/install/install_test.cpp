@@ -329,3 +329,35 @@ TEST_F(InstallRunTest, WhatCannotBeFlattenedGoesToToBeMovedWithAWarning) {
                   tree.path(u"prog"_s) + u"/ToBeMoved.  See Help for more info."_s);
     EXPECT_EQ(status.status(), u"  Installed 1 mutator(s) with 1 file(s) total."_s);
 }
+
+TEST_F(InstallRunTest, EachRunCountsAndNamesOnlyItsOwnFiles) {
+    content_db::WriteAll(
+        core.state.mapDataPath(),
+        {archive(u"DM-Foo.zip"_s, fooFiles),
+         archive(u"DM-Bar.zip"_s, {{u"DM-Bar.ut2"_s, "bar"}, {u"Bar.utx"_s, "t"}})});
+    // A folder where the first map would go: its copy fails even for root.
+    tree.folder(u"game/Maps/DM-Foo.ut2"_s);
+    core.state.OverwriteAlways = true;
+    const install::InstallResult first =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Foo.zip"_s}, false);
+    ASSERT_EQ(first.FailedCopies.size(), 1);
+    EXPECT_EQ(first.ProgressDone, 0);
+
+    status.texts.clear();
+    const install::InstallResult second =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Bar.zip"_s}, false);
+    EXPECT_TRUE(second.ok);
+    EXPECT_TRUE(second.FailedCopies.isEmpty()) << "the first run's failure is not the second's";
+    EXPECT_EQ(second.ProgressTotal, 1);
+    EXPECT_EQ(second.ProgressDone, 2);
+    EXPECT_EQ(status.texts.first(), u"  Installing   DM-Bar ... Extracting "_s);
+    EXPECT_EQ(second.ProgressText, u"  Installing DM-Bar.zip"_s);
+
+    install::FinishInstall(ctx(), ContentKind::Maps, second);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << "no box names the first run's file";
+    EXPECT_EQ(status.status(), u"  Installed 1 map(s) with 2 file(s) total."_s);
+    // The first run's end still names its own file.
+    install::FinishInstall(ctx(), ContentKind::Maps, first);
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_TRUE(dialogs.shown[1].text.contains(u"DM-Foo.ut2 -> "_s));
+}

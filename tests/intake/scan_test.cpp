@@ -2,6 +2,7 @@
 #include "intake/scan.h"
 
 #include "core/lifecycle.h"
+#include "intake/database_update.h"
 #include "platform/errors.h"
 #include "support/open_counter.h"
 #include "support/rar_fixture.h"
@@ -476,4 +477,37 @@ TEST_F(ModScan, InstalledRecordsOutliveTheirArchives) {
     content_db::WriteAll(s().modDataPath(), recs);
     logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_TRUE(mods().isEmpty());
+}
+
+TEST_F(ModScan, TheConfiguredFoldersGiveEachRunItsOwnLogLines) {
+    const QString map = tree.file(u"maps/BrokenMap.zip"_s, "not a zip");
+    const QString mod = tree.file(u"mods/BrokenMod.zip"_s, "not a zip");
+    const QString skin = tree.file(u"skins/BrokenSkin.zip"_s, "not a zip");
+    struct Run {
+        bool maps, mutators, skins;
+        QStringList recorded, lines;
+    };
+    const Run runs[] = {
+        // Only the configured folders are scanned, maps then mutators then skins.
+        {true,
+         false,
+         true,
+         {u"BrokenMap.zip"_s, u"BrokenSkin.zip"_s},
+         {map + u" - Not a valid zip-file"_s, skin + u" - Not a valid zip-file"_s}},
+        // The next run names only what it examined itself: the known archives
+        // are neither opened nor named again.
+        {true, true, true, {u"BrokenMod.zip"_s}, {mod + u" - Not a valid zip-file"_s}},
+        {false, false, false, {}, {}},
+    };
+    QStringList told;
+    for (const Run& run : runs) {
+        s().MapDirSet = run.maps;
+        s().MutatorDirSet = run.mutators;
+        s().SkinDirSet = run.skins;
+        const intake::ScanResult result = ScanConfiguredFolders(
+            ctx(), fScan, [&told](bool skins) { told.append(skins ? u"skins"_s : u"mutators"_s); });
+        EXPECT_EQ(result.recorded, run.recorded);
+        EXPECT_EQ(result.ErrorLogLines, run.lines);
+    }
+    EXPECT_EQ(told, (QStringList{u"skins"_s, u"mutators"_s, u"skins"_s}));
 }
