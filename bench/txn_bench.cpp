@@ -120,16 +120,17 @@ Times measure(const Bed& bed, int size) {
             install::InstallArchives(core.context(), catalogue::ContentKind::Maps,
                                      catalogue::firstEntries(bed.names), false);
         t.install = std::min(t.install, double(timer.nsecsElapsed()) / 1e9);
-        if (!in.ok || s.ProgressDone != 2 * Maps || dialogs.asked != 0) {
+        if (!in.ok || in.ProgressDone != 2 * Maps || dialogs.asked != 0) {
             std::fprintf(stderr, "the install went wrong: %s\n", qPrintable(status.status()));
             std::exit(2);
         }
         core.beginCommand();
         timer.restart();
-        install::UninstallArchives(core.context(), catalogue::ContentKind::Maps,
-                                   catalogue::firstEntries(bed.names), false);
+        const install::UninstallResult out =
+            install::UninstallArchives(core.context(), catalogue::ContentKind::Maps,
+                                       catalogue::firstEntries(bed.names), false);
         t.uninstall = std::min(t.uninstall, double(timer.nsecsElapsed()) / 1e9);
-        if (s.ProgressDone != 2 * Maps || !QDir(game + u"/Maps"_s).isEmpty()) {
+        if (out.ProgressDone != 2 * Maps || !QDir(game + u"/Maps"_s).isEmpty()) {
             std::fprintf(stderr, "the uninstall went wrong: %s\n", qPrintable(status.status()));
             std::exit(2);
         }

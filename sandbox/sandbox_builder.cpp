@@ -97,9 +97,8 @@ void firstRun(const SandboxLayout& at) {
     s.StartingUp = false;
 
     core.beginCommand();
-    ScanConfiguredFolders(core.context(), fScan);
-    platform::writeLines(s.errorLogPath(), s.ErrorLogLines);
-    s.ErrorLogLines.clear();
+    platform::writeLines(s.errorLogPath(),
+                         ScanConfiguredFolders(core.context(), fScan).ErrorLogLines);
     core.beginCommand();
     install(core.context(), catalogue::ContentKind::Maps, sampleNames().installedMap);
     core.beginCommand();

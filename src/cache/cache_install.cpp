@@ -173,13 +173,12 @@ void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, C
 bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
              const QString& statusText, QStringList& failures) {
     ctx.status.setStatus(statusText);
-    // The component's progress shows this text before each file name.
-    ctx.state.ProgressText = statusText + u' ';
     const QString zipPath = platform::withSlash(plan.zipFolder) + stem + u".zip"_s;
     const QFileInfo before(zipPath);
     const bool existed = before.exists() || before.isSymLink();
     const archives::ArchiveResult added =
-        core::AddToZip(ctx, zipPath, {ctx.state.TempDir + u"/*.*"_s}, true);
+        // The component's progress shows the text before each file name.
+        core::AddToZip(ctx, zipPath, {ctx.state.TempDir + u"/*.*"_s}, true, statusText + u' ');
     if (added.ok)
         return true;
     const QFileInfo after(zipPath);
@@ -194,10 +193,10 @@ bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
 
 /// What becomes of the item's packages in TempDir; true when the item is
 /// counted. The record's Files end as the names that left the cache for
-/// good.
+/// good; `run` counts the files placed and collects what failed.
 bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
                 CacheBooks& books, CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
-                QStringList& zipFailures) {
+                CacheRunResult& run) {
     AppState& s = ctx.state;
     if (plan.action == CacheAction::DeleteFile)
         return true; // the clean-up deletes it
@@ -208,7 +207,7 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
         const QString text = plan.action == CacheAction::ZipOnly
                                  ? u"Saving files to zip ..."_s
                                  : u"Installing and Saving to zip ..."_s;
-        const bool zipped = makeZip(ctx, plan, stem, text, zipFailures);
+        const bool zipped = makeZip(ctx, plan, stem, text, run.zipFailures);
         if (plan.action == CacheAction::ZipOnly) {
             // Nothing else keeps these packages: they go back.
             if (!zipped)
@@ -221,8 +220,8 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
         zipMade = true;
     }
 
-    s.ProgressText = u"  Installing "_s + rec.DisplayName;
-    const qint32 placedBefore = s.ProgressDone;
+    run.ProgressText = u"  Installing "_s + rec.DisplayName;
+    const qint32 placedBefore = run.ProgressDone;
     if (zipMade) {
         rec.ArchiveDir = platform::withSlash(plan.zipFolder);
         rec.Kind = catalogue::record_kind::Content;
@@ -236,10 +235,10 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     journal.ops.clear();
     journal.keptNow.clear();
     const install::Placement placement =
-        install::PlaceArchive(ctx, QString(), {}, &journal.uses, &journal);
-    // ProgressDone counts since the last run that reset it; the item is
-    // installed only when it placed files itself.
-    const bool placed = placement.accepted && s.ProgressDone > placedBefore;
+        install::PlaceArchive(ctx, run, QString(), {}, &journal.uses, &journal);
+    // ProgressDone counts the whole run; the item is installed only when it
+    // placed files itself.
+    const bool placed = placement.accepted && run.ProgressDone > placedBefore;
     // What was not placed goes back into the cache.
     forget(rec, putBack(ctx, taken, false));
     if (!placed) {
@@ -259,7 +258,7 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
 /// One queued name; true when it is counted.
 bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
              CacheBooks& books, QList<Taken>& taken, const std::function<void()>& relist,
-             QStringList& zipFailures) {
+             CacheRunResult& run) {
     const std::optional<QString> iniPath = findCacheIni(ctx.state);
     if (!iniPath)
         throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
@@ -278,7 +277,7 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
     bool counted = false;
     if (!cached.isEmpty()) {
         take(ctx, books, files, taken, cached, name);
-        counted = handleItem(ctx, reader, plan, ini, books, files, rec, taken, zipFailures);
+        counted = handleItem(ctx, reader, plan, ini, books, files, rec, taken, run);
     }
     core::DeleteTempFiles(ctx);
     keepFirst(books.journal, *iniPath);
@@ -318,7 +317,6 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
     install::detail::InstallRun run(outer, int(plan.queue.size()));
     CommandContext& ctx = run.context();
     AppState& s = ctx.state;
-    s.FailedCopies.clear();
     QList<Taken> taken;
     try {
         // One transaction: the packages taken from the cache, the files
@@ -337,8 +335,7 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
         try {
             for (qsizetype i = 0; i < plan.queue.size(); ++i) {
                 taken.clear();
-                if (runItem(ctx, reader, plan, plan.queue[i], books, taken, relist,
-                            result.zipFailures))
+                if (runItem(ctx, reader, plan, plan.queue[i], books, taken, relist, result))
                     ++result.count;
                 run.progress(int(i + 1));
             }
@@ -362,7 +359,7 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
 
 void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunResult& result) {
     // Packages that could not be copied are back in the cache.
-    install::ReportFailedCopies(ctx);
+    install::ReportFailedCopies(ctx, result.FailedCopies);
     if (!result.zipFailures.isEmpty())
         ctx.dialogs.message(platform::MsgKind::Error, result.zipFailures.join(u"\r\r"_s),
                             platform::Ok, kBoxOffset);

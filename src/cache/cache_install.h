@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/run_progress.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,7 +52,9 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
                                       const std::optional<QString>& zipFolder = std::nullopt);
 
 /// What a run leaves for its end (FinishCacheRun).
-struct CacheRunResult {
+/// What a cache run came to; its FailedCopies name the packages that could
+/// not be copied (they are back in the cache).
+struct CacheRunResult : RunProgress {
     int count = 0;
     /// An error ended the run: the error box follows, no final status.
     bool failed = false;

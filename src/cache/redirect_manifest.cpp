@@ -56,10 +56,8 @@ bool writable(const RedirectEntry& e) {
     return isPlainUz2Name(e.name) && e.size >= 0 && e.sourceSize >= 0 && isAbsolutePath(e.source);
 }
 
-std::optional<RedirectManifest> refuse(QString* why, const QString& text) {
-    if (why)
-        *why = text;
-    return std::nullopt;
+ManifestRead refuse(const QString& why) {
+    return {RedirectManifest(), why};
 }
 
 QString systemReason(int error) {
@@ -78,13 +76,13 @@ QString RedirectManifest::fileName() {
     return u".quorvel-redirect"_s;
 }
 
-std::optional<RedirectManifest> RedirectManifest::fromBytes(QByteArrayView bytes, QString* why) {
+ManifestRead RedirectManifest::fromBytes(QByteArrayView bytes) {
     if (bytes.size() > MaxSize)
-        return refuse(why, u"it is larger than %1 bytes"_s.arg(MaxSize));
+        return refuse(u"it is larger than %1 bytes"_s.arg(MaxSize));
     if (!bytes.startsWith(Header))
-        return refuse(why, u"it does not begin with \"quorvel-redirect 1\""_s);
+        return refuse(u"it does not begin with \"quorvel-redirect 1\""_s);
     if (!bytes.endsWith('\n'))
-        return refuse(why, u"its last line is cut short"_s);
+        return refuse(u"its last line is cut short"_s);
     RedirectManifest manifest;
     qsizetype at = Header.size();
     qsizetype lineNo = 1;
@@ -103,7 +101,7 @@ std::optional<RedirectManifest> RedirectManifest::fromBytes(QByteArrayView bytes
             from = tab + 1;
         }
         if (fields.size() != FieldCount)
-            return refuse(why, u"line %1 does not hold %2 fields"_s.arg(lineNo).arg(FieldCount));
+            return refuse(u"line %1 does not hold %2 fields"_s.arg(lineNo).arg(FieldCount));
         bool sizeOk = false;
         bool sourceSizeOk = false;
         bool timeOk = false;
@@ -114,18 +112,18 @@ std::optional<RedirectManifest> RedirectManifest::fromBytes(QByteArrayView bytes
         e.sourceTime = fields[3].toLongLong(&timeOk);
         e.source = decode(fields[4]);
         if (!sizeOk || !sourceSizeOk || !timeOk)
-            return refuse(why, u"line %1 holds a number that does not read"_s.arg(lineNo));
+            return refuse(u"line %1 holds a number that does not read"_s.arg(lineNo));
         if (!writable(e))
-            return refuse(why, u"line %1 is not a .uz2 of the folder"_s.arg(lineNo));
+            return refuse(u"line %1 is not a .uz2 of the folder"_s.arg(lineNo));
         // Spelled as the writer spells it: one form per name and number, so
         // nothing read can mean two things.
         if (lineOf(e) != bytes.sliced(start, at - start))
-            return refuse(why, u"line %1 is not written as Quorvel writes it"_s.arg(lineNo));
+            return refuse(u"line %1 is not written as Quorvel writes it"_s.arg(lineNo));
         if (!manifest.entries_.isEmpty() && manifest.entries_.lastKey() >= e.name)
-            return refuse(why, u"line %1 is out of order or names a .uz2 twice"_s.arg(lineNo));
+            return refuse(u"line %1 is out of order or names a .uz2 twice"_s.arg(lineNo));
         manifest.entries_.insert(manifest.entries_.cend(), e.name, e);
     }
-    return manifest;
+    return {manifest, QString()};
 }
 
 QByteArray RedirectManifest::toBytes() const {
@@ -196,13 +194,9 @@ RedirectManifest readRedirectManifest(const QString& dir, QString& problem) {
     ::close(fd);
     if (!problem.isEmpty())
         return {};
-    QString why;
-    std::optional<RedirectManifest> manifest = RedirectManifest::fromBytes(bytes, &why);
-    if (!manifest) {
-        problem = why;
-        return {};
-    }
-    return *manifest;
+    ManifestRead read = RedirectManifest::fromBytes(bytes);
+    problem = read.problem;
+    return read.manifest;
 }
 
 void writeRedirectManifest(const QString& dir, const RedirectManifest& manifest) {

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <optional>
-
 /// What a redirect folder remembers of the .uz2 files Quorvel wrote into
 /// it: per .uz2, its size and the size and modification time of the file it
 /// was compressed from, so an unchanged source is not compressed again and
@@ -46,6 +44,8 @@ struct RedirectEntry {
 /// at most 255 bytes in UTF-8 (the longest file name Linux allows).
 bool isPlainUz2Name(const QString& name);
 
+struct ManifestRead;
+
 /// The entries of one redirect folder, by name. Names are exact: whether
 /// two names that differ in case are one file is the folder's file
 /// system's business, which the prune asks (see cache/redirect.h).
@@ -57,9 +57,9 @@ public:
     /// bytes each, stays far below.
     static constexpr qint64 MaxSize = 16 * 1024 * 1024;
 
-    /// The manifest of `bytes`; nullopt when they are not exactly what
-    /// toBytes() writes for some entries, with the reason in `why`.
-    static std::optional<RedirectManifest> fromBytes(QByteArrayView bytes, QString* why = nullptr);
+    /// The manifest of `bytes`; refused, with the reason, when they are not
+    /// exactly what toBytes() writes for some entries.
+    static ManifestRead fromBytes(QByteArrayView bytes);
     QByteArray toBytes() const;
 
     /// The entry of `name`; nullptr when none.
@@ -78,6 +78,15 @@ public:
 
 private:
     QMap<QString, RedirectEntry> entries_; ///< by name
+};
+
+/// What reading a manifest came to: its entries, or why its bytes were
+/// refused.
+struct ManifestRead {
+    RedirectManifest manifest; ///< empty when refused
+    QString problem;           ///< why the bytes were refused; empty when read
+    bool ok() const { return problem.isEmpty(); }
+    explicit operator bool() const { return ok(); }
 };
 
 /// The manifest of the folder `dir` as found: empty when there is none. A

@@ -56,8 +56,9 @@ QString rowValue(int row, const QString& key, const QString& value) {
 /// printed with its reason instead of the window's offer to read the log.
 /// Returns how many this run logged.
 qsizetype scanConfiguredFolders(Session& session) {
-    ScanConfiguredFolders(session.ctx(), session.scan());
-    const lifecycle::ErrorLogWrite log = lifecycle::WriteErrorLog(session.state());
+    const intake::ScanResult scanned = ScanConfiguredFolders(session.ctx(), session.scan());
+    const lifecycle::ErrorLogWrite log =
+        lifecycle::WriteErrorLog(session.state(), scanned.ErrorLogLines);
     for (const QString& line : log.lines)
         session.say(line);
     return log.lines.size();

@@ -16,16 +16,17 @@ namespace {
 /// when the call ends, however it ends.
 class ZipCall {
 public:
-    /// `noBoxes`: the component shows no error box; `noStatus`: no progress.
-    ZipCall(CommandContext& ctx, bool noBoxes, bool noStatus)
+    /// `noBoxes`: the component shows no error box; `noStatus`: no progress;
+    /// `prefix` goes before each file name in the status.
+    ZipCall(CommandContext& ctx, bool noBoxes, bool noStatus, const QString& prefix = {})
         : zip_(ctx.zip), options_(zip_.ExtrOptions), base_(zip_.ExtrBaseDir),
           unattended_(zip_.Unattended), progress_(zip_.OnItemProgress),
           maxBytes_(zip_.Limits.maxBytes) {
         zip_.FSpecArgs.clear();
         zip_.Unattended = noBoxes || zip_.Unattended;
-        zip_.OnItemProgress = [&ctx, noStatus](const QString& item, qint64, int) {
+        zip_.OnItemProgress = [&ctx, noStatus, prefix](const QString& item, qint64, int) {
             if (!noStatus)
-                ctx.status.setStatus(ctx.state.ProgressText + platform::fileNamePart(item));
+                ctx.status.setStatus(prefix + platform::fileNamePart(item));
         };
     }
     ~ZipCall() {
@@ -54,15 +55,15 @@ private:
 /// empty again afterwards, or the next install would get only those.
 class RarCall {
 public:
-    RarCall(CommandContext& ctx, bool quiet)
+    RarCall(CommandContext& ctx, bool quiet, const QString& prefix = {})
         : rar_(ctx.rar), archive_(rar_.ArchiveFileName), target_(rar_.TargetDirectory),
           listed_(rar_.OnFileAboutToBeListed), extracted_(rar_.OnFileAboutToBeExtracted),
           password_(rar_.OnReqPassword), maxBytes_(rar_.Limits.maxBytes) {
         rar_.FileListToProcess.clear();
         rar_.OnFileAboutToBeListed = nullptr;
-        rar_.OnFileAboutToBeExtracted = [&ctx, quiet](const QString& entryName) {
+        rar_.OnFileAboutToBeExtracted = [&ctx, quiet, prefix](const QString& entryName) {
             if (!quiet)
-                ctx.status.setStatus(ctx.state.ProgressText + platform::fileNamePart(entryName));
+                ctx.status.setStatus(prefix + platform::fileNamePart(entryName));
         };
         rar_.OnReqPassword = [&ctx, quiet, this]() -> std::optional<QString> {
             if (quiet)
@@ -113,7 +114,7 @@ QString archiveType(const QString& path) {
 archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest& request) {
     const QString type = archiveType(request.archive);
     if (type == u".zip"_s) {
-        ZipCall call(ctx, request.quiet, request.quiet);
+        ZipCall call(ctx, request.quiet, request.quiet, request.statusPrefix);
         archives::TZipMaster& zip = *call;
         zip.ExtrOptions = request.keepFolders
                               ? archives::TZipMaster::ExtrOpts(archives::TZipMaster::ExtrDirNames |
@@ -128,7 +129,7 @@ archives::ArchiveResult ExtractArchive(CommandContext& ctx, const ExtractRequest
         return archives::ArchiveResult::ofZip(zip);
     }
     if (type == u".rar"_s) {
-        RarCall call(ctx, request.quiet);
+        RarCall call(ctx, request.quiet, request.statusPrefix);
         archives::TdRar3& rar = *call;
         rar.ArchiveFileName = request.archive;
         rar.TargetDirectory = request.target;
@@ -180,8 +181,9 @@ ArchiveListing ListArchive(CommandContext& ctx, const QString& path, bool quiet)
 }
 
 archives::ArchiveResult AddToZip(CommandContext& ctx, const QString& zipPath,
-                                 const QStringList& fileSpecs, bool quiet) {
-    ZipCall call(ctx, quiet, false);
+                                 const QStringList& fileSpecs, bool quiet,
+                                 const QString& statusPrefix) {
+    ZipCall call(ctx, quiet, false, statusPrefix);
     archives::TZipMaster& zip = *call;
     zip.setZipFileName(zipPath);
     zip.FSpecArgs = fileSpecs;

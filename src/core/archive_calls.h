@@ -8,8 +8,8 @@
 
 /// The one way commands call the zip and rar components: each call sets
 /// the component's options and events for itself and puts back what it
-/// found on every way out, and returns what came of it. Progress shows
-/// ProgressText + the entry's file name in the context's status line; the
+/// found on every way out, and returns what came of it. Progress shows the
+/// caller's prefix + the entry's file name in the context's status line; the
 /// rar password is asked through the context's dialogs.
 namespace core {
 
@@ -26,6 +26,8 @@ struct ExtractRequest {
     /// Nothing for the user: no error box of the zip component, no
     /// password question (an encrypted entry then fails), no status text.
     bool quiet = false;
+    /// What the status shows before each entry's file name.
+    QString statusPrefix = {};
     /// At most this many bytes, by the sizes the archive declares (-1: the
     /// components' own bound); more extracts nothing.
     qint64 maxBytes = -1;
@@ -57,9 +59,10 @@ ArchiveListing ListZipWith(archives::TZipMaster& zip, const QString& path);
 
 /// Adds the files matching `fileSpecs` (paths whose file-name part may
 /// hold wildcards) to the zip `zipPath` under their bare names, creating
-/// it when missing; progress as for extraction. `quiet`: no error box of
-/// the zip component (the caller says what failed).
+/// it when missing; progress as for extraction, after `statusPrefix`.
+/// `quiet`: no error box of the zip component (the caller says what failed).
 archives::ArchiveResult AddToZip(CommandContext& ctx, const QString& zipPath,
-                                 const QStringList& fileSpecs, bool quiet = false);
+                                 const QStringList& fileSpecs, bool quiet = false,
+                                 const QString& statusPrefix = {});
 
 } // namespace core

@@ -24,10 +24,7 @@ platform::BusyGuard::Enter CommandBoundary::busySection() {
             restore = enterBusy();
         ++busyDepth_;
         return std::function<void()>([this, restore] {
-            // The text of the finished run would otherwise stand before the
-            // file names of a later extraction.
-            if (--busyDepth_ == 0)
-                state_.ProgressText.clear();
+            --busyDepth_;
             if (restore)
                 restore();
         });

@@ -14,19 +14,27 @@ namespace platform {
 class StatusSink;
 }
 
-// How core code reports what went wrong, in one style:
-// - A failure that ends a command is a platform::Error carrying the text
-//   the user sees (a record file that cannot be written, a game folder that
-//   is not set). It is thrown and reaches the user through the boundary
-//   below, in an error box; nothing catches it to read it back later.
-// - How one item of a run came out (an archive that failed to extract, a
-//   file that could not be copied, a file converted or not) is a value the
-//   run returns or collects: archives::ArchiveResult for the zip and rar
-//   components, platform::Outcome for a file, the run's own result struct
-//   (InstallResult, CacheRunResult, ...) for what it names at its end. The
-//   run goes on with the next item.
-// The components' own codes (zip 0 = success, rar 10 = end of archive)
-// never leave src/archive: archives::ArchiveResult says ok or not.
+// How code reports what went wrong: one style per boundary.
+// - Every layer: a failure that ends a command is a thrown platform::Error
+//   carrying the text the user sees (a record file that cannot be written,
+//   a game folder that is not set). It reaches the user through the
+//   boundary below, in an error box; nothing catches it to read it back.
+// - src/archive, to its callers: archives::ArchiveResult (ok or not, and
+//   why). The components' own codes (zip 0 = success, rar 10 = end of
+//   archive) never leave src/archive.
+// - src/platform, one file operation: platform::Outcome (ok, or why not).
+// - A run of core, intake, install or cache, to its caller: its result
+//   struct (InstallResult, UninstallResult, CacheRunResult, ScanResult,
+//   RedirectResult, ...), returned, holding how each item came out and
+//   what the run counted (RunProgress); the run goes on with the next item.
+//   What the steps of a run count or collect goes into what the run hands
+//   them, never into AppState.
+// - A reader of outside bytes that may refuse them: a value that carries
+//   the reason (cache::ManifestRead); std::optional only where "nothing"
+//   needs no reason. No out-parameters for errors.
+// - quorvel-cli: verbs throw cli::Exit (usage errors through cli::usage)
+//   or platform::Error; src/cli/main.cpp turns each into text on stderr
+//   and an exit code.
 
 /// The one boundary every command handler runs through: an error that
 /// ends a command goes to the general error handler (an error box with the
@@ -100,7 +108,6 @@ public:
     /// lock all the time it waited (not for a lock file that cannot be made).
     bool refusedAsBusy() const { return refusedAsBusy_; }
     /// A long command (or a busy section) is running: input is refused.
-    /// When the last one ends, ProgressText is emptied.
     bool busy() const { return busyDepth_ > 0; }
     /// What a busy part of a quick command holds with a platform::BusyGuard:
     /// the window's busy state, and the refusal of input while it lasts.

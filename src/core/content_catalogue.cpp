@@ -6,7 +6,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace catalogue {
+namespace core::catalogue {
 
 bool isListed(const TContentRecord& r) {
     return r.Kind < record_kind::Rejected;
@@ -221,4 +221,4 @@ bool isMergedInt(const QString& name) {
            lower.contains(u"xmaps"_s);
 }
 
-} // namespace catalogue
+} // namespace core::catalogue

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_db.h"
+#include "core/namespaces.h"
 
 #include <QList>
 #include <QString>
@@ -14,7 +15,7 @@
 /// list entry finds its record, and in which game folder a file of each
 /// extension lives. Install, uninstall, maintenance, file info, the cache
 /// and the list loaders ask here; none keeps a copy of its own.
-namespace catalogue {
+namespace core::catalogue {
 
 /// The three content pages.
 enum class ContentKind { Maps, Mutators, Skins };
@@ -163,4 +164,4 @@ bool isRenamedReadme(const QString& name);
 /// copied over it and never deleted by an uninstall.
 bool isMergedInt(const QString& name);
 
-} // namespace catalogue
+} // namespace core::catalogue

@@ -67,7 +67,7 @@ void checkContentSize(int recordSize) {
 
 } // namespace
 
-namespace content_db {
+namespace core::content_db {
 
 QList<TContentRecord> ReadAll(const QString& path, int recordSize) {
     checkContentSize(recordSize);
@@ -213,4 +213,4 @@ void UpgradeRecords(const AppState& state) {
     WriteAll(state.modDataPath(), mods);
 }
 
-} // namespace content_db
+} // namespace core::content_db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 
 #include <QByteArray>
 #include <QList>
@@ -76,10 +77,10 @@ struct TSharedFileRecord {
 /// Fixed-capacity text fields: UTF-8 on disk, cut to at most `capacity`
 /// bytes at a character boundary; bytes that are not valid UTF-8 are read
 /// as Windows-1252 (record files written on Windows).
-namespace record_text {
+namespace core::record_text {
 QByteArray encode(const QString& text, int capacity);
 QString decode(const char* data, int length);
-} // namespace record_text
+} // namespace core::record_text
 
 /// Whole-file operations. Errors throw platform::Error with a readable text.
 ///
@@ -87,7 +88,7 @@ QString decode(const char* data, int length);
 /// shorter than one record and records no writer could have written are
 /// left out, so every rewrite drops them. Before that happens, the record
 /// file guard (core/record_guard.h) keeps the file as it was and says so.
-namespace content_db {
+namespace core::content_db {
 QList<TContentRecord> ReadAll(const QString& path, int recordSize = TContentRecord::RecordSize);
 /// Atomic rewrite of the whole file.
 void WriteAll(const QString& path, const QList<TContentRecord>& records);
@@ -130,4 +131,4 @@ QByteArray CleanRecordBytes(const QString& path, int recordSize);
 void CreateMissingFiles(const AppState& state);
 /// Converts mapdata.dat and somdata.dat from 3296- to 5336-byte records.
 void UpgradeRecords(const AppState& state);
-} // namespace content_db
+} // namespace core::content_db

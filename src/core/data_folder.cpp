@@ -17,7 +17,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace data_folder {
+namespace core::data_folder {
 
 QString DefaultFolder() {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
@@ -159,4 +159,4 @@ bool SaveSettings(CommandContext& ctx, const QStringList& rows, GameQuestion que
     return true;
 }
 
-} // namespace data_folder
+} // namespace core::data_folder

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/namespaces.h"
 #include "core/settings_file.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ struct CommandContext;
 /// start-up steps on its files, the settings loader and "Save". The window
 /// and quorvel-cli both run these, so the two treat the same files alike;
 /// what they show of the outcome is their own.
-namespace data_folder {
+namespace core::data_folder {
 
 /// The user's data folder, where the window and quorvel-cli keep the
 /// files above whatever folder they start in: $XDG_DATA_HOME/Quorvel, else
@@ -111,4 +112,4 @@ enum class GameQuestion { Ask, DoNotAsk };
 bool SaveSettings(CommandContext& ctx, const QStringList& rows,
                   GameQuestion question = GameQuestion::Ask);
 
-} // namespace data_folder
+} // namespace core::data_folder

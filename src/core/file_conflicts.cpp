@@ -7,7 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace file_conflicts {
+namespace core::file_conflicts {
 
 namespace {
 
@@ -139,4 +139,4 @@ QStringList SharedWith(const AppState& state, const TContentRecord& record,
     return cells;
 }
 
-} // namespace file_conflicts
+} // namespace core::file_conflicts

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_catalogue.h"
+#include "core/namespaces.h"
 
 #include <QList>
 #include <QString>
@@ -9,7 +10,7 @@
 /// Whose file is it: the game files that more than one installed record
 /// lists, and those the game had before an install placed them again.
 /// File info, the Full List and the command line's conflicts show them.
-namespace file_conflicts {
+namespace core::file_conflicts {
 
 /// A game file and the installed records that list it.
 struct SharedFile {
@@ -46,4 +47,4 @@ QStringList reportSection(const QList<SharedFile>& conflicts);
 QStringList SharedWith(const AppState& state, const TContentRecord& record,
                        const QStringList& files);
 
-} // namespace file_conflicts
+} // namespace core::file_conflicts

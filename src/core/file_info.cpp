@@ -10,7 +10,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace file_info {
+namespace core::file_info {
 
 QString firstLabelFor(catalogue::ContentKind kind) {
     switch (kind) {
@@ -108,4 +108,4 @@ QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, c
     return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
 }
 
-} // namespace file_info
+} // namespace core::file_info

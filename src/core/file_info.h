@@ -2,6 +2,7 @@
 
 #include "core/command_context.h"
 #include "core/content_catalogue.h"
+#include "core/namespaces.h"
 
 #include <QList>
 #include <QString>
@@ -12,7 +13,7 @@ struct AppState;
 /// What "File info" shows about one recorded archive: the facts come from
 /// its record, not from the archive, so they are there also for content
 /// whose archive is gone.
-namespace file_info {
+namespace core::file_info {
 
 /// One row of the viewer's header grid: the label (column 1) and the value
 /// (column 2); a row that does not apply has both empty.
@@ -62,4 +63,4 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
                             const QString& folder, bool quiet, qint64 maxBytes = -1);
 
-} // namespace file_info
+} // namespace core::file_info

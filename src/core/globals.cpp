@@ -4,12 +4,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void AppState::setGameDir(const QString& dir) {
+void GamePaths::setGameDir(const QString& dir) {
     GameDir = dir;
     computeGameSubDirs();
 }
 
-void AppState::computeGameSubDirs() {
+void GamePaths::computeGameSubDirs() {
     const QString base = GameDir;
     auto sub = [&](const QString& name) {
         return platform::withSlash(platform::resolveIgnoringCase(base, name));

@@ -6,12 +6,26 @@
 #include <QStringList>
 #include <QtGlobal>
 
-/// The program-wide state: paths, flags and counters that every command
-/// reads. The main window owns the one instance; core operations take it by
-/// reference, so tests can run many independent instances.
-struct AppState {
-    // Paths. Folder values of game sub-folders end in "/"; ProgramDir,
-    // TempDir and GameDir do not.
+/// What the user chose and Quorvel.ini keeps between sessions (the folder
+/// choices are with the paths).
+struct Settings {
+    QString GameName;
+    int ThemeIndex = 0;
+    QString ThemeFile;
+    QString LastZipDir;
+    QString LastUz2Dir;
+    bool MapDirSet = false;
+    bool MutatorDirSet = false;
+    bool SkinDirSet = false;
+    bool OverwriteAlways = false;
+    bool InstallExtraFiles = false;
+    /// "Search files in subdirs"; read by the folder scans.
+    bool ScanSubDirs = false;
+};
+
+/// Where the program and the game keep their files. Folder values of game
+/// sub-folders end in "/"; ProgramDir, TempDir and GameDir do not.
+struct GamePaths {
     QString ProgramDir;
     QString TempDir;
     QString GameDir;
@@ -29,39 +43,6 @@ struct AppState {
     QString SystemDir;
     QString CacheDir;
     QString HelpDir;
-    QString GameName;
-    int ThemeIndex = 0;
-    QString ThemeFile;
-    QString LastZipDir;
-    QString LastUz2Dir;
-
-    // Flags and counters.
-    bool StartingUp = true;
-    bool CanClose = true;
-    bool MapDirSet = false;
-    bool MutatorDirSet = false;
-    bool SkinDirSet = false;
-    bool OverwriteAlways = false;
-    bool InstallExtraFiles = false;
-    bool DemosListed = false;
-    /// "Search files in subdirs"; read by the folder scans.
-    bool ScanSubDirs = false;
-    QString ProgressText;
-    qint32 ProgressDone = 0;
-    qint32 ProgressTotal = 0;
-    QStringList ErrorLogLines;
-    /// Files a run could not copy into the game ("name -> folder: reason"),
-    /// named to the user at its end.
-    QStringList FailedCopies;
-
-    // The one hidden helper list the window still needs: the .uz2 page's
-    // selection lives between the choice (or drop) and "Go".
-    QStringList ListBox3; ///< full paths of the files on the .uz2 page
-    /// The folder the window's open dialog starts in.
-    QString OpenDialog1Folder;
-
-    /// Source of today's date for AddedDate and InstallDate.
-    platform::Clock clock;
 
     /// Files beside the program.
     QString mapDataPath() const { return ProgramDir + QStringLiteral("/mapdata.dat"); }
@@ -75,4 +56,30 @@ struct AppState {
     /// Sets the ten game sub-folders from GameDir, each resolved ignoring
     /// case against the existing children of GameDir.
     void computeGameSubDirs();
+};
+
+/// What the window holds between two commands.
+struct WindowState {
+    /// Start-up runs: the settings loader's scans and list fills are part
+    /// of it, and nothing is saved yet.
+    bool StartingUp = true;
+    /// The window's answer to a close request (false while a long command
+    /// runs; see core/command_boundary.h).
+    bool CanClose = true;
+    bool DemosListed = false;
+    // The one hidden helper list the window still needs: the .uz2 page's
+    // selection lives between the choice (or drop) and "Go".
+    QStringList ListBox3; ///< full paths of the files on the .uz2 page
+    /// The folder the window's open dialog starts in.
+    QString OpenDialog1Folder;
+};
+
+/// The program-wide state: settings, paths and the window's state, and the
+/// source of today's date. The main window owns the one instance; core
+/// operations take it (or the part they need) by reference, so tests can
+/// run many independent instances. What a run counts or collects is not
+/// here: it is the run's result (core/run_progress.h).
+struct AppState : Settings, GamePaths, WindowState {
+    /// Source of today's date for AddedDate and InstallDate.
+    platform::Clock clock;
 };

@@ -9,7 +9,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace txn {
+namespace core::txn {
 
 namespace {
 
@@ -125,4 +125,4 @@ void KeptOriginals::drop(const QString& gamePath) {
     }
 }
 
-} // namespace txn
+} // namespace core::txn

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,7 +16,7 @@
 /// kept-originals.txt, is a file of Quorvel's own: a first line naming the
 /// format, then one CR LF line per original, its stored name (a number and
 /// ".orig"), a tab, and the game file's full path.
-namespace txn {
+namespace core::txn {
 
 struct KeptOriginal {
     QString stored;   ///< the file's name in Originals/
@@ -58,4 +59,4 @@ private:
     bool changed_ = false;
 };
 
-} // namespace txn
+} // namespace core::txn

@@ -15,7 +15,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace lifecycle {
+namespace core::lifecycle {
 
 void prepareTempDir(AppState& state) {
     state.TempDir = state.ProgramDir + u"/Temp"_s;
@@ -52,9 +52,9 @@ QString couldNotRemoveTempText(const AppState& state) {
            u"Please delete the directory before you start Quorvel next time"_s;
 }
 
-ErrorLogWrite WriteErrorLog(AppState& state) {
+ErrorLogWrite WriteErrorLog(const GamePaths& state, const QStringList& lines) {
     ErrorLogWrite out;
-    if (state.ErrorLogLines.isEmpty())
+    if (lines.isEmpty())
         return out;
     // The same refused archives would bring the question back on every
     // start: it is asked only when the log names something it did not.
@@ -67,15 +67,16 @@ ErrorLogWrite WriteErrorLog(AppState& state) {
             // An old log that cannot be read names nothing.
         }
     }
-    out.news = std::any_of(state.ErrorLogLines.cbegin(), state.ErrorLogLines.cend(),
+    out.news = std::any_of(lines.cbegin(), lines.cend(),
                            [&before](const QString& line) { return !before.contains(line); });
-    platform::writeLines(state.errorLogPath(), state.ErrorLogLines);
-    out.lines = std::exchange(state.ErrorLogLines, {});
+    platform::writeLines(state.errorLogPath(), lines);
+    out.lines = lines;
     return out;
 }
 
-bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
-    if (!WriteErrorLog(state).news)
+bool ReportUnsupportedFiles(const GamePaths& state, const QStringList& lines,
+                            platform::Dialogs& dialogs) {
+    if (!WriteErrorLog(state, lines).news)
         return false;
     const QString text =
         u"Some files in the configured directories are not supported by Quorvel.\r\r"_s +
@@ -85,4 +86,4 @@ bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs) {
                            QPoint(50, 100)) == platform::Yes;
 }
 
-} // namespace lifecycle
+} // namespace core::lifecycle

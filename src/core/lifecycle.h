@@ -1,13 +1,14 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 #include "platform/dialogs.h"
 
 #include <QString>
 #include <QStringList>
 
 /// Start-up and shut-down work on the file system, without widgets.
-namespace lifecycle {
+namespace core::lifecycle {
 
 /// Start-up: sets TempDir = ProgramDir + "/Temp"; when it exists empties it
 /// completely (folders and read-only files too, never following links:
@@ -35,15 +36,16 @@ struct ErrorLogWrite {
     bool news = false; ///< a line the previous error.log did not have
 };
 
-/// Writes error.log from ErrorLogLines and empties them; nothing is
-/// written when there are none. Throws platform::Error when the log cannot
-/// be written.
-ErrorLogWrite WriteErrorLog(AppState& state);
+/// Writes error.log from `lines` (a scan's ScanResult::ErrorLogLines);
+/// nothing is written when there are none. Throws platform::Error when the
+/// log cannot be written.
+ErrorLogWrite WriteErrorLog(const GamePaths& paths, const QStringList& lines);
 
-/// Writes error.log from ErrorLogLines, empties them and, when the log
-/// gained a line the previous error.log did not have, asks whether to
-/// read it. Returns true when the user answered Yes (the caller then
-/// opens the log). Does nothing and returns false when there are no lines.
-bool ReportUnsupportedFiles(AppState& state, platform::Dialogs& dialogs);
+/// Writes error.log from `lines` and, when the log gained a line the
+/// previous error.log did not have, asks whether to read it. Returns true
+/// when the user answered Yes (the caller then opens the log). Does nothing
+/// and returns false when there are no lines.
+bool ReportUnsupportedFiles(const GamePaths& paths, const QStringList& lines,
+                            platform::Dialogs& dialogs);
 
-} // namespace lifecycle
+} // namespace core::lifecycle

@@ -2,7 +2,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace list_search {
+namespace core::list_search {
 
 bool matches(const QString& entry, const QString& text) {
     return text.isEmpty() || entry.contains(text, Qt::CaseInsensitive);
@@ -34,4 +34,4 @@ QString countsText(catalogue::ContentKind kind, qsizetype installed, qsizetype n
            QString::number(notInstalled) + word + u" as not installed"_s;
 }
 
-} // namespace list_search
+} // namespace core::list_search

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_catalogue.h"
+#include "core/namespaces.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 /// The search of the content lists: a list entry is found when its name
 /// holds the searched text, ignoring case. The window narrows its lists by
 /// it and the command line's list --match prints the same entries.
-namespace list_search {
+namespace core::list_search {
 
 /// True when `entry` holds `text` ignoring case; an empty text finds all.
 bool matches(const QString& entry, const QString& text);
@@ -21,4 +22,4 @@ QStringList matching(const QStringList& entries, const QString& text);
 /// "mutators" or "skins" on those pages.
 QString countsText(catalogue::ContentKind kind, qsizetype installed, qsizetype notInstalled);
 
-} // namespace list_search
+} // namespace core::list_search

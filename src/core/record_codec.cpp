@@ -145,7 +145,7 @@ qint32 intAt(const char* record, int offset) {
 
 } // namespace
 
-namespace record_text {
+namespace core::record_text {
 
 QByteArray encode(const QString& text, int capacity) {
     QByteArray bytes = text.toUtf8();
@@ -173,7 +173,7 @@ QString decode(const char* data, int length) {
     return fromCp1252(p, length);
 }
 
-} // namespace record_text
+} // namespace core::record_text
 
 QByteArray TContentRecord::toBytes() const {
     QByteArray bytes(RecordSize, '\0');

@@ -12,7 +12,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace record_journal {
+namespace core::record_journal {
 
 namespace {
 
@@ -204,4 +204,4 @@ Recovery RecoverInterruptedWrite(const AppState& state) {
     return outcome;
 }
 
-} // namespace record_journal
+} // namespace core::record_journal

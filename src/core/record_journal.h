@@ -2,6 +2,7 @@
 
 #include "core/content_db.h"
 #include "core/globals.h"
+#include "core/namespaces.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,7 +22,7 @@
 /// start a journal left behind is finished when the record file is the new
 /// one (its counts are written), or dropped when it is still the old one
 /// (neither file had changed).
-namespace record_journal {
+namespace core::record_journal {
 
 /// The new content of sharedfiles.dat; nullopt when the counts stay as
 /// they are (only the record file is then rewritten, without a journal).
@@ -51,4 +52,4 @@ Recovery RecoverInterruptedWrite(const AppState& state);
 /// The journal's path.
 QString journalPath(const AppState& state);
 
-} // namespace record_journal
+} // namespace core::record_journal

@@ -11,7 +11,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace reports {
+namespace core::reports {
 
 namespace {
 
@@ -140,4 +140,4 @@ ListsSnapshot listsAsLoaded(const AppState& state) {
     return lists;
 }
 
-} // namespace reports
+} // namespace core::reports

@@ -2,12 +2,13 @@
 
 #include "core/command_context.h"
 #include "core/content_db.h"
+#include "core/namespaces.h"
 
 #include <QList>
 #include <QStringList>
 
 /// "Make List": text reports of what is installed, in three levels.
-namespace reports {
+namespace core::reports {
 
 /// The six content lists as they stand (their filter and order).
 struct ListsSnapshot {
@@ -40,4 +41,4 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists, c
 /// file cannot be read.
 ListsSnapshot listsAsLoaded(const AppState& state);
 
-} // namespace reports
+} // namespace core::reports

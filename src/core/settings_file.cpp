@@ -11,7 +11,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace settings_file {
+namespace core::settings_file {
 
 namespace {
 
@@ -293,4 +293,4 @@ bool storeLayout(const QString& path, const LayoutValues& layout) {
     }
 }
 
-} // namespace settings_file
+} // namespace core::settings_file

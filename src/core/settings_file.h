@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 
 #include <QPoint>
 #include <QString>
@@ -12,7 +13,7 @@
 /// 0 to 15, the shut-down appends the seven layout lines 16 to 22 after the
 /// "[Layout]" line. Everything here works on plain values; applying them to
 /// the window and the global state is the caller's part.
-namespace settings_file {
+namespace core::settings_file {
 
 /// Line numbers (from 0) of the values.
 enum Line : int {
@@ -187,4 +188,4 @@ void writeSettings(const QString& path, const QString& gameName, const QStringLi
 /// Never creates the file; any error is swallowed and gives false.
 bool storeLayout(const QString& path, const LayoutValues& layout);
 
-} // namespace settings_file
+} // namespace core::settings_file

@@ -4,7 +4,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace catalogue {
+namespace core::catalogue {
 
 namespace {
 /// Names are stored in string[50]: compare them as they read back, and
@@ -128,4 +128,4 @@ int RecordedUses::uses(const QString& folder, const QString& fileName) const {
     return uses_.value(useKey(folder, fileName));
 }
 
-} // namespace catalogue
+} // namespace core::catalogue

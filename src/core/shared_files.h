@@ -1,13 +1,14 @@
 #pragma once
 
 #include "core/content_db.h"
+#include "core/namespaces.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-namespace catalogue {
+namespace core::catalogue {
 
 /// The counts of sharedfiles.dat: a game file that several installed
 /// archives placed stays until its last user is uninstalled. An install
@@ -78,4 +79,4 @@ private:
     QHash<QString, int> uses_;
 };
 
-} // namespace catalogue
+} // namespace core::catalogue

@@ -14,7 +14,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace txn {
+namespace core::txn {
 
 namespace {
 
@@ -230,4 +230,4 @@ Recovery Recover(const AppState& state) {
     return out;
 }
 
-} // namespace txn
+} // namespace core::txn

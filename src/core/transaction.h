@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/globals.h"
+#include "core/namespaces.h"
 #include "core/txn_log.h"
 #include "platform/errors.h"
 
@@ -27,7 +28,7 @@ class AtomicFile;
 /// newest first, so the game files, the records and the counts are all as
 /// before the run; after it, what was kept aside is dropped. A run that
 /// fails undoes itself the same way.
-namespace txn {
+namespace core::txn {
 
 /// transaction.log in the data folder.
 QString logPath(const AppState& state);
@@ -108,4 +109,4 @@ struct Recovery {
 /// be read or removed; it then stays for the next start.
 Recovery Recover(const AppState& state);
 
-} // namespace txn
+} // namespace core::txn

@@ -5,7 +5,7 @@
 #include <QCryptographicHash>
 #include <QtEndian>
 
-namespace txn {
+namespace core::txn {
 
 namespace {
 
@@ -137,4 +137,4 @@ LogContent parseLog(const QByteArray& bytes) {
     return out;
 }
 
-} // namespace txn
+} // namespace core::txn

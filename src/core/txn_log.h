@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/namespaces.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,7 +11,7 @@
 /// synced before it is done, so that the next start can undo a run that
 /// did not reach its commit. Encoding and decoding only; the log's owner
 /// is core/transaction.h.
-namespace txn {
+namespace core::txn {
 
 /// One undoable step on a file.
 struct Op {
@@ -54,4 +55,4 @@ LogContent parseLog(const QByteArray& bytes);
 /// Far above any step (a few thousand paths): a larger entry is not ours.
 inline constexpr quint32 MaxEntryBytes = 64u << 20;
 
-} // namespace txn
+} // namespace core::txn

@@ -372,8 +372,8 @@ void TForm1::ShowErrorLog() {
     opener_->open(state().errorLogPath(), u"Open it with a text editor of your choice."_s);
 }
 
-void TForm1::ReportUnsupportedFiles() {
-    if (lifecycle::ReportUnsupportedFiles(state(), *dialogs_))
+void TForm1::ReportUnsupportedFiles(const QStringList& lines) {
+    if (lifecycle::ReportUnsupportedFiles(state(), lines, *dialogs_))
         ShowErrorLog();
 }
 

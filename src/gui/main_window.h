@@ -109,7 +109,8 @@ private:
     void LoadSettings(bool AtStartUp);
     void applyLayout(const settings_file::LayoutValues& layout);
     void settingsDamaged(const settings_file::DamagedSettings& kept);
-    void ReportUnsupportedFiles();
+    /// Writes error.log from a scan's `lines` and offers to show it.
+    void ReportUnsupportedFiles(const QStringList& lines);
     void ShowErrorLog();
     /// Shut-down: stores the layout in the settings file and removes Temp.
     void CloseDown();

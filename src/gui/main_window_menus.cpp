@@ -235,11 +235,11 @@ void TForm1::ReinstallFiles1Click() {
 }
 
 QStringList TForm1::Updatedatabase1Click() {
-    const QStringList recorded = ScanConfiguredFolders(context(), fScan);
-    ReportUnsupportedFiles();
+    const intake::ScanResult scanned = ScanConfiguredFolders(context(), fScan);
+    ReportUnsupportedFiles(scanned.ErrorLogLines);
     TabDemos->refreshDemoList();
     reloadShownLists();
-    return recorded;
+    return scanned.recorded;
 }
 
 void TForm1::Verifyinstallation1Click() {

@@ -36,9 +36,10 @@ void TForm1::LoadSettings(bool AtStartUp) {
     // kept. The window stays busy while the scans process events.
     QStringList recorded;
     runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
-        recorded = ScanConfiguredFolders(
+        const intake::ScanResult scanned = ScanConfiguredFolders(
             context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
-        ReportUnsupportedFiles();
+        recorded = scanned.recorded;
+        ReportUnsupportedFiles(scanned.ErrorLogLines);
     });
     if (AtStartUp) {
         if (const QString missing = lifecycle::missingGameFolderText(s); !missing.isEmpty())

@@ -13,7 +13,7 @@ class DesktopOpener;
 class QLabel;
 class QLineEdit;
 class QTemporaryDir;
-namespace file_info {
+namespace core::file_info {
 struct FileInfo;
 }
 class QPushButton;

@@ -154,8 +154,10 @@ platform::Outcome keepBefore(CommandContext& ctx, RunJournal& journal, const QSt
 }
 
 /// Logs the archive's steps before any file is copied; false (with the
-/// reason in FailedCopies) when what it would replace cannot be kept.
-bool logPlan(CommandContext& ctx, RunJournal& journal, const QList<PlannedCopy>& plan) {
+/// reason in the run's FailedCopies) when what it would replace cannot be
+/// kept.
+bool logPlan(CommandContext& ctx, RunProgress& progress, RunJournal& journal,
+             const QList<PlannedCopy>& plan) {
     for (const PlannedCopy& copy : plan) {
         const QString folder = destinationFolder(ctx, copy.folderValue);
         platform::Outcome kept = platform::Outcome::success();
@@ -172,7 +174,7 @@ bool logPlan(CommandContext& ctx, RunJournal& journal, const QList<PlannedCopy>&
             kept = keepBefore(ctx, journal, copy.folderValue, folder, copy.target, true);
         }
         if (!kept) {
-            ctx.state.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s + kept.error());
+            progress.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s + kept.error());
             return false;
         }
     }
@@ -182,11 +184,11 @@ bool logPlan(CommandContext& ctx, RunJournal& journal, const QList<PlannedCopy>&
 
 } // namespace
 
-CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath,
-                             RunJournal* journal) {
+CopyResult CopyToGameFolders(CommandContext& ctx, RunProgress& progress, bool failIfExists,
+                             const QString& archivePath, RunJournal* journal) {
     CopyResult result;
     const QList<PlannedCopy> plan = planCopies(ctx, archivePath);
-    if (journal && !logPlan(ctx, *journal, plan)) {
+    if (journal && !logPlan(ctx, progress, *journal, plan)) {
         result.failed = int(plan.size());
         return result;
     }
@@ -198,7 +200,7 @@ CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QStri
             MergeIntFile(ctx, file.name);
             continue;
         }
-        ctx.status.setStatus(ctx.state.ProgressText + u"... Copying "_s + copy.shown);
+        ctx.status.setStatus(progress.ProgressText + u"... Copying "_s + copy.shown);
         const QString folder = destinationFolder(ctx, copy.folderValue);
         // A file that did not arrive is not placed: it stays in TempDir
         // (a cache run puts it back into the cache) and is named at the
@@ -206,14 +208,14 @@ CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QStri
         const platform::Outcome copied =
             copyInto(ctx, file.path, folder, copy.target, failIfExists, result);
         if (!copied) {
-            ctx.state.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s +
-                                          copied.error());
+            progress.FailedCopies.append(copy.shown + u" -> "_s + folder + u": "_s +
+                                         copied.error());
             ++result.failed;
             continue;
         }
         if (QFile::remove(file.path))
             ctx.folders.removed(file.path);
-        ++ctx.state.ProgressDone;
+        ++progress.ProgressDone;
         ++result.placed;
     }
     return result;
@@ -241,14 +243,12 @@ int RemoveInterruptedCopies(CommandContext& ctx) {
     return removed;
 }
 
-void ReportFailedCopies(CommandContext& ctx) {
-    QStringList& failed = ctx.state.FailedCopies;
+void ReportFailedCopies(CommandContext& ctx, const QStringList& failed) {
     if (failed.isEmpty())
         return;
     const QString text = u"These files could not be copied into the game:\r"_s +
                          failed.join(u'\r') +
                          u"\r\rCheck that you may write to the game's folders, then try again."_s;
-    failed.clear();
     ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
 }
 

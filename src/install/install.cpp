@@ -98,10 +98,11 @@ struct RunBooks {
 };
 
 /// One entry of the run. `ok` is the run's flag, left by the last archive
-/// whose extraction succeeded.
+/// whose extraction succeeded; `result` counts the run's progress.
 void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
                 qsizetype index, bool deleteAfter, RunBooks& books, InstallResult& result) {
-    AppState& s = ctx.state;
+    const AppState& s = ctx.state;
+    RunProgress& progress = result;
     const QString& item = entry.name;
     if (index < 0) {
         // The lists and the record file disagree: nothing to install from.
@@ -110,12 +111,12 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     }
     TContentRecord& rec = books.records[index];
     if (ctx.beforeInstall && !ctx.beforeInstall(ctx, rec, result.installAnyway)) {
-        --s.ProgressTotal; // refused, as an existing file refused
+        --progress.ProgressTotal; // refused, as an existing file refused
         return;
     }
     const QString ext = catalogue::extensionOf(rec.ArchiveName).toLower();
-    s.ProgressText = extractingText(item);
-    ctx.status.setStatus(s.ProgressText);
+    progress.ProgressText = extractingText(item);
+    ctx.status.setStatus(progress.ProgressText);
     const QString archivePath = catalogue::archivePathOf(rec);
 
     // What a failed extraction wrote is taken out again, so none of it is
@@ -133,6 +134,7 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
         request.keepFolders = kind != ContentKind::Maps;
+        request.statusPrefix = progress.ProgressText;
         const archives::ArchiveResult extraction = core::ExtractArchive(ctx, request);
         if (!extraction.ok) {
             result.fail(item, extraction.error);
@@ -142,21 +144,22 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
     }
     while (!core::FlattenTempFolder(ctx)) {
     }
-    s.ProgressText = u"  Installing "_s + item;
+    progress.ProgressText = u"  Installing "_s + item;
     RunJournal& journal = books.journal;
     journal.ops.clear();
     journal.keptNow.clear();
-    const Placement placement = PlaceArchive(ctx, archivePath, {}, &journal.uses, &journal);
+    const Placement placement =
+        PlaceArchive(ctx, progress, archivePath, {}, &journal.uses, &journal);
     if (!placement.refusal.isEmpty()) {
         result.fail(item, placement.refusal);
-        --s.ProgressTotal;
-        result.ok = s.ProgressDone > 0;
+        --progress.ProgressTotal;
+        result.ok = progress.ProgressDone > 0;
         core::DeleteTempFiles(ctx);
         return;
     }
     if (!placement.accepted) {
         // Refused by the user: ProgressTotal is one lower already.
-        result.ok = s.ProgressDone > 0;
+        result.ok = progress.ProgressDone > 0;
         core::DeleteTempFiles(ctx);
         return;
     }
@@ -165,8 +168,8 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         // Not installed after all: what it placed goes again, what it
         // replaced comes back, and the user is told.
         journal.undo(ctx);
-        s.ProgressDone -= copied.placed;
-        --s.ProgressTotal;
+        progress.ProgressDone -= copied.placed;
+        --progress.ProgressTotal;
         if (copied.placed == 0 && copied.failed == 0)
             result.nothingPlaced.append(item);
         else
@@ -186,7 +189,7 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         }
     }
     // The flag counts the whole run, as the closing status does.
-    result.ok = s.ProgressDone > 0;
+    result.ok = progress.ProgressDone > 0;
     core::DeleteTempFiles(ctx);
 }
 
@@ -228,9 +231,7 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     detail::InstallRun run(outer, int(selected.size()));
     CommandContext& ctx = run.context();
     AppState& s = ctx.state;
-    s.ProgressTotal = qint32(selected.size());
-    s.ProgressDone = 0;
-    s.FailedCopies.clear();
+    result.ProgressTotal = qint32(selected.size());
     const QString database = catalogue::recordFile(s, kind);
     txn::Transaction transaction(s);
     txn::KeptOriginals originals = txn::KeptOriginals::load(s);
@@ -292,10 +293,11 @@ void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& r
             text += name + u": nothing was placed\r"_s;
         ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, QPoint(25, 150));
     }
-    ReportFailedCopies(ctx);
+    ReportFailedCopies(ctx, result.FailedCopies);
     if (result.ok)
-        ctx.status.setStatus(u"  Installed "_s + QString::number(s.ProgressTotal) + kindWord(kind) +
-                             u" with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s);
+        ctx.status.setStatus(u"  Installed "_s + QString::number(result.ProgressTotal) +
+                             kindWord(kind) + u" with "_s + QString::number(result.ProgressDone) +
+                             u" file(s) total."_s);
     else
         ctx.status.setStatus(u"  Operation cancelled"_s);
     if (core::MoveLeftovers(ctx))

@@ -3,6 +3,7 @@
 #include "core/command_context.h"
 #include "core/content_catalogue.h"
 #include "core/kept_originals.h"
+#include "core/run_progress.h"
 #include "core/shared_files.h"
 #include "core/transaction.h"
 
@@ -14,8 +15,10 @@
 /// and its record marked installed.
 namespace install {
 
-/// What a run leaves for its end (FinishInstall).
-struct InstallResult {
+/// What a run leaves for its end (FinishInstall): its progress (the
+/// archives counted, the files placed, the files that could not be copied)
+/// and what became of each entry.
+struct InstallResult : RunProgress {
     /// False when nothing was selected: the status says so and nothing
     /// else happened.
     bool ran = false;
@@ -45,11 +48,11 @@ struct InstallResult {
 };
 
 /// Installs the entries `selected` (in list order, as the page's left list
-/// shows them) and rewrites the page's record file. Sets ProgressTotal,
-/// ProgressDone and ProgressText; the status shows the progress per file
-/// and, for several entries, a progress bar of the entries done, hidden
-/// again when the run ends. OverwriteAlways and TempDir are put
-/// back on every way out. Nothing selected: "  Nothing selected".
+/// shows them) and rewrites the page's record file. The result's
+/// ProgressTotal, ProgressDone and FailedCopies tell how the run went; the status shows the
+/// progress per file and, for several entries, a progress bar of the entries done, hidden again
+/// when the run ends. OverwriteAlways and TempDir are put back on every way out. Nothing selected:
+/// "  Nothing selected".
 ///
 /// An error (a record file that cannot be read or written, ...) ends the
 /// run and is thrown as platform::Error after the records of the archives

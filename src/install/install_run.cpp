@@ -12,14 +12,11 @@ void PaintingStatus::setProgress(int done, int total) {
     paint_();
 }
 
-bool RecordingTrash::moveToTrash(const QString& path, QString* trashedPath) {
-    QString where;
-    const bool moved = inner_.moveToTrash(path, &where);
-    if (moved)
-        trashed_.append(where);
-    if (trashedPath)
-        *trashedPath = where;
-    return moved;
+std::optional<QString> RecordingTrash::moveToTrash(const QString& path) {
+    const std::optional<QString> where = inner_.moveToTrash(path);
+    if (where)
+        trashed_.append(*where);
+    return where;
 }
 
 InstallRun::InstallRun(CommandContext& ctx, int total)

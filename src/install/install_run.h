@@ -32,7 +32,7 @@ private:
 class RecordingTrash : public platform::Trash {
 public:
     explicit RecordingTrash(platform::Trash& inner) : inner_(inner) {}
-    bool moveToTrash(const QString& path, QString* trashedPath = nullptr) override;
+    std::optional<QString> moveToTrash(const QString& path) override;
     const QStringList& trashed() const { return trashed_; }
 
 private:

@@ -111,8 +111,8 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
         ctx.status.setStatus(u"Couldn't create zip-file"_s);
     } else {
         const platform::BusyGuard busy(s.CanClose, enterBusy);
-        s.ProgressText = u"Creating "_s + item + u".zip   ... adding "_s;
-        ctx.status.setStatus(s.ProgressText);
+        const QString adding = u"Creating "_s + item + u".zip   ... adding "_s;
+        ctx.status.setStatus(adding);
         QString folder = targetFolder;
         if (folder.endsWith(u'/'))
             folder.chop(1);
@@ -120,7 +120,7 @@ bool CreateZip(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry
         const QFileInfo before(zipPath);
         const bool existed = before.exists() || before.isSymLink();
         const archives::ArchiveResult added =
-            core::AddToZip(ctx, zipPath, {work + u"/*.*"_s}, true);
+            core::AddToZip(ctx, zipPath, {work + u"/*.*"_s}, true, adding);
         if (added.ok) {
             ctx.status.setStatus(item + u".zip  created in "_s + targetFolder);
             made = true;

@@ -112,7 +112,8 @@ InstallFileList BuildInstallFileList(CommandContext& ctx) {
     return list;
 }
 
-std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists) {
+std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, RunProgress& progress,
+                                              const InstallFileList& lists) {
     static constexpr InstallCategory visitOrder[] = {Animations,   Maps,     Music,     Sounds,
                                                      StaticMeshes, Textures, KarmaData, System};
     bool always = ctx.state.OverwriteAlways;
@@ -131,7 +132,7 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const Install
                     platform::Yes | platform::No | platform::YesToAll, QPoint(75, 75));
                 // A box closed without a choice refuses, as "&No" does.
                 if (answer != platform::Yes && answer != platform::YesToAll) {
-                    --ctx.state.ProgressTotal;
+                    --progress.ProgressTotal;
                     return std::nullopt;
                 }
                 // No window here: let the status bar repaint after the box.
@@ -174,7 +175,7 @@ void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
     content_db::WriteAllShared(ctx.state.sharedDataPath(), *SharedFilesRegistering(ctx, names));
 }
 
-Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
+Placement PlaceArchive(CommandContext& ctx, RunProgress& progress, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying,
                        const catalogue::RecordedUses* inUse, RunJournal* journal) {
     Placement placement;
@@ -199,7 +200,7 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
         }
     }
     const InstallFileList lists = BuildInstallFileList(ctx);
-    const std::optional<QStringList> existing = CheckExistingFiles(ctx, lists);
+    const std::optional<QStringList> existing = CheckExistingFiles(ctx, progress, lists);
     if (!existing)
         return placement;
     placement.accepted = true;
@@ -208,7 +209,7 @@ Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
         placement.existing += listedElsewhere(ctx.state, lists, placement.existing, *inUse);
     if (beforeCopying)
         beforeCopying(placement.existing);
-    placement.copied = CopyToGameFolders(ctx, false, archivePath, journal);
+    placement.copied = CopyToGameFolders(ctx, progress, false, archivePath, journal);
     return placement;
 }
 
@@ -226,11 +227,11 @@ void RunJournal::undo(CommandContext& ctx) {
     keptNow.clear();
 }
 
-bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath) {
-    const Placement placement = PlaceArchive(ctx, archivePath, [&ctx](const QStringList& existing) {
-        RegisterSharedFiles(ctx, existing);
-    });
-    return placement.accepted && ctx.state.ProgressDone > 0;
+bool PlaceExtractedFiles(CommandContext& ctx, RunProgress& progress, const QString& archivePath) {
+    const Placement placement =
+        PlaceArchive(ctx, progress, archivePath,
+                     [&ctx](const QStringList& existing) { RegisterSharedFiles(ctx, existing); });
+    return placement.accepted && progress.ProgressDone > 0;
 }
 
 } // namespace install

@@ -3,6 +3,7 @@
 #include "core/command_context.h"
 #include "core/content_db.h"
 #include "core/kept_originals.h"
+#include "core/run_progress.h"
 #include "core/shared_files.h"
 #include "core/transaction.h"
 
@@ -46,7 +47,7 @@ InstallFileList BuildInstallFileList(CommandContext& ctx);
 /// What copying one archive's files into the game came to.
 struct CopyResult {
     int placed = 0; ///< files copied (merged .int files not counted)
-    int failed = 0; ///< files that could not be copied (named in FailedCopies)
+    int failed = 0; ///< files that could not be copied (named in the run's FailedCopies)
     /// Paths of the game files that did not exist before this copy.
     QStringList created;
 };
@@ -96,29 +97,34 @@ struct Placement {
 /// its count then still says how many records use it.
 ///
 /// With `journal`, the copy is a step of its transaction (see RunJournal).
-Placement PlaceArchive(CommandContext& ctx, const QString& archivePath,
+/// `progress` is the run's, as CheckExistingFiles and CopyToGameFolders
+/// count in it.
+Placement PlaceArchive(CommandContext& ctx, RunProgress& progress, const QString& archivePath,
                        const std::function<void(const QStringList& existing)>& beforeCopying,
                        const catalogue::RecordedUses* inUse = nullptr,
                        RunJournal* journal = nullptr);
 
 /// PlaceArchive that registers the existing names in sharedfiles.dat before
-/// copying. Returns ok: the archive was accepted and the run has placed at
-/// least one file so far.
-bool PlaceExtractedFiles(CommandContext& ctx, const QString& archivePath);
+/// copying. Returns ok: the archive was accepted and the run (`progress`)
+/// has placed at least one file so far.
+bool PlaceExtractedFiles(CommandContext& ctx, RunProgress& progress, const QString& archivePath);
 
 /// Asks about the listed files that the game already has. Returns the
 /// existing names to register as shared (maps excepted, each name once),
-/// or nothing when the user refused one.
-std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, const InstallFileList& lists);
+/// or nothing when the user refused one (the run's ProgressTotal is then
+/// one lower).
+std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, RunProgress& progress,
+                                              const InstallFileList& lists);
 
 /// Copies the files of TempDir into the game folders by extension and
-/// deletes them from TempDir. A file that cannot be copied is not counted
-/// as placed, stays in TempDir and is added to FailedCopies. With
-/// `journal`, every file it will create or replace is logged first (and
-/// what it replaces kept); when that cannot be done nothing is copied and
-/// every file counts as failed.
-CopyResult CopyToGameFolders(CommandContext& ctx, bool failIfExists, const QString& archivePath,
-                             RunJournal* journal = nullptr);
+/// deletes them from TempDir. The status shows the run's ProgressText and
+/// each file; each file placed counts in its ProgressDone. A file that
+/// cannot be copied is not counted as placed, stays in TempDir and is added
+/// to the run's FailedCopies. With `journal`, every file it will create or
+/// replace is logged first (and what it replaces kept); when that cannot be
+/// done nothing is copied and every file counts as failed.
+CopyResult CopyToGameFolders(CommandContext& ctx, RunProgress& progress, bool failIfExists,
+                             const QString& archivePath, RunJournal* journal = nullptr);
 
 /// The counts of sharedfiles.dat with `names` raised (an install found
 /// them in the game); the caller writes them with its records
@@ -139,9 +145,9 @@ void RegisterSharedFiles(CommandContext& ctx, const QStringList& names);
 /// whole, old or new. Returns how many went.
 int RemoveInterruptedCopies(CommandContext& ctx);
 
-/// At the end of a run: names the files of FailedCopies in an error box
-/// and empties the list. Nothing when it is empty.
-void ReportFailedCopies(CommandContext& ctx);
+/// At the end of a run: names the run's FailedCopies in an error box.
+/// Nothing when there are none.
+void ReportFailedCopies(CommandContext& ctx, const QStringList& failed);
 
 /// The archive's file name without folder, with four characters deleted
 /// from its first "." ("DM-Foo.zip" gives "DM-Foo", "DM-Foo.big.zip"

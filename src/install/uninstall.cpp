@@ -99,10 +99,10 @@ bool logRemovals(RunJournal& journal, const QList<Removal>& removals, QList<txn:
 
 /// Deletes each file or puts the game's own back; false, with the
 /// reason in `failed`, at the first that fails.
-bool doRemovals(CommandContext& ctx, RunJournal& journal, const QList<Removal>& removals,
-                QStringList& failed) {
+bool doRemovals(CommandContext& ctx, RunProgress& progress, RunJournal& journal,
+                const QList<Removal>& removals, QStringList& failed) {
     for (const Removal& r : removals) {
-        ctx.status.setStatus(ctx.state.ProgressText + u"... Deleting "_s + r.shown);
+        ctx.status.setStatus(progress.ProgressText + u"... Deleting "_s + r.shown);
         if (r.original) {
             if (!txn::putBack(*r.original, r.path)) {
                 failed.append(r.path + u": the game's own file could not be put back from "_s +
@@ -119,15 +119,15 @@ bool doRemovals(CommandContext& ctx, RunJournal& journal, const QList<Removal>& 
             }
             ctx.folders.removed(r.path);
         }
-        ++ctx.state.ProgressDone;
+        ++progress.ProgressDone;
     }
     return true;
 }
 
 } // namespace
 
-void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                     RunJournal& journal, QStringList& failed) {
+void UninstallRecord(CommandContext& ctx, RunProgress& progress, TContentRecord& rec,
+                     catalogue::SharedFiles& shared, RunJournal& journal, QStringList& failed) {
     AppState& s = ctx.state;
     const catalogue::SharedFiles sharedBefore = shared;
     QList<ReleasedFile> stillCounted;
@@ -150,7 +150,7 @@ void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::Shared
     QStringList problems;
     bool done = logRemovals(journal, removals, ops, problems);
     if (done)
-        done = doRemovals(ctx, journal, removals, problems);
+        done = doRemovals(ctx, progress, journal, removals, problems);
     if (!done) {
         // Still in use as far as anyone can tell: keep it installed.
         journal.txn.undo(ops);
@@ -210,7 +210,6 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                                   bool deleteArchives) {
     AppState& s = ctx.state;
     UninstallResult result;
-    s.ProgressDone = 0;
     if (selected.isEmpty()) {
         ctx.status.setStatus(kind == ContentKind::Maps ? u"  No maps selected! Try again."_s
                                                        : u"  No files selected! Try again."_s);
@@ -239,8 +238,8 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         catalogue::findRecords(records, kind, catalogue::ListSide::Installed, selected);
     for (qsizetype n = 0; n < selected.size(); ++n) {
         const QString& item = selected[n].name;
-        s.ProgressText = u"  Uninstalling "_s + item;
-        ctx.status.setStatus(s.ProgressText);
+        result.ProgressText = u"  Uninstalling "_s + item;
+        ctx.status.setStatus(result.ProgressText);
         const qsizetype index = indexes[n];
         if (index < 0) {
             result.skipped.append(item);
@@ -249,7 +248,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         TContentRecord& rec = records[index];
         if (deleteArchives)
             archives.append(catalogue::archivePathOf(rec));
-        UninstallRecord(ctx, rec, shared, journal, result.undeletable);
+        UninstallRecord(ctx, result, rec, shared, journal, result.undeletable);
         if (rec.Installed == 1)
             continue; // kept: a file could not be deleted
         last = index;
@@ -263,13 +262,14 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         transaction.commit({});
         result.status = kind == ContentKind::Maps
                             ? u"  Uninstalled "_s + QString::number(selected.size()) +
-                                  u" map(s) with "_s + QString::number(s.ProgressDone) +
+                                  u" map(s) with "_s + QString::number(result.ProgressDone) +
                                   u" file(s) total."_s
                             : u"  "_s + lastItem + u" successfully uninstalled"_s;
     } else if (kind == ContentKind::Maps) {
         transaction.commit(RunRewrites(s, database, records, shared, originals));
         result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
-                        u" map(s) with "_s + QString::number(s.ProgressDone) + u" file(s) total."_s;
+                        u" map(s) with "_s + QString::number(result.ProgressDone) +
+                        u" file(s) total."_s;
     } else {
         // The other-kind records of the last archive go, among them its
         // own when its archive was deleted after the install.

@@ -14,7 +14,9 @@
 /// installed archive still uses, and the records marked not installed.
 namespace install {
 
-struct UninstallResult {
+/// What an uninstall run came to; its ProgressDone counts the files
+/// deleted or put back.
+struct UninstallResult : RunProgress {
     /// False when nothing was selected: the status says so, nothing else
     /// happened.
     bool ran = false;
@@ -68,13 +70,12 @@ QList<ReleasedFile> ReleaseRecord(const AppState& state, const TContentRecord& r
 /// the archive are deleted, and the record is marked not installed. A file
 /// the archive overwrote gets the game's own bytes back once no installed
 /// record lists it. The deletions are a step of `journal`'s transaction,
-/// logged before any file goes. ProgressDone counts the files deleted or
-/// put back. A file the system refuses to delete (or that cannot be kept
-/// first) is named in `failed`; every file of the record is then as it
-/// was, and the record stays installed with `shared` and the uses as they
-/// were.
-void UninstallRecord(CommandContext& ctx, TContentRecord& rec, catalogue::SharedFiles& shared,
-                     RunJournal& journal, QStringList& failed);
+/// logged before any file goes. The status shows the run's ProgressText
+/// and each file; its ProgressDone counts the files deleted or put back. A file the system refuses
+/// to delete (or that cannot be kept first) is named in `failed`; every file of the record is then
+/// as it was, and the record stays installed with `shared` and the uses as they were.
+void UninstallRecord(CommandContext& ctx, RunProgress& progress, TContentRecord& rec,
+                     catalogue::SharedFiles& shared, RunJournal& journal, QStringList& failed);
 
 /// A recorded name of the full 50 bytes may be a longer name cut to fit:
 /// a file looked for by it could be another that happens to bear the cut

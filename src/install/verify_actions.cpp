@@ -70,10 +70,11 @@ QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFi
                     result.fail(item, u"its archive could not be read: "_s + listing.result.error);
                     continue;
                 }
-                s.ProgressText = u"  Reinstalling "_s + item;
-                ctx.status.setStatus(s.ProgressText);
+                RunProgress reinstalling;
+                reinstalling.ProgressText = u"  Reinstalling "_s + item;
+                ctx.status.setStatus(reinstalling.ProgressText);
                 QStringList undeletable;
-                UninstallRecord(ctx, rec, shared, journal, undeletable);
+                UninstallRecord(ctx, reinstalling, rec, shared, journal, undeletable);
                 if (rec.Installed == 1) {
                     result.fail(item, u"these files could not be deleted first: "_s +
                                           undeletable.join(u", "_s));

@@ -2,11 +2,10 @@
 
 #include "intake/scan.h"
 
-QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                                  const std::function<void(bool skins)>& modScanned) {
-    AppState& s = ctx.state;
-    s.ErrorLogLines.clear();
-    QStringList recorded;
+intake::ScanResult ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
+                                         const std::function<void(bool skins)>& modScanned) {
+    const AppState& s = ctx.state;
+    intake::ScanResult recorded;
     if (s.MapDirSet)
         recorded += intake::ScanMapArchives(ctx, scan);
     if (s.MutatorDirSet) {

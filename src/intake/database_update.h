@@ -1,21 +1,17 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "intake/scan.h"
 
 #include <QStringList>
 
 #include <functional>
 
-namespace intake {
-class TmFileScan;
-}
-
 /// Runs the scans of the configured archive folders, in the order maps,
 /// mutators, skins, each only when its folder is configured (MapDirSet,
 /// MutatorDirSet, SkinDirSet). `modScanned` is called after the mutator
 /// scan (false) and after the skin scan (true), so a caller can reload
-/// that page's lists there. ErrorLogLines is emptied first and holds the
-/// rejected archives afterwards. Returns the archive names the scans
-/// recorded anew.
-QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                                  const std::function<void(bool skins)>& modScanned = {});
+/// that page's lists there. Returns the archive names the scans recorded
+/// anew and the lines for error.log of the archives they refused.
+intake::ScanResult ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
+                                         const std::function<void(bool skins)>& modScanned = {});

@@ -199,7 +199,7 @@ struct FoundPath {
     QString logText;
 };
 
-QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
+ScanResult runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     AppState& s = ctx.state;
     const ScanRules& rules = rulesFor(kind);
     const bool maps = kind == ScanKind::Maps;
@@ -242,12 +242,13 @@ QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     ZipsAhead ahead(zipsToExamine, ScanThreads());
 
     const QString today = ctx.clock().todayText();
+    ScanResult result;
     QList<TContentRecord> added;
     added.reserve(found.size());
     for (const FoundPath& f : paths) {
         const QString& path = f.path;
         if (!f.logText.isEmpty())
-            s.ErrorLogLines.append(path + f.logText);
+            result.ErrorLogLines.append(path + f.logText);
         if (!f.examine)
             continue;
         const bool isZip = f.isZip;
@@ -265,7 +266,7 @@ QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
         else
             exam.examineRar();
         if (const std::optional<int> reason = exam.finish())
-            s.ErrorLogLines.append(path + rejectText(rules, *reason));
+            result.ErrorLogLines.append(path + rejectText(rules, *reason));
         added.append(std::move(rec));
     }
 
@@ -287,10 +288,9 @@ QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
             kept.append(rec);
     }
     const qsizetype keptLoaded = kept.size();
-    QStringList recorded;
     for (TContentRecord& rec : added) {
         if (keepRecord(kind, rec, in)) {
-            recorded.append(rec.ArchiveName);
+            result.recorded.append(rec.ArchiveName);
             kept.append(std::move(rec));
         }
     }
@@ -303,19 +303,19 @@ QStringList runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     const bool unchanged = keptLoaded == loaded.size() && kept.size() == keptLoaded;
     if (!exists || !unchanged)
         content_db::WriteAll(dbPath, kept);
-    return recorded;
+    return result;
 }
 } // namespace
 
-QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
+ScanResult ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
     return runScan(ctx, scan, ScanKind::Maps);
 }
 
-QStringList ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
+ScanResult ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
     return runScan(ctx, scan, ScanKind::Mutators);
 }
 
-QStringList ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
+ScanResult ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
     return runScan(ctx, scan, ScanKind::Skins);
 }
 

@@ -8,8 +8,8 @@
 /// The three archive scans. Each loads its database, searches its folder
 /// (CustomMapDir, MutatorDir or CustomSkinDir; subfolders when
 /// ScanSubDirs) for "*.zip" and "*.rar", records every archive whose file
-/// name no loaded record has, classifies it by its entries, logs the
-/// archives it refuses to ErrorLogLines, and writes back the records its
+/// name no loaded record has, classifies it by its entries, returns the
+/// archives it refuses for error.log, and writes back the records its
 /// rules keep. A known archive is never opened. The database is rewritten
 /// only when its bytes change. Errors reading or writing the database
 /// throw platform::Error; the file is then left as it was.
@@ -17,13 +17,25 @@ namespace intake {
 
 class TmFileScan;
 
-// Each returns the archive names it recorded anew (rejected ones too).
+/// What a scan came to.
+struct ScanResult {
+    /// The archive names recorded anew (rejected ones too), in scan order.
+    QStringList recorded;
+    /// A line for error.log per archive the scan refused: its path and why.
+    QStringList ErrorLogLines;
+    /// Appends `other`'s lists to these.
+    ScanResult& operator+=(const ScanResult& other) {
+        recorded += other.recorded;
+        ErrorLogLines += other.ErrorLogLines;
+        return *this;
+    }
+};
 
 /// mapdata.dat; a missing file counts as empty.
-QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
+ScanResult ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the mutators of MutatorDir.
-QStringList ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan);
+ScanResult ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the skins of CustomSkinDir.
-QStringList ScanSkinArchives(CommandContext& ctx, TmFileScan& scan);
+ScanResult ScanSkinArchives(CommandContext& ctx, TmFileScan& scan);
 
 } // namespace intake

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-bool moveToTrash(const QString& path, QString* trashedPath) {
+std::optional<QString> moveToTrash(const QString& path) {
     // Qt makes only the last level of the home trash folder; when the data
     // folder itself is missing (a fresh account) it would fall back to a
     // trash below the working folder. Make sure the data folder exists.
@@ -16,15 +16,13 @@ bool moveToTrash(const QString& path, QString* trashedPath) {
         QDir().mkpath(dataHome);
     QString where;
     if (!QFile::moveToTrash(path, &where))
-        return false;
+        return std::nullopt;
     if (QFileInfo(where).isRelative()) {
         // Not a real trash: put the file back and report the failure.
         QFile::rename(where, path);
-        return false;
+        return std::nullopt;
     }
-    if (trashedPath)
-        *trashedPath = where;
-    return true;
+    return where;
 }
 
 } // namespace platform

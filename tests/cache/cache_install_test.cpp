@@ -247,7 +247,8 @@ TEST_F(CacheInstallTest, APackageThatCannotBeCopiedGoesBackIntoTheCacheAndIsName
         tree.path(u"game/Textures/: "_s)));
     EXPECT_TRUE(dialogs.shown[0].text.endsWith(
         u"\r\rCheck that you may write to the game's folders, then try again."_s));
-    EXPECT_TRUE(core.state.FailedCopies.isEmpty());
+    ASSERT_EQ(result.FailedCopies.size(), 1);
+    EXPECT_TRUE(result.FailedCopies[0].startsWith(u"FooTex.utx -> "_s));
     EXPECT_TRUE(entriesIn(u"prog/Temp"_s).isEmpty());
 }
 

@@ -167,7 +167,7 @@ TEST_F(MissingPackagesTest, InstallAsksOncePerArchiveAndVerifyListsWhatIsStillMi
     EXPECT_EQ(dialogs.shown[1].text,
               u"DM-B needs FooTex.utx, which are not installed. Install anyway?"_s);
     // Refused like an archive whose existing file was refused.
-    EXPECT_EQ(core.state.ProgressTotal, 3);
+    EXPECT_EQ(result.ProgressTotal, 3);
     EXPECT_TRUE(result.FailedArchives.isEmpty());
     const QList<TContentRecord> maps = content_db::ReadAll(core.state.mapDataPath());
     EXPECT_EQ(maps[0].Installed, 0);

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
+using cache::ManifestRead;
 using cache::RedirectEntry;
 using cache::RedirectManifest;
 using testing_support::TempTree;
@@ -29,12 +30,11 @@ TEST(RedirectManifest, WritesEveryNameSoThatItReadsBackExactly) {
     EXPECT_TRUE(bytes.startsWith("quorvel-redirect 1\nDM-Plain.ut2.uz2\t1200\t5000\t"
                                  "1718000000123456789\t/game/Maps/DM-Plain.ut2\n"));
     EXPECT_EQ(bytes.count('\n'), 4) << "a name's line break is encoded";
-    QString why;
-    const std::optional<RedirectManifest> back = RedirectManifest::fromBytes(bytes, &why);
-    ASSERT_TRUE(back) << why.toStdString();
-    EXPECT_EQ(*back, m);
-    EXPECT_EQ(back->find(u"Tab\tand\nbreak%20.utx.uz2"_s)->sourceTime, -5);
-    EXPECT_EQ(back->find(u"dm-plain.ut2.uz2"_s), nullptr) << "names are exact";
+    const ManifestRead back = RedirectManifest::fromBytes(bytes);
+    ASSERT_TRUE(back) << back.problem.toStdString();
+    EXPECT_EQ(back.manifest, m);
+    EXPECT_EQ(back.manifest.find(u"Tab\tand\nbreak%20.utx.uz2"_s)->sourceTime, -5);
+    EXPECT_EQ(back.manifest.find(u"dm-plain.ut2.uz2"_s), nullptr) << "names are exact";
 
     // What cannot be written is not taken.
     EXPECT_FALSE(m.put({u"../x.uz2"_s, 1, u"/a"_s, 1, 1}));
@@ -76,9 +76,10 @@ TEST(RedirectManifest, RefusesWhateverTheWriterWouldNotWrite) {
         head + "b.uz2\t1\t2\t3\t/g/b\n" + good,   // out of order
     };
     for (const QByteArray& bytes : refused) {
-        QString why;
-        EXPECT_FALSE(RedirectManifest::fromBytes(bytes, &why)) << bytes.toStdString();
-        EXPECT_FALSE(why.isEmpty()) << bytes.toStdString();
+        const ManifestRead read = RedirectManifest::fromBytes(bytes);
+        EXPECT_FALSE(read) << bytes.toStdString();
+        EXPECT_FALSE(read.problem.isEmpty()) << bytes.toStdString();
+        EXPECT_EQ(read.manifest.size(), 0) << "a refused manifest holds nothing";
     }
 }
 

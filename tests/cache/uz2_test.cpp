@@ -47,7 +47,9 @@ void makeExecutable(const QString& path) {
 /// A trash whose every move throws, as an unexpected error inside the loop.
 class ThrowingTrash : public platform::Trash {
 public:
-    bool moveToTrash(const QString&, QString*) override { throw std::runtime_error("trash gone"); }
+    std::optional<QString> moveToTrash(const QString&) override {
+        throw std::runtime_error("trash gone");
+    }
 };
 
 class Uz2Run : public ::testing::Test {

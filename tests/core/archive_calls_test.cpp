@@ -84,8 +84,8 @@ TEST_F(ArchiveCallsTest, ExtractionShowsProgressAndPutsTheComponentsBack) {
     setUpComponents();
     const QString zip = tree.path(u"CTF-A.zip"_s);
     ASSERT_TRUE(ZipBuilder().file(u"Maps/CTF-A.ut2"_s, "map").file(u"b.txt"_s, "b").write(zip));
-    core.state.ProgressText = u"  Installing "_s;
     core::ExtractRequest flat{zip, core.state.TempDir, {u"Maps/CTF-A.ut2"_s}};
+    flat.statusPrefix = u"  Installing "_s;
     const archives::ArchiveResult one = core::ExtractArchive(ctx(), flat);
     EXPECT_TRUE(one.ok);
     EXPECT_EQ(one.files, 1);
@@ -95,6 +95,8 @@ TEST_F(ArchiveCallsTest, ExtractionShowsProgressAndPutsTheComponentsBack) {
 
     core::ExtractRequest folders{zip, tree.path(u"out"_s), {}, true};
     EXPECT_TRUE(core::ExtractArchive(ctx(), folders).ok);
+    // Without a prefix the status shows the file alone.
+    EXPECT_EQ(status.status(), u"b.txt"_s);
     EXPECT_EQ(tree.read(u"out/Maps/CTF-A.ut2"_s), "map");
     EXPECT_EQ(tree.read(u"out/b.txt"_s), "b");
 
@@ -122,8 +124,8 @@ TEST_F(ArchiveCallsTest, PasswordIsAskedWithTheArchiveAsCaptionUnlessQuiet) {
               0);
     setUpComponents();
     core.dRar31.Backend = archives::RarBackend::UnrarOnly;
-    core.state.ProgressText = u"  Extracting "_s;
-    const core::ExtractRequest request{archive, core.state.TempDir, {}};
+    core::ExtractRequest request{archive, core.state.TempDir, {}};
+    request.statusPrefix = u"  Extracting "_s;
     dialogs.inputAnswers.push_back(u"sesame"_s);
     EXPECT_TRUE(core::ExtractArchive(ctx(), request).ok);
     ASSERT_EQ(dialogs.shown.size(), 1);

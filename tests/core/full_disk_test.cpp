@@ -175,8 +175,8 @@ TEST(FullDiskInside, EveryWriterKeepsTheOldFileAndSaysWhy) {
         settings_file::writeSettings(s.settingsPath(), u"UT2004"_s,
                                      QStringList(9, QString(20000, u'x')));
     });
-    s.ErrorLogLines = QStringList(2000, u"/maps/a-long-name.zip - Not a valid zip-file"_s);
-    expectFailure("error.log", [&] { lifecycle::ReportUnsupportedFiles(s, dialogs); });
+    const QStringList logLines(2000, u"/maps/a-long-name.zip - Not a valid zip-file"_s);
+    expectFailure("error.log", [&] { lifecycle::ReportUnsupportedFiles(s, logLines, dialogs); });
     dialogs.saveAnswers.push_back(disk + u"/report.txt"_s);
     reports::ListsSnapshot lists;
     lists.mapsInstalled = QStringList(20000, u"DM-Installed.ut2"_s);
@@ -243,7 +243,7 @@ TEST(FullDiskInside, AnInstallOntoAFullGameDiskIsNotReportedAsDone) {
     EXPECT_EQ(readFile(disk + u"/game2/Textures/Stock.utx"_s), "stock texture");
     EXPECT_FALSE(QFileInfo::exists(disk + u"/game2/Maps/DM-Full.ut2"_s));
     // Refused before anything was copied: the disk had no room for it.
-    EXPECT_TRUE(s.FailedCopies.isEmpty()) << s.FailedCopies.join(u'|').toStdString();
+    EXPECT_TRUE(result.FailedCopies.isEmpty()) << result.FailedCopies.join(u'|').toStdString();
     ASSERT_EQ(result.failureReasons.size(), 1);
     EXPECT_TRUE(result.failureReasons[0].startsWith(
         u"not enough free space in the game's folders. It needs "_s))

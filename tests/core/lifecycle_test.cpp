@@ -86,24 +86,22 @@ TEST(UnsupportedFiles, NothingHappensWithoutLines) {
     TempTree tree;
     AppState s = stateIn(tree);
     FakeDialogs dialogs;
-    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, dialogs));
+    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, {}, dialogs));
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_FALSE(tree.exists(u"error.log"_s));
 }
 
-TEST(UnsupportedFiles, WritesLogEmptiesLinesAndAsks) {
+TEST(UnsupportedFiles, WritesLogAndAsks) {
     TempTree tree;
     tree.file(u"error.log"_s, "an old log that is much longer than the new one\r\n");
     AppState s = stateIn(tree);
-    s.ErrorLogLines = {u"/maps/a.zip - Not a valid zip-file"_s, u"/maps/b.rar - x"_s};
+    const QStringList lines = {u"/maps/a.zip - Not a valid zip-file"_s, u"/maps/b.rar - x"_s};
     for (platform::Button answer : {platform::Yes, platform::No}) {
         FakeDialogs dialogs;
         dialogs.buttonAnswers.push_back(answer);
         tree.file(u"error.log"_s, "an old log that is much longer than the new one\r\n");
-        if (s.ErrorLogLines.isEmpty())
-            s.ErrorLogLines = {u"/maps/a.zip - Not a valid zip-file"_s, u"/maps/b.rar - x"_s};
-        EXPECT_EQ(lifecycle::ReportUnsupportedFiles(s, dialogs), answer == platform::Yes);
-        EXPECT_TRUE(s.ErrorLogLines.isEmpty());
+        EXPECT_EQ(lifecycle::ReportUnsupportedFiles(s, lines, dialogs), answer == platform::Yes);
+        EXPECT_EQ(lifecycle::WriteErrorLog(s, lines).lines, lines);
         EXPECT_EQ(tree.read(u"error.log"_s),
                   "/maps/a.zip - Not a valid zip-file\r\n/maps/b.rar - x\r\n");
         ASSERT_EQ(dialogs.shown.size(), 1);
@@ -120,13 +118,12 @@ TEST(UnsupportedFiles, WritesLogEmptiesLinesAndAsks) {
     // The same lines again: the log is written, nothing is asked; one new
     // line among them asks again.
     FakeDialogs quiet;
-    s.ErrorLogLines = {u"/maps/b.rar - x"_s};
-    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, quiet));
+    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, {u"/maps/b.rar - x"_s}, quiet));
     EXPECT_TRUE(quiet.shown.isEmpty());
     EXPECT_EQ(tree.read(u"error.log"_s), "/maps/b.rar - x\r\n");
     FakeDialogs asked;
     asked.buttonAnswers.push_back(platform::No);
-    s.ErrorLogLines = {u"/maps/b.rar - x"_s, u"/maps/c.zip - y"_s};
-    EXPECT_FALSE(lifecycle::ReportUnsupportedFiles(s, asked));
+    EXPECT_FALSE(
+        lifecycle::ReportUnsupportedFiles(s, {u"/maps/b.rar - x"_s, u"/maps/c.zip - y"_s}, asked));
     EXPECT_EQ(asked.shown.size(), 1);
 }

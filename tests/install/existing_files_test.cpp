@@ -20,7 +20,7 @@ class ExistingFiles : public PlacementFixture {
 protected:
     ExistingFiles() {
         content_db::WriteAllShared(core.state.sharedDataPath(), {});
-        core.state.ProgressTotal = 3;
+        run.ProgressTotal = 3;
     }
     void shared(const QList<std::pair<QString, int>>& records) {
         QList<TSharedFileRecord> list;
@@ -49,7 +49,7 @@ TEST_F(ExistingFiles, OneQuestionForAnExistingTextureThenRegisteredAndCopied) {
     temp(u"Foo.utx"_s, "new");
     answer({platform::Yes});
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].kind, platform::MsgKind::Warning);
@@ -62,8 +62,8 @@ TEST_F(ExistingFiles, OneQuestionForAnExistingTextureThenRegisteredAndCopied) {
     EXPECT_EQ(filesIn(u"game/Textures"_s), QStringList{u"foo.utx"_s});
     EXPECT_EQ(tree.read(u"game/Textures/foo.utx"_s), "new");
     EXPECT_EQ(tree.read(u"game/Maps/DM-Foo.ut2"_s), "map");
-    EXPECT_EQ(core.state.ProgressDone, 2);
-    EXPECT_EQ(core.state.ProgressTotal, 3);
+    EXPECT_EQ(run.ProgressDone, 2);
+    EXPECT_EQ(run.ProgressTotal, 3);
 }
 
 TEST_F(ExistingFiles, AKnownSharedFileCountsOneMoreAndOnlyLoadedRecordsAreSearched) {
@@ -74,7 +74,7 @@ TEST_F(ExistingFiles, AKnownSharedFileCountsOneMoreAndOnlyLoadedRecordsAreSearch
     temp(u"New.uax"_s);
     answer({platform::Yes, platform::Yes});
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_EQ(dialogs.texts(), (QStringList{question(u"New.uax"_s), question(u"Foo.utx"_s)}));
     // Every loaded record of that name grows, in any case: the game finds
@@ -91,7 +91,7 @@ TEST_F(ExistingFiles, AnExistingMapIsAskedAboutButNeverRegistered) {
     temp(u"DM-Foo.ut2"_s);
     answer({platform::Yes});
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_EQ(dialogs.texts(), QStringList{question(u"DM-Foo.ut2"_s)});
     EXPECT_EQ(QFile(core.state.sharedDataPath()).size(), 0);
@@ -106,12 +106,12 @@ TEST_F(ExistingFiles, YesToAllSilencesTheRestOfTheRun) {
     temp(u"B.utx"_s);
     answer({platform::YesToAll});
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
     EXPECT_TRUE(core.state.OverwriteAlways);
 
     // The next archive of the run: no question, still registered.
     temp(u"C.u"_s);
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_EQ(dialogs.texts(), QStringList{question(u"A.utx"_s)});
     EXPECT_EQ(sharedRecords(),
@@ -129,11 +129,11 @@ TEST_F(ExistingFiles, NoOnTheSecondOfThreeRefusesTheWholeArchive) {
     temp(u"D.u"_s, "new");
     answer({platform::Yes, platform::No});
 
-    EXPECT_FALSE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_FALSE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_EQ(dialogs.texts(), (QStringList{question(u"A.ukx"_s), question(u"C.utx"_s)}));
-    EXPECT_EQ(core.state.ProgressTotal, 2);
-    EXPECT_EQ(core.state.ProgressDone, 0);
+    EXPECT_EQ(run.ProgressTotal, 2);
+    EXPECT_EQ(run.ProgressDone, 0);
     EXPECT_EQ(QFile(core.state.sharedDataPath()).size(), 0);
     EXPECT_EQ(tree.read(u"game/Animations/A.ukx"_s), "old");
     EXPECT_FALSE(tree.exists(u"game/System/D.u"_s));
@@ -150,7 +150,7 @@ TEST_F(ExistingFiles, AlwaysAsksNothingAndRegistersAllButMapsInVisitingOrder) {
         temp(f);
     game(u"System/XPlayers.int"_s);
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_TRUE(dialogs.shown.isEmpty());
     // The game's own player list is merged, never registered.
@@ -158,7 +158,7 @@ TEST_F(ExistingFiles, AlwaysAsksNothingAndRegistersAllButMapsInVisitingOrder) {
         sharedRecords(),
         (QList<std::pair<QString, int>>{
             {u"M.ogg"_s, 2}, {u"T.utx"_s, 2}, {u"K.ka"_s, 2}, {u"S.u"_s, 2}, {u"S.int"_s, 2}}));
-    EXPECT_EQ(core.state.ProgressDone, 6);
+    EXPECT_EQ(run.ProgressDone, 6);
 }
 
 TEST_F(ExistingFiles, NoRoomLimitOnListsOrSharedRecords) {
@@ -173,14 +173,14 @@ TEST_F(ExistingFiles, NoRoomLimitOnListsOrSharedRecords) {
         temp(u"Tex%1.utx"_s.arg(i));
     }
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     const QList<std::pair<QString, int>> after = sharedRecords();
     ASSERT_EQ(after.size(), 121 + 29);
     EXPECT_EQ(after[120], (std::pair<QString, int>{u"Tex29.utx"_s, 8}));
     EXPECT_EQ(after[121], (std::pair<QString, int>{u"Tex0.utx"_s, 2}));
     EXPECT_EQ(after.last(), (std::pair<QString, int>{u"Tex9.utx"_s, 2}));
-    EXPECT_EQ(core.state.ProgressDone, 30);
+    EXPECT_EQ(run.ProgressDone, 30);
 }
 
 TEST_F(ExistingFiles, ListsFollowTheFillingRules) {

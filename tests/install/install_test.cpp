@@ -101,8 +101,9 @@ TEST_F(InstallRunTest, OneArchiveShowsItsStepsAndNoProgressBar) {
                                          u"  Installing DM-Foo.zip... Copying DM-Foo.ut2"_s,
                                          u"  Installing DM-Foo.zip... Copying Foo.utx"_s}));
     EXPECT_TRUE(status.progress.isEmpty());
-    EXPECT_EQ(core.state.ProgressTotal, 1);
-    EXPECT_EQ(core.state.ProgressDone, 2);
+    EXPECT_EQ(result.ProgressTotal, 1);
+    EXPECT_EQ(result.ProgressDone, 2);
+    EXPECT_TRUE(result.FailedCopies.isEmpty());
     EXPECT_EQ(tree.read(u"game/Maps/DM-Foo.ut2"_s), "map");
     EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "tex");
     EXPECT_TRUE(tempEntries().isEmpty());
@@ -158,8 +159,8 @@ TEST_F(InstallRunTest, AnEntryNamesTheFirstRecordItsListShows) {
                          QString::number(r.Kind));
     EXPECT_EQ(installed, (QStringList{u"Old.zip=1/0"_s, u"FastSkin.zip=0/2"_s, u"Fast.zip=1/0"_s,
                                       u"NoName.zip=1/0"_s, u"Dup1.zip=1/0"_s, u"Dup2.zip=1/0"_s}));
-    EXPECT_EQ(core.state.ProgressTotal, 5);
-    EXPECT_EQ(core.state.ProgressDone, 4);
+    EXPECT_EQ(result.ProgressTotal, 5);
+    EXPECT_EQ(result.ProgressDone, 4);
 }
 
 TEST_F(InstallRunTest, ArchivesThatPlaceNothingThemselvesAreNeverMarked) {
@@ -274,7 +275,9 @@ TEST_F(InstallRunTest, AnArchiveWhoseMapCannotBeCopiedIsNotInstalledAndLeavesNot
     const install::InstallResult result =
         InstallArchives(ctx(), ContentKind::Maps, {u"DM-Foo.zip"_s}, true);
     EXPECT_FALSE(tree.exists(u"game/Textures/Foo.utx"_s)) << "what it placed anew went again";
-    EXPECT_EQ(core.state.ProgressDone, 0);
+    EXPECT_EQ(result.ProgressDone, 0);
+    EXPECT_EQ(result.ProgressTotal, 0) << "not counted among the installed";
+    ASSERT_EQ(result.FailedCopies.size(), 1);
     EXPECT_TRUE(result.trashedTo.isEmpty());
     EXPECT_TRUE(tree.exists(u"archives/DM-Foo.zip"_s)) << "kept to install from again";
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records) << "not recorded as installed";
@@ -290,7 +293,6 @@ TEST_F(InstallRunTest, AnArchiveWhoseMapCannotBeCopiedIsNotInstalledAndLeavesNot
         u"These files could not be copied into the game:\rDM-Foo.ut2 -> "_s +
         tree.path(u"game/Maps/: "_s)));
     EXPECT_EQ(status.status(), u"  Operation cancelled"_s);
-    EXPECT_TRUE(core.state.FailedCopies.isEmpty());
 }
 
 TEST_F(InstallRunTest, NothingSelectedAndNoTemporaryFolder) {
@@ -326,4 +328,36 @@ TEST_F(InstallRunTest, WhatCannotBeFlattenedGoesToToBeMovedWithAWarning) {
               u"yourself.\r\rThe files/directories can be found in "_s +
                   tree.path(u"prog"_s) + u"/ToBeMoved.  See Help for more info."_s);
     EXPECT_EQ(status.status(), u"  Installed 1 mutator(s) with 1 file(s) total."_s);
+}
+
+TEST_F(InstallRunTest, EachRunCountsAndNamesOnlyItsOwnFiles) {
+    content_db::WriteAll(
+        core.state.mapDataPath(),
+        {archive(u"DM-Foo.zip"_s, fooFiles),
+         archive(u"DM-Bar.zip"_s, {{u"DM-Bar.ut2"_s, "bar"}, {u"Bar.utx"_s, "t"}})});
+    // A folder where the first map would go: its copy fails even for root.
+    tree.folder(u"game/Maps/DM-Foo.ut2"_s);
+    core.state.OverwriteAlways = true;
+    const install::InstallResult first =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Foo.zip"_s}, false);
+    ASSERT_EQ(first.FailedCopies.size(), 1);
+    EXPECT_EQ(first.ProgressDone, 0);
+
+    status.texts.clear();
+    const install::InstallResult second =
+        InstallArchives(ctx(), ContentKind::Maps, {u"DM-Bar.zip"_s}, false);
+    EXPECT_TRUE(second.ok);
+    EXPECT_TRUE(second.FailedCopies.isEmpty()) << "the first run's failure is not the second's";
+    EXPECT_EQ(second.ProgressTotal, 1);
+    EXPECT_EQ(second.ProgressDone, 2);
+    EXPECT_EQ(status.texts.first(), u"  Installing   DM-Bar ... Extracting "_s);
+    EXPECT_EQ(second.ProgressText, u"  Installing DM-Bar.zip"_s);
+
+    install::FinishInstall(ctx(), ContentKind::Maps, second);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << "no box names the first run's file";
+    EXPECT_EQ(status.status(), u"  Installed 1 map(s) with 2 file(s) total."_s);
+    // The first run's end still names its own file.
+    install::FinishInstall(ctx(), ContentKind::Maps, first);
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_TRUE(dialogs.shown[1].text.contains(u"DM-Foo.ut2 -> "_s));
 }

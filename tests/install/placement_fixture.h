@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app_core.h"
+#include "core/run_progress.h"
 #include "platform/status_sink.h"
 #include "support/fake_dialogs.h"
 #include "support/tree_builder.h"
@@ -46,6 +47,8 @@ public:
     FakeDialogs dialogs;
     platform::MemoryStatusSink status;
     AppCore core;
+    /// The run the placements count in, as an install run hands it.
+    RunProgress run;
 };
 
 /// PlacementBed as a GoogleTest fixture.

@@ -65,17 +65,18 @@ TEST(PlacementTable, EachExtensionGoesToItsFolderUnderItsName) {
             SCOPED_TRACE((name + (extraOn ? u" extra on"_s : u" extra off"_s)).toStdString());
             PlacementBed bed;
             bed.core.state.InstallExtraFiles = extraOn;
-            bed.core.state.ProgressText = u"  Installing DM-Foo"_s;
+            bed.run.ProgressText = u"  Installing DM-Foo"_s;
             bed.temp(name, "data");
 
-            install::CopyToGameFolders(bed.ctx(), false, bed.tree.path(u"archives/DM-Foo.zip"_s));
+            install::CopyToGameFolders(bed.ctx(), bed.run, false,
+                                       bed.tree.path(u"archives/DM-Foo.zip"_s));
 
             const bool placed = row.destination && (extraOn || !row.extra);
             if (placed) {
                 EXPECT_EQ(bed.filesIn(u"game"_s), QStringList{QString::fromUtf8(row.destination)});
                 EXPECT_EQ(bed.tree.read(u"game/"_s + QString::fromUtf8(row.destination)), "data");
                 EXPECT_EQ(bed.filesIn(u"Temp"_s), QStringList{});
-                EXPECT_EQ(bed.core.state.ProgressDone, 1);
+                EXPECT_EQ(bed.run.ProgressDone, 1);
                 // A renamed readme shows its new name, an image its old one.
                 const QString shown = name.startsWith(u"readme"_s, Qt::CaseInsensitive)
                                           ? QString::fromUtf8(row.destination).mid(5)
@@ -84,7 +85,7 @@ TEST(PlacementTable, EachExtensionGoesToItsFolderUnderItsName) {
             } else {
                 EXPECT_EQ(bed.filesIn(u"game"_s), QStringList{});
                 EXPECT_EQ(bed.filesIn(u"Temp"_s), QStringList{name});
-                EXPECT_EQ(bed.core.state.ProgressDone, 0);
+                EXPECT_EQ(bed.run.ProgressDone, 0);
             }
         }
     }
@@ -107,7 +108,7 @@ TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     CommandContext recording{ctx().state, ctx().dialogs, recorder,        ctx().zip,
                              ctx().rar,   ctx().trash,   ctx().processes, ctx().folders};
 
-    install::CopyToGameFolders(recording, false, tree.path(u"archives/DM-Foo.big.rar"_s));
+    install::CopyToGameFolders(recording, run, false, tree.path(u"archives/DM-Foo.big.rar"_s));
 
     // Four characters from the first ".": DM-Foo.big.rar gives DM-Foo.rar.
     EXPECT_EQ(filesIn(u"game/Help"_s),
@@ -116,7 +117,7 @@ TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     EXPECT_EQ(tree.read(u"game/Help/DM-Foo.rar-2.jpg"_s), "b");
     EXPECT_EQ(shown, (QStringList{u"... Copying z.ukx"_s, u"... Copying A.JPG"_s,
                                   u"... Copying b.jpg"_s, u"... Copying c.gif"_s}));
-    EXPECT_EQ(core.state.ProgressDone, 4);
+    EXPECT_EQ(run.ProgressDone, 4);
 }
 
 TEST_F(PlacementFixture, ArchiveStemComesFromTheArchivesName) {
@@ -129,14 +130,14 @@ TEST_F(PlacementFixture, ArchiveStemComesFromTheArchivesName) {
     core.state.InstallExtraFiles = true;
     temp(u"readme.txt"_s);
     temp(u"shot.bmp"_s);
-    install::CopyToGameFolders(ctx(), false, QString());
+    install::CopyToGameFolders(ctx(), run, false, QString());
     EXPECT_EQ(filesIn(u"game/Help"_s), (QStringList{u"-1.bmp"_s, u"-readme.txt"_s}));
 }
 
 TEST_F(PlacementFixture, ExistingFileInAnotherCaseIsOverwrittenNotDuplicated) {
     game(u"Textures/foo.utx"_s, "old");
     temp(u"Foo.utx"_s, "new");
-    install::CopyToGameFolders(ctx(), false, u".zip"_s);
+    install::CopyToGameFolders(ctx(), run, false, u".zip"_s);
     EXPECT_EQ(filesIn(u"game/Textures"_s), QStringList{u"foo.utx"_s});
     EXPECT_EQ(tree.read(u"game/Textures/foo.utx"_s), "new");
 }
@@ -144,11 +145,11 @@ TEST_F(PlacementFixture, ExistingFileInAnotherCaseIsOverwrittenNotDuplicated) {
 TEST_F(PlacementFixture, FailIfExistsKeepsTheGameFileButStillCountsIt) {
     game(u"Textures/Foo.utx"_s, "old");
     temp(u"FOO.UTX"_s, "new");
-    install::CopyToGameFolders(ctx(), true, u".zip"_s);
+    install::CopyToGameFolders(ctx(), run, true, u".zip"_s);
     EXPECT_EQ(filesIn(u"game/Textures"_s), QStringList{u"Foo.utx"_s});
     EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "old");
     EXPECT_EQ(filesIn(u"Temp"_s), QStringList{});
-    EXPECT_EQ(core.state.ProgressDone, 1);
+    EXPECT_EQ(run.ProgressDone, 1);
 }
 
 TEST(PlacementFolders, GameFoldersInAnotherCaseAreUsedAndMissingOnesMade) {
@@ -159,7 +160,7 @@ TEST(PlacementFolders, GameFoldersInAnotherCaseAreUsedAndMissingOnesMade) {
     bed.tree.folder(u"other/Animations"_s);
     for (const QString& n : {u"DM-A.ut2"_s, u"T.utx"_s, u"M.u"_s, u"A.ukx"_s, u"S.ogg"_s})
         bed.temp(n);
-    install::CopyToGameFolders(bed.ctx(), false, u".zip"_s);
+    install::CopyToGameFolders(bed.ctx(), bed.run, false, u".zip"_s);
     EXPECT_EQ(bed.filesIn(u"other"_s),
               (QStringList{u"Animations/A.ukx"_s, u"SYSTEM/M.u"_s, u"maps/DM-A.ut2"_s,
                            u"music/S.ogg"_s, u"textures/T.utx"_s}));
@@ -168,7 +169,7 @@ TEST(PlacementFolders, GameFoldersInAnotherCaseAreUsedAndMissingOnesMade) {
 TEST_F(PlacementFixture, ReadOnlyTempFileIsPlacedWritable) {
     const QString file = temp(u"Foo.u"_s);
     QFile::setPermissions(file, QFile::permissions(file) & ~QFileDevice::WriteOwner);
-    install::CopyToGameFolders(ctx(), false, u".zip"_s);
+    install::CopyToGameFolders(ctx(), run, false, u".zip"_s);
     EXPECT_TRUE(tree.exists(u"game/System/Foo.u"_s));
     EXPECT_FALSE(tree.exists(u"Temp/Foo.u"_s));
 }
@@ -181,7 +182,7 @@ TEST_F(PlacementFixture, GameIntFilesAreMergedAfterABackupAndNotCounted) {
     temp(u"MyXMapsPack.int"_s, "[Public]\r\nObject=(M)\r\n");
     temp(u"Other.int"_s, "copied");
 
-    install::CopyToGameFolders(ctx(), false, u".zip"_s);
+    install::CopyToGameFolders(ctx(), run, false, u".zip"_s);
 
     EXPECT_EQ(tree.read(u"game/System/XPlayers.int.old"_s), "[Public]\r\nPlayer=(A)\r\n");
     EXPECT_EQ(
@@ -193,7 +194,7 @@ TEST_F(PlacementFixture, GameIntFilesAreMergedAfterABackupAndNotCounted) {
     EXPECT_EQ(tree.read(u"game/System/Other.int"_s), "copied");
     // The merged files stay in Temp for the caller to delete.
     EXPECT_EQ(filesIn(u"Temp"_s), (QStringList{u"MyXMapsPack.int"_s, u"XPlayers.int"_s}));
-    EXPECT_EQ(core.state.ProgressDone, 1);
+    EXPECT_EQ(run.ProgressDone, 1);
 }
 
 TEST_F(PlacementFixture, MergeFindsTheGameFileIgnoringCaseAndReplacesTheOldBackup) {
@@ -237,20 +238,20 @@ TEST_F(PlacementFixture, ExtractedFoldersAreFlattenedAndPlacedByExtension) {
     while (!core::FlattenTempFolder(ctx()) && passes < 10)
         ++passes;
 
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 
     EXPECT_EQ(tree.read(u"game/System/Foo.u"_s), "code");
     EXPECT_EQ(tree.read(u"game/Textures/Foo.utx"_s), "tex");
     EXPECT_EQ(filesIn(u"Temp"_s), (QStringList{u"readme"_s, u"setup.exe"_s}));
-    EXPECT_EQ(core.state.ProgressDone, 2);
+    EXPECT_EQ(run.ProgressDone, 2);
 }
 
 TEST_F(PlacementFixture, OkNeedsAPlacedFileInTheRun) {
     temp(u"setup.exe"_s);
-    EXPECT_FALSE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    EXPECT_FALSE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
     // An earlier archive of the run placed files: still ok.
-    core.state.ProgressDone = 3;
-    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), u".zip"_s));
+    run.ProgressDone = 3;
+    EXPECT_TRUE(install::PlaceExtractedFiles(ctx(), run, u".zip"_s));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "intake/scan.h"
 
 #include "core/lifecycle.h"
+#include "intake/database_update.h"
 #include "platform/errors.h"
 #include "support/open_counter.h"
 #include "support/rar_fixture.h"
@@ -37,11 +38,18 @@ QStringList archivesIn(const QStringList& paths) {
 
 } // namespace
 
-using MapScan = ScanFixture;
+/// The scan fixture with what the scans run so far refused, as the window
+/// gathers it for error.log.
+class LoggingScan : public ScanFixture {
+protected:
+    QStringList logged;
+};
+
+using MapScan = LoggingScan;
 
 TEST_F(MapScan, FreshRecordByteForByte) {
     zip(u"maps/DM-Sample.zip"_s, {{u"DM-Sample.ut2"_s, "map"}, {u"readme.txt"_s, "hi"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
 
     const QByteArray dir = (s().CustomMapDir + u'/').toUtf8();
     QByteArray expected(TContentRecord::RecordSize, '\0');
@@ -53,7 +61,7 @@ TEST_F(MapScan, FreshRecordByteForByte) {
     putField(expected, 236, "DM-Sample.ut2");
     putField(expected, 287, "readme.txt");
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), expected);
-    EXPECT_TRUE(s().ErrorLogLines.isEmpty());
+    EXPECT_TRUE(logged.isEmpty());
 }
 
 TEST_F(MapScan, NamesRejectionsAndTheErrorLog) {
@@ -65,7 +73,7 @@ TEST_F(MapScan, NamesRejectionsAndTheErrorLog) {
     const QString noMapRar = rar(u"maps/NoMap.rar"_s, {{u"readme.txt"_s, "r"}});
     rar(u"maps/UpperRar.rar"_s, {{u"Maps\\DM-Bar.UT2"_s, "b"}});
     const QString ut4 = rar(u"maps/Sub/Mod.rar"_s, {{u"DM-D.ut2"_s, "d"}, {u"x.UT4MOD"_s, "m"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
 
     const QList<TContentRecord> recs = maps();
     // Every zip of the tree is examined before the first rar.
@@ -97,9 +105,10 @@ TEST_F(MapScan, NamesRejectionsAndTheErrorLog) {
         noMapRar + u" - Not a valid rar-file"_s,
         ut4 + u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s,
     };
-    EXPECT_EQ(s().ErrorLogLines, lines);
+    EXPECT_EQ(logged, lines);
     dialogs.buttonAnswers.push_back(platform::No);
-    lifecycle::ReportUnsupportedFiles(s(), dialogs);
+    lifecycle::ReportUnsupportedFiles(s(), logged, dialogs);
+    logged.clear();
     EXPECT_EQ(tree.read(u"prog/error.log"_s), (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
 }
 
@@ -113,7 +122,7 @@ TEST_F(MapScan, NinetyNineEntriesAreExaminedAHundredAreNot) {
     rar(u"maps/c99.rar"_s, n99);
     const QString r100 = rar(u"maps/d100.rar"_s, n100);
     zip(u"maps/e-after.zip"_s, {{u"DM-E.ut2"_s, "e"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
 
     const QList<TContentRecord> recs = maps();
     ASSERT_EQ(recs.size(), 5);
@@ -129,9 +138,8 @@ TEST_F(MapScan, NinetyNineEntriesAreExaminedAHundredAreNot) {
         EXPECT_EQ(r->Kind, 10) << name;
     }
     EXPECT_EQ(find(recs, u"e-after.zip"_s)->Kind, 0);
-    EXPECT_EQ(s().ErrorLogLines,
-              (QStringList{z100 + u" - To many files in Archive. Possibly not a map"_s,
-                           r100 + u" - To many files in Archive. Possibly not a map"_s}));
+    EXPECT_EQ(logged, (QStringList{z100 + u" - To many files in Archive. Possibly not a map"_s,
+                                   r100 + u" - To many files in Archive. Possibly not a map"_s}));
 }
 
 TEST_F(MapScan, Rar5FromTheRarCommand) {
@@ -141,7 +149,7 @@ TEST_F(MapScan, Rar5FromTheRarCommand) {
     ASSERT_EQ(testing_support::runRarTool(tree.path(u"src"_s),
                                           {u"a"_s, u"-r"_s, archive, u"Maps"_s, u"Textures"_s}),
               0);
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     const QList<TContentRecord> recs = maps();
     ASSERT_EQ(recs.size(), 1);
     EXPECT_EQ(recs[0].DisplayName, u"Maps/DM-Five.ut2"_s);
@@ -166,11 +174,11 @@ TEST_F(MapScan, RarsThatCrashTheUnrarLibraryAreLoggedOnceAndTheScanGoesOn) {
         SCOPED_TRACE(helper.toStdString());
         core.dRar31.UnrarHelper = helper;
         content_db::WriteAll(s().mapDataPath(), {});
-        intake::ScanMapArchives(ctx(), fScan);
+        logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
 
         const QStringList lines{crash + u" - Not a valid rar-file"_s,
                                 cut + u" - Not a valid rar-file"_s};
-        EXPECT_EQ(s().ErrorLogLines, lines);
+        EXPECT_EQ(logged, lines);
         const QList<TContentRecord> recs = maps();
         EXPECT_EQ(names(recs),
                   (QStringList{u"DM-Zip.zip"_s, u"Crash.rar"_s, u"Cut.rar"_s, u"Sound.rar"_s}));
@@ -187,7 +195,8 @@ TEST_F(MapScan, RarsThatCrashTheUnrarLibraryAreLoggedOnceAndTheScanGoesOn) {
         // nothing new is there to ask about.
         if (helper.isEmpty())
             dialogs.buttonAnswers.push_back(platform::No);
-        lifecycle::ReportUnsupportedFiles(s(), dialogs);
+        lifecycle::ReportUnsupportedFiles(s(), logged, dialogs);
+        logged.clear();
         EXPECT_EQ(dialogs.shown.size(), 1);
         EXPECT_EQ(tree.read(u"prog/error.log"_s), (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
 
@@ -195,9 +204,9 @@ TEST_F(MapScan, RarsThatCrashTheUnrarLibraryAreLoggedOnceAndTheScanGoesOn) {
         const QByteArray records = tree.read(u"prog/mapdata.dat"_s);
         OpenCounter counter(tree.root());
         ASSERT_TRUE(counter.ok());
-        intake::ScanMapArchives(ctx(), fScan);
+        logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
         counter.collect();
-        EXPECT_TRUE(s().ErrorLogLines.isEmpty());
+        EXPECT_TRUE(logged.isEmpty());
         EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), records);
         EXPECT_FALSE(counter.written.contains(s().mapDataPath()));
         EXPECT_EQ(archivesIn(counter.opened), QStringList());
@@ -207,21 +216,21 @@ TEST_F(MapScan, RarsThatCrashTheUnrarLibraryAreLoggedOnceAndTheScanGoesOn) {
 TEST_F(MapScan, KnownNamesMovedArchivesAndTwins) {
     const QString first = zip(u"maps/one/DM-Twin.zip"_s, {{u"DM-Twin.ut2"_s, "1"}});
     zip(u"maps/two/DM-Twin.zip"_s, {{u"DM-Twin.ut2"_s, "2"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     // Both are new in one run: records of this run are not consulted.
     ASSERT_EQ(maps().size(), 2);
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(maps().size(), 2);
 
     // Moved: known by name, so not added; its old record goes with the file.
     QDir().mkpath(tree.path(u"maps/three"_s));
     ASSERT_TRUE(QFile::rename(first, tree.path(u"maps/three/DM-Twin.zip"_s)));
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     QList<TContentRecord> recs = maps();
     ASSERT_EQ(recs.size(), 1);
     EXPECT_EQ(recs[0].ArchiveDir, tree.path(u"maps/two/"_s));
     // Still known while the other twin is recorded.
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(maps().size(), 1);
 }
 
@@ -229,7 +238,7 @@ TEST_F(MapScan, WriteBackWithoutSubfoldersAndInstalledRecords) {
     zip(u"maps/DM-Top.zip"_s, {{u"DM-Top.ut2"_s, "t"}});
     zip(u"maps/sub/DM-Deep.zip"_s, {{u"DM-Deep.ut2"_s, "d"}});
     zip(u"maps/sub/DM-Kept.zip"_s, {{u"DM-Kept.ut2"_s, "k"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     QList<TContentRecord> recs = maps();
     ASSERT_EQ(recs.size(), 3);
     for (TContentRecord& r : recs) {
@@ -251,7 +260,7 @@ TEST_F(MapScan, WriteBackWithoutSubfoldersAndInstalledRecords) {
     s().ScanSubDirs = false;
     // A trailing "/" in the setting names the same folder.
     s().CustomMapDir += u'/';
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(names(maps()), (QStringList{u"DM-Top.zip"_s, u"DM-Kept.zip"_s, u"DM-Gone.zip"_s}));
 }
 
@@ -259,9 +268,9 @@ TEST_F(MapScan, AFolderNamedLikeAZipIsLoggedOnEveryRun) {
     tree.folder(u"maps/Folder.zip"_s);
     const QString path = s().CustomMapDir + u"/Folder.zip"_s;
     for (int run = 0; run < 2; ++run) {
-        s().ErrorLogLines.clear();
-        intake::ScanMapArchives(ctx(), fScan);
-        EXPECT_EQ(s().ErrorLogLines, QStringList{path + u" - Not a valid zip-file"_s});
+        logged.clear();
+        logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
+        EXPECT_EQ(logged, QStringList{path + u" - Not a valid zip-file"_s});
         EXPECT_TRUE(maps().isEmpty());
     }
 }
@@ -275,9 +284,9 @@ TEST_F(MapScan, PlacesTooLongForARecordAreLoggedNotRecorded) {
     const QString b = zip(deepDir + u"/DM-Deep.zip"_s, {{u"DM-Deep.ut2"_s, "d"}});
     zip(u"maps/"_s + name50, {{u"DM-n.ut2"_s, "n"}});
     for (int run = 0; run < 2; ++run) {
-        s().ErrorLogLines.clear();
-        intake::ScanMapArchives(ctx(), fScan);
-        EXPECT_EQ(s().ErrorLogLines,
+        logged.clear();
+        logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
+        EXPECT_EQ(logged,
                   (QStringList{a + u" - File name too long (more than 50 characters). Rename "
                                    u"the archive."_s,
                                b + u" - Folder path too long (more than 100 characters). Move "
@@ -294,9 +303,10 @@ TEST_F(MapScan, ALongNamedArchiveIsOfferedOnceNotOnEveryStart) {
         path + u" - File name too long (more than 50 characters). Rename the archive."_s;
     dialogs.buttonAnswers.push_back(platform::No);
     for (int run = 0; run < 2; ++run) {
-        intake::ScanMapArchives(ctx(), fScan);
-        EXPECT_EQ(s().ErrorLogLines, QStringList{line}) << run;
-        lifecycle::ReportUnsupportedFiles(s(), dialogs);
+        logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
+        EXPECT_EQ(logged, QStringList{line}) << run;
+        lifecycle::ReportUnsupportedFiles(s(), logged, dialogs);
+        logged.clear();
         EXPECT_EQ(tree.read(u"prog/error.log"_s), (line + u"\r\n"_s).toUtf8()) << run;
         EXPECT_EQ(dialogs.shown.size(), 1) << "asked on the first run only";
     }
@@ -325,7 +335,7 @@ TEST_F(MapScan, DatabaseErrorsStopTheScanAndLeaveTheFile) {
 TEST_F(MapScan, TheDatabaseIsRewrittenOnlyWhenItsRecordsChange) {
     zip(u"maps/DM-Stay.zip"_s, {{u"DM-Stay.ut2"_s, "s"}});
     const QString gone = zip(u"maps/DM-Gone.zip"_s, {{u"DM-Gone.ut2"_s, "g"}});
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     ASSERT_EQ(maps().size(), 2);
     // Bytes the reader ignores: after a text, and a trailing partial record.
     QByteArray bytes = tree.read(u"prog/mapdata.dat"_s);
@@ -336,12 +346,12 @@ TEST_F(MapScan, TheDatabaseIsRewrittenOnlyWhenItsRecordsChange) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), bytes);
 
     // A record dropped: rewritten whole, in the writer's form.
     QFile::remove(gone);
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     const QList<TContentRecord> recs = maps();
     ASSERT_EQ(names(recs), QStringList{u"DM-Stay.zip"_s});
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), recs[0].toBytes());
@@ -362,7 +372,7 @@ TEST_F(MapScan, HundredsOfArchivesRecordedOnceAndNeverOpenedAgain) {
     OpenCounter counter(tree.root());
     ASSERT_TRUE(counter.ok());
 
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     counter.collect();
     EXPECT_EQ(maps().size(), made);
     EXPECT_GE(archivesIn(counter.opened).size(), made);
@@ -375,15 +385,15 @@ TEST_F(MapScan, HundredsOfArchivesRecordedOnceAndNeverOpenedAgain) {
     const QByteArray afterFirst = tree.read(u"prog/mapdata.dat"_s);
 
     counter.reset();
-    intake::ScanMapArchives(ctx(), fScan);
+    logged += intake::ScanMapArchives(ctx(), fScan).ErrorLogLines;
     counter.collect();
     EXPECT_EQ(archivesIn(counter.opened), QStringList());
     EXPECT_FALSE(counter.written.contains(s().mapDataPath()));
     EXPECT_EQ(tree.read(u"prog/mapdata.dat"_s), afterFirst);
-    EXPECT_TRUE(s().ErrorLogLines.isEmpty());
+    EXPECT_TRUE(logged.isEmpty());
 }
 
-using ModScan = ScanFixture;
+using ModScan = LoggingScan;
 
 TEST_F(ModScan, MutatorNamesFromTheirIntFiles) {
     zip(u"mods/MutItem.zip"_s,
@@ -397,7 +407,7 @@ TEST_F(ModScan, MutatorNamesFromTheirIntFiles) {
         {{u"a/b/c/MutD.u"_s, "u"}, {u"a/b/c/MutD.int"_s, "Object=(Class=Class,Name=MutDeep.D)"}});
     zip(u"mods/MutBare.zip"_s, {{u"MutBare.u"_s, "u"}, {u"MutBare.int"_s, "[Public]\n"}});
     zip(u"mods/NoU.zip"_s, {{u"NoU.int"_s, "ItemName=\"No Code\""}});
-    intake::ScanMutatorArchives(ctx(), fScan);
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
 
     const QList<TContentRecord> recs = mods();
     ASSERT_EQ(recs.size(), 5);
@@ -412,8 +422,8 @@ TEST_F(ModScan, MutatorNamesFromTheirIntFiles) {
     // Every extracted .int and the folders of the rar entries are gone.
     EXPECT_TRUE(QDir(s().TempDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     EXPECT_TRUE(core.dRar31.FileListToProcess.isEmpty());
-    EXPECT_EQ(s().ErrorLogLines, QStringList{s().MutatorDir + u"/NoU.zip"_s +
-                                             u" - Unknown file. Not supported by Quorvel"_s});
+    EXPECT_EQ(logged, QStringList{s().MutatorDir + u"/NoU.zip"_s +
+                                  u" - Unknown file. Not supported by Quorvel"_s});
 }
 
 TEST_F(ModScan, MutatorsAndSkinsShareTheirDatabase) {
@@ -424,8 +434,8 @@ TEST_F(ModScan, MutatorsAndSkinsShareTheirDatabase) {
     zip(u"mods/MutA.zip"_s, {{u"MutA.u"_s, "u"}});
     // The same file name as a recorded skin archive: known, not added.
     zip(u"mods/SkinPack.zip"_s, {{u"Other.u"_s, "u"}});
-    intake::ScanSkinArchives(ctx(), fScan);
-    intake::ScanMutatorArchives(ctx(), fScan);
+    logged += intake::ScanSkinArchives(ctx(), fScan).ErrorLogLines;
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
 
     QList<TContentRecord> recs = mods();
     EXPECT_EQ(names(recs),
@@ -436,23 +446,22 @@ TEST_F(ModScan, MutatorsAndSkinsShareTheirDatabase) {
     EXPECT_EQ(skin->ArchiveDir, s().CustomSkinDir + u'/');
     EXPECT_EQ(find(recs, u"NoUpl.zip"_s)->Kind, 10);
     EXPECT_EQ(find(recs, u"NoUpl.zip"_s)->DisplayName, u"NoUpl.zip"_s);
-    EXPECT_EQ(s().ErrorLogLines,
-              (QStringList{many + u" - To many files in Archive. Install manually."_s,
-                           noUpl + u" - Unknown file. Not supported by Quorvel"_s}));
+    EXPECT_EQ(logged, (QStringList{many + u" - To many files in Archive. Install manually."_s,
+                                   noUpl + u" - Unknown file. Not supported by Quorvel"_s}));
 
     // Each scan keeps the other's records and drops its own gone archives.
     QFile::remove(s().MutatorDir + u"/MutA.zip"_s);
     QFile::remove(s().CustomSkinDir + u"/NoUpl.zip"_s);
     s().ScanSubDirs = false;
-    intake::ScanSkinArchives(ctx(), fScan);
+    logged += intake::ScanSkinArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(names(mods()), (QStringList{u"Many.zip"_s, u"SkinPack.zip"_s, u"MutA.zip"_s}));
-    intake::ScanMutatorArchives(ctx(), fScan);
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_EQ(names(mods()), (QStringList{u"Many.zip"_s, u"SkinPack.zip"_s}));
 }
 
 TEST_F(ModScan, InstalledRecordsOutliveTheirArchives) {
     zip(u"mods/MutGone.zip"_s, {{u"MutGone.u"_s, "u"}});
-    intake::ScanMutatorArchives(ctx(), fScan);
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
     QList<TContentRecord> recs = mods();
     ASSERT_EQ(recs.size(), 1);
     recs[0].Installed = 1;
@@ -460,12 +469,45 @@ TEST_F(ModScan, InstalledRecordsOutliveTheirArchives) {
     content_db::WriteAll(s().modDataPath(), recs);
     QFile::remove(s().MutatorDir + u"/MutGone.zip"_s);
 
-    intake::ScanMutatorArchives(ctx(), fScan);
-    intake::ScanSkinArchives(ctx(), fScan);
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
+    logged += intake::ScanSkinArchives(ctx(), fScan).ErrorLogLines;
     ASSERT_EQ(mods().size(), 1);
     // Uninstalled, it goes with the next scan.
     recs[0].Installed = 0;
     content_db::WriteAll(s().modDataPath(), recs);
-    intake::ScanMutatorArchives(ctx(), fScan);
+    logged += intake::ScanMutatorArchives(ctx(), fScan).ErrorLogLines;
     EXPECT_TRUE(mods().isEmpty());
+}
+
+TEST_F(ModScan, TheConfiguredFoldersGiveEachRunItsOwnLogLines) {
+    const QString map = tree.file(u"maps/BrokenMap.zip"_s, "not a zip");
+    const QString mod = tree.file(u"mods/BrokenMod.zip"_s, "not a zip");
+    const QString skin = tree.file(u"skins/BrokenSkin.zip"_s, "not a zip");
+    struct Run {
+        bool maps, mutators, skins;
+        QStringList recorded, lines;
+    };
+    const Run runs[] = {
+        // Only the configured folders are scanned, maps then mutators then skins.
+        {true,
+         false,
+         true,
+         {u"BrokenMap.zip"_s, u"BrokenSkin.zip"_s},
+         {map + u" - Not a valid zip-file"_s, skin + u" - Not a valid zip-file"_s}},
+        // The next run names only what it examined itself: the known archives
+        // are neither opened nor named again.
+        {true, true, true, {u"BrokenMod.zip"_s}, {mod + u" - Not a valid zip-file"_s}},
+        {false, false, false, {}, {}},
+    };
+    QStringList told;
+    for (const Run& run : runs) {
+        s().MapDirSet = run.maps;
+        s().MutatorDirSet = run.mutators;
+        s().SkinDirSet = run.skins;
+        const intake::ScanResult result = ScanConfiguredFolders(
+            ctx(), fScan, [&told](bool skins) { told.append(skins ? u"skins"_s : u"mutators"_s); });
+        EXPECT_EQ(result.recorded, run.recorded);
+        EXPECT_EQ(result.ErrorLogLines, run.lines);
+    }
+    EXPECT_EQ(told, (QStringList{u"skins"_s, u"mutators"_s, u"skins"_s}));
 }

@@ -46,10 +46,10 @@ TEST(Trash, MovesTheFileAndSaysWhere) {
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", tree.folder(u"home"_s).toLocal8Bit());
     const QString file = tree.file(u"home/maps/DM-Old.zip"_s, "zip");
-    QString where;
-    const bool ok = platform::moveToTrash(file, &where);
+    const std::optional<QString> trashedTo = platform::moveToTrash(file);
     qputenv("HOME", oldHome);
-    ASSERT_TRUE(ok);
+    ASSERT_TRUE(trashedTo);
+    const QString where = *trashedTo;
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_TRUE(where.startsWith(tree.path(u"home/"_s))) << where.toStdString();
     QFile trashed(where);
