@@ -37,7 +37,7 @@ void TForm1::LoadSettings(bool AtStartUp) {
     QStringList recorded;
     runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
         recorded = ScanConfiguredFolders(
-            context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
+            context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->loadLists(); });
         ReportUnsupportedFiles();
     });
     if (AtStartUp) {

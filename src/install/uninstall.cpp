@@ -226,9 +226,10 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     catalogue::RecordedUses uses(s);
     RunJournal journal{transaction, originals, uses};
     uses.addInstalled(records);
-    const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
-    if (QFileInfo::exists(otherFile))
-        uses.addInstalled(content_db::ReadAll(otherFile));
+    for (const QString& otherFile : catalogue::otherRecordFiles(s, kind)) {
+        if (QFileInfo::exists(otherFile))
+            uses.addInstalled(content_db::ReadAll(otherFile));
+    }
 
     QStringList archives;
     qsizetype last = -1;

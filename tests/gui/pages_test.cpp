@@ -73,7 +73,7 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     QCheckBox* DelZip = control<QCheckBox>(maps, u"DelZip"_s);
     const QListWidget* LBinst = control<QListWidget>(maps, u"LBinst"_s);
     DelZip->setChecked(true);
-    maps.TabMapsShow();
+    maps.TabShow();
     EXPECT_FALSE(DelZip->isChecked());
     ASSERT_EQ(LBinst->count(), 2);
     EXPECT_EQ(LBinst->item(0)->text(), u"CTF-Face.zip"_s);
