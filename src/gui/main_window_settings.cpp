@@ -36,8 +36,11 @@ void TForm1::LoadSettings(bool AtStartUp) {
     // kept. The window stays busy while the scans process events.
     QStringList recorded;
     runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
-        recorded = ScanConfiguredFolders(
-            context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->loadLists(); });
+        // The Maps page reads its lists when it is shown, below.
+        recorded = ScanConfiguredFolders(context(), fScan, [this](catalogue::ContentKind kind) {
+            if (kind != catalogue::ContentKind::Maps)
+                contentPage(kind)->loadLists();
+        });
         ReportUnsupportedFiles();
     });
     if (AtStartUp) {

@@ -3,21 +3,16 @@
 #include "intake/scan.h"
 
 QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                                  const std::function<void(bool skins)>& modScanned) {
+                                  const std::function<void(catalogue::ContentKind)>& scanned) {
     AppState& s = ctx.state;
     s.ErrorLogLines.clear();
     QStringList recorded;
-    if (s.MapDirSet)
-        recorded += intake::ScanMapArchives(ctx, scan);
-    if (s.MutatorDirSet) {
-        recorded += intake::ScanMutatorArchives(ctx, scan);
-        if (modScanned)
-            modScanned(false);
-    }
-    if (s.SkinDirSet) {
-        recorded += intake::ScanSkinArchives(ctx, scan);
-        if (modScanned)
-            modScanned(true);
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        if (!(s.*catalogue::describe(kind).archiveFolderSet))
+            continue;
+        recorded += intake::ScanArchives(ctx, scan, kind);
+        if (scanned)
+            scanned(kind);
     }
     return recorded;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/content_kinds.h"
 
 #include <QStringList>
 
@@ -10,12 +11,11 @@ namespace intake {
 class TmFileScan;
 }
 
-/// Runs the scans of the configured archive folders, in the order maps,
-/// mutators, skins, each only when its folder is configured (MapDirSet,
-/// MutatorDirSet, SkinDirSet). `modScanned` is called after the mutator
-/// scan (false) and after the skin scan (true), so a caller can reload
-/// that page's lists there. ErrorLogLines is emptied first and holds the
-/// rejected archives afterwards. Returns the archive names the scans
-/// recorded anew.
+/// Runs the scans of the configured archive folders, in the order of the
+/// kinds (maps, mutators, skins), each only when its folder is configured
+/// (MapDirSet, MutatorDirSet, SkinDirSet). `scanned` is called after each
+/// scan with its kind, so a caller can reload that page's lists there. ErrorLogLines is emptied
+/// first and holds the rejected archives afterwards. Returns the archive names the scans recorded
+/// anew.
 QStringList ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                                  const std::function<void(bool skins)>& modScanned = {});
+                                  const std::function<void(catalogue::ContentKind)>& scanned = {});

@@ -329,6 +329,10 @@ QStringList runScan(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKin
 }
 } // namespace
 
+QStringList ScanArchives(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKind kind) {
+    return runScan(ctx, scan, kind);
+}
+
 QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
     return runScan(ctx, scan, catalogue::ContentKind::Maps);
 }

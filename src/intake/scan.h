@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/content_kinds.h"
 #include "intake/scan_int_name.h"
 
 #include <QStringList>
@@ -19,6 +20,8 @@ class TmFileScan;
 
 // Each returns the archive names it recorded anew (rejected ones too).
 
+/// The scan of `kind`: its record file, the archives of its folder.
+QStringList ScanArchives(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKind kind);
 /// mapdata.dat; a missing file counts as empty.
 QStringList ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the mutators of MutatorDir.
