@@ -116,8 +116,9 @@ protected:
 
     /// Puts `lists` into the page's two lists.
     void showLists(const PageLists& lists);
-    /// The row beside the "&Install" button, for a page's filter.
+    /// The row of the "&Install" button, for a page's filter beside it.
     QHBoxLayout* installRow() const { return installRow_; }
+    QPushButton* installButton() const { return bInstall; }
     ContentPage* partner() const { return partner_; }
     bool inDateOrder() const;
 

@@ -28,6 +28,9 @@ MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* 
     Filter1->setAccessibleName(u"Game type filter"_s);
     Filter1->setAccessibleDescription(u"Game type filter"_s);
     installRow()->addWidget(Filter1, 1);
+    // Tab goes from the button to the filter beside it, then on to the
+    // right-hand row.
+    setTabOrder(installButton(), Filter1);
     // Until the settings are loaded the filter holds its initial pairs.
     setMapFilter(u"All files|All|CTF|CTF|DM|DM|BR|BR|AS|AS|ONS|ONS"_s);
     connect(Filter1, &QComboBox::currentIndexChanged, this, [this] {
