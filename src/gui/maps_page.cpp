@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
 
