@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
             (void)f.readAll();
     });
     const double readAll = bestMs(5, [&] { (void)content_db::ReadAll(core.state.mapDataPath()); });
-    const double load = bestMs(5, [&] { page.LoadMapLists(); });
+    const double load = bestMs(5, [&] { page.loadLists(); });
     std::printf("records: %d (%lld bytes)\n", Records,
                 static_cast<long long>(QFile(core.state.mapDataPath()).size()));
     std::printf("read the file:             %8.1f ms\n", readFile);

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     MapsPage page(core.context(), commands);
     page.resize(488, 340);
     page.show();
-    page.LoadMapLists();
+    page.loadLists();
     QCoreApplication::processEvents();
     page.openSearch();
     auto* search = page.findChild<QLineEdit*>(u"SearchLBinst"_s);

@@ -231,9 +231,8 @@ QList<InstalledNeeds> InstalledWithMissingImports(CommandContext& ctx, ImportsCa
         const QList<TContentRecord> records = content_db::ReadAll(path);
         QHash<QString, int> seen;
         for (const TContentRecord& r : records) {
-            const ContentKind page = maps                   ? ContentKind::Maps
-                                     : catalogue::isSkin(r) ? ContentKind::Skins
-                                                            : ContentKind::Mutators;
+            const ContentKind page = catalogue::kindOfRecord(
+                maps ? &AppState::mapDataPath : &AppState::modDataPath, r.Kind);
             if (!catalogue::isOnList(r, page, ListSide::Installed))
                 continue;
             const QString name = catalogue::listEntryOf(r, page, ListSide::Installed);

@@ -84,19 +84,11 @@ QString howToPick(const QList<Candidate>& found) {
 } // namespace
 
 QString kindWord(ContentKind kind) {
-    switch (kind) {
-    case ContentKind::Maps:
-        return u"maps"_s;
-    case ContentKind::Mutators:
-        return u"mutators"_s;
-    case ContentKind::Skins:
-        return u"skins"_s;
-    }
-    return {};
+    return catalogue::describe(kind).many.toString();
 }
 
 std::optional<ContentKind> kindNamed(const QString& word) {
-    for (const ContentKind kind : {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins}) {
+    for (const ContentKind kind : catalogue::AllKinds) {
         if (word == kindWord(kind))
             return kind;
     }
@@ -105,7 +97,7 @@ std::optional<ContentKind> kindNamed(const QString& word) {
 
 QList<ContentKind> kindsToSearch(const Invocation& call) {
     if (!call.isSet(u"kind"_s))
-        return {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins};
+        return {catalogue::AllKinds.begin(), catalogue::AllKinds.end()};
     const std::optional<ContentKind> kind = kindNamed(call.value(u"kind"_s));
     if (!kind)
         throw usage(u"--kind takes maps, mutators or skins, not \""_s + call.value(u"kind"_s) +

@@ -4,6 +4,7 @@
 #include "core/content_db.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
+#include "core/shared_files.h"
 #include "install/placement.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
@@ -120,7 +121,7 @@ void Session::requireSoundRecords() const {
     const std::pair<QString, int> files[] = {
         {s.mapDataPath(), TContentRecord::RecordSize},
         {s.modDataPath(), TContentRecord::RecordSize},
-        {s.sharedDataPath(), TSharedFileRecord::RecordSize},
+        {s.sharedDataPath(), catalogue::SharedFiles::RecordSize},
     };
     for (const auto& [path, recordSize] : files) {
         if (!QFileInfo(path).isFile())

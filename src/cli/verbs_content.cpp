@@ -29,8 +29,6 @@ using catalogue::ListSide;
 
 namespace {
 
-const ContentKind AllKinds[] = {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins};
-
 QStringList namesGiven(const Invocation& call) {
     if (call.args.isEmpty())
         throw usage(call.verb->name + u" needs at least one NAME."_s);
@@ -47,7 +45,7 @@ entriesToChange(Session& session, const Invocation& call, ListSide side) {
     session.openForWriting();
     const QList<NamedEntry> named = resolveNames(session.state(), names, kinds, {side});
     QList<std::pair<ContentKind, QList<ListEntry>>> out;
-    for (const ContentKind kind : AllKinds) {
+    for (const ContentKind kind : catalogue::AllKinds) {
         QList<ListEntry> entries = entriesOfKind(named, kind);
         if (!entries.isEmpty())
             out.append({kind, std::move(entries)});

@@ -26,16 +26,12 @@ bool isWithoutArchive(const TContentRecord& r) {
 }
 
 qint32 installedKind(ContentKind kind, bool archiveDeleted) {
-    const qint32 base = kind == ContentKind::Skins ? record_kind::Skin : record_kind::Content;
+    const qint32 base = describe(kind).installedKind;
     return archiveDeleted ? base + 1 : base;
 }
 
 QString archivePathOf(const TContentRecord& r) {
     return (r.ArchiveDir + r.ArchiveName).left(150);
-}
-
-QString recordFile(const AppState& state, ContentKind kind) {
-    return kind == ContentKind::Maps ? state.mapDataPath() : state.modDataPath();
 }
 
 bool isMapFile(const QString& name) {
@@ -49,18 +45,17 @@ QString recordFileForPackage(const AppState& state, const QString& packageName) 
 bool isOnList(const TContentRecord& r, ContentKind kind, ListSide side) {
     if (!isListed(r))
         return false;
-    const bool installed = r.Installed == 1;
-    if (kind == ContentKind::Maps) {
-        return side == ListSide::Installed ? installed
-                                           : !installed && r.Kind == record_kind::Content;
-    }
-    if (isSkin(r) != (kind == ContentKind::Skins))
+    const KindDescriptor& d = describe(kind);
+    if (r.Kind < d.firstRecordKind || r.Kind > d.lastRecordKind)
         return false;
-    return installed == (side == ListSide::Installed);
+    const bool installed = r.Installed == 1;
+    if (side == ListSide::Installed)
+        return installed;
+    return !installed && (!d.leftListNeedsArchive || r.Kind == d.installedKind);
 }
 
 QString listEntryOf(const TContentRecord& r, ContentKind kind, ListSide side) {
-    if (kind == ContentKind::Maps && side == ListSide::NotInstalled)
+    if (side == ListSide::NotInstalled && describe(kind).leftListByArchive)
         return r.ArchiveName;
     return r.DisplayName.isEmpty() ? r.ArchiveName : r.DisplayName;
 }

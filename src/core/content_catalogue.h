@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/content_db.h"
+#include "core/content_kinds.h"
 #include "core/namespaces.h"
 
 #include <QList>
@@ -16,9 +17,6 @@
 /// extension lives. Install, uninstall, maintenance, file info, the cache
 /// and the list loaders ask here; none keeps a copy of its own.
 namespace core::catalogue {
-
-/// The three content pages.
-enum class ContentKind { Maps, Mutators, Skins };
 
 /// The two lists of a content page: the archives not installed (left) and
 /// the installed content (right).
@@ -54,34 +52,30 @@ bool isMutator(const TContentRecord& r);
 /// A record whose archive was deleted or never existed (Kind 1 or 3).
 bool isWithoutArchive(const TContentRecord& r);
 
-/// The Kind an install gives the page's records: Skin for skins, else
-/// Content; one more when the archive then went to the trash.
+/// The Kind an install gives the page's records (the descriptor's
+/// installedKind: Skin for skins, else Content); one more when the archive
+/// then went to the trash.
 qint32 installedKind(ContentKind kind, bool archiveDeleted = false);
 
 /// Where a record's archive lies: ArchiveDir + ArchiveName, cut to 150
 /// characters as the two fields (100 and 50) allow.
 QString archivePathOf(const TContentRecord& r);
 
-/// The record file of a page: mapdata.dat for maps, somdata.dat for
-/// mutators and skins.
-QString recordFile(const AppState& state, ContentKind kind);
 /// A map file: its extension is ".ut2", ignoring case.
 bool isMapFile(const QString& name);
 /// The record file a record made from a cached package belongs in: maps
 /// go to mapdata.dat, every other package to somdata.dat.
 QString recordFileForPackage(const AppState& state, const QString& packageName);
 
-/// Whether the page's list `side` shows `r`:
-/// - maps, installed: Installed = 1 (any listed Kind); not installed:
-///   Installed != 1 and Kind = Content (a map without its archive cannot be
-///   installed again);
-/// - mutators and skins: the record's kind matches the page, Installed = 1
-///   on the right, anything else on the left.
+/// Whether the page's list `side` shows `r`: a listed record of the
+/// page's record kinds, Installed = 1 on the right, anything else on the
+/// left; the maps' left list only records with their archive (Kind =
+/// Content: a map without its archive cannot be installed again).
 bool isOnList(const TContentRecord& r, ContentKind kind, ListSide side);
 
-/// The text the list shows for `r`: maps by ArchiveName on the left; every
-/// other list by DisplayName, or by ArchiveName when DisplayName is empty
-/// (a record without a name is still listed under its archive).
+/// The text the list shows for `r`: maps by ArchiveName on the left (the
+/// descriptor's leftListByArchive); every other list by DisplayName, or by ArchiveName when
+/// DisplayName is empty (a record without a name is still listed under its archive).
 QString listEntryOf(const TContentRecord& r, ContentKind kind, ListSide side);
 
 /// One entry of a page's list as the user picked it: its text and how many

@@ -3,6 +3,7 @@
 #include "core/content_lists.h"
 
 #include "core/content_catalogue.h"
+#include "core/list_search.h"
 #include "platform/errors.h"
 
 #include <QHash>
@@ -123,9 +124,8 @@ MapLists LoadMapLists(const AppState& state, const QString& filterMask) {
                              entry);
         }
     }
-    lists.status = u"  "_s + QString::number(lists.installed.size()) +
-                   u" maps listed as installed and "_s +
-                   QString::number(lists.notInstalled.size()) + u" maps as not installed"_s;
+    lists.status = list_search::countsText(ContentKind::Maps, lists.installed.size(),
+                                           lists.notInstalled.size());
     return lists;
 }
 
@@ -156,14 +156,10 @@ ModLists LoadModLists(const AppState& state, bool ForSkins) {
                 insertByName(t.list, catalogue::listEntryOf(rec, t.kind, t.side));
         }
     }
-    if (ForSkins) {
-        lists.status = u"  "_s + QString::number(lists.skinsInstalled.size()) +
-                       u" skins listed as installed and "_s + QString::number(lists.skins.size()) +
-                       u" skins as not installed"_s;
-    } else {
-        lists.status = u"  "_s + QString::number(lists.mutatorsInstalled.size()) +
-                       u" mutators listed as installed and "_s +
-                       QString::number(lists.mutators.size()) + u" mutators as not installed"_s;
-    }
+    const ContentKind kind = ForSkins ? ContentKind::Skins : ContentKind::Mutators;
+    lists.status =
+        ForSkins
+            ? list_search::countsText(kind, lists.skinsInstalled.size(), lists.skins.size())
+            : list_search::countsText(kind, lists.mutatorsInstalled.size(), lists.mutators.size());
     return lists;
 }

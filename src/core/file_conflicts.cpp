@@ -18,7 +18,7 @@ QString keyOf(const AppState& state, const QString& entry) {
     if (name.isEmpty() || catalogue::isNumberedPicture(name) || catalogue::isRenamedReadme(name))
         return {};
     const std::optional<QString> folder = catalogue::gameFolderForFile(state, name);
-    return folder ? *folder + u'\n' + name.toCaseFolded() : QString();
+    return folder ? catalogue::gameFileKey(*folder, name) : QString();
 }
 
 QList<TContentRecord> readIfThere(const QString& path) {
@@ -40,9 +40,8 @@ struct Collected {
 void collect(Collected& c, const AppState& state, const QList<TContentRecord>& records, bool maps) {
     using catalogue::ContentKind;
     for (const TContentRecord& r : records) {
-        const ContentKind page = maps                   ? ContentKind::Maps
-                                 : catalogue::isSkin(r) ? ContentKind::Skins
-                                                        : ContentKind::Mutators;
+        const ContentKind page =
+            catalogue::kindOfRecord(maps ? &AppState::mapDataPath : &AppState::modDataPath, r.Kind);
         if (!catalogue::isOnList(r, page, catalogue::ListSide::Installed))
             continue;
         const User user{catalogue::listEntryOf(r, page, catalogue::ListSide::Installed),

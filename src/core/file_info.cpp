@@ -13,15 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace core::file_info {
 
 QString firstLabelFor(catalogue::ContentKind kind) {
-    switch (kind) {
-    case catalogue::ContentKind::Maps:
-        return u"Mapname : "_s;
-    case catalogue::ContentKind::Mutators:
-        return u"Mutator : "_s;
-    case catalogue::ContentKind::Skins:
-        return u"Skin  :  "_s;
-    }
-    return {};
+    return catalogue::describe(kind).infoLabel.toString();
 }
 
 QString ExtensionWord(const QString& archiveName) {

@@ -18,18 +18,7 @@ QStringList matching(const QStringList& entries, const QString& text) {
 }
 
 QString countsText(catalogue::ContentKind kind, qsizetype installed, qsizetype notInstalled) {
-    QString word;
-    switch (kind) {
-    case catalogue::ContentKind::Maps:
-        word = u" maps"_s;
-        break;
-    case catalogue::ContentKind::Mutators:
-        word = u" mutators"_s;
-        break;
-    case catalogue::ContentKind::Skins:
-        word = u" skins"_s;
-        break;
-    }
+    const QString word = u' ' + catalogue::describe(kind).many.toString();
     return u"  "_s + QString::number(installed) + word + u" listed as installed and "_s +
            QString::number(notInstalled) + word + u" as not installed"_s;
 }

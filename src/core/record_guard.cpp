@@ -1,5 +1,6 @@
 #include "core/record_guard.h"
 
+#include "core/shared_files.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"
@@ -15,7 +16,7 @@ QList<RecordDamage> RecordFileGuard::check(const AppState& state, int contentRec
     const std::pair<QString, int> files[] = {
         {state.mapDataPath(), contentRecordSize},
         {state.modDataPath(), contentRecordSize},
-        {state.sharedDataPath(), TSharedFileRecord::RecordSize},
+        {state.sharedDataPath(), catalogue::SharedFiles::RecordSize},
     };
     QList<RecordDamage> found;
     bool repairing = false;

@@ -25,7 +25,7 @@ constexpr QByteArrayView Magic = "QUORVEL-PAIRWRITE-1\n";
 constexpr auto Hash = QCryptographicHash::Sha256;
 constexpr qsizetype HashSize = 32;
 // Far above any sharedfiles.dat; a larger journal is not ours.
-constexpr qint64 MaxJournalBytes = qint64(TSharedFileRecord::RecordSize) * 2'000'000;
+constexpr qint64 MaxJournalBytes = qint64(catalogue::SharedFiles::RecordSize) * 2'000'000;
 
 struct Fingerprint {
     quint64 size = 0;
@@ -37,14 +37,6 @@ template <typename T> void appendLE(QByteArray& out, T value) {
     char bytes[sizeof(T)];
     qToLittleEndian(value, bytes);
     out.append(bytes, sizeof(T));
-}
-
-QByteArray sharedBytes(const QList<TSharedFileRecord>& shared) {
-    QByteArray bytes;
-    bytes.reserve(shared.size() * TSharedFileRecord::RecordSize);
-    for (const TSharedFileRecord& rec : shared)
-        bytes += rec.toBytes();
-    return bytes;
 }
 
 QByteArray journalBytes(const QString& recordName, const Fingerprint& print,
@@ -94,7 +86,8 @@ std::optional<Journal> parseJournal(const QByteArray& bytes) {
     if (!name || !size || !sha || !sharedLength)
         return std::nullopt;
     const quint64 sharedSize = qFromLittleEndian<quint64>(sharedLength->data());
-    if (sharedSize % TSharedFileRecord::RecordSize != 0 || sharedSize > quint64(MaxJournalBytes))
+    if (sharedSize % catalogue::SharedFiles::RecordSize != 0 ||
+        sharedSize > quint64(MaxJournalBytes))
         return std::nullopt;
     const auto shared = take(qsizetype(sharedSize));
     if (!shared || at != body.size())
@@ -142,7 +135,7 @@ void writePair(const AppState& state, const QString& recordPath, const SharedCou
         records.commit();
         return;
     }
-    const QByteArray counts = sharedBytes(*shared);
+    const QByteArray counts = shared->toBytes();
     const Fingerprint print{quint64(records.written()), hash.result()};
     platform::writeFileAtomically(journalPath(state), journalBytes(name, print, counts));
     records.commit();

@@ -3,6 +3,7 @@
 #include "core/content_db.h"
 #include "core/globals.h"
 #include "core/namespaces.h"
+#include "core/shared_files.h"
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +27,7 @@ namespace core::record_journal {
 
 /// The new content of sharedfiles.dat; nullopt when the counts stay as
 /// they are (only the record file is then rewritten, without a journal).
-using SharedCounts = std::optional<QList<TSharedFileRecord>>;
+using SharedCounts = std::optional<catalogue::SharedFiles>;
 
 /// Writes `records` to `recordPath` and `shared` to sharedfiles.dat as one
 /// step (see above). Throws platform::Error; a failure before the record

@@ -1,6 +1,9 @@
 #include "core/shared_files.h"
 
 #include "core/content_catalogue.h"
+#include "platform/atomic_file.h"
+
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,6 +20,18 @@ QString storedName(const QString& name) {
 
 SharedFiles SharedFiles::load(const QString& path) {
     return SharedFiles(content_db::ReadAllShared(path));
+}
+
+SharedFiles SharedFiles::loadIfThere(const QString& path) {
+    return QFileInfo::exists(path) ? load(path) : SharedFiles({});
+}
+
+QList<SharedFiles::Count> SharedFiles::counts() const {
+    QList<Count> out;
+    out.reserve(records_.size());
+    for (const TSharedFileRecord& r : records_)
+        out.append({r.FileName, r.RefCount});
+    return out;
 }
 
 void SharedFiles::registerExisting(const QStringList& names) {
@@ -74,6 +89,14 @@ QList<TSharedFileRecord> SharedFiles::kept() const {
     return out;
 }
 
+QByteArray SharedFiles::toBytes() const {
+    QByteArray bytes;
+    bytes.reserve(records_.size() * RecordSize);
+    for (const TSharedFileRecord& rec : records_)
+        bytes += rec.toBytes();
+    return bytes;
+}
+
 void SharedFiles::writeAll(const QString& path) const {
     content_db::WriteAllShared(path, records_);
 }
@@ -82,11 +105,36 @@ void SharedFiles::writeKept(const QString& path) const {
     content_db::WriteAllShared(path, kept());
 }
 
-namespace {
-QString useKey(const QString& folder, const QString& fileName) {
+txn::Transaction::Rewrite SharedFiles::commitRewrite(const AppState& state) const {
+    return {state.sharedDataPath(), [this](platform::AtomicFile& out) {
+                for (const TSharedFileRecord& r : records_) {
+                    if (r.RefCount > 1)
+                        out.writeAll(r.toBytes());
+                }
+            }};
+}
+
+int SharedFiles::repair(const QHash<qsizetype, qint32>& repaired, const QString& path) {
+    int changed = 0;
+    for (auto it = repaired.constBegin(); it != repaired.constEnd(); ++it) {
+        if (it.key() < 0 || it.key() >= records_.size())
+            continue;
+        qint32& count = records_[it.key()].RefCount;
+        if (count != it.value())
+            ++changed;
+        count = it.value();
+    }
+    // A count below 2 names a file with one user at most: no record.
+    const QList<TSharedFileRecord> keep = kept();
+    if (changed > 0 || keep.size() != records_.size())
+        content_db::WriteAllShared(path, keep);
+    records_ = keep;
+    return changed;
+}
+
+QString gameFileKey(const QString& folder, const QString& fileName) {
     return folder + u'\n' + fileName.toCaseFolded();
 }
-} // namespace
 
 QStringList RecordedUses::keysOf(const TContentRecord& record) const {
     QStringList keys;
@@ -96,7 +144,7 @@ QStringList RecordedUses::keysOf(const TContentRecord& record) const {
         if (name.isEmpty())
             continue;
         if (const std::optional<QString> folder = gameFolderForFile(state_, name)) {
-            const QString key = useKey(*folder, name);
+            const QString key = gameFileKey(*folder, name);
             if (!keys.contains(key))
                 keys.append(key);
         }
@@ -125,7 +173,7 @@ void RecordedUses::remove(const TContentRecord& record) {
 }
 
 int RecordedUses::uses(const QString& folder, const QString& fileName) const {
-    return uses_.value(useKey(folder, fileName));
+    return uses_.value(gameFileKey(folder, fileName));
 }
 
 } // namespace core::catalogue

@@ -2,6 +2,7 @@
 
 #include "core/content_db.h"
 #include "core/namespaces.h"
+#include "core/transaction.h"
 
 #include <QHash>
 #include <QList>
@@ -16,11 +17,29 @@ namespace core::catalogue {
 /// the files of its records. Names are compared as they are stored
 /// (string[50]), so a longer name still matches its own record, and
 /// ignoring case, as the game folders are looked up.
+///
+/// The one owner of the file: nothing else reads or writes it or names its
+/// records, so a new count format changes this class and the codec alone.
 class SharedFiles {
 public:
-    /// Reads the whole file (no limit on the number of records).
+    /// The size of one record on disk: the file is a whole number of them.
+    static constexpr int RecordSize = TSharedFileRecord::RecordSize;
+
+    /// Reads the whole file (no limit on the number of records); throws
+    /// platform::Error when it cannot be read.
     static SharedFiles load(const QString& path);
+    /// The same, but a file that is not there reads as no counts.
+    static SharedFiles loadIfThere(const QString& path);
     explicit SharedFiles(QList<TSharedFileRecord> records) : records_(std::move(records)) {}
+
+    /// One count as Verify installation shows it.
+    struct Count {
+        QString fileName;
+        qint32 count;
+    };
+    /// The counts, in file order (a name may stand twice).
+    QList<Count> counts() const;
+    qsizetype size() const { return records_.size(); }
 
     /// An install placed files that the game already had: the count of
     /// every record that names one is raised by one; a name without a
@@ -45,16 +64,31 @@ public:
     /// that user's uninstall deletes.
     QList<TSharedFileRecord> kept() const;
 
+    /// Every record as the file holds them.
+    QByteArray toBytes() const;
     /// Rewrites `path` with every record (install).
     void writeAll(const QString& path) const;
     /// Rewrites `path` with kept() (uninstall).
     void writeKept(const QString& path) const;
+    /// The rewrite of sharedfiles.dat with kept() at a transaction's
+    /// commit; it reads this object then, which must live until the commit.
+    txn::Transaction::Rewrite commitRewrite(const AppState& state) const;
+
+    /// Verify installation's repair: the count at each index of counts()
+    /// in `repaired` set to its value; then every record of a count below
+    /// 2 dropped, and `path` rewritten when anything changed. Returns how
+    /// many counts changed value.
+    int repair(const QHash<qsizetype, qint32>& repaired, const QString& path);
 
 private:
     qsizetype indexOf(const QString& fileName) const;
 
     QList<TSharedFileRecord> records_;
 };
+
+/// The key a game file is known by: its game folder (a value of AppState
+/// ending in "/") and its name ignoring case, as the game finds it.
+QString gameFileKey(const QString& folder, const QString& fileName);
 
 /// How many installed records list each game file: the records themselves
 /// are the evidence that a file is in use, also where sharedfiles.dat has

@@ -95,8 +95,8 @@ void TForm1::buildWindow() {
     TabSkins->setPartner(TabMuts);
     TabCache = new CachePage(ctx, *commands_);
     TabCache->onRecordsAppended = [this] {
-        TabMaps->LoadMapLists();
-        TabMuts->LoadModLists();
+        TabMaps->loadLists();
+        TabMuts->loadLists();
     };
     TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage(ctx, *commands_, fScan);
@@ -249,9 +249,12 @@ std::function<void()> TForm1::enterBusy() {
 
 void TForm1::reloadChangedLists() {
     // Every content page, shown or not: "Make List" reports them all.
-    TabMaps->reloadIfChanged(PC1->currentIndex() == MapsTab);
-    ModPage* shown = shownModPage();
-    (shown ? shown : TabMuts)->reloadIfChanged(shown != nullptr);
+    // One look per record file: somdata.dat through the shown one of its
+    // two pages.
+    const ContentPage* shown = shownContentPage();
+    TabMaps->reloadIfChanged(shown == TabMaps);
+    const bool modShown = shown == TabMuts || shown == TabSkins;
+    (shown == TabSkins ? TabSkins : TabMuts)->reloadIfChanged(modShown);
 }
 
 void TForm1::showPage(Page page) {
@@ -267,7 +270,7 @@ void TForm1::pageChanged(int index) {
     runCommand(CommandBoundary::Quick, CommandBoundary::Reads, [this, index] {
         switch (index) {
         case MapsTab:
-            TabMaps->TabMapsShow();
+            TabMaps->TabShow();
             break;
         case MutatorsTab:
             TabMuts->TabShow();

@@ -19,6 +19,7 @@ class ConfigPage;
 class DemosPage;
 class DesktopOpener;
 class HelpWindow;
+class ContentPage;
 class MapsPage;
 class ModPage;
 class QLabel;
@@ -148,8 +149,9 @@ private:
     void popupItemClick(PopupTag tag);
     /// "File info" of a list popup: the first selected entry in the viewer.
     void MapInfoClick(PopupTag tag);
-    ModPage* shownModPage() const; ///< Mutators or Skins when shown, else null
-    ModPage* modPage(catalogue::ContentKind kind) const;
+    /// The Maps, Mutators or Skins page when shown, else null.
+    ContentPage* shownContentPage() const;
+    ContentPage* contentPage(catalogue::ContentKind kind) const;
     /// The kind of the Maps, Mutators or Skins page shown; none on others.
     std::optional<catalogue::ContentKind> contentPageShown() const;
     /// Archives dropped onto a content page: copied into its folder, then

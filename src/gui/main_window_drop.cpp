@@ -1,20 +1,14 @@
 // Archives dropped onto the Maps, Mutators or Skins page.
+#include "gui/content_page.h"
 #include "gui/main_window.h"
 #include "install/dropped_archives.h"
 
 #include <QTabWidget>
 
 std::optional<catalogue::ContentKind> TForm1::contentPageShown() const {
-    switch (PC1->currentIndex()) {
-    case MapsTab:
-        return catalogue::ContentKind::Maps;
-    case MutatorsTab:
-        return catalogue::ContentKind::Mutators;
-    case SkinsTab:
-        return catalogue::ContentKind::Skins;
-    default:
-        return std::nullopt;
-    }
+    if (const ContentPage* page = shownContentPage())
+        return page->contentKind();
+    return std::nullopt;
 }
 
 bool TForm1::DropArchives(catalogue::ContentKind kind, const QStringList& paths) {

@@ -3,9 +3,8 @@
 #include "cache/missing_packages.h"
 #include "core/file_conflicts.h"
 #include "core/file_info.h"
+#include "gui/content_page.h"
 #include "gui/main_window.h"
-#include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/tags.h"
 #include "gui/viewer_window.h"
 
@@ -14,9 +13,7 @@ void TForm1::MapInfoClick(PopupTag tag) {
     if (!list)
         return;
     const auto [kind, side] = *list;
-    const QList<catalogue::ListEntry> selected = kind == catalogue::ContentKind::Maps
-                                                     ? TabMaps->selectedEntries(side)
-                                                     : modPage(kind)->selectedEntries(side);
+    const QList<catalogue::ListEntry> selected = contentPage(kind)->selectedEntries(side);
     if (selected.isEmpty())
         return;
     const file_info::FileInfo info = file_info::MapInfo(state(), kind, side, selected.first());

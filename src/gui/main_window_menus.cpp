@@ -164,10 +164,7 @@ void TForm1::popupItemClick(PopupTag tag) {
     // "Uninstall && Delete" runs "Update database" inside its own command.
     const auto updateDatabase = [this] { Updatedatabase1Click(); };
     if (const std::optional<UninstallRequest> request = uninstallRequestOf(tag)) {
-        if (request->kind == catalogue::ContentKind::Maps)
-            TabMaps->bUninstallMapsClick(request->deleteArchives, updateDatabase);
-        else
-            modPage(request->kind)->bUninstallMapsClick(request->deleteArchives, updateDatabase);
+        contentPage(request->kind)->bUninstallClick(request->deleteArchives, updateDatabase);
         return;
     }
     if (fileInfoListOf(tag)) {
@@ -178,25 +175,25 @@ void TForm1::popupItemClick(PopupTag tag) {
     // The page handlers run through the boundary themselves.
     switch (tag) {
     case PopupTag::MapInstall:
-        TabMaps->bInstallMapsClick();
+        TabMaps->bInstallClick();
         break;
     case PopupTag::MutatorInstall:
-        TabMuts->bInstMutsClick();
+        TabMuts->bInstallClick();
         break;
     case PopupTag::SkinInstall:
-        TabSkins->bInstMutsClick();
+        TabSkins->bInstallClick();
         break;
     case PopupTag::MarkAsInstalled:
         ReinstallFiles1Click();
         break;
     case PopupTag::MapDelete:
-        TabMaps->Delete1Click(fScan);
+        TabMaps->DeleteClick(fScan);
         break;
     case PopupTag::MutatorDelete:
-        TabMuts->Delete2Click(fScan);
+        TabMuts->DeleteClick(fScan);
         break;
     case PopupTag::SkinDelete:
-        TabSkins->Delete2Click(fScan);
+        TabSkins->DeleteClick(fScan);
         break;
     case PopupTag::MapCreateZip:
         TabMaps->Createzip1Click();
@@ -212,25 +209,22 @@ void TForm1::popupItemClick(PopupTag tag) {
     }
 }
 
-ModPage* TForm1::modPage(catalogue::ContentKind kind) const {
-    return kind == catalogue::ContentKind::Skins ? TabSkins : TabMuts;
+ContentPage* TForm1::contentPage(catalogue::ContentKind kind) const {
+    for (ContentPage* page :
+         {static_cast<ContentPage*>(TabMaps), static_cast<ContentPage*>(TabMuts),
+          static_cast<ContentPage*>(TabSkins)}) {
+        if (page->contentKind() == kind)
+            return page;
+    }
+    return TabMaps;
 }
 
-ModPage* TForm1::shownModPage() const {
-    switch (PC1->currentIndex()) {
-    case MutatorsTab:
-        return TabMuts;
-    case SkinsTab:
-        return TabSkins;
-    default:
-        return nullptr;
-    }
+ContentPage* TForm1::shownContentPage() const {
+    return qobject_cast<ContentPage*>(PC1->currentWidget());
 }
 
 void TForm1::ReinstallFiles1Click() {
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->ReinstallFiles1Click();
-    else if (ModPage* page = shownModPage())
+    if (ContentPage* page = shownContentPage())
         page->ReinstallFiles1Click();
 }
 
@@ -266,30 +260,22 @@ void TForm1::Verifyinstallation1Click() {
 }
 
 void TForm1::reloadShownLists() {
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->LoadMapLists();
-    else if (ModPage* page = shownModPage())
-        page->LoadModLists();
+    if (ContentPage* page = shownContentPage())
+        page->loadLists();
 }
 
 void TForm1::Bydate1Click() {
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->SortByDate();
-    else if (ModPage* page = shownModPage())
+    if (ContentPage* page = shownContentPage())
         page->SortByDate();
 }
 
 void TForm1::Find1Click() {
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->openSearch();
-    else if (ModPage* page = shownModPage())
+    if (ContentPage* page = shownContentPage())
         page->openSearch();
 }
 
 void TForm1::ByName1Click() {
-    if (PC1->currentIndex() == MapsTab)
-        TabMaps->ByName();
-    else if (ModPage* page = shownModPage())
+    if (ContentPage* page = shownContentPage())
         page->ByName();
 }
 

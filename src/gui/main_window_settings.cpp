@@ -36,8 +36,12 @@ void TForm1::LoadSettings(bool AtStartUp) {
     // kept. The window stays busy while the scans process events.
     QStringList recorded;
     runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
-        const intake::ScanResult scanned = ScanConfiguredFolders(
-            context(), fScan, [this](bool skins) { (skins ? TabSkins : TabMuts)->LoadModLists(); });
+        const intake::ScanResult scanned =
+            ScanConfiguredFolders(context(), fScan, [this](catalogue::ContentKind kind) {
+                // The Maps page reads its lists when it is shown, below.
+                if (kind != catalogue::ContentKind::Maps)
+                    contentPage(kind)->loadLists();
+            });
         recorded = scanned.recorded;
         ReportUnsupportedFiles(scanned.ErrorLogLines);
     });

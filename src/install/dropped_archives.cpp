@@ -13,30 +13,6 @@ namespace install {
 
 namespace {
 
-QString pageName(catalogue::ContentKind kind) {
-    switch (kind) {
-    case catalogue::ContentKind::Maps:
-        return u"Maps"_s;
-    case catalogue::ContentKind::Mutators:
-        return u"Mutators"_s;
-    case catalogue::ContentKind::Skins:
-        return u"Skins"_s;
-    }
-    return {};
-}
-
-QString folderWord(catalogue::ContentKind kind) {
-    switch (kind) {
-    case catalogue::ContentKind::Maps:
-        return u"map"_s;
-    case catalogue::ContentKind::Mutators:
-        return u"mutator"_s;
-    case catalogue::ContentKind::Skins:
-        return u"skin"_s;
-    }
-    return {};
-}
-
 /// Why a dropped path is not copied; empty when it is an archive to copy.
 QString refusal(const QFileInfo& file) {
     if (file.isDir())
@@ -52,15 +28,8 @@ QString refusal(const QFileInfo& file) {
 } // namespace
 
 QString dropFolder(const AppState& state, catalogue::ContentKind kind) {
-    switch (kind) {
-    case catalogue::ContentKind::Maps:
-        return state.MapDirSet ? state.CustomMapDir : QString();
-    case catalogue::ContentKind::Mutators:
-        return state.MutatorDirSet ? state.MutatorDir : QString();
-    case catalogue::ContentKind::Skins:
-        return state.SkinDirSet ? state.CustomSkinDir : QString();
-    }
-    return {};
+    const catalogue::KindDescriptor& d = catalogue::describe(kind);
+    return state.*d.archiveFolderSet ? state.*d.archiveFolder : QString();
 }
 
 DropResult CopyDroppedArchives(CommandContext& ctx, catalogue::ContentKind kind,
@@ -69,11 +38,12 @@ DropResult CopyDroppedArchives(CommandContext& ctx, catalogue::ContentKind kind,
     const QString folder = dropFolder(ctx.state, kind);
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         result.noFolder = true;
-        const QString why = folder.isEmpty() ? u"no "_s + folderWord(kind) + u" folder is set"_s
+        const QString why = folder.isEmpty() ? u"no "_s + catalogue::describe(kind).one.toString() +
+                                                   u" folder is set"_s
                                              : u"its folder "_s + folder + u" is not there"_s;
         ctx.dialogs.message(platform::MsgKind::Error,
-                            u"Archives cannot be dropped on the "_s + pageName(kind) +
-                                u" page: "_s + why +
+                            u"Archives cannot be dropped on the "_s +
+                                catalogue::describe(kind).page.toString() + u" page: "_s + why +
                                 u".\r\rSet the folder on the Configure page and save, then drop "
                                 u"them again."_s,
                             platform::Ok, QPoint(50, 125));

@@ -33,20 +33,13 @@ QList<Adoptable> FoundInGame(CommandContext& ctx, const QStringList& recorded, b
 }
 
 QString foundInGameText(const QList<Adoptable>& found) {
-    struct Word {
-        ContentKind page;
-        QString one;
-        QString many;
-    };
-    const Word words[] = {{ContentKind::Maps, u"map"_s, u"maps"_s},
-                          {ContentKind::Mutators, u"mutator"_s, u"mutators"_s},
-                          {ContentKind::Skins, u"skin"_s, u"skins"_s}};
     QStringList parts;
-    for (const Word& w : words) {
+    for (const ContentKind page : catalogue::AllKinds) {
+        const catalogue::KindDescriptor& w = catalogue::describe(page);
         const auto n = std::count_if(found.begin(), found.end(),
-                                     [&w](const Adoptable& a) { return a.page == w.page; });
+                                     [page](const Adoptable& a) { return a.page == page; });
         if (n > 0)
-            parts.append(QString::number(n) + u' ' + (n == 1 ? w.one : w.many));
+            parts.append(QString::number(n) + u' ' + (n == 1 ? w.one : w.many).toString());
     }
     QString counted = parts.value(0);
     for (qsizetype i = 1; i < parts.size(); ++i)
@@ -58,7 +51,7 @@ QString foundInGameText(const QList<Adoptable>& found) {
 
 int AdoptFound(CommandContext& ctx, const QList<Adoptable>& entries) {
     int marked = 0;
-    for (const ContentKind page : {ContentKind::Maps, ContentKind::Mutators, ContentKind::Skins}) {
+    for (const ContentKind page : catalogue::AllKinds) {
         QList<catalogue::ListEntry> selected;
         for (const Adoptable& a : entries) {
             if (a.page == page)

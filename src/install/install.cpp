@@ -40,18 +40,6 @@ QString extractingText(const QString& item) {
     return u"  Installing "_s + u"  "_s + shown + u" ... Extracting "_s;
 }
 
-QString kindWord(ContentKind kind) {
-    switch (kind) {
-    case ContentKind::Maps:
-        return u" map(s)"_s;
-    case ContentKind::Mutators:
-        return u" mutator(s)"_s;
-    case ContentKind::Skins:
-        return u" skin(s)"_s;
-    }
-    return {};
-}
-
 /// What earlier archives of the run left in TempDir (folders that could
 /// not be flattened, as when an archive holds one name in two folders) is
 /// held beside it while the next archive is placed, so none of it is
@@ -133,7 +121,7 @@ void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntr
         request.target = s.TempDir;
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
-        request.keepFolders = kind != ContentKind::Maps;
+        request.keepFolders = catalogue::describe(kind).extractKeepsFolders;
         request.statusPrefix = progress.ProgressText;
         const archives::ArchiveResult extraction = core::ExtractArchive(ctx, request);
         if (!extraction.ok) {
@@ -205,10 +193,7 @@ QList<txn::Transaction::Rewrite> RunRewrites(const AppState& s, const QString& r
                           out.writeAll(data, size);
                       });
                   }});
-    files.append({s.sharedDataPath(), [&shared](platform::AtomicFile& out) {
-                      for (const TSharedFileRecord& r : shared.kept())
-                          out.writeAll(r.toBytes());
-                  }});
+    files.append(shared.commitRewrite(s));
     if (originals.changed())
         files.append({txn::KeptOriginals::indexPath(s), [&originals](platform::AtomicFile& out) {
                           out.writeAll(originals.toBytes());
@@ -241,9 +226,10 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
     RunBooks books{content_db::ReadAll(database), catalogue::SharedFiles::load(s.sharedDataPath()),
                    journal};
     uses.addInstalled(books.records);
-    const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
-    if (QFileInfo::exists(otherFile))
-        uses.addInstalled(content_db::ReadAll(otherFile));
+    for (const QString& otherFile : catalogue::otherRecordFiles(s, kind)) {
+        if (QFileInfo::exists(otherFile))
+            uses.addInstalled(content_db::ReadAll(otherFile));
+    }
 
     // The entries name their records in the list as shown, before the
     // first of them leaves it.
@@ -296,8 +282,8 @@ void FinishInstall(CommandContext& ctx, ContentKind kind, const InstallResult& r
     ReportFailedCopies(ctx, result.FailedCopies);
     if (result.ok)
         ctx.status.setStatus(u"  Installed "_s + QString::number(result.ProgressTotal) +
-                             kindWord(kind) + u" with "_s + QString::number(result.ProgressDone) +
-                             u" file(s) total."_s);
+                             catalogue::describe(kind).counted.toString() + u" with "_s +
+                             QString::number(result.ProgressDone) + u" file(s) total."_s);
     else
         ctx.status.setStatus(u"  Operation cancelled"_s);
     if (core::MoveLeftovers(ctx))

@@ -150,29 +150,13 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, RunProgress& 
     return existing;
 }
 
-std::optional<QList<TSharedFileRecord>> SharedFilesRegistering(const CommandContext& ctx,
-                                                               const QStringList& names) {
-    if (names.isEmpty())
-        return std::nullopt;
-    catalogue::SharedFiles shared = catalogue::SharedFiles::load(ctx.state.sharedDataPath());
-    shared.registerExisting(names);
-    return shared.records();
-}
-
-std::optional<QList<TSharedFileRecord>> SharedFilesReleasing(const CommandContext& ctx,
-                                                             const QStringList& names) {
-    if (names.isEmpty())
-        return std::nullopt;
-    catalogue::SharedFiles shared = catalogue::SharedFiles::load(ctx.state.sharedDataPath());
-    for (const QString& name : names)
-        shared.release(name);
-    return shared.kept();
-}
-
 void RegisterSharedFiles(CommandContext& ctx, const QStringList& names) {
     if (names.isEmpty())
         return;
-    content_db::WriteAllShared(ctx.state.sharedDataPath(), *SharedFilesRegistering(ctx, names));
+    const QString path = ctx.state.sharedDataPath();
+    catalogue::SharedFiles shared = catalogue::SharedFiles::load(path);
+    shared.registerExisting(names);
+    shared.writeAll(path);
 }
 
 Placement PlaceArchive(CommandContext& ctx, RunProgress& progress, const QString& archivePath,

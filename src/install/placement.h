@@ -126,16 +126,6 @@ std::optional<QStringList> CheckExistingFiles(CommandContext& ctx, RunProgress& 
 CopyResult CopyToGameFolders(CommandContext& ctx, RunProgress& progress, bool failIfExists,
                              const QString& archivePath, RunJournal* journal = nullptr);
 
-/// The counts of sharedfiles.dat with `names` raised (an install found
-/// them in the game); the caller writes them with its records
-/// (core/record_journal.h). Nullopt, without reading the file, when there
-/// are no names.
-std::optional<QList<TSharedFileRecord>> SharedFilesRegistering(const CommandContext& ctx,
-                                                               const QStringList& names);
-/// The counts with what SharedFilesRegistering raised taken back, for an
-/// archive that was not installed after all; nullopt without names.
-std::optional<QList<TSharedFileRecord>> SharedFilesReleasing(const CommandContext& ctx,
-                                                             const QStringList& names);
 /// Raises the counts of `names` in sharedfiles.dat (one atomic rewrite),
 /// for a placement that writes no record.
 void RegisterSharedFiles(CommandContext& ctx, const QStringList& names);

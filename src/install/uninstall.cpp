@@ -190,7 +190,7 @@ QList<ReleasedFile> ReleaseRecord(const AppState& s, const TContentRecord& rec,
             catalogue::isRenamedReadme(name))
             continue;
         // One archive is one user of a file, however often it lists it.
-        const QString key = *dir + u'\n' + name.toCaseFolded();
+        const QString key = catalogue::gameFileKey(*dir, name);
         if (done.contains(key))
             continue;
         done.insert(key);
@@ -204,6 +204,29 @@ QList<ReleasedFile> ReleaseRecord(const AppState& s, const TContentRecord& rec,
     }
     return last;
 }
+
+namespace {
+
+/// The records an uninstall whose last uninstalled record is
+/// records[last] writes back: the maps' all; of mutators and skins the
+/// other-kind records of the last archive go, among them its own when its
+/// archive was deleted after the install.
+QList<TContentRecord> recordsToWrite(ContentKind kind, const QList<TContentRecord>& records,
+                                     qsizetype last) {
+    if (kind == ContentKind::Maps)
+        return records;
+    const qint32 keepKind = catalogue::installedKind(kind);
+    const QString lastArchive = records[last].ArchiveName;
+    QList<TContentRecord> kept;
+    for (const TContentRecord& r : records) {
+        if (r.ArchiveName == lastArchive && r.Kind != keepKind)
+            continue;
+        kept.append(r);
+    }
+    return kept;
+}
+
+} // namespace
 
 UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
                                   const QList<catalogue::ListEntry>& selected,
@@ -225,9 +248,10 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     catalogue::RecordedUses uses(s);
     RunJournal journal{transaction, originals, uses};
     uses.addInstalled(records);
-    const QString otherFile = kind == ContentKind::Maps ? s.modDataPath() : s.mapDataPath();
-    if (QFileInfo::exists(otherFile))
-        uses.addInstalled(content_db::ReadAll(otherFile));
+    for (const QString& otherFile : catalogue::otherRecordFiles(s, kind)) {
+        if (QFileInfo::exists(otherFile))
+            uses.addInstalled(content_db::ReadAll(otherFile));
+    }
 
     QStringList archives;
     qsizetype last = -1;
@@ -258,32 +282,16 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     // The records, the counts and the kept originals in one commit: until
     // it, a kill leaves the next start to undo the whole run.
     if (last < 0) {
-        // Nothing was uninstalled: nothing to write.
-        transaction.commit({});
-        result.status = kind == ContentKind::Maps
-                            ? u"  Uninstalled "_s + QString::number(selected.size()) +
-                                  u" map(s) with "_s + QString::number(result.ProgressDone) +
-                                  u" file(s) total."_s
-                            : u"  "_s + lastItem + u" successfully uninstalled"_s;
-    } else if (kind == ContentKind::Maps) {
-        transaction.commit(RunRewrites(s, database, records, shared, originals));
-        result.status = u"  Uninstalled "_s + QString::number(selected.size()) +
-                        u" map(s) with "_s + QString::number(result.ProgressDone) +
-                        u" file(s) total."_s;
+        transaction.commit({}); // nothing was uninstalled: nothing to write
     } else {
-        // The other-kind records of the last archive go, among them its
-        // own when its archive was deleted after the install.
-        const qint32 keepKind = catalogue::installedKind(kind);
-        const QString lastArchive = last >= 0 ? records[last].ArchiveName : QString();
-        QList<TContentRecord> kept;
-        for (const TContentRecord& r : std::as_const(records)) {
-            if (last >= 0 && r.ArchiveName == lastArchive && r.Kind != keepKind)
-                continue;
-            kept.append(r);
-        }
-        transaction.commit(RunRewrites(s, database, kept, shared, originals));
-        result.status = u"  "_s + lastItem + u" successfully uninstalled"_s;
+        const QList<TContentRecord> written = recordsToWrite(kind, records, last);
+        transaction.commit(RunRewrites(s, database, written, shared, originals));
     }
+    result.status = kind == ContentKind::Maps
+                        ? u"  Uninstalled "_s + QString::number(selected.size()) +
+                              u" map(s) with "_s + QString::number(result.ProgressDone) +
+                              u" file(s) total."_s
+                        : u"  "_s + lastItem + u" successfully uninstalled"_s;
     if (!result.skipped.isEmpty()) {
         const QString names = result.skipped.join(u", "_s);
         result.status = last >= 0 ? result.status + u"  (no installed record: "_s + names + u')'

@@ -21,9 +21,8 @@ using namespace verifying;
 namespace {
 
 ContentKind pageOf(bool mapFile, const TContentRecord& r) {
-    if (mapFile)
-        return ContentKind::Maps;
-    return catalogue::isSkin(r) ? ContentKind::Skins : ContentKind::Mutators;
+    return catalogue::kindOfRecord(mapFile ? &AppState::mapDataPath : &AppState::modDataPath,
+                                   r.Kind);
 }
 
 /// A file the install places in a game folder.
@@ -173,15 +172,7 @@ QString problemText(CountProblem problem) {
 }
 
 QString pageText(ContentKind page) {
-    switch (page) {
-    case ContentKind::Maps:
-        return u"Maps"_s;
-    case ContentKind::Mutators:
-        return u"Mutators"_s;
-    case ContentKind::Skins:
-        return u"Skins"_s;
-    }
-    return {};
+    return catalogue::describe(page).page.toString();
 }
 
 } // namespace install

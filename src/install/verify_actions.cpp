@@ -46,8 +46,8 @@ QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFi
             catalogue::SharedFiles shared = catalogue::SharedFiles::load(s.sharedDataPath());
             catalogue::RecordedUses uses(s);
             uses.addInstalled(records);
-            uses.addInstalled(
-                readIfThere(page == ContentKind::Maps ? s.modDataPath() : s.mapDataPath()));
+            for (const QString& otherFile : catalogue::otherRecordFiles(s, page))
+                uses.addInstalled(readIfThere(otherFile));
             RunJournal journal{transaction, originals, uses};
             QList<qsizetype> uninstalled;
             for (qsizetype n = 0; n < selected.size(); ++n) {
@@ -102,7 +102,7 @@ QList<ReinstallRun> ReinstallArchives(CommandContext& ctx, const QList<MissingFi
 int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
     const AppState& s = ctx.state;
     Books books(s);
-    catalogue::SharedFiles shared(books.shared);
+    catalogue::SharedFiles shared = books.shared;
     int changed = 0;
     QList<bool> written;
     for (const bool mapFile : {true, false}) {
@@ -153,10 +153,7 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
                                            [&out](const char* d, qint64 n) { out.writeAll(d, n); });
              }});
     }
-    files.append({s.sharedDataPath(), [&shared](platform::AtomicFile& out) {
-                      for (const TSharedFileRecord& r : shared.kept())
-                          out.writeAll(r.toBytes());
-                  }});
+    files.append(shared.commitRewrite(s));
     transaction.commit(files);
     return changed;
 }
@@ -164,30 +161,14 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
 int RepairCounts(CommandContext& ctx, const QStringList& fileNames) {
     const AppState& s = ctx.state;
     requireGameFolder(s);
-    const Books books(s);
+    Books books(s);
     GameLook look(ctx);
-    QHash<qsizetype, CountDrift> drifts;
+    QHash<qsizetype, qint32> repaired;
     for (const IndexedDrift& d : countDrifts(s, books, look)) {
         if (fileNames.isEmpty() || fileNames.contains(d.drift.fileName, Qt::CaseInsensitive))
-            drifts.insert(d.index, d.drift);
+            repaired.insert(d.index, d.drift.repaired);
     }
-    QList<TSharedFileRecord> repaired;
-    int changed = 0;
-    for (qsizetype i = 0; i < books.shared.size(); ++i) {
-        TSharedFileRecord r = books.shared[i];
-        const auto it = drifts.constFind(i);
-        if (it != drifts.constEnd()) {
-            if (it->repaired != r.RefCount)
-                ++changed;
-            r.RefCount = it->repaired;
-        }
-        // A count below 2 names a file with one user at most: no record.
-        if (r.RefCount > 1)
-            repaired.append(r);
-    }
-    if (changed > 0 || repaired.size() != books.shared.size())
-        content_db::WriteAllShared(s.sharedDataPath(), repaired);
-    return changed;
+    return books.shared.repair(repaired, s.sharedDataPath());
 }
 
 bool AdoptContent(CommandContext& ctx, const QList<Adoptable>& entries) {

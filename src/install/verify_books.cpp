@@ -34,9 +34,7 @@ QList<TContentRecord> readIfThere(const QString& path) {
 
 Books::Books(const AppState& s)
     : maps(readIfThere(s.mapDataPath())), mods(readIfThere(s.modDataPath())),
-      shared(QFileInfo::exists(s.sharedDataPath()) ? content_db::ReadAllShared(s.sharedDataPath())
-                                                   : QList<TSharedFileRecord>()),
-      uses(s) {
+      shared(catalogue::SharedFiles::loadIfThere(s.sharedDataPath())), uses(s) {
     uses.addInstalled(maps);
     uses.addInstalled(mods);
 }
@@ -51,14 +49,15 @@ bool GameLook::exists(const QString& folderValue, const QString& name) {
 QList<IndexedDrift> countDrifts(const AppState& s, const Books& books, GameLook& look) {
     QList<IndexedDrift> out;
     QSet<QString> seen;
-    for (qsizetype i = 0; i < books.shared.size(); ++i) {
-        const TSharedFileRecord& r = books.shared[i];
+    const QList<catalogue::SharedFiles::Count> counts = books.shared.counts();
+    for (qsizetype i = 0; i < counts.size(); ++i) {
+        const catalogue::SharedFiles::Count& r = counts[i];
         CountDrift d;
-        d.fileName = r.FileName;
-        d.count = r.RefCount;
-        const std::optional<QString> folder = catalogue::gameFolderForFile(s, r.FileName);
-        d.users = folder ? books.uses.uses(*folder, r.FileName) : 0;
-        const QString key = r.FileName.toCaseFolded();
+        d.fileName = r.fileName;
+        d.count = r.count;
+        const std::optional<QString> folder = catalogue::gameFolderForFile(s, r.fileName);
+        d.users = folder ? books.uses.uses(*folder, r.fileName) : 0;
+        const QString key = r.fileName.toCaseFolded();
         if (seen.contains(key)) {
             // The counting reads the first record of a name only.
             d.problem = CountProblem::Duplicate;
@@ -66,7 +65,7 @@ QList<IndexedDrift> countDrifts(const AppState& s, const Books& books, GameLook&
         } else if (d.users == 0) {
             d.problem = CountProblem::NotListed;
             d.repaired = 0;
-        } else if (!look.exists(*folder, r.FileName)) {
+        } else if (!look.exists(*folder, r.fileName)) {
             // Nothing the game had before is left to keep.
             d.problem = CountProblem::FileGone;
             d.repaired = d.users;

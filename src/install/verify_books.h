@@ -25,7 +25,7 @@ struct Books {
     explicit Books(const AppState& s);
     QList<TContentRecord> maps;
     QList<TContentRecord> mods;
-    QList<TSharedFileRecord> shared;
+    catalogue::SharedFiles shared;
     catalogue::RecordedUses uses;
 };
 
@@ -61,7 +61,6 @@ QString reinstallablePath(const TContentRecord& r);
 QList<catalogue::ListEntry> entriesOf(const QList<MissingFiles>& entries,
                                       catalogue::ContentKind page);
 
-inline constexpr catalogue::ContentKind AllPages[] = {
-    catalogue::ContentKind::Maps, catalogue::ContentKind::Mutators, catalogue::ContentKind::Skins};
+inline constexpr const auto& AllPages = catalogue::AllKinds;
 
 } // namespace install::verifying

@@ -2,21 +2,17 @@
 
 #include "intake/scan.h"
 
-intake::ScanResult ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
-                                         const std::function<void(bool skins)>& modScanned) {
+intake::ScanResult
+ScanConfiguredFolders(CommandContext& ctx, intake::TmFileScan& scan,
+                      const std::function<void(catalogue::ContentKind)>& scanned) {
     const AppState& s = ctx.state;
     intake::ScanResult recorded;
-    if (s.MapDirSet)
-        recorded += intake::ScanMapArchives(ctx, scan);
-    if (s.MutatorDirSet) {
-        recorded += intake::ScanMutatorArchives(ctx, scan);
-        if (modScanned)
-            modScanned(false);
-    }
-    if (s.SkinDirSet) {
-        recorded += intake::ScanSkinArchives(ctx, scan);
-        if (modScanned)
-            modScanned(true);
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        if (!(s.*catalogue::describe(kind).archiveFolderSet))
+            continue;
+        recorded += intake::ScanArchives(ctx, scan, kind);
+        if (scanned)
+            scanned(kind);
     }
     return recorded;
 }

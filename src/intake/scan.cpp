@@ -4,6 +4,7 @@
 
 #include "core/archive_calls.h"
 #include "core/content_db.h"
+#include "core/content_kinds.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
 #include "intake/scan_rules.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include <sys/stat.h>
@@ -33,7 +35,7 @@ constexpr int MaxFlattenPasses = 4096;
 // classification.
 class ArchiveExam {
 public:
-    ArchiveExam(CommandContext& ctx, const ScanRules& rules, TContentRecord& rec,
+    ArchiveExam(CommandContext& ctx, const catalogue::KindDescriptor& rules, TContentRecord& rec,
                 const QString& path, bool isZip)
         : ctx_(ctx), rules_(rules), rec_(rec), path_(path), isZip_(isZip) {}
 
@@ -49,7 +51,7 @@ private:
     void extractAlone(const QString& storedName);
 
     CommandContext& ctx_;
-    const ScanRules& rules_;
+    const catalogue::KindDescriptor& rules_;
     TContentRecord& rec_;
     const QString path_;
     const bool isZip_;
@@ -107,16 +109,16 @@ void ArchiveExam::classify(const QString& storedName, const QString& recordedNam
 }
 
 void ArchiveExam::takeName(const QString& storedName, const QString& recordedName) {
-    switch (rules_.kind) {
-    case ScanKind::Maps:
+    switch (rules_.nameSource) {
+    case catalogue::NameSource::EntryName:
         rec_.DisplayName = recordedName;
         break;
-    case ScanKind::Skins: {
+    case catalogue::NameSource::EntryStem: {
         const QString bare = bareName(storedName);
         rec_.DisplayName = bare.left(std::max<qsizetype>(bare.size() - 4, 0));
         break;
     }
-    case ScanKind::Mutators:
+    case catalogue::NameSource::IntDescription:
         extractAlone(storedName);
         rec_.DisplayName = ReadIntName(ctx_, storedName);
         break;
@@ -139,14 +141,14 @@ void ArchiveExam::extractAlone(const QString& storedName) {
 }
 
 std::optional<int> ArchiveExam::finish() {
-    if (rules_.kind == ScanKind::Maps && requiredCount_ > 1)
+    if (rules_.manyRequiredNamesArchive && requiredCount_ > 1)
         rec_.DisplayName = rec_.ArchiveName;
     std::optional<int> refused;
     if (rejected_ || requiredCount_ < 1) {
         rec_.Kind = 10;
         refused = reason_;
     }
-    if (rules_.kind == ScanKind::Mutators && rec_.DisplayName.isEmpty())
+    if (rules_.archiveNameWhenNameless && rec_.DisplayName.isEmpty())
         rec_.DisplayName = rec_.ArchiveName;
     return refused;
 }
@@ -156,18 +158,6 @@ std::optional<int> ArchiveExam::finish() {
 bool isFileOnDisk(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-QString folderOf(const ScanRules& rules, const AppState& s) {
-    switch (rules.kind) {
-    case ScanKind::Maps:
-        return s.CustomMapDir;
-    case ScanKind::Mutators:
-        return s.MutatorDir;
-    case ScanKind::Skins:
-        return s.CustomSkinDir;
-    }
-    return {};
 }
 
 /// A path the folder search found, taken apart and judged once, before
@@ -199,98 +189,113 @@ struct FoundPath {
     QString logText;
 };
 
-ScanResult runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
-    AppState& s = ctx.state;
-    const ScanRules& rules = rulesFor(kind);
-    const bool maps = kind == ScanKind::Maps;
-    const QString dbPath = maps ? s.mapDataPath() : s.modDataPath();
-    // The worker walks the folders while this thread reads the database;
-    // nothing the search reports is looked at before the database is in.
+/// The record file as the scan found it.
+struct LoadedRecords {
+    QList<TContentRecord> records;
+    /// The file was there (a scan that keeps every record and adds none
+    /// leaves an existing file alone).
+    bool exists = false;
+};
+
+/// Starts the folder search on its worker and reads the record file
+/// meanwhile; nothing the search reports is looked at before the file is
+/// in. A failed read stops the search and throws.
+LoadedRecords startSearchAndLoad(CommandContext& ctx, TmFileScan& scan,
+                                 catalogue::ContentKind kind) {
+    const AppState& s = ctx.state;
+    const QString dbPath = catalogue::recordFile(s, kind);
     scan.SubDirs = s.ScanSubDirs;
-    StartFolderSearch(scan, folderOf(rules, s), QStringList{u"*.zip"_s, u"*.rar"_s});
-    // The map scan takes a missing mapdata.dat as empty; the others need
-    // their file.
-    const bool exists = QFileInfo::exists(dbPath);
-    QList<TContentRecord> loaded;
+    StartFolderSearch(scan, catalogue::archiveFolder(s, kind), QStringList{u"*.zip"_s, u"*.rar"_s});
+    LoadedRecords loaded;
+    loaded.exists = QFileInfo::exists(dbPath);
+    // A kind with its record file alone (the maps) takes a missing file as
+    // empty; the others need their file.
+    const bool missingIsEmpty =
+        catalogue::describe(kind).writeBack == catalogue::WriteBackRule::OwnFile;
     try {
-        if (exists || !maps)
-            loaded = content_db::ReadAll(dbPath);
+        if (loaded.exists || !missingIsEmpty)
+            loaded.records = content_db::ReadAll(dbPath);
     } catch (...) {
         scan.AbortSearch();
         throw;
     }
+    return loaded;
+}
 
+/// What becomes of each path found, decided once.
+QList<FoundPath> judgePaths(const QStringList& found, const QList<TContentRecord>& loaded) {
     // Only what was loaded counts as known: two new archives of one name
     // in two folders are both recorded.
     QSet<QString> known;
     known.reserve(loaded.size());
     for (const TContentRecord& rec : loaded)
         known.insert(rec.ArchiveName);
-
-    const QStringList found = WaitForFolderSearch(scan);
-
-    // What becomes of each path found, decided once: the zips to examine
-    // are read ahead on worker threads in the same order.
     QList<FoundPath> paths;
     paths.reserve(found.size());
-    QStringList zipsToExamine;
-    for (const QString& path : found) {
+    for (const QString& path : found)
         paths.append(FoundPath(path, known));
-        if (paths.last().examine && paths.last().isZip)
-            zipsToExamine.append(path);
+    return paths;
+}
+
+/// The records of the new archives among `paths`, each examined; what is
+/// not examined or refused gets its line for error.log in `log`.
+QList<TContentRecord> examineNew(CommandContext& ctx, catalogue::ContentKind kind,
+                                 const QList<FoundPath>& paths, QStringList& log) {
+    const catalogue::KindDescriptor& rules = catalogue::describe(kind);
+    // The zips to examine are read ahead on worker threads in the order
+    // they are examined.
+    QStringList zipsToExamine;
+    for (const FoundPath& f : paths) {
+        if (f.examine && f.isZip)
+            zipsToExamine.append(f.path);
     }
     ZipsAhead ahead(zipsToExamine, ScanThreads());
-
     const QString today = ctx.clock().todayText();
     ScanResult result;
     QList<TContentRecord> added;
-    added.reserve(found.size());
+    added.reserve(paths.size());
     for (const FoundPath& f : paths) {
-        const QString& path = f.path;
         if (!f.logText.isEmpty())
-            result.ErrorLogLines.append(path + f.logText);
+            log.append(f.path + f.logText);
         if (!f.examine)
             continue;
-        const bool isZip = f.isZip;
         TContentRecord rec;
         rec.ArchiveName = f.name;
         rec.ArchiveDir = f.dir;
         if (rules.nameIsArchiveName)
             rec.DisplayName = f.name;
         rec.Installed = 0;
-        rec.Kind = rules.newKind;
+        rec.Kind = rules.newRecordKind;
         rec.AddedDate = today;
-        ArchiveExam exam(ctx, rules, rec, path, isZip);
-        if (isZip)
+        ArchiveExam exam(ctx, rules, rec, f.path, f.isZip);
+        if (f.isZip)
             exam.examineZip(ahead.next());
         else
             exam.examineRar();
         if (const std::optional<int> reason = exam.finish())
-            result.ErrorLogLines.append(path + rejectText(rules, *reason));
+            log.append(f.path + rejectText(rules, *reason));
         added.append(std::move(rec));
     }
+    return added;
+}
 
-    // The search has just listed the folders: what it found as a plain
-    // file exists; everything else is looked up on disk.
-    QSet<QString> plainFound;
-    plainFound.reserve(found.size());
-    for (const QString& path : found) {
-        if (!scan.NotPlainFiles().contains(path))
-            plainFound.insert(path);
-    }
-    const WriteBackInput in{s, [&plainFound](const QString& path) {
-                                return plainFound.contains(path) || isFileOnDisk(path);
-                            }};
+/// Writes back the records the rules keep, loaded ones first; returns the
+/// names of the added ones kept.
+QStringList writeBack(const AppState& s, catalogue::ContentKind kind, const LoadedRecords& loaded,
+                      QList<TContentRecord> added,
+                      const std::function<bool(const QString&)>& isFile) {
+    const WriteBackInput in{s, isFile};
     QList<TContentRecord> kept;
-    kept.reserve(loaded.size() + added.size());
-    for (const TContentRecord& rec : loaded) {
+    kept.reserve(loaded.records.size() + added.size());
+    for (const TContentRecord& rec : loaded.records) {
         if (keepRecord(kind, rec, in))
             kept.append(rec);
     }
     const qsizetype keptLoaded = kept.size();
+    QStringList recorded;
     for (TContentRecord& rec : added) {
         if (keepRecord(kind, rec, in)) {
-            result.recorded.append(rec.ArchiveName);
+            recorded.append(rec.ArchiveName);
             kept.append(std::move(rec));
         }
     }
@@ -300,23 +305,48 @@ ScanResult runScan(CommandContext& ctx, TmFileScan& scan, ScanKind kind) {
     // a text, a trailing part of a record, Windows-1252 texts that would
     // become UTF-8 and might then be cut), so the file is worth more
     // unchanged.
-    const bool unchanged = keptLoaded == loaded.size() && kept.size() == keptLoaded;
-    if (!exists || !unchanged)
-        content_db::WriteAll(dbPath, kept);
+    const bool unchanged = keptLoaded == loaded.records.size() && kept.size() == keptLoaded;
+    if (!loaded.exists || !unchanged)
+        content_db::WriteAll(catalogue::recordFile(s, kind), kept);
+    return recorded;
+}
+
+ScanResult runScan(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKind kind) {
+    const LoadedRecords loaded = startSearchAndLoad(ctx, scan, kind);
+    const QStringList found = WaitForFolderSearch(scan);
+    ScanResult result;
+    QList<TContentRecord> added =
+        examineNew(ctx, kind, judgePaths(found, loaded.records), result.ErrorLogLines);
+    // The search has just listed the folders: what it found as a plain
+    // file exists; everything else is looked up on disk.
+    QSet<QString> plainFound;
+    plainFound.reserve(found.size());
+    for (const QString& path : found) {
+        if (!scan.NotPlainFiles().contains(path))
+            plainFound.insert(path);
+    }
+    result.recorded =
+        writeBack(ctx.state, kind, loaded, std::move(added), [&plainFound](const QString& path) {
+            return plainFound.contains(path) || isFileOnDisk(path);
+        });
     return result;
 }
 } // namespace
 
+ScanResult ScanArchives(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKind kind) {
+    return runScan(ctx, scan, kind);
+}
+
 ScanResult ScanMapArchives(CommandContext& ctx, TmFileScan& scan) {
-    return runScan(ctx, scan, ScanKind::Maps);
+    return runScan(ctx, scan, catalogue::ContentKind::Maps);
 }
 
 ScanResult ScanMutatorArchives(CommandContext& ctx, TmFileScan& scan) {
-    return runScan(ctx, scan, ScanKind::Mutators);
+    return runScan(ctx, scan, catalogue::ContentKind::Mutators);
 }
 
 ScanResult ScanSkinArchives(CommandContext& ctx, TmFileScan& scan) {
-    return runScan(ctx, scan, ScanKind::Skins);
+    return runScan(ctx, scan, catalogue::ContentKind::Skins);
 }
 
 } // namespace intake

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/command_context.h"
+#include "core/content_kinds.h"
 #include "intake/scan_int_name.h"
 
 #include <QStringList>
@@ -31,6 +32,8 @@ struct ScanResult {
     }
 };
 
+/// The scan of `kind`: its record file, the archives of its folder.
+ScanResult ScanArchives(CommandContext& ctx, TmFileScan& scan, catalogue::ContentKind kind);
 /// mapdata.dat; a missing file counts as empty.
 ScanResult ScanMapArchives(CommandContext& ctx, TmFileScan& scan);
 /// somdata.dat, the mutators of MutatorDir.

@@ -2,25 +2,20 @@
 
 #include "platform/file_helpers.h"
 
-#include <array>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace intake {
 
 namespace {
 
-constexpr std::array<ScanRules, 3> Rules{{
-    {ScanKind::Maps, ".ut2", ".ut2", 0, false, " - To many files in Archive. Possibly not a map"},
-    {ScanKind::Mutators, ".u", ".int", 0, true, " - To many files in Archive. Install manually."},
-    {ScanKind::Skins, ".upl", ".upl", 2, true, " - To many files in Archive. Install manually."},
-}};
-
-bool keepMapRecord(const TContentRecord& rec, const WriteBackInput& in) {
+// A kind with its record file alone (maps in mapdata.dat).
+bool keepOwnFileRecord(catalogue::ContentKind kind, const TContentRecord& rec,
+                       const WriteBackInput& in) {
     if (rec.Installed == 1)
         return true;
     // The folder setting may or may not end in "/"; ArchiveDir always does.
-    if (!in.state.ScanSubDirs && rec.ArchiveDir != platform::withSlash(in.state.CustomMapDir))
+    const QString ownDir = catalogue::archiveFolder(in.state, kind);
+    if (!in.state.ScanSubDirs && rec.ArchiveDir != platform::withSlash(ownDir))
         return false;
     if (in.fileExists(rec.ArchiveDir + rec.ArchiveName))
         return true;
@@ -30,14 +25,23 @@ bool keepMapRecord(const TContentRecord& rec, const WriteBackInput& in) {
     return rec.ArchiveDir == u"cache"_s;
 }
 
-// The mutator and skin scans share somdata.dat: each leaves the records
-// below the other's folder alone.
-bool keepModRecord(const TContentRecord& rec, const WriteBackInput& in, const QString& ownDir,
-                   const QString& otherDir) {
+// Kinds that share a record file (mutators and skins in somdata.dat): each
+// scan leaves the records below the others' folders alone.
+bool keepSharedFileRecord(catalogue::ContentKind kind, const TContentRecord& rec,
+                          const WriteBackInput& in) {
     if (rec.Installed == 1)
         return true;
-    if (!otherDir.isEmpty() && rec.ArchiveDir.contains(otherDir))
-        return true;
+    // Asked for every record: the files are compared by their descriptor's
+    // field, without building their paths.
+    const auto file = catalogue::describe(kind).recordFile;
+    for (const catalogue::ContentKind other : catalogue::AllKinds) {
+        if (other == kind || catalogue::describe(other).recordFile != file)
+            continue;
+        const QString otherDir = catalogue::archiveFolder(in.state, other);
+        if (!otherDir.isEmpty() && rec.ArchiveDir.contains(otherDir))
+            return true;
+    }
+    const QString ownDir = catalogue::archiveFolder(in.state, kind);
     const QString path = rec.ArchiveDir + rec.ArchiveName;
     if (in.state.ScanSubDirs && in.fileExists(path))
         return true;
@@ -46,18 +50,14 @@ bool keepModRecord(const TContentRecord& rec, const WriteBackInput& in, const QS
 
 } // namespace
 
-const ScanRules& rulesFor(ScanKind kind) {
-    return Rules.at(static_cast<size_t>(kind));
-}
-
-QString rejectText(const ScanRules& rules, int reason) {
+QString rejectText(const catalogue::KindDescriptor& kind, int reason) {
     switch (reason) {
     case RejectInvalidZip:
         return u" - Not a valid zip-file"_s;
     case RejectUnsupported:
         return u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s;
     case RejectTooManyFiles:
-        return QString::fromLatin1(rules.tooManyText);
+        return QString::fromLatin1(kind.tooManyText);
     case RejectInvalidRar:
         return u" - Not a valid rar-file"_s;
     default:
@@ -90,15 +90,12 @@ QString placeTooLongText(const QString& archiveDir, const QString& archiveName) 
     return {};
 }
 
-bool keepRecord(ScanKind kind, const TContentRecord& rec, const WriteBackInput& in) {
-    const AppState& s = in.state;
-    switch (kind) {
-    case ScanKind::Maps:
-        return keepMapRecord(rec, in);
-    case ScanKind::Mutators:
-        return keepModRecord(rec, in, s.MutatorDir, s.CustomSkinDir);
-    case ScanKind::Skins:
-        return keepModRecord(rec, in, s.CustomSkinDir, s.MutatorDir);
+bool keepRecord(catalogue::ContentKind kind, const TContentRecord& rec, const WriteBackInput& in) {
+    switch (catalogue::describe(kind).writeBack) {
+    case catalogue::WriteBackRule::OwnFile:
+        return keepOwnFileRecord(kind, rec, in);
+    case catalogue::WriteBackRule::SharedFile:
+        return keepSharedFileRecord(kind, rec, in);
     }
     return true;
 }

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "core/content_db.h"
+#include "core/content_kinds.h"
 
 #include <QString>
 #include <QtGlobal>
 
 #include <functional>
 
-/// The rule tables of the three archive scans: what each scan looks for,
-/// the texts it logs, and which records it writes back.
+/// The rules of the archive scans: the texts they log and which records
+/// they write back. What each kind's scan looks for is a field of its
+/// descriptor (catalogue::KindDescriptor).
 namespace intake {
-
-enum class ScanKind { Maps, Mutators, Skins };
 
 /// Why an archive was refused; the value left at the end picks the text.
 enum RejectReason : int {
@@ -30,20 +30,8 @@ inline constexpr int MaxExtensionLength = 10;
 inline constexpr int MaxArchiveNameBytes = 50;
 inline constexpr int MaxArchiveDirBytes = 100;
 
-/// One column of the per-scan table.
-struct ScanRules {
-    ScanKind kind;
-    const char* requiredExt; ///< counted: an archive needs at least one
-    const char* nameExt;     ///< the entry that gives the DisplayName
-    qint32 newKind;          ///< Kind of an accepted new record
-    bool nameIsArchiveName;  ///< DisplayName of a new record starts as ArchiveName
-    const char* tooManyText; ///< log text of RejectTooManyFiles
-};
-
-const ScanRules& rulesFor(ScanKind kind);
-
-/// The log text of `reason` for this scan (each begins with a blank).
-QString rejectText(const ScanRules& rules, int reason);
+/// The log text of `reason` for the scan of a kind (each begins with a blank).
+QString rejectText(const catalogue::KindDescriptor& kind, int reason);
 /// Logged for a found file that is neither .zip nor .rar.
 QString notAnArchiveText();
 
@@ -68,6 +56,6 @@ struct WriteBackInput {
 };
 
 /// Whether the scan of `kind` writes `rec` back to its database.
-bool keepRecord(ScanKind kind, const TContentRecord& rec, const WriteBackInput& in);
+bool keepRecord(catalogue::ContentKind kind, const TContentRecord& rec, const WriteBackInput& in);
 
 } // namespace intake

@@ -1,5 +1,8 @@
 // The rules about records: which list shows a record, which record a list
-// entry names, where a file of each extension lives, and the shared counts.
+// entry names, where a file of each extension lives, the shared counts, and
+// the descriptor table of the content kinds: every row whole and agreeing
+// with the other rules it meets (the extension table, the record kinds of
+// its file, the words of the texts), so a new row that misses one fails.
 #include "core/content_catalogue.h"
 #include "core/shared_files.h"
 
@@ -178,4 +181,106 @@ TEST(SharedFilesTest, RegisterAndRelease) {
     shared.registerExisting({longName});
     shared.registerExisting({longName});
     EXPECT_EQ(shared.count(longName), 3);
+}
+
+namespace {
+
+AppState someFolders() {
+    AppState s;
+    s.ProgramDir = u"/data"_s;
+    s.CustomMapDir = u"/archives/maps"_s;
+    s.MutatorDir = u"/archives/mods"_s;
+    s.CustomSkinDir = u"/archives/skins"_s;
+    s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = true;
+    return s;
+}
+
+} // namespace
+
+TEST(ContentKindsTest, EveryKindHasAWholeRowThatAgreesWithTheOtherRules) {
+    const AppState s = someFolders();
+    QStringList pages;
+    for (const ContentKind kind : catalogue::AllKinds) {
+        const catalogue::KindDescriptor& d = catalogue::describe(kind);
+        SCOPED_TRACE(d.page.toString().toStdString());
+        // The table is looked up by the kind's value: its rows stand in order.
+        EXPECT_EQ(d.kind, kind);
+        // The words the texts use, each derived the same way: "Maps",
+        // "map", "maps", " map(s)".
+        ASSERT_FALSE(d.one.isEmpty());
+        EXPECT_EQ(d.many.toString(), d.one.toString() + u's');
+        EXPECT_EQ(d.page.toString(),
+                  d.many.first(1).toString().toUpper() + d.many.sliced(1).toString());
+        EXPECT_EQ(d.counted.toString(), u' ' + d.one.toString() + u"(s)"_s);
+        EXPECT_TRUE(d.infoLabel.toString().contains(u':'));
+        EXPECT_FALSE(pages.contains(d.page.toString()));
+        pages.append(d.page.toString());
+
+        // Its record file lies in the program folder; its archives in the
+        // folder the settings name.
+        EXPECT_TRUE(catalogue::recordFile(s, kind).startsWith(s.ProgramDir + u'/'));
+        EXPECT_TRUE(catalogue::recordFile(s, kind).endsWith(u".dat"_s));
+        EXPECT_FALSE(catalogue::archiveFolder(s, kind).isEmpty());
+        EXPECT_FALSE(catalogue::otherRecordFiles(s, kind).contains(catalogue::recordFile(s, kind)));
+
+        // What the scan gives a new record and what an install makes of it
+        // are records of this kind: its file reads them back as its own,
+        // and its lists show them.
+        for (const qint32 recordKind :
+             {d.newRecordKind, d.installedKind, catalogue::installedKind(kind, true)}) {
+            EXPECT_GE(recordKind, d.firstRecordKind);
+            EXPECT_LE(recordKind, d.lastRecordKind);
+            EXPECT_LT(recordKind, catalogue::record_kind::Rejected);
+            EXPECT_EQ(catalogue::kindOfRecord(d.recordFile, recordKind), kind) << recordKind;
+        }
+        TContentRecord fresh;
+        fresh.ArchiveName = u"A.zip"_s;
+        fresh.DisplayName = u"A"_s;
+        fresh.Kind = d.newRecordKind;
+        EXPECT_TRUE(catalogue::isOnList(fresh, kind, ListSide::NotInstalled));
+        fresh.Installed = 1;
+        fresh.Kind = catalogue::installedKind(kind);
+        EXPECT_TRUE(catalogue::isOnList(fresh, kind, ListSide::Installed));
+        // Never on the lists of another kind that shares its file.
+        for (const ContentKind other : catalogue::AllKinds) {
+            if (other != kind &&
+                catalogue::recordFile(s, other) == catalogue::recordFile(s, kind)) {
+                EXPECT_FALSE(catalogue::isOnList(fresh, other, ListSide::Installed));
+            }
+        }
+
+        // The entries the scan counts and names by are files the install
+        // places: the extension table knows them.
+        EXPECT_TRUE(catalogue::gameFolderForExtension(s, QString::fromLatin1(d.requiredExt)))
+            << d.requiredExt;
+        EXPECT_TRUE(catalogue::gameFolderForExtension(s, QString::fromLatin1(d.nameExt)))
+            << d.nameExt;
+        EXPECT_TRUE(QString::fromLatin1(d.tooManyText).startsWith(u" - "_s));
+    }
+}
+
+TEST(ContentKindsTest, ARecordOfAFileBelongsToTheKindItsRecordKindNames) {
+    struct Case {
+        catalogue::RecordFileOf file;
+        qint32 recordKind;
+        ContentKind page;
+    };
+    // Kinds never written are read as the lists always read them: somdata.dat
+    // holds skins for 2 to 9 and mutators for everything else.
+    const Case cases[] = {
+        {&AppState::mapDataPath, 0, ContentKind::Maps},
+        {&AppState::mapDataPath, 3, ContentKind::Maps},
+        {&AppState::mapDataPath, 10, ContentKind::Maps},
+        {&AppState::modDataPath, -1, ContentKind::Mutators},
+        {&AppState::modDataPath, 0, ContentKind::Mutators},
+        {&AppState::modDataPath, 1, ContentKind::Mutators},
+        {&AppState::modDataPath, 2, ContentKind::Skins},
+        {&AppState::modDataPath, 9, ContentKind::Skins},
+        {&AppState::modDataPath, 10, ContentKind::Mutators},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(catalogue::kindOfRecord(c.file, c.recordKind), c.page) << c.recordKind;
+    const AppState s = someFolders();
+    EXPECT_EQ(catalogue::otherRecordFiles(s, ContentKind::Maps), QStringList{s.modDataPath()});
+    EXPECT_EQ(catalogue::otherRecordFiles(s, ContentKind::Skins), QStringList{s.mapDataPath()});
 }

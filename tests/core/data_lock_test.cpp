@@ -131,8 +131,8 @@ TEST(DataLock, TheWritersWaitComesFromTheEnvironmentWhenItIsSane) {
     const struct {
         const char* value;
         qint64 ms;
-    } cases[] = {{"1500", 1500}, {"0", 0}, {"600000", 600000}, {"600001", 10000},
-                 {"-1", 10000},  {"1.5", 10000}, {"soon", 10000}, {"", 10000}};
+    } cases[] = {{"1500", 1500}, {"0", 0},       {"600000", 600000}, {"600001", 10000},
+                 {"-1", 10000},  {"1.5", 10000}, {"soon", 10000},    {"", 10000}};
     for (const auto& c : cases) {
         qputenv("QUORVEL_LOCK_WAIT_MS", c.value);
         EXPECT_EQ(DataLock::writerWait().count(), c.ms) << c.value;

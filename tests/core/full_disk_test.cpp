@@ -167,8 +167,10 @@ TEST(FullDiskInside, EveryWriterKeepsTheOldFileAndSaysWhy) {
     for (int i = 0; i < 10000; ++i)
         shared.append(TSharedFileRecord{u"S%1.utx"_s.arg(i), 2});
     expectFailure("shared files", [&] { content_db::WriteAllShared(s.sharedDataPath(), shared); });
-    expectFailure("records with counts",
-                  [&] { record_journal::WriteRecordsAndShared(s, s.mapDataPath(), many, shared); });
+    expectFailure("records with counts", [&] {
+        record_journal::WriteRecordsAndShared(s, s.mapDataPath(), many,
+                                              catalogue::SharedFiles(shared));
+    });
     EXPECT_FALSE(QFileInfo::exists(record_journal::journalPath(s)))
         << "a journal that could not be written whole is not there";
     expectFailure("settings", [&] {

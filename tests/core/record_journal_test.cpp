@@ -28,16 +28,16 @@ TContentRecord installed(const QString& archive) {
     return r;
 }
 
-QList<TSharedFileRecord> counts(qint32 n) {
+catalogue::SharedFiles counts(qint32 n) {
     TSharedFileRecord r;
     r.FileName = u"Shared.utx"_s;
     r.RefCount = n;
-    return {r};
+    return catalogue::SharedFiles({r});
 }
 
-QByteArray bytesOf(const QList<TSharedFileRecord>& shared) {
+QByteArray bytesOf(const catalogue::SharedFiles& shared) {
     QByteArray out;
-    for (const TSharedFileRecord& r : shared)
+    for (const TSharedFileRecord& r : shared.records())
         out += r.toBytes();
     return out;
 }

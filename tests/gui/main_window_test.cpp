@@ -1,6 +1,7 @@
 #include "gui/about_box.h"
 #include "gui/cache_page.h"
 #include "gui/config_page.h"
+#include "gui/content_page.h"
 #include "gui/demos_page.h"
 #include "gui/main_window.h"
 #include "gui/maps_page.h"
@@ -176,6 +177,17 @@ TEST_F(MainWindowTest, PagesCaptionsAndTags) {
     EXPECT_EQ(tabs,
               (QStringList{u"  Maps   "_s, u"  Mutators   "_s, u"  Skins   "_s, u"  Cache   "_s,
                            u" .uz2-files "_s, u"  Demos  "_s, u" Configure  "_s}));
+    // Each kind's page stands under the tab its descriptor names.
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        const QString word = catalogue::describe(kind).page.toString();
+        int tab = 0;
+        while (tab < tabs.size() && tabs[tab].trimmed() != word)
+            ++tab;
+        ASSERT_LT(tab, tabs.size()) << word.toStdString();
+        const auto* page = qobject_cast<const ContentPage*>(pages->widget(tab));
+        ASSERT_TRUE(page) << word.toStdString();
+        EXPECT_EQ(page->contentKind(), kind);
+    }
     const QStringList left = {u"LBinst"_s, u"LBMuts"_s, u"LBSkin"_s};
     const QStringList right = {u"LBun"_s, u"LBunMuts"_s, u"LBUnskin"_s};
     for (const QString& name : left + right) {

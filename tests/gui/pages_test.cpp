@@ -73,7 +73,7 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     QCheckBox* DelZip = control<QCheckBox>(maps, u"DelZip"_s);
     const QListWidget* LBinst = control<QListWidget>(maps, u"LBinst"_s);
     DelZip->setChecked(true);
-    maps.TabMapsShow();
+    maps.TabShow();
     EXPECT_FALSE(DelZip->isChecked());
     ASSERT_EQ(LBinst->count(), 2);
     EXPECT_EQ(LBinst->item(0)->text(), u"CTF-Face.zip"_s);
@@ -83,6 +83,10 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     // A filter change reloads the lists only: the delete box stays ticked.
     DelZip->setChecked(true);
     QComboBox* Filter1 = control<QComboBox>(maps, u"Filter1"_s);
+    // Tab runs along the install row (the button, the filter) before the
+    // right-hand row, as it always has.
+    EXPECT_EQ(control<QPushButton>(maps, u"bInstallMaps"_s)->nextInFocusChain(), Filter1);
+    EXPECT_EQ(Filter1->nextInFocusChain(), DelZip);
     Filter1->setCurrentIndex(Filter1->findData(u"DM"_s));
     ASSERT_EQ(LBinst->count(), 1);
     EXPECT_EQ(LBinst->item(0)->text(), u"DM-Deck.zip"_s);

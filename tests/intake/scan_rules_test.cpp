@@ -18,7 +18,7 @@
 #include <ostream>
 
 using namespace Qt::Literals::StringLiterals;
-using intake::ScanKind;
+using ScanKind = catalogue::ContentKind;
 
 TEST(ScanRules, RejectTextsPerScan) {
     const QString tooManyMaps = u" - To many files in Archive. Possibly not a map"_s;
@@ -33,7 +33,7 @@ TEST(ScanRules, RejectTextsPerScan) {
     for (const auto& [kind, tooMany] :
          {std::pair{ScanKind::Maps, tooManyMaps}, std::pair{ScanKind::Mutators, tooManyMods},
           std::pair{ScanKind::Skins, tooManyMods}}) {
-        const intake::ScanRules& rules = intake::rulesFor(kind);
+        const catalogue::KindDescriptor& rules = catalogue::describe(kind);
         for (int reason = 0; reason <= 4; ++reason)
             EXPECT_EQ(intake::rejectText(rules, reason), reason == 3 ? tooMany : common[reason])
                 << int(kind) << " " << reason;

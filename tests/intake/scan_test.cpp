@@ -504,10 +504,12 @@ TEST_F(ModScan, TheConfiguredFoldersGiveEachRunItsOwnLogLines) {
         s().MapDirSet = run.maps;
         s().MutatorDirSet = run.mutators;
         s().SkinDirSet = run.skins;
-        const intake::ScanResult result = ScanConfiguredFolders(
-            ctx(), fScan, [&told](bool skins) { told.append(skins ? u"skins"_s : u"mutators"_s); });
+        const intake::ScanResult result =
+            ScanConfiguredFolders(ctx(), fScan, [&told](catalogue::ContentKind kind) {
+                told.append(catalogue::describe(kind).many.toString());
+            });
         EXPECT_EQ(result.recorded, run.recorded);
         EXPECT_EQ(result.ErrorLogLines, run.lines);
     }
-    EXPECT_EQ(told, (QStringList{u"skins"_s, u"mutators"_s, u"skins"_s}));
+    EXPECT_EQ(told, (QStringList{u"maps"_s, u"skins"_s, u"maps"_s, u"mutators"_s, u"skins"_s}));
 }
