@@ -157,10 +157,7 @@ int jobCount(int asked, size_t files) {
 } // namespace
 
 bool isRedirectPackage(const QString& fileName) {
-    static const QStringList Extensions = {u".ut2"_s, u".u"_s,   u".utx"_s,
-                                           u".usx"_s, u".uax"_s, u".ukx"_s};
-    const QString ext = catalogue::extensionOf(fileName).toLower();
-    return Extensions.contains(ext);
+    return catalogue::isPackageFile(fileName);
 }
 
 RedirectSources redirectSources(const AppState& state, platform::FolderIndex& folders) {
@@ -226,16 +223,16 @@ RedirectSources redirectSources(const AppState& state, platform::FolderIndex& fo
     return out;
 }
 
-RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folders,
-                             const RedirectOptions& options, const RedirectProgress& progress) {
-    const RedirectSources sources = redirectSources(state, folders);
-    RedirectResult result;
-    result.folder = absoluteFolder(options.folder);
-    const QString& dir = result.folder;
+namespace {
+
+/// Takes the redirect folder for this run: made when missing, locked
+/// against a second run, temporary files of a killed one removed. The lock
+/// holds while the returned value lives.
+DataLock lockFolder(const QString& dir, platform::FolderIndex& folders) {
     prepareFolder(dir);
     // Held only by a running process: a lock file a killed run left (even
     // an empty one) is taken over, a long run never.
-    const DataLock lock = DataLock::acquireFile(QDir(dir).filePath(lockName()), {});
+    DataLock lock = DataLock::acquireFile(QDir(dir).filePath(lockName()), {});
     if (lock.busy())
         throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
                               "again when it has finished."_s.arg(dir));
@@ -244,134 +241,184 @@ RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folde
     // The folder may be one the index lists (a game folder): it is told of
     // every file made or removed here.
     removeLeftovers(dir, folders);
+    return lock;
+}
 
-    RedirectManifest manifest = readRedirectManifest(dir, result.manifestProblem);
-    const QString manifestPath = QDir(dir).filePath(RedirectManifest::fileName());
-    bool dirty = !result.manifestProblem.isEmpty() || !entryStat(manifestPath).has_value();
+/// One run over a locked redirect folder: its manifest, kept in step with
+/// what the run writes and removes, and the result it builds.
+class RedirectRun {
+public:
+    RedirectRun(RedirectResult& result, platform::FolderIndex& folders)
+        : result_(result), dir_(result.folder), folders_(folders),
+          manifest_(readRedirectManifest(dir_, result.manifestProblem)),
+          manifestPath_(QDir(dir_).filePath(RedirectManifest::fileName())),
+          dirty_(!result.manifestProblem.isEmpty() || !entryStat(manifestPath_).has_value()) {}
 
-    for (const RedirectFailure& f : sources.clashes)
-        result.failed.append(f);
-    result.missing = sources.missing;
+    /// The .uz2 files to write; those still current go to `unchanged`.
+    std::vector<Job> plan(const RedirectSources& sources);
+    void compress(const std::vector<Job>& jobs, int asked, const RedirectProgress& progress);
+    /// Removes the .uz2 files of the manifest that no source gives any more.
+    void prune();
+    /// Saves the manifest when it changed and puts the lists in order.
+    void finish();
 
-    // Which .uz2 are current and which need writing.
-    QSet<QString> current; // .uz2 names a source still gives (clashes too)
-    for (const RedirectFailure& f : sources.clashes)
-        current.insert(f.name);
+private:
+    void save();
+    void take(const Job& job, const Outcome& outcome);
+
+    RedirectResult& result_;
+    const QString dir_;
+    platform::FolderIndex& folders_;
+    RedirectManifest manifest_;
+    const QString manifestPath_;
+    bool dirty_;
+    QString saveError_;
+    QSet<QString> current_; // .uz2 names a source still gives (clashes too)
+};
+
+std::vector<Job> RedirectRun::plan(const RedirectSources& sources) {
+    for (const RedirectFailure& f : sources.clashes) {
+        result_.failed.append(f);
+        current_.insert(f.name);
+    }
+    result_.missing = sources.missing;
     std::vector<Job> jobs;
     for (const RedirectSource& s : sources.files) {
         const QString name = uz2NameOf(s.name);
-        current.insert(name);
+        current_.insert(name);
         QString why;
         const std::optional<SourceStat> now = plainFileStat(s.path, &why);
         if (!now) {
-            result.failed.append({name, why});
+            result_.failed.append({name, why});
             continue;
         }
-        const QString output = QDir(dir).filePath(name);
-        const RedirectEntry* known = manifest.find(name);
+        const QString output = QDir(dir_).filePath(name);
+        const RedirectEntry* known = manifest_.find(name);
         const std::optional<struct stat> uz2 = entryStat(output);
         if (known && known->source == s.path && known->sourceSize == now->size &&
             known->sourceTime == now->time && uz2 && S_ISREG(uz2->st_mode) &&
             qint64(uz2->st_size) == known->size) {
-            result.unchanged.append(name);
+            result_.unchanged.append(name);
             continue;
         }
         jobs.push_back({name, s.path, output});
     }
+    return jobs;
+}
 
-    QString saveError;
-    auto save = [&] {
-        try {
-            writeRedirectManifest(dir, manifest);
-            folders.added(manifestPath);
-            dirty = false;
-            saveError.clear();
-        } catch (const platform::Error& e) {
-            saveError = e.text();
-        }
-    };
-
-    if (!jobs.empty()) {
-        result.jobs = jobCount(options.jobs, jobs.size());
-        const int total = int(jobs.size());
-        int done = 0;
-        QElapsedTimer sinceSave;
-        sinceSave.start();
-        Pool pool(jobs, result.jobs);
-        // Progress may end the run (the command line's Ctrl-C): the files
-        // finished so far are kept in the manifest; the pool lets the ones
-        // being written finish, each whole or not at all, and starts none.
-        auto keepWhatIsDone = qScopeGuard([&] {
-            if (dirty)
-                save();
-        });
-        while (done < total) {
-            for (Outcome& o : pool.take()) {
-                ++done;
-                const Job& job = jobs[size_t(o.job)];
-                if (o.error.isEmpty())
-                    folders.added(job.output);
-                if (o.error.isEmpty() && manifest.put(o.entry)) {
-                    result.compressed.append(job.name);
-                    dirty = true;
-                } else {
-                    result.failed.append(
-                        {job.name, o.error.isEmpty()
-                                       ? u"It was written, but the manifest cannot name it."_s
-                                       : o.error});
-                }
-                if (progress)
-                    progress(done, total);
-            }
-            if (dirty && sinceSave.elapsed() >= ManifestSaveMs) {
-                save();
-                sinceSave.restart();
-            }
-        }
-        keepWhatIsDone.dismiss();
+void RedirectRun::save() {
+    try {
+        writeRedirectManifest(dir_, manifest_);
+        folders_.added(manifestPath_);
+        dirty_ = false;
+        saveError_.clear();
+    } catch (const platform::Error& e) {
+        saveError_ = e.text();
     }
+}
 
-    if (options.prune) {
-        // A known .uz2 that is also the file of a current one (a case-blind
-        // folder, a hard link) is that one's, not a leftover.
-        QSet<std::pair<quint64, quint64>> kept;
-        for (const QString& name : std::as_const(current)) {
-            if (const std::optional<struct stat> st = entryStat(QDir(dir).filePath(name)))
-                kept.insert({quint64(st->st_dev), quint64(st->st_ino)});
+void RedirectRun::take(const Job& job, const Outcome& outcome) {
+    if (outcome.error.isEmpty())
+        folders_.added(job.output);
+    if (outcome.error.isEmpty() && manifest_.put(outcome.entry)) {
+        result_.compressed.append(job.name);
+        dirty_ = true;
+    } else {
+        result_.failed.append({job.name, outcome.error.isEmpty()
+                                             ? u"It was written, but the manifest cannot name it."_s
+                                             : outcome.error});
+    }
+}
+
+void RedirectRun::compress(const std::vector<Job>& jobs, int asked,
+                           const RedirectProgress& progress) {
+    if (jobs.empty())
+        return;
+    result_.jobs = jobCount(asked, jobs.size());
+    const int total = int(jobs.size());
+    int done = 0;
+    QElapsedTimer sinceSave;
+    sinceSave.start();
+    Pool pool(jobs, result_.jobs);
+    // Progress may end the run (the command line's Ctrl-C): the files
+    // finished so far are kept in the manifest; the pool lets the ones
+    // being written finish, each whole or not at all, and starts none.
+    auto keepWhatIsDone = qScopeGuard([&] {
+        if (dirty_)
+            save();
+    });
+    while (done < total) {
+        for (Outcome& o : pool.take()) {
+            ++done;
+            take(jobs[size_t(o.job)], o);
+            if (progress)
+                progress(done, total);
         }
-        for (const RedirectEntry& e : manifest.entries()) {
-            if (current.contains(e.name))
+        if (dirty_ && sinceSave.elapsed() >= ManifestSaveMs) {
+            save();
+            sinceSave.restart();
+        }
+    }
+    keepWhatIsDone.dismiss();
+}
+
+void RedirectRun::prune() {
+    // A known .uz2 that is also the file of a current one (a case-blind
+    // folder, a hard link) is that one's, not a leftover.
+    QSet<std::pair<quint64, quint64>> kept;
+    for (const QString& name : std::as_const(current_)) {
+        if (const std::optional<struct stat> st = entryStat(QDir(dir_).filePath(name)))
+            kept.insert({quint64(st->st_dev), quint64(st->st_ino)});
+    }
+    for (const RedirectEntry& e : manifest_.entries()) {
+        if (current_.contains(e.name))
+            continue;
+        const QString path = QDir(dir_).filePath(e.name);
+        const std::optional<struct stat> st = entryStat(path);
+        if (st && S_ISREG(st->st_mode) &&
+            !kept.contains({quint64(st->st_dev), quint64(st->st_ino)})) {
+            if (::unlink(QFile::encodeName(path).constData()) != 0) {
+                result_.failed.append(
+                    {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
                 continue;
-            const QString path = QDir(dir).filePath(e.name);
-            const std::optional<struct stat> st = entryStat(path);
-            if (st && S_ISREG(st->st_mode) &&
-                !kept.contains({quint64(st->st_dev), quint64(st->st_ino)})) {
-                if (::unlink(QFile::encodeName(path).constData()) != 0) {
-                    result.failed.append(
-                        {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
-                    continue;
-                }
-                folders.removed(path);
-                result.pruned.append(e.name);
             }
-            // Gone, or no longer a file Quorvel wrote: forgotten, left alone.
-            manifest.remove(e.name);
-            dirty = true;
+            folders_.removed(path);
+            result_.pruned.append(e.name);
         }
+        // Gone, or no longer a file Quorvel wrote: forgotten, left alone.
+        manifest_.remove(e.name);
+        dirty_ = true;
     }
+}
 
-    if (dirty)
+void RedirectRun::finish() {
+    if (dirty_)
         save();
-    result.manifestError = saveError;
-
-    sortIgnoringCase(result.compressed);
-    sortIgnoringCase(result.unchanged);
-    sortIgnoringCase(result.pruned);
-    std::sort(result.failed.begin(), result.failed.end(),
+    result_.manifestError = saveError_;
+    sortIgnoringCase(result_.compressed);
+    sortIgnoringCase(result_.unchanged);
+    sortIgnoringCase(result_.pruned);
+    std::sort(result_.failed.begin(), result_.failed.end(),
               [](const RedirectFailure& a, const RedirectFailure& b) {
                   const int c = a.name.compare(b.name, Qt::CaseInsensitive);
                   return c != 0 ? c < 0 : a.name < b.name;
               });
+}
+
+} // namespace
+
+RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folders,
+                             const RedirectOptions& options, const RedirectProgress& progress) {
+    const RedirectSources sources = redirectSources(state, folders);
+    RedirectResult result;
+    result.folder = absoluteFolder(options.folder);
+    const DataLock lock = lockFolder(result.folder, folders);
+    RedirectRun run(result, folders);
+    const std::vector<Job> jobs = run.plan(sources);
+    run.compress(jobs, options.jobs, progress);
+    if (options.prune)
+        run.prune();
+    run.finish();
     return result;
 }
 
