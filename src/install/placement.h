@@ -84,7 +84,7 @@ struct Placement {
 /// Places the files of one archive. Precondition: the archive is extracted
 /// into TempDir and flattened. Nothing is asked or copied when the files
 /// would not fit the free space of the game's disk (less a reserve, as for
-/// an extraction; the zip component's Limits tell the free space).
+/// an extraction; the archive backends' limits tell the free space).
 /// `archivePath` names the help files (ArchiveStem); the cache passes none.
 ///
 /// Once the archive is accepted and before anything is copied,
