@@ -10,8 +10,9 @@
 /// backend of the archive's format (archive/archive_formats.h), which sets
 /// the component's options and events for itself and puts back what it
 /// found on every way out, and returns what came of it. Progress shows
-/// ProgressText + the entry's file name in the context's status line; the
-/// rar password is asked through the context's dialogs.
+/// ProgressText + the entry's file name in the context's status line; a
+/// password, for the formats that take one (rar), is asked through the
+/// context's dialogs.
 namespace core {
 
 /// What to extract and how.
@@ -21,8 +22,9 @@ struct ExtractRequest {
     /// Stored names of the entries to extract (folder part included); empty
     /// extracts every entry.
     QStringList only;
-    /// Zip: recreate the entries' folders (and the target when missing).
-    /// Rar entries always keep their folders.
+    /// Recreate the entries' folders (and the target when missing). Only
+    /// the formats that extract flat (zip) can drop them; rar entries
+    /// always keep their folders.
     bool keepFolders = false;
     /// Nothing for the user: no error box of the zip component, no
     /// password question (an encrypted entry then fails), no status text.
