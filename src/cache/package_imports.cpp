@@ -1,5 +1,7 @@
 #include "cache/package_imports.h"
 
+#include "core/content_catalogue.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -67,14 +69,19 @@ qsizetype importOf(qint32 reference, qsizetype count) {
 } // namespace
 
 const QStringList& packageExtensions() {
-    static const QStringList extensions = {u".u"_s,   u".ut2"_s, u".utx"_s,
-                                           u".uax"_s, u".usx"_s, u".ukx"_s};
+    static const QStringList extensions = [] {
+        QStringList out;
+        for (const catalogue::ExtensionRule& rule : catalogue::extensionTable()) {
+            if (rule.package)
+                out.append(rule.ext);
+        }
+        return out;
+    }();
     return extensions;
 }
 
 bool isPackageFile(const QString& fileName) {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot >= 0 && packageExtensions().contains(fileName.mid(dot).toLower());
+    return catalogue::isPackageFile(fileName);
 }
 
 QString extensionForClass(const QString& className) {

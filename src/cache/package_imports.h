@@ -12,7 +12,7 @@
 namespace cache {
 
 /// The extensions of the game's packages, lower case with the dot, in the
-/// order a package is looked for.
+/// order a package is looked for: the extension table's packages.
 const QStringList& packageExtensions();
 /// True when `fileName` has one of packageExtensions(), ignoring case.
 bool isPackageFile(const QString& fileName);

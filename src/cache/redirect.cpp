@@ -1,95 +1,24 @@
 #include "cache/redirect.h"
 
-#include "cache/redirect_manifest.h"
 #include "cache/redirect_work.h"
 #include "core/content_catalogue.h"
 #include "core/content_db.h"
-#include "core/data_lock.h"
 #include "platform/errors.h"
 #include "platform/file_helpers.h"
 #include "platform/folder_index.h"
-#include "platform/io_errors.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QScopeGuard>
 #include <QSet>
-#include <QThread>
-
-#include <algorithm>
-#include <cerrno>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace cache {
 
-using redirect_work::Job;
-using redirect_work::nanosOf;
-using redirect_work::Outcome;
-using redirect_work::Pool;
+using redirect_work::sortIgnoringCase;
+using redirect_work::uz2NameOf;
 
 namespace {
-
-/// More workers than this gain nothing on any machine the game runs on.
-constexpr int MaxJobs = 64;
-/// How often the manifest is saved while files finish.
-constexpr qint64 ManifestSaveMs = 2000;
-
-QString lockName() {
-    return u".quorvel-redirect.lock"_s;
-}
-
-QString systemReason(int error) {
-    return qt_error_string(error);
-}
-
-QString uz2NameOf(const QString& sourceName) {
-    return sourceName + u".uz2"_s;
-}
-
-void sortIgnoringCase(QStringList& names) {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-}
-
-/// The size and time of a plain file, following links (a game folder may
-/// link its files elsewhere: reading through a link writes nothing).
-struct SourceStat {
-    qint64 size = 0;
-    qint64 time = 0;
-};
-
-std::optional<SourceStat> plainFileStat(const QString& path, QString* why = nullptr) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        if (why)
-            *why = platform::cannotOpenText(path, systemReason(errno));
-        return std::nullopt;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        if (why)
-            *why = u"\"%1\" is not a plain file."_s.arg(path);
-        return std::nullopt;
-    }
-    return SourceStat{qint64(st.st_size), nanosOf(st.st_mtim)};
-}
-
-/// lstat: what is at `path` itself, a link not followed.
-std::optional<struct stat> entryStat(const QString& path) {
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return st;
-}
 
 QList<TContentRecord> recordsOf(const QString& path) {
     if (!QFileInfo::exists(path))
@@ -97,70 +26,10 @@ QList<TContentRecord> recordsOf(const QString& path) {
     return content_db::ReadAll(path);
 }
 
-// ---- the folder -----------------------------------------------------------
-
-QString absoluteFolder(const QString& folder) {
-    if (folder.isEmpty())
-        throw platform::Error(u"No redirect folder was given."_s);
-    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-}
-
-/// Makes the folder when it is missing (only the folder itself: a mistyped
-/// parent is not made) and checks that it is one.
-void prepareFolder(const QString& dir) {
-    const QFileInfo info(dir);
-    if (info.exists()) {
-        if (!info.isDir())
-            throw platform::Error(u"\"%1\" is not a folder."_s.arg(dir));
-        return;
-    }
-    if (!QDir().mkdir(dir))
-        throw platform::Error(platform::cannotCreateFolderText(dir));
-}
-
-/// A temporary file an atomic write of this folder leaves when it is
-/// killed: "<x>.uz2" or the manifest's name, then ".quorvel-" and the six
-/// characters mkstemp chose.
-bool isLeftover(const QString& name) {
-    static const QString Mark = u".quorvel-"_s;
-    const qsizetype at = name.size() - Mark.size() - 6;
-    if (at <= 0 || name.mid(at, Mark.size()) != Mark)
-        return false;
-    for (const QChar c : name.sliced(at + Mark.size())) {
-        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
-            return false;
-    }
-    const QString target = name.left(at);
-    return target == RedirectManifest::fileName() || isPlainUz2Name(target);
-}
-
-/// Removes what killed runs left: plain files only, in the folder only.
-void removeLeftovers(const QString& dir, platform::FolderIndex& folders) {
-    const QStringList names =
-        QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
-        if (!isLeftover(name))
-            continue;
-        const QString path = QDir(dir).filePath(name);
-        const std::optional<struct stat> st = entryStat(path);
-        if (st && S_ISREG(st->st_mode) && ::unlink(QFile::encodeName(path).constData()) == 0)
-            folders.removed(path);
-    }
-}
-
-int jobCount(int asked, size_t files) {
-    int n = asked > 0 ? asked : QThread::idealThreadCount();
-    n = std::clamp(n, 1, MaxJobs);
-    return int(std::min<size_t>(size_t(n), std::max<size_t>(files, 1)));
-}
-
 } // namespace
 
 bool isRedirectPackage(const QString& fileName) {
-    static const QStringList Extensions = {u".ut2"_s, u".u"_s,   u".utx"_s,
-                                           u".usx"_s, u".uax"_s, u".ukx"_s};
-    const QString ext = catalogue::extensionOf(fileName).toLower();
-    return Extensions.contains(ext);
+    return catalogue::isPackageFile(fileName);
 }
 
 RedirectSources redirectSources(const AppState& state, platform::FolderIndex& folders) {
@@ -224,155 +93,6 @@ RedirectSources redirectSources(const AppState& state, platform::FolderIndex& fo
     out.missing = missing.values();
     sortIgnoringCase(out.missing);
     return out;
-}
-
-RedirectResult buildRedirect(const AppState& state, platform::FolderIndex& folders,
-                             const RedirectOptions& options, const RedirectProgress& progress) {
-    const RedirectSources sources = redirectSources(state, folders);
-    RedirectResult result;
-    result.folder = absoluteFolder(options.folder);
-    const QString& dir = result.folder;
-    prepareFolder(dir);
-    // Held only by a running process: a lock file a killed run left (even
-    // an empty one) is taken over, a long run never.
-    const DataLock lock = DataLock::acquireFile(QDir(dir).filePath(lockName()), {});
-    if (lock.busy())
-        throw platform::Error(u"Another Quorvel is writing the redirect folder \"%1\"; try "
-                              "again when it has finished."_s.arg(dir));
-    if (!lock.held())
-        throw platform::Error(lock.refusal());
-    // The folder may be one the index lists (a game folder): it is told of
-    // every file made or removed here.
-    removeLeftovers(dir, folders);
-
-    RedirectManifest manifest = readRedirectManifest(dir, result.manifestProblem);
-    const QString manifestPath = QDir(dir).filePath(RedirectManifest::fileName());
-    bool dirty = !result.manifestProblem.isEmpty() || !entryStat(manifestPath).has_value();
-
-    for (const RedirectFailure& f : sources.clashes)
-        result.failed.append(f);
-    result.missing = sources.missing;
-
-    // Which .uz2 are current and which need writing.
-    QSet<QString> current; // .uz2 names a source still gives (clashes too)
-    for (const RedirectFailure& f : sources.clashes)
-        current.insert(f.name);
-    std::vector<Job> jobs;
-    for (const RedirectSource& s : sources.files) {
-        const QString name = uz2NameOf(s.name);
-        current.insert(name);
-        QString why;
-        const std::optional<SourceStat> now = plainFileStat(s.path, &why);
-        if (!now) {
-            result.failed.append({name, why});
-            continue;
-        }
-        const QString output = QDir(dir).filePath(name);
-        const RedirectEntry* known = manifest.find(name);
-        const std::optional<struct stat> uz2 = entryStat(output);
-        if (known && known->source == s.path && known->sourceSize == now->size &&
-            known->sourceTime == now->time && uz2 && S_ISREG(uz2->st_mode) &&
-            qint64(uz2->st_size) == known->size) {
-            result.unchanged.append(name);
-            continue;
-        }
-        jobs.push_back({name, s.path, output});
-    }
-
-    QString saveError;
-    auto save = [&] {
-        try {
-            writeRedirectManifest(dir, manifest);
-            folders.added(manifestPath);
-            dirty = false;
-            saveError.clear();
-        } catch (const platform::Error& e) {
-            saveError = e.text();
-        }
-    };
-
-    if (!jobs.empty()) {
-        result.jobs = jobCount(options.jobs, jobs.size());
-        const int total = int(jobs.size());
-        int done = 0;
-        QElapsedTimer sinceSave;
-        sinceSave.start();
-        Pool pool(jobs, result.jobs);
-        // Progress may end the run (the command line's Ctrl-C): the files
-        // finished so far are kept in the manifest; the pool lets the ones
-        // being written finish, each whole or not at all, and starts none.
-        auto keepWhatIsDone = qScopeGuard([&] {
-            if (dirty)
-                save();
-        });
-        while (done < total) {
-            for (Outcome& o : pool.take()) {
-                ++done;
-                const Job& job = jobs[size_t(o.job)];
-                if (o.error.isEmpty())
-                    folders.added(job.output);
-                if (o.error.isEmpty() && manifest.put(o.entry)) {
-                    result.compressed.append(job.name);
-                    dirty = true;
-                } else {
-                    result.failed.append(
-                        {job.name, o.error.isEmpty()
-                                       ? u"It was written, but the manifest cannot name it."_s
-                                       : o.error});
-                }
-                if (progress)
-                    progress(done, total);
-            }
-            if (dirty && sinceSave.elapsed() >= ManifestSaveMs) {
-                save();
-                sinceSave.restart();
-            }
-        }
-        keepWhatIsDone.dismiss();
-    }
-
-    if (options.prune) {
-        // A known .uz2 that is also the file of a current one (a case-blind
-        // folder, a hard link) is that one's, not a leftover.
-        QSet<std::pair<quint64, quint64>> kept;
-        for (const QString& name : std::as_const(current)) {
-            if (const std::optional<struct stat> st = entryStat(QDir(dir).filePath(name)))
-                kept.insert({quint64(st->st_dev), quint64(st->st_ino)});
-        }
-        for (const RedirectEntry& e : manifest.entries()) {
-            if (current.contains(e.name))
-                continue;
-            const QString path = QDir(dir).filePath(e.name);
-            const std::optional<struct stat> st = entryStat(path);
-            if (st && S_ISREG(st->st_mode) &&
-                !kept.contains({quint64(st->st_dev), quint64(st->st_ino)})) {
-                if (::unlink(QFile::encodeName(path).constData()) != 0) {
-                    result.failed.append(
-                        {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
-                    continue;
-                }
-                folders.removed(path);
-                result.pruned.append(e.name);
-            }
-            // Gone, or no longer a file Quorvel wrote: forgotten, left alone.
-            manifest.remove(e.name);
-            dirty = true;
-        }
-    }
-
-    if (dirty)
-        save();
-    result.manifestError = saveError;
-
-    sortIgnoringCase(result.compressed);
-    sortIgnoringCase(result.unchanged);
-    sortIgnoringCase(result.pruned);
-    std::sort(result.failed.begin(), result.failed.end(),
-              [](const RedirectFailure& a, const RedirectFailure& b) {
-                  const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-                  return c != 0 ? c < 0 : a.name < b.name;
-              });
-    return result;
 }
 
 RedirectResult buildRedirect(CommandContext& ctx, const RedirectOptions& options,

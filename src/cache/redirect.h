@@ -18,9 +18,9 @@ class FolderIndex;
 ///
 /// Which files: every installed record of mapdata.dat and somdata.dat, and
 /// of its files those the extension table sends to a game folder and that
-/// clients can download: maps (.ut2) and packages (.u, .utx, .usx, .uax,
-/// .ukx). Text and settings (.int, .ini, .ucl, .upl), help files, music and
-/// Karma data are never asked for by a client. A file is found in its game
+/// clients can download: the table's packages (maps .ut2, and .u, .utx,
+/// .usx, .uax, .ukx). Text and settings (.int, .ini, .ucl, .upl), help
+/// files, music and Karma data are never asked for by a client. A file is found in its game
 /// folder ignoring case, through the folder index (one listing per folder),
 /// and taken once however many records list it.
 ///
@@ -50,8 +50,8 @@ class FolderIndex;
 /// run out.
 namespace cache {
 
-/// A file of the game a client may download through a redirect: a map
-/// (.ut2) or a package (.u, .utx, .usx, .uax, .ukx), any case.
+/// A file of the game a client may download through a redirect: a package
+/// of the extension table (catalogue::isPackageFile), any case.
 bool isRedirectPackage(const QString& fileName);
 
 /// A game file to serve, as found on disk.

@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <limits>
 
@@ -24,6 +25,17 @@ bool sameState(const struct stat& a, const struct stat& b) {
 }
 
 } // namespace
+
+QString uz2NameOf(const QString& sourceName) {
+    return sourceName + u".uz2"_s;
+}
+
+void sortIgnoringCase(QStringList& names) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
 
 qint64 nanosOf(const struct timespec& t) {
     constexpr qint64 Billion = 1'000'000'000;

@@ -3,6 +3,7 @@
 #include "cache/redirect_manifest.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -14,6 +15,12 @@
 /// The workers of the redirect folder: each compresses one source into its
 /// .uz2 at a time, sharing nothing but the job list they only read.
 namespace cache::redirect_work {
+
+/// The .uz2 name of a source: its name + ".uz2".
+QString uz2NameOf(const QString& sourceName);
+/// Sorts names ignoring case, equal ones in code order: the order of every
+/// list a redirect run reports.
+void sortIgnoringCase(QStringList& names);
 
 /// A file's modification time in nanoseconds; a time beyond what that
 /// holds (a hostile or broken clock) saturates instead of overflowing.

@@ -1,5 +1,8 @@
 #include "core/app_core.h"
 
+#include "archive/rar_backend.h"
+#include "archive/zip_backend.h"
+
 #include "platform/dialogs.h"
 #include "platform/process.h"
 #include "platform/status_sink.h"
@@ -16,10 +19,11 @@ template <typename T> std::unique_ptr<T> orDefault(std::unique_ptr<T> given) {
 AppCore::AppCore(platform::Dialogs& dialogs, platform::StatusSink& status,
                  std::unique_ptr<platform::Trash> trash,
                  std::unique_ptr<platform::Processes> processes)
-    : ZipMaster1(&dialogs), dialogs_(dialogs), status_(status), trash_(orDefault(std::move(trash))),
-      processes_(orDefault(std::move(processes))), context_{state,       dialogs_, status_,
-                                                            ZipMaster1,  dRar31,   *trash_,
-                                                            *processes_, folders_} {}
+    : backends(&dialogs), ZipMaster1(backends.backend<archives::ZipArchiveBackend>().component()),
+      dRar31(backends.backend<archives::RarArchiveBackend>().component()), dialogs_(dialogs),
+      status_(status), trash_(orDefault(std::move(trash))),
+      processes_(orDefault(std::move(processes))), context_{state,   dialogs_,    status_, backends,
+                                                            *trash_, *processes_, folders_} {}
 
 AppCore::~AppCore() = default;
 

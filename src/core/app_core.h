@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archive_formats.h"
 #include "archive/rar_archive.h"
 #include "archive/zip_master.h"
 #include "core/command_context.h"
@@ -18,7 +19,7 @@ class StatusSink;
 } // namespace platform
 
 /// What one run of the program owns besides its windows: the state, the
-/// zip and rar components (each call sets their events for itself, see
+/// archive components (each call sets their events for itself, see
 /// core/archive_calls.h), and the trash and process seams. The main window owns one;
 /// tests make their own to drive pages and operations without the window.
 class AppCore {
@@ -33,9 +34,12 @@ public:
     AppCore& operator=(const AppCore&) = delete;
 
     AppState state;
-    /// The zip and rar components every archive operation goes through.
-    archives::TZipMaster ZipMaster1;
-    archives::TdRar3 dRar31;
+    /// One backend per archive format; every archive operation goes
+    /// through them.
+    archives::ArchiveBackends backends;
+    /// The zip and rar components, owned by their backends.
+    archives::TZipMaster& ZipMaster1;
+    archives::TdRar3& dRar31;
 
     /// Keeps damaged record files for this run (core/record_guard.h).
     RecordFileGuard recordGuard;

@@ -12,21 +12,20 @@ class StatusSink;
 class Trash;
 } // namespace platform
 namespace archives {
-class TZipMaster;
-class TdRar3;
+class ArchiveBackends;
 } // namespace archives
 struct TContentRecord;
 
 /// What every command works with: the program state, the user's dialogs,
-/// the status line, the zip and rar components and the platform seams.
+/// the status line, the archive components (one backend per format of
+/// archive/archive_formats.h) and the platform seams.
 /// Core operations take it instead of reaching into widgets, so they run
 /// the same under the window and in tests.
 struct CommandContext {
     AppState& state;
     platform::Dialogs& dialogs;
     platform::StatusSink& status;
-    archives::TZipMaster& zip;
-    archives::TdRar3& rar;
+    archives::ArchiveBackends& backends;
     platform::Trash& trash;
     platform::Processes& processes;
     /// Case-insensitive look-ups in the game and cache folders; emptied

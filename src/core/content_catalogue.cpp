@@ -139,21 +139,64 @@ QList<qsizetype> findRecords(const QList<TContentRecord>& records, ContentKind k
     return indexes;
 }
 
+namespace {
+
+ExtensionRule placed(const QString& ext, QString AppState::*folder, int askRank = 0) {
+    return {ext, folder, false, false, askRank};
+}
+ExtensionRule package(const QString& ext, QString AppState::*folder) {
+    return {ext, folder, false, true, 0};
+}
+ExtensionRule help(const QString& ext) {
+    return {ext, &AppState::HelpDir, true, false, 0};
+}
+
+} // namespace
+
 const QList<ExtensionRule>& extensionTable() {
     static const QList<ExtensionRule> table = {
-        {u".ukx"_s, &AppState::AnimationsDir, false},   {u".ut2"_s, &AppState::MapsDir, false},
-        {u".ogg"_s, &AppState::MusicDir, false},        {u".uax"_s, &AppState::SoundsDir, false},
-        {u".usx"_s, &AppState::StaticMeshesDir, false}, {u".utx"_s, &AppState::TexturesDir, false},
-        {u".ka"_s, &AppState::KarmaDataDir, false},     {u".u"_s, &AppState::SystemDir, false},
-        {u".ucl"_s, &AppState::SystemDir, false},       {u".upl"_s, &AppState::SystemDir, false},
-        {u".ini"_s, &AppState::SystemDir, false},       {u".int"_s, &AppState::SystemDir, false},
-        {u".jpg"_s, &AppState::HelpDir, true},          {u".gif"_s, &AppState::HelpDir, true},
-        {u".bmp"_s, &AppState::HelpDir, true},          {u".hlp"_s, &AppState::HelpDir, true},
-        {u".txt"_s, &AppState::HelpDir, true},          {u".doc"_s, &AppState::HelpDir, true},
-        {u".rtf"_s, &AppState::HelpDir, true},          {u".htm"_s, &AppState::HelpDir, true},
-        {u".html"_s, &AppState::HelpDir, true},
+        package(u".ukx"_s, &AppState::AnimationsDir),
+        package(u".ut2"_s, &AppState::MapsDir),
+        placed(u".ogg"_s, &AppState::MusicDir),
+        package(u".uax"_s, &AppState::SoundsDir),
+        package(u".usx"_s, &AppState::StaticMeshesDir),
+        package(u".utx"_s, &AppState::TexturesDir),
+        placed(u".ka"_s, &AppState::KarmaDataDir),
+        package(u".u"_s, &AppState::SystemDir),
+        placed(u".ucl"_s, &AppState::SystemDir, 3),
+        placed(u".upl"_s, &AppState::SystemDir, 4),
+        placed(u".ini"_s, &AppState::SystemDir, 2),
+        placed(u".int"_s, &AppState::SystemDir, 1),
+        help(u".jpg"_s),
+        help(u".gif"_s),
+        help(u".bmp"_s),
+        help(u".hlp"_s),
+        help(u".txt"_s),
+        help(u".doc"_s),
+        help(u".rtf"_s),
+        help(u".htm"_s),
+        help(u".html"_s),
     };
     return table;
+}
+
+const ExtensionRule* extensionRule(const QString& ext) {
+    static const QHash<QString, const ExtensionRule*> byExtension = [] {
+        QHash<QString, const ExtensionRule*> map;
+        for (const ExtensionRule& rule : extensionTable())
+            map.insert(rule.ext, &rule);
+        return map;
+    }();
+    return byExtension.value(ext.toLower(), nullptr);
+}
+
+bool isPackageFile(const QString& fileName) {
+    const ExtensionRule* rule = extensionRule(extensionOf(fileName));
+    return rule && rule->package;
+}
+
+bool isRefusedInstaller(const QString& ext) {
+    return ext == u".ut2mod"_s || ext == u".ut4mod"_s || ext == u".exe"_s;
 }
 
 QString extensionOf(const QString& name) {
@@ -170,16 +213,10 @@ std::optional<QString> gameFolderForFile(const AppState& state, const QString& f
 }
 
 std::optional<QString> gameFolderForExtension(const AppState& state, const QString& ext) {
-    static const QHash<QString, QString AppState::*> byExtension = [] {
-        QHash<QString, QString AppState::*> map;
-        for (const ExtensionRule& rule : extensionTable())
-            map.insert(rule.ext, rule.folder);
-        return map;
-    }();
-    const auto it = byExtension.constFind(ext.toLower());
-    if (it == byExtension.constEnd())
+    const ExtensionRule* rule = extensionRule(ext);
+    if (!rule)
         return std::nullopt;
-    return state.*(it.value());
+    return state.*(rule->folder);
 }
 
 QString placedFileName(const QString& entry) {

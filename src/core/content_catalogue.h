@@ -117,15 +117,31 @@ qsizetype findRecord(const QList<TContentRecord>& records, ContentKind kind, Lis
 QList<qsizetype> findRecords(const QList<TContentRecord>& records, ContentKind kind, ListSide side,
                              const QList<ListEntry>& entries);
 
-/// The extension table: for each extension the game folder (a member of
-/// AppState, ending in "/") its files are placed in and removed from.
-/// Entries stand in the order the placement runs them.
+/// The extension table: for each extension the game uses, the game folder
+/// (a member of AppState, ending in "/") its files are placed in and
+/// removed from, and what else is done with them. Entries stand in the
+/// order the placement copies them. Placement, removal, Create Zip, Verify,
+/// the redirect folder and the missing-packages check all read it.
 struct ExtensionRule {
     QString ext;               ///< lower case, dot included
     QString AppState::*folder; ///< the game folder
     bool extra;                ///< a help file: placed only with "Install extra files"
+    /// An Unreal package the game loads by name: a redirect folder serves
+    /// it to clients, the missing-packages check looks for it.
+    bool package = false;
+    /// Before placing, the files that already exist in one folder are asked
+    /// about extension by extension, in this order (then in folder order).
+    int askRank = 0;
 };
 const QList<ExtensionRule>& extensionTable();
+/// The rule of an extension (dot included, any case); null for one the
+/// game does not use.
+const ExtensionRule* extensionRule(const QString& ext);
+/// A file of an Unreal package extension (see ExtensionRule::package).
+bool isPackageFile(const QString& fileName);
+/// An installer the program does not run (.ut2mod, .ut4mod, .exe): a scan
+/// refuses an archive holding one. `ext` lower case, dot included.
+bool isRefusedInstaller(const QString& ext);
 
 /// The extension of a file name from its last ".", dot included; empty
 /// when the name has none.

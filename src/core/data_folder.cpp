@@ -93,8 +93,7 @@ LoadedSettings LoadSettings(AppCore& core, bool atStartUp) {
             if (out.layout)
                 out.layout = parseLayout(lines);
         }
-        core.ZipMaster1.ExtrBaseDir = s.TempDir;
-        core.dRar31.TargetDirectory = s.TempDir;
+        core.backends.setDefaultTarget(s.TempDir);
         s.OpenDialog1Folder = s.CustomMapDir;
     } catch (const platform::Error&) {
         return damaged();

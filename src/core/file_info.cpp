@@ -1,5 +1,6 @@
 #include "core/file_info.h"
 
+#include "archive/archive_formats.h"
 #include "archive/safe_path.h"
 #include "core/archive_calls.h"
 #include "core/globals.h"
@@ -61,15 +62,19 @@ FileInfo MapInfo(const AppState& state, catalogue::ContentKind kind, catalogue::
 
 QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, const QString& name,
                             const QString& folder, bool quiet, qint64 maxBytes) {
-    const QString type = core::archiveType(record.ArchiveName);
+    const archives::ArchiveFormat* format = archives::formatOf(record.ArchiveName);
+    if (!format)
+        return {};
     core::ExtractRequest request;
     request.archive = record.ArchiveDir + record.ArchiveName;
     request.target = folder;
     request.only = QStringList{name};
     request.quiet = quiet;
     request.maxBytes = maxBytes;
-    const bool isRar = type == u".rar"_s;
-    if (type == u".zip"_s) {
+    // A format that extracts flat records bare names: the entry may lie in
+    // a folder of the archive, found by listing it.
+    const bool flat = format->can(archives::Ability::FlatExtract);
+    if (flat) {
         archives::ArchiveResult result = core::ExtractArchive(ctx, request);
         if (result.files <= 0) {
             const QStringList entries = core::ListArchive(ctx, request.archive, true).entries;
@@ -88,15 +93,13 @@ QString ExtractRecordedFile(CommandContext& ctx, const TContentRecord& record, c
                                     platform::Ok, QPoint(0, 0));
             return {};
         }
-    } else if (isRar) {
-        core::ExtractArchive(ctx, request);
     } else {
-        return {};
+        core::ExtractArchive(ctx, request);
     }
     // Where the extraction put it; a name that would point out of the
     // folder is confined the same way, so nothing outside it is opened or
     // deleted.
-    const QString copy = archives::confinedTarget(folder, name, isRar);
+    const QString copy = archives::confinedTarget(folder, name, !flat);
     return !copy.isEmpty() && QFileInfo(copy).isFile() ? copy : QString();
 }
 

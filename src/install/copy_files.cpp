@@ -1,5 +1,6 @@
 #include "install/placement.h"
 
+#include "archive/archive_formats.h"
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/transaction.h"
@@ -71,8 +72,7 @@ platform::Outcome copyInto(CommandContext& ctx, const QString& source, const QSt
 } // namespace
 
 QString ArchiveStem(const QString& archivePath) {
-    const QString type = core::archiveType(archivePath);
-    if (type != u".zip"_s && type != u".rar"_s)
+    if (!archives::formatOf(archivePath))
         return {};
     QString name = platform::fileNamePart(archivePath);
     const qsizetype dot = name.indexOf(u'.');

@@ -1,5 +1,6 @@
 #include "install/dropped_archives.h"
 
+#include "archive/archive_formats.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
@@ -16,12 +17,11 @@ namespace {
 /// Why a dropped path is not copied; empty when it is an archive to copy.
 QString refusal(const QFileInfo& file) {
     if (file.isDir())
-        return u"it is a folder, not a .zip or .rar archive"_s;
+        return u"it is a folder, not a "_s + archives::extensionsText(u" or "_s) + u" archive"_s;
     if (!file.isFile())
         return u"it is not there any more"_s;
-    const QString ext = file.suffix().toLower();
-    if (ext != u"zip"_s && ext != u"rar"_s)
-        return u"it is not a .zip or .rar archive"_s;
+    if (!archives::formatOf(file.fileName()))
+        return u"it is not a "_s + archives::extensionsText(u" or "_s) + u" archive"_s;
     return {};
 }
 
@@ -89,7 +89,8 @@ void ReportRefusedDrops(CommandContext& ctx, const DropResult& result) {
         return;
     ctx.dialogs.message(platform::MsgKind::Warning,
                         u"These files were not copied:\r"_s + result.refused.join(u'\r') +
-                            u"\r\rOnly .zip and .rar archives can be dropped here."_s,
+                            u"\r\rOnly "_s + archives::extensionsText(u" and "_s) +
+                            u" archives can be dropped here."_s,
                         platform::Ok, QPoint(50, 125));
 }
 

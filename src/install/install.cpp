@@ -1,5 +1,6 @@
 #include "install/install.h"
 
+#include "archive/archive_formats.h"
 #include "core/archive_calls.h"
 #include "core/content_catalogue.h"
 #include "core/temp_folder.h"
@@ -85,100 +86,141 @@ struct RunBooks {
     bool changed = false;
 };
 
-/// One entry of the run. `ok` is the run's flag, left by the last archive
-/// whose extraction succeeded; `result` counts the run's progress.
-void installOne(CommandContext& ctx, ContentKind kind, const catalogue::ListEntry& entry,
-                qsizetype index, bool deleteAfter, RunBooks& books, InstallResult& result) {
-    const AppState& s = ctx.state;
-    RunProgress& progress = result;
-    const QString& item = entry.name;
+/// Installs the entries of a run one by one: find the record, extract the
+/// archive into TempDir, place its files, then keep the archive as
+/// installed or take back what it placed. `result.ok` is the run's flag,
+/// left by the last archive whose extraction succeeded.
+class ArchiveInstaller {
+public:
+    ArchiveInstaller(CommandContext& ctx, ContentKind kind, bool deleteAfter, RunBooks& books,
+                     InstallResult& result)
+        : ctx_(ctx), s_(ctx.state), kind_(kind), deleteAfter_(deleteAfter), books_(books),
+          result_(result) {}
+
+    /// One entry of the run; `index` is its record (-1: none).
+    void install(const catalogue::ListEntry& entry, qsizetype index);
+
+private:
+    TContentRecord* acceptedRecord(const QString& item, qsizetype index);
+    bool extract(const TContentRecord& rec, const QString& item);
+    void place(TContentRecord& rec, const QString& item);
+    void settle(TContentRecord& rec, const QString& item, const Placement& placement);
+    /// The flag counts the whole run, as the closing status does.
+    void endArchive() {
+        result_.ok = result_.ProgressDone > 0;
+        core::DeleteTempFiles(ctx_);
+    }
+
+    CommandContext& ctx_;
+    const AppState& s_;
+    const ContentKind kind_;
+    const bool deleteAfter_;
+    RunBooks& books_;
+    InstallResult& result_;
+};
+
+/// The record of the entry, when there is one and nobody refuses it.
+TContentRecord* ArchiveInstaller::acceptedRecord(const QString& item, qsizetype index) {
     if (index < 0) {
         // The lists and the record file disagree: nothing to install from.
-        result.fail(item, u"no record of it was found; update the database"_s);
-        return;
+        result_.fail(item, u"no record of it was found; update the database"_s);
+        return nullptr;
     }
-    TContentRecord& rec = books.records[index];
-    if (ctx.beforeInstall && !ctx.beforeInstall(ctx, rec, result.installAnyway)) {
-        --progress.ProgressTotal; // refused, as an existing file refused
-        return;
+    TContentRecord& rec = books_.records[index];
+    if (ctx_.beforeInstall && !ctx_.beforeInstall(ctx_, rec, result_.installAnyway)) {
+        --result_.ProgressTotal; // refused, as an existing file refused
+        return nullptr;
     }
-    const QString ext = catalogue::extensionOf(rec.ArchiveName).toLower();
-    progress.ProgressText = extractingText(item);
-    ctx.status.setStatus(progress.ProgressText);
-    const QString archivePath = catalogue::archivePathOf(rec);
+    return &rec;
+}
 
+/// Extracts the archive into TempDir; false (the failure noted) when it
+/// did not come out. A file of no archive format extracts nothing and
+/// places nothing; a rar whose library could not be loaded fails like any
+/// other.
+bool ArchiveInstaller::extract(const TContentRecord& rec, const QString& item) {
     // What a failed extraction wrote is taken out again, so none of it is
-    // placed with the next archive under that archive's name; what earlier
-    // archives left waits aside for ToBeMoved.
-    const HeldLeftovers held(s);
-    core::ExtractedIntoTemp extracted(ctx);
+    // placed with the next archive under that archive's name.
+    core::ExtractedIntoTemp extracted(ctx_);
     extracted.keep();
-    // An archive that is neither zip nor rar extracts nothing and places
-    // nothing; a rar whose library could not be loaded fails like any other.
-    if (ext == u".zip"_s || ext == u".rar"_s) {
+    if (archives::formatOf(rec.ArchiveName)) {
         core::ExtractRequest request;
-        request.archive = archivePath;
-        request.target = s.TempDir;
+        request.archive = catalogue::archivePathOf(rec);
+        request.target = s_.TempDir;
         // Maps are extracted flat; mutators and skins keep their folders
         // until the temporary folder is flattened.
-        request.keepFolders = catalogue::describe(kind).extractKeepsFolders;
-        request.statusPrefix = progress.ProgressText;
-        const archives::ArchiveResult extraction = core::ExtractArchive(ctx, request);
+        request.keepFolders = catalogue::describe(kind_).extractKeepsFolders;
+        request.statusPrefix = result_.ProgressText;
+        const archives::ArchiveResult extraction = core::ExtractArchive(ctx_, request);
         if (!extraction.ok) {
-            result.fail(item, extraction.error);
+            result_.fail(item, extraction.error);
             extracted.removeAdded();
-            return;
+            return false;
         }
     }
-    while (!core::FlattenTempFolder(ctx)) {
+    while (!core::FlattenTempFolder(ctx_)) {
     }
-    progress.ProgressText = u"  Installing "_s + item;
-    RunJournal& journal = books.journal;
+    return true;
+}
+
+void ArchiveInstaller::install(const catalogue::ListEntry& entry, qsizetype index) {
+    const QString& item = entry.name;
+    TContentRecord* rec = acceptedRecord(item, index);
+    if (!rec)
+        return;
+    result_.ProgressText = extractingText(item);
+    ctx_.status.setStatus(result_.ProgressText);
+    // What earlier archives left waits aside for ToBeMoved.
+    const HeldLeftovers held(s_);
+    if (extract(*rec, item))
+        place(*rec, item);
+}
+
+void ArchiveInstaller::place(TContentRecord& rec, const QString& item) {
+    result_.ProgressText = u"  Installing "_s + item;
+    RunJournal& journal = books_.journal;
     journal.ops.clear();
     journal.keptNow.clear();
     const Placement placement =
-        PlaceArchive(ctx, progress, archivePath, {}, &journal.uses, &journal);
+        PlaceArchive(ctx_, result_, catalogue::archivePathOf(rec), {}, &journal.uses, &journal);
     if (!placement.refusal.isEmpty()) {
-        result.fail(item, placement.refusal);
-        --progress.ProgressTotal;
-        result.ok = progress.ProgressDone > 0;
-        core::DeleteTempFiles(ctx);
-        return;
+        result_.fail(item, placement.refusal);
+        --result_.ProgressTotal;
+    } else if (placement.accepted) {
+        settle(rec, item, placement);
     }
-    if (!placement.accepted) {
-        // Refused by the user: ProgressTotal is one lower already.
-        result.ok = progress.ProgressDone > 0;
-        core::DeleteTempFiles(ctx);
-        return;
-    }
+    // Refused by the user: ProgressTotal is one lower already.
+    endArchive();
+}
+
+/// The archive placed what it could: installed, or taken back.
+void ArchiveInstaller::settle(TContentRecord& rec, const QString& item,
+                              const Placement& placement) {
     const CopyResult& copied = placement.copied;
     if (copied.placed == 0 || copied.failed > 0) {
         // Not installed after all: what it placed goes again, what it
         // replaced comes back, and the user is told.
-        journal.undo(ctx);
-        progress.ProgressDone -= copied.placed;
-        --progress.ProgressTotal;
+        books_.journal.undo(ctx_);
+        result_.ProgressDone -= copied.placed;
+        --result_.ProgressTotal;
         if (copied.placed == 0 && copied.failed == 0)
-            result.nothingPlaced.append(item);
+            result_.nothingPlaced.append(item);
         else
-            result.fail(item, u"not all of its files could be copied into the game"_s);
-    } else {
-        // Installed: its record and counts change in memory; the run
-        // writes them once, at its commit.
-        rec.Installed = 1;
-        rec.InstallDate = ctx.clock().todayText();
-        rec.Kind = catalogue::installedKind(kind);
-        books.shared.registerExisting(placement.existing);
-        journal.uses.add(rec);
-        books.changed = true;
-        if (deleteAfter && core::MoveToRecycleBin(ctx, archivePath)) {
-            rec.Kind = catalogue::installedKind(kind, true);
-            rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
-        }
+            result_.fail(item, u"not all of its files could be copied into the game"_s);
+        return;
     }
-    // The flag counts the whole run, as the closing status does.
-    result.ok = progress.ProgressDone > 0;
-    core::DeleteTempFiles(ctx);
+    // Installed: its record and counts change in memory; the run writes
+    // them once, at its commit.
+    rec.Installed = 1;
+    rec.InstallDate = ctx_.clock().todayText();
+    rec.Kind = catalogue::installedKind(kind_);
+    books_.shared.registerExisting(placement.existing);
+    books_.journal.uses.add(rec);
+    books_.changed = true;
+    if (deleteAfter_ && core::MoveToRecycleBin(ctx_, catalogue::archivePathOf(rec))) {
+        rec.Kind = catalogue::installedKind(kind_, true);
+        rec.ArchiveDir = catalogue::DeletedFromDisk.toString();
+    }
 }
 
 } // namespace
@@ -240,8 +282,9 @@ InstallResult InstallArchives(CommandContext& outer, ContentKind kind,
         // where the command line's SIGINT and SIGTERM land) lets the
         // archives already installed stand: they are committed first.
         std::exception_ptr stopped;
+        ArchiveInstaller installer(ctx, kind, deleteAfter, books, result);
         for (qsizetype i = 0; i < selected.size() && !stopped; ++i) {
-            installOne(ctx, kind, selected[i], indexes[i], deleteAfter, books, result);
+            installer.install(selected[i], indexes[i]);
             try {
                 run.progress(int(i + 1));
             } catch (...) {

@@ -21,8 +21,8 @@ std::optional<QString> RecordingTrash::moveToTrash(const QString& path) {
 
 InstallRun::InstallRun(CommandContext& ctx, int total)
     : ctx_(ctx), status_(ctx.status, paint_),
-      trash_(ctx.trash), run_{ctx.state, ctx.dialogs, status_,       ctx.zip,
-                              ctx.rar,   trash_,      ctx.processes, ctx.folders},
+      trash_(ctx.trash), run_{ctx.state, ctx.dialogs,   status_,    ctx.backends,
+                              trash_,    ctx.processes, ctx.folders},
       total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways) {
     run_.beforeInstall = ctx.beforeInstall;
     progress(0);

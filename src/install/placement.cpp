@@ -1,7 +1,7 @@
 #include "install/placement.h"
 
+#include "archive/archive_formats.h"
 #include "archive/safe_path.h"
-#include "archive/zip_master.h"
 #include "core/content_catalogue.h"
 #include "core/keep_painted.h"
 #include "core/shared_files.h"
@@ -20,19 +20,24 @@ namespace install {
 
 namespace {
 
-/// The extensions that fill each list, in filling order.
-struct ListSource {
-    InstallCategory category;
-    QString ext;
+/// The game folder of each category, in category order.
+constexpr std::array<QString AppState::*, CategoryCount> CategoryFolders = {
+    &AppState::AnimationsDir, &AppState::MapsDir,         &AppState::MusicDir,
+    &AppState::SoundsDir,     &AppState::StaticMeshesDir, &AppState::KarmaDataDir,
+    &AppState::TexturesDir,   &AppState::SystemDir,
 };
 
-const QList<ListSource>& listSources() {
-    static const QList<ListSource> sources = {
-        {Animations, u".ukx"_s}, {Maps, u".ut2"_s},         {Music, u".ogg"_s},
-        {Sounds, u".uax"_s},     {StaticMeshes, u".usx"_s}, {Textures, u".utx"_s},
-        {KarmaData, u".ka"_s},   {System, u".u"_s},         {System, u".int"_s},
-        {System, u".ini"_s},     {System, u".ucl"_s},       {System, u".upl"_s},
-    };
+/// The extensions that fill a category's list, in the order they are
+/// asked about: the extension table's files of its folder (help files
+/// aside).
+QList<const catalogue::ExtensionRule*> listSources(InstallCategory category) {
+    QList<const catalogue::ExtensionRule*> sources;
+    for (const catalogue::ExtensionRule& rule : catalogue::extensionTable()) {
+        if (!rule.extra && rule.folder == CategoryFolders[std::size_t(category)])
+            sources.append(&rule);
+    }
+    std::stable_sort(sources.begin(), sources.end(),
+                     [](const auto* a, const auto* b) { return a->askRank < b->askRank; });
     return sources;
 }
 
@@ -42,13 +47,9 @@ bool isGameIntFile(const QString& name) {
     return name == u"XMaps.int"_s || name == u"XPlayers.int"_s || name == u"XWeapons.int"_s;
 }
 
-/// The folder each category is looked in: that of its extensions.
+/// The folder each category is looked in.
 QString categoryDir(const AppState& s, InstallCategory category) {
-    for (const ListSource& source : listSources()) {
-        if (source.category == category)
-            return catalogue::gameFolderForExtension(s, source.ext).value_or(QString());
-    }
-    return {};
+    return s.*CategoryFolders[std::size_t(category)];
 }
 
 /// The names of `lists` (maps excepted) that are not among `existing` but
@@ -81,7 +82,7 @@ QString keepingShortage(CommandContext& ctx) {
     const QString game = detail::gameFolder(ctx, ctx.state.GameDir);
     if (QStorageInfo(ctx.state.ProgramDir).device() == QStorageInfo(game).device())
         return {};
-    archives::ExtractionBudget keep(ctx.zip.Limits, ctx.state.ProgramDir);
+    archives::ExtractionBudget keep(ctx.backends.limits(), ctx.state.ProgramDir);
     for (const platform::FileEntry& file : detail::tempFiles(ctx)) {
         const std::optional<QString> folder = catalogue::gameFolderForFile(ctx.state, file.name);
         if (!folder || *folder == ctx.state.HelpDir)
@@ -100,13 +101,16 @@ QString keepingShortage(CommandContext& ctx) {
 InstallFileList BuildInstallFileList(CommandContext& ctx) {
     InstallFileList list;
     const QList<platform::FileEntry> files = detail::tempFiles(ctx);
-    for (const ListSource& source : listSources()) {
-        for (const platform::FileEntry& f : files) {
-            if (!catalogue::hasExtension(f.name, source.ext))
-                continue;
-            if (source.category == System && isGameIntFile(f.name))
-                continue;
-            list.lists[static_cast<std::size_t>(source.category)].append(f.name);
+    for (int category = 0; category < CategoryCount; ++category) {
+        QStringList& names = list.lists[std::size_t(category)];
+        for (const catalogue::ExtensionRule* source : listSources(InstallCategory(category))) {
+            for (const platform::FileEntry& f : files) {
+                if (!catalogue::hasExtension(f.name, source->ext))
+                    continue;
+                if (category == System && isGameIntFile(f.name))
+                    continue;
+                names.append(f.name);
+            }
         }
     }
     return list;
@@ -165,7 +169,8 @@ Placement PlaceArchive(CommandContext& ctx, RunProgress& progress, const QString
     Placement placement;
     // Room for what this archive would place, checked before anything is
     // asked or copied: a full game disk would otherwise take half of it.
-    archives::ExtractionBudget room(ctx.zip.Limits, detail::gameFolder(ctx, ctx.state.GameDir));
+    archives::ExtractionBudget room(ctx.backends.limits(),
+                                    detail::gameFolder(ctx, ctx.state.GameDir));
     for (const platform::FileEntry& file : detail::tempFiles(ctx)) {
         const std::optional<QString> folder = catalogue::gameFolderForFile(ctx.state, file.name);
         const bool extra = folder && *folder == ctx.state.HelpDir;

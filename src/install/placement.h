@@ -38,8 +38,9 @@ struct InstallFileList {
     std::array<QStringList, CategoryCount> lists;
 };
 
-/// Fills the lists from the files directly in TempDir: .ukx, .ut2, .ogg,
-/// .uax, .usx, .utx, .ka, then .u, .int, .ini, .ucl, .upl for System,
+/// Fills the lists from the files directly in TempDir, each with the
+/// extension table's files of its folder (help files aside), extension by
+/// extension in asking order (for System .u, .int, .ini, .ucl, .upl),
 /// leaving out the .int files named exactly XMaps.int, XPlayers.int and
 /// XWeapons.int.
 InstallFileList BuildInstallFileList(CommandContext& ctx);
@@ -84,7 +85,7 @@ struct Placement {
 /// Places the files of one archive. Precondition: the archive is extracted
 /// into TempDir and flattened. Nothing is asked or copied when the files
 /// would not fit the free space of the game's disk (less a reserve, as for
-/// an extraction; the zip component's Limits tell the free space).
+/// an extraction; the archive backends' limits tell the free space).
 /// `archivePath` names the help files (ArchiveStem); the cache passes none.
 ///
 /// Once the archive is accepted and before anything is copied,
@@ -141,8 +142,8 @@ void ReportFailedCopies(CommandContext& ctx, const QStringList& failed);
 
 /// The archive's file name without folder, with four characters deleted
 /// from its first "." ("DM-Foo.zip" gives "DM-Foo", "DM-Foo.big.zip"
-/// "DM-Foo.zip"), for a zip or rar (by extension, any case); empty for
-/// anything else. The help files of an archive are named after it.
+/// "DM-Foo.zip"), for an archive of a known format (by extension, any
+/// case); empty for anything else. The help files of an archive are named after it.
 QString ArchiveStem(const QString& archivePath);
 
 /// Appends TempDir's `name` to the game's System file of that name, after

@@ -1,5 +1,6 @@
 #include "intake/demos.h"
 
+#include "archive/archive_formats.h"
 #include "core/archive_calls.h"
 #include "core/temp_folder.h"
 #include "intake/folder_search.h"
@@ -62,10 +63,11 @@ void removeEntry(CommandContext& ctx, const QString& path) {
     ctx.folders.removed(path);
 }
 
-/// Extracts every entry of a zip (flat) or rar into TempDir and brings the
-/// files of its folders up; other types extract nothing.
-void extractIntoTemp(CommandContext& ctx, const QString& path, const QString& fileType) {
-    if (fileType == u".zip"_s || fileType == u".rar"_s) {
+/// Extracts every entry of an archive into TempDir (flat where its format
+/// can) and brings the files of its folders up; other files extract
+/// nothing.
+void extractIntoTemp(CommandContext& ctx, const QString& path) {
+    if (archives::formatOf(path)) {
         core::ExtractRequest request;
         request.archive = path;
         request.target = ctx.state.TempDir;
@@ -127,7 +129,7 @@ bool DemoCatalog::scan(CommandContext& ctx, TmFileScan& fScan) {
     }
     if (!s.DemosDir.isEmpty()) {
         fScan.SubDirs = s.ScanSubDirs;
-        DemoPaths += RunFolderSearch(fScan, s.DemosDir, {u"*.zip"_s, u"*.rar"_s, u"*.demo4"_s});
+        DemoPaths += RunFolderSearch(fScan, s.DemosDir, archives::archiveMasks() << u"*.demo4"_s);
     }
     s.DemosListed = true;
     return true;
@@ -199,7 +201,7 @@ std::optional<DemoLaunch> PrepareDemo(CommandContext& ctx, const QString& path) 
         {
             core::ExtractedIntoTemp extracted(ctx);
             if (!s.TempDir.isEmpty())
-                extractIntoTemp(ctx, path, fileType);
+                extractIntoTemp(ctx, path);
             for (const platform::FileEntry& e : extracted.added()) {
                 if (!e.isDir && platform::matchesMask(u"*.demo4"_s, e.name)) {
                     demo = e;

@@ -2,13 +2,15 @@
 // classify the new ones, write back what the rules keep.
 #include "intake/scan.h"
 
+#include "archive/archive_formats.h"
 #include "core/archive_calls.h"
+#include "core/content_catalogue.h"
 #include "core/content_db.h"
 #include "core/content_kinds.h"
 #include "core/temp_folder.h"
+#include "intake/archives_ahead.h"
 #include "intake/folder_search.h"
 #include "intake/scan_rules.h"
-#include "intake/zips_ahead.h"
 #include "platform/file_helpers.h"
 
 #include <QFile>
@@ -36,12 +38,11 @@ constexpr int MaxFlattenPasses = 4096;
 class ArchiveExam {
 public:
     ArchiveExam(CommandContext& ctx, const catalogue::KindDescriptor& rules, TContentRecord& rec,
-                const QString& path, bool isZip)
-        : ctx_(ctx), rules_(rules), rec_(rec), path_(path), isZip_(isZip) {}
+                const QString& path, const archives::ArchiveFormat& format)
+        : ctx_(ctx), rules_(rules), rec_(rec), path_(path), format_(format) {}
 
-    /// `ahead`: what a worker already read of this zip.
-    void examineZip(ZipAhead ahead);
-    void examineRar();
+    /// `ahead`: what a worker already read of this archive, if anything.
+    void examine(std::optional<ArchiveAhead> ahead);
     /// Settles the name and kind; returns the reason when refused.
     std::optional<int> finish();
 
@@ -54,44 +55,38 @@ private:
     const catalogue::KindDescriptor& rules_;
     TContentRecord& rec_;
     const QString path_;
-    const bool isZip_;
+    const archives::ArchiveFormat& format_;
     int reason_ = RejectUnknownFile;
     bool rejected_ = false;
     int requiredCount_ = 0;
 };
 
-void ArchiveExam::examineZip(ZipAhead ahead) {
-    if (ahead.probe < 1) {
-        reason_ = RejectInvalidZip;
+void ArchiveExam::examine(std::optional<ArchiveAhead> ahead) {
+    if (!format_.probe) {
+        // Without a look ahead, any archive of the format that is refused
+        // is said to be no valid one.
+        reason_ = RejectInvalidArchive;
+    } else if ((ahead ? ahead->probe : format_.probe(path_)) < 1) {
+        reason_ = RejectInvalidArchive;
         rejected_ = true;
         return;
     }
-    // A zip the worker could not list is listed again here, where the
-    // component says why in its box.
+    // An archive the worker could not list is listed again here, where the
+    // component says why in its box. The result is not judged: the names
+    // listed before a failure count.
     const core::ArchiveListing listing =
-        ahead.listing ? std::move(*ahead.listing) : core::ListArchive(ctx_, path_);
+        ahead && ahead->listing ? std::move(*ahead->listing) : core::ListArchive(ctx_, path_);
     if (listing.entries.size() > MaxArchiveEntries) {
         reason_ = RejectTooManyFiles;
         rejected_ = true;
         return;
     }
     // Only what an install can place is recorded: an uninstall deletes by
-    // these names, and a folder or link entry names no placed file.
+    // these names, and a folder or link entry names no placed file. A
+    // format that extracts flat is recorded by bare names.
+    const bool flat = format_.can(archives::Ability::FlatExtract);
     for (const QString& stored : listing.files)
-        classify(stored, bareName(stored));
-}
-
-void ArchiveExam::examineRar() {
-    reason_ = RejectInvalidRar;
-    // The result is not judged: the names listed before a failure count.
-    const core::ArchiveListing listing = core::ListArchive(ctx_, path_);
-    if (listing.entries.size() > MaxArchiveEntries) {
-        reason_ = RejectTooManyFiles;
-        rejected_ = true;
-        return;
-    }
-    for (const QString& name : listing.files)
-        classify(name, name);
+        classify(stored, flat ? bareName(stored) : stored);
 }
 
 void ArchiveExam::classify(const QString& storedName, const QString& recordedName) {
@@ -100,7 +95,7 @@ void ArchiveExam::classify(const QString& storedName, const QString& recordedNam
     const QString ext = entryExtension(storedName);
     if (ext == QLatin1String(rules_.nameExt)) {
         takeName(storedName, recordedName);
-    } else if (ext == u".ut2mod"_s || ext == u".ut4mod"_s || ext == u".exe"_s) {
+    } else if (catalogue::isRefusedInstaller(ext)) {
         reason_ = RejectUnsupported;
         rejected_ = true;
     }
@@ -132,7 +127,7 @@ void ArchiveExam::extractAlone(const QString& storedName) {
     request.target = ctx_.state.TempDir; // where ReadIntName looks
     request.only = QStringList{storedName};
     core::ExtractArchive(ctx_, request);
-    if (isZip_)
+    if (format_.can(archives::Ability::FlatExtract))
         return;
     // Every pass brings the files up one level, so an .int however deep
     // in the archive reaches TempDir.
@@ -168,10 +163,8 @@ struct FoundPath {
         const qsizetype slash = path.lastIndexOf(u'/');
         name = path.mid(slash + 1);
         dir = path.left(slash + 1);
-        const qsizetype dot = name.lastIndexOf(u'.');
-        const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
-        isZip = ext == u".zip"_s;
-        if (!isZip && ext != u".rar"_s) {
+        format = archives::formatOf(name);
+        if (!format) {
             logText = notAnArchiveText();
         } else if (!known.contains(name)) {
             logText = placeTooLongText(dir, name);
@@ -181,9 +174,10 @@ struct FoundPath {
     QString path;
     QString name;
     QString dir;
-    bool isZip = false;
+    const archives::ArchiveFormat* format = nullptr;
     /// A new archive whose place fits its record.
     bool examine = false;
+    bool readsAhead() const { return format && format->can(archives::Ability::ReadAhead); }
     /// What error.log says of a path that is not examined; empty for one
     /// already known.
     QString logText;
@@ -205,7 +199,7 @@ LoadedRecords startSearchAndLoad(CommandContext& ctx, TmFileScan& scan,
     const AppState& s = ctx.state;
     const QString dbPath = catalogue::recordFile(s, kind);
     scan.SubDirs = s.ScanSubDirs;
-    StartFolderSearch(scan, catalogue::archiveFolder(s, kind), QStringList{u"*.zip"_s, u"*.rar"_s});
+    StartFolderSearch(scan, catalogue::archiveFolder(s, kind), archives::archiveMasks());
     LoadedRecords loaded;
     loaded.exists = QFileInfo::exists(dbPath);
     // A kind with its record file alone (the maps) takes a missing file as
@@ -242,16 +236,15 @@ QList<FoundPath> judgePaths(const QStringList& found, const QList<TContentRecord
 QList<TContentRecord> examineNew(CommandContext& ctx, catalogue::ContentKind kind,
                                  const QList<FoundPath>& paths, QStringList& log) {
     const catalogue::KindDescriptor& rules = catalogue::describe(kind);
-    // The zips to examine are read ahead on worker threads in the order
-    // they are examined.
-    QStringList zipsToExamine;
+    // The archives to examine whose format reads ahead are read on worker
+    // threads in the order they are examined.
+    QStringList readAhead;
     for (const FoundPath& f : paths) {
-        if (f.examine && f.isZip)
-            zipsToExamine.append(f.path);
+        if (f.examine && f.readsAhead())
+            readAhead.append(f.path);
     }
-    ZipsAhead ahead(zipsToExamine, ScanThreads());
+    ArchivesAhead ahead(readAhead, ScanThreads());
     const QString today = ctx.clock().todayText();
-    ScanResult result;
     QList<TContentRecord> added;
     added.reserve(paths.size());
     for (const FoundPath& f : paths) {
@@ -267,13 +260,10 @@ QList<TContentRecord> examineNew(CommandContext& ctx, catalogue::ContentKind kin
         rec.Installed = 0;
         rec.Kind = rules.newRecordKind;
         rec.AddedDate = today;
-        ArchiveExam exam(ctx, rules, rec, f.path, f.isZip);
-        if (f.isZip)
-            exam.examineZip(ahead.next());
-        else
-            exam.examineRar();
+        ArchiveExam exam(ctx, rules, rec, f.path, *f.format);
+        exam.examine(f.readsAhead() ? std::optional(ahead.next()) : std::nullopt);
         if (const std::optional<int> reason = exam.finish())
-            log.append(f.path + rejectText(rules, *reason));
+            log.append(f.path + rejectText(rules, *reason, f.format->word));
         added.append(std::move(rec));
     }
     return added;

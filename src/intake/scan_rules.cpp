@@ -1,5 +1,6 @@
 #include "intake/scan_rules.h"
 
+#include "archive/archive_formats.h"
 #include "platform/file_helpers.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,23 +51,21 @@ bool keepSharedFileRecord(catalogue::ContentKind kind, const TContentRecord& rec
 
 } // namespace
 
-QString rejectText(const catalogue::KindDescriptor& kind, int reason) {
+QString rejectText(const catalogue::KindDescriptor& kind, int reason, const QString& formatWord) {
     switch (reason) {
-    case RejectInvalidZip:
-        return u" - Not a valid zip-file"_s;
+    case RejectInvalidArchive:
+        return u" - Not a valid "_s + formatWord + u"-file"_s;
     case RejectUnsupported:
         return u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s;
     case RejectTooManyFiles:
         return QString::fromLatin1(kind.tooManyText);
-    case RejectInvalidRar:
-        return u" - Not a valid rar-file"_s;
     default:
         return u" - Unknown file. Not supported by Quorvel"_s;
     }
 }
 
 QString notAnArchiveText() {
-    return u" - Not a .zip- or .rar-archive."_s;
+    return u" - Not a "_s + archives::extensionsText(u" or "_s, u"-"_s) + u"archive."_s;
 }
 
 QString bareName(const QString& name) {

@@ -15,11 +15,12 @@ namespace intake {
 
 /// Why an archive was refused; the value left at the end picks the text.
 enum RejectReason : int {
-    RejectUnknownFile = 0,  ///< no entry of the required kind
-    RejectInvalidZip = 1,   ///< ZipProbe below 1
+    RejectUnknownFile = 0, ///< no entry of the required kind
+    /// The format's probe below 1; for a format without one, any refusal
+    /// other than the two below.
+    RejectInvalidArchive = 1,
     RejectUnsupported = 2,  ///< a .ut2mod, .ut4mod or .exe entry
     RejectTooManyFiles = 3, ///< more than MaxArchiveEntries entries
-    RejectInvalidRar = 4,   ///< any refused rar
 };
 
 /// Archives with more entries are refused without looking at them.
@@ -30,9 +31,11 @@ inline constexpr int MaxExtensionLength = 10;
 inline constexpr int MaxArchiveNameBytes = 50;
 inline constexpr int MaxArchiveDirBytes = 100;
 
-/// The log text of `reason` for the scan of a kind (each begins with a blank).
-QString rejectText(const catalogue::KindDescriptor& kind, int reason);
-/// Logged for a found file that is neither .zip nor .rar.
+/// The log text of `reason` for the scan of a kind (each begins with a
+/// blank); `formatWord` names the archive's format
+/// (archives::ArchiveFormat::word).
+QString rejectText(const catalogue::KindDescriptor& kind, int reason, const QString& formatWord);
+/// Logged for a found file of no archive format.
 QString notAnArchiveText();
 
 /// The lower-cased extension of the file-name part of `name` ("/" and "\"

@@ -1,6 +1,7 @@
 // The one way commands call the archive components: entries returned,
 // progress in the caller's status line, the rar password asked through the
 // caller's dialogs, and the components' settings put back after each call.
+#include "archive/archive_formats.h"
 #include "archive/rar_archive.h"
 #include "archive/zip_master.h"
 #include "core/app_core.h"
@@ -13,6 +14,9 @@
 #include "support/zip_builder.h"
 
 #include <QFileInfo>
+#include <QHash>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -169,4 +173,59 @@ TEST_F(ArchiveCallsTest, PasswordIsAskedWithTheArchiveAsCaptionUnlessQuiet) {
     EXPECT_TRUE(quietly.entries.isEmpty());
     EXPECT_EQ(dialogs.shown.size(), 3);
     expectComponentsUntouched();
+}
+
+// Each row of the format table against what its backend really does: a
+// sample of the format is found by its extension in any case, listed,
+// extracted flat or with its folders as the row says, and written only
+// where the row says so. A row without a sample writer here fails.
+TEST_F(ArchiveCallsTest, EveryFormatDoesWhatItsRowSays) {
+    using archives::Ability;
+    const QHash<QString, std::function<bool(const QString&)>> samples = {
+        {u".zip"_s,
+         [](const QString& path) {
+             return ZipBuilder().file(u"Maps/DM-T.ut2"_s, "map").write(path);
+         }},
+        {u".rar"_s,
+         [](const QString& path) {
+             return writeRar4Archive(path, {Rar4Entry::file("Maps\\DM-T.ut2", "map")});
+         }},
+    };
+    setUpComponents();
+    core.dRar31.Backend = archives::RarBackend::LibarchiveOnly;
+    tree.file(u"add/new.txt"_s, "new");
+    for (const archives::ArchiveFormat& format : archives::archiveFormats()) {
+        SCOPED_TRACE(format.extension.toStdString());
+        ASSERT_TRUE(samples.contains(format.extension)) << "no sample writer for this format";
+        const QString path = tree.path(u"T"_s + format.extension.toUpper());
+        ASSERT_TRUE(samples[format.extension](path));
+        EXPECT_EQ(archives::formatOf(path), &format);
+        EXPECT_TRUE(archives::archiveMasks().contains(u'*' + format.extension));
+        if (format.probe) {
+            EXPECT_GE(format.probe(path), 1);
+        }
+
+        const core::ArchiveListing listing = core::ListArchive(ctx(), path);
+        EXPECT_EQ(listing.result.ok, format.can(Ability::List));
+        EXPECT_EQ(listing.files,
+                  format.can(Ability::List) ? QStringList{u"Maps/DM-T.ut2"_s} : QStringList());
+
+        const QString out = tree.folder(u"out"_s + format.extension);
+        EXPECT_EQ(core::ExtractArchive(ctx(), {path, out, {}}).ok, format.can(Ability::Extract));
+        const QString placed =
+            format.can(Ability::FlatExtract) ? u"DM-T.ut2"_s : u"Maps/DM-T.ut2"_s;
+        if (format.can(Ability::Extract)) {
+            EXPECT_EQ(tree.read(u"out"_s + format.extension + u'/' + placed), "map");
+        }
+
+        archives::ArchiveJob add;
+        add.archive = path;
+        add.names = {tree.path(u"add/new.txt"_s)};
+        add.noBoxes = true;
+        EXPECT_EQ(ctx().backends.of(format).add(add).ok, format.can(Ability::Write));
+        expectComponentsUntouched();
+    }
+    EXPECT_EQ(archives::writtenFormat().extension, u".zip"_s);
+    EXPECT_EQ(archives::formatOf(u"folder.zip/readme"_s), nullptr);
+    EXPECT_EQ(archives::formatOf(u"DM-Foo.zip.bak"_s), nullptr);
 }

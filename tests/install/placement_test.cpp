@@ -105,8 +105,8 @@ TEST_F(PlacementFixture, StepsRunInTableOrderAndImagesCountPerExtension) {
     };
     Recorder recorder;
     recorder.out = &shown;
-    CommandContext recording{ctx().state, ctx().dialogs, recorder,        ctx().zip,
-                             ctx().rar,   ctx().trash,   ctx().processes, ctx().folders};
+    CommandContext recording{ctx().state, ctx().dialogs,   recorder,     ctx().backends,
+                             ctx().trash, ctx().processes, ctx().folders};
 
     install::CopyToGameFolders(recording, run, false, tree.path(u"archives/DM-Foo.big.rar"_s));
 

@@ -23,20 +23,25 @@ using ScanKind = catalogue::ContentKind;
 TEST(ScanRules, RejectTextsPerScan) {
     const QString tooManyMaps = u" - To many files in Archive. Possibly not a map"_s;
     const QString tooManyMods = u" - To many files in Archive. Install manually."_s;
-    const QStringList common{
-        u" - Unknown file. Not supported by Quorvel"_s,
-        u" - Not a valid zip-file"_s,
-        u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s,
-        QString(),
-        u" - Not a valid rar-file"_s,
+    // By format: the reason texts, the invalid one naming the format.
+    const QList<std::pair<QString, QStringList>> common{
+        {u"zip"_s,
+         {u" - Unknown file. Not supported by Quorvel"_s, u" - Not a valid zip-file"_s,
+          u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s}},
+        {u"rar"_s,
+         {u" - Unknown file. Not supported by Quorvel"_s, u" - Not a valid rar-file"_s,
+          u" - .ut4mod- or .exe-file. Not supported by Quorvel"_s}},
     };
     for (const auto& [kind, tooMany] :
          {std::pair{ScanKind::Maps, tooManyMaps}, std::pair{ScanKind::Mutators, tooManyMods},
           std::pair{ScanKind::Skins, tooManyMods}}) {
         const catalogue::KindDescriptor& rules = catalogue::describe(kind);
-        for (int reason = 0; reason <= 4; ++reason)
-            EXPECT_EQ(intake::rejectText(rules, reason), reason == 3 ? tooMany : common[reason])
-                << int(kind) << " " << reason;
+        for (const auto& [word, texts] : common) {
+            for (int reason = 0; reason <= 3; ++reason)
+                EXPECT_EQ(intake::rejectText(rules, reason, word),
+                          reason == 3 ? tooMany : texts[reason])
+                    << int(kind) << " " << reason << " " << word.toStdString();
+        }
     }
     EXPECT_EQ(intake::notAnArchiveText(), u" - Not a .zip- or .rar-archive."_s);
 }
