@@ -66,6 +66,18 @@ struct CacheBooks {
     bool modsChanged = false;
 };
 
+/// What the items of one run share: its context, the package reader, the
+/// plan, the books the commit writes, the packages taken out of the cache
+/// for the current item and the run's result.
+struct ItemRun {
+    CommandContext& ctx;
+    TUTPackage& reader;
+    const CachePlan& plan;
+    CacheBooks& books;
+    QList<Taken>& taken;
+    CacheRunResult& result;
+};
+
 /// Keeps `path` in the run's backups and logs it, so an undone run puts
 /// the file back as it was.
 void keepFirst(install::RunJournal& journal, const QString& path) {
@@ -135,9 +147,9 @@ QStringList importNames(const TUTPackage& reader) {
 /// Moves along every cached package whose base name equals an import name
 /// of the item's package (the first such line of `ini` from its second
 /// line on), until the record's Files are full.
-void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, CacheBooks& books,
-                 CacheFiles& files, TContentRecord& rec, QList<Taken>& taken) {
-    reader.OpenPackage(taken.first().tempPath);
+void takeImports(ItemRun& r, const CacheIni& ini, CacheFiles& files, TContentRecord& rec) {
+    CommandContext& ctx = r.ctx;
+    r.reader.OpenPackage(r.taken.first().tempPath);
     QHash<QString, CacheLine> byBase;
     for (qsizetype i = 1; i < ini.size(); ++i) {
         if (const std::optional<CacheLine> line = cachedPackage(ini.text(i))) {
@@ -146,7 +158,7 @@ void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, C
                 byBase.insert(base, *line);
         }
     }
-    for (const QString& name : importNames(reader)) {
+    for (const QString& name : importNames(r.reader)) {
         const auto it = byBase.constFind(name);
         if (it == byBase.constEnd())
             continue;
@@ -162,7 +174,7 @@ void takeImports(CommandContext& ctx, TUTPackage& reader, const CacheIni& ini, C
                 platform::Ok, kBoxOffset);
             return;
         }
-        take(ctx, books, files, taken, cached, it->fileName);
+        take(ctx, r.books, files, r.taken, cached, it->fileName);
         rec.Files.append(it->fileName);
         rec.FileCount = qint32(rec.Files.size());
     }
@@ -191,39 +203,17 @@ bool makeZip(CommandContext& ctx, const CachePlan& plan, const QString& stem,
     return false;
 }
 
-/// What becomes of the item's packages in TempDir; true when the item is
-/// counted. The record's Files end as the names that left the cache for
-/// good; `run` counts the files placed and collects what failed.
-bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const CacheIni& ini,
-                CacheBooks& books, CacheFiles& files, TContentRecord& rec, QList<Taken>& taken,
-                CacheRunResult& run) {
-    AppState& s = ctx.state;
-    if (plan.action == CacheAction::DeleteFile)
-        return true; // the clean-up deletes it
-    takeImports(ctx, reader, ini, books, files, rec, taken);
-    const QString stem = packageBase(rec.ArchiveName);
-    bool zipMade = false;
-    if (plan.action == CacheAction::InstallAndZip || plan.action == CacheAction::ZipOnly) {
-        const QString text = plan.action == CacheAction::ZipOnly
-                                 ? u"Saving files to zip ..."_s
-                                 : u"Installing and Saving to zip ..."_s;
-        const bool zipped = makeZip(ctx, plan, stem, text, run.zipFailures);
-        if (plan.action == CacheAction::ZipOnly) {
-            // Nothing else keeps these packages: they go back.
-            if (!zipped)
-                forget(rec, putBack(ctx, taken, false));
-            return zipped;
-        }
-        // The install goes on as if the zip were there; its failure is
-        // named at the end of the run.
-        rec.ArchiveName = stem + u".zip"_s;
-        zipMade = true;
-    }
-
+/// Installs the item's packages in TempDir (`zipMade`: from the zip just
+/// written); true when it placed files. What was not placed goes back into
+/// the cache.
+bool installItem(ItemRun& r, TContentRecord& rec, bool zipMade) {
+    CommandContext& ctx = r.ctx;
+    const AppState& s = ctx.state;
+    CacheRunResult& run = r.result;
     run.ProgressText = u"  Installing "_s + rec.DisplayName;
     const qint32 placedBefore = run.ProgressDone;
     if (zipMade) {
-        rec.ArchiveDir = platform::withSlash(plan.zipFolder);
+        rec.ArchiveDir = platform::withSlash(r.plan.zipFolder);
         rec.Kind = catalogue::record_kind::Content;
     } else {
         rec.ArchiveDir = catalogue::FromCache.toString();
@@ -231,7 +221,7 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     }
     rec.Installed = 1;
     rec.InstallDate = ctx.clock().todayText();
-    install::RunJournal& journal = books.journal;
+    install::RunJournal& journal = r.books.journal;
     journal.ops.clear();
     journal.keptNow.clear();
     const install::Placement placement =
@@ -239,8 +229,7 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     // ProgressDone counts the whole run; the item is installed only when it
     // placed files itself.
     const bool placed = placement.accepted && run.ProgressDone > placedBefore;
-    // What was not placed goes back into the cache.
-    forget(rec, putBack(ctx, taken, false));
+    forget(rec, putBack(ctx, r.taken, false));
     if (!placed) {
         journal.undo(ctx);
         return false;
@@ -248,17 +237,42 @@ bool handleItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, 
     // The record and the counts change in memory; the run writes them
     // once, at its commit.
     const bool mapFile = catalogue::recordFileForPackage(s, rec.DisplayName) == s.mapDataPath();
-    (mapFile ? books.maps : books.mods).append(rec);
-    (mapFile ? books.mapsChanged : books.modsChanged) = true;
-    books.shared.registerExisting(placement.existing);
+    (mapFile ? r.books.maps : r.books.mods).append(rec);
+    (mapFile ? r.books.mapsChanged : r.books.modsChanged) = true;
+    r.books.shared.registerExisting(placement.existing);
     journal.uses.add(rec);
     return true;
 }
 
+/// What becomes of the item's packages in TempDir; true when the item is
+/// counted. The record's Files end as the names that left the cache for
+/// good; the run's result counts the files placed and collects what failed.
+bool handleItem(ItemRun& r, const CacheIni& ini, CacheFiles& files, TContentRecord& rec) {
+    const CacheAction action = r.plan.action;
+    if (action == CacheAction::DeleteFile)
+        return true; // the clean-up deletes it
+    takeImports(r, ini, files, rec);
+    if (action != CacheAction::InstallAndZip && action != CacheAction::ZipOnly)
+        return installItem(r, rec, false);
+    const QString stem = packageBase(rec.ArchiveName);
+    const QString text = action == CacheAction::ZipOnly ? u"Saving files to zip ..."_s
+                                                        : u"Installing and Saving to zip ..."_s;
+    const bool zipped = makeZip(r.ctx, r.plan, stem, text, r.result.zipFailures);
+    if (action == CacheAction::ZipOnly) {
+        // Nothing else keeps these packages: they go back.
+        if (!zipped)
+            forget(rec, putBack(r.ctx, r.taken, false));
+        return zipped;
+    }
+    // The install goes on as if the zip were there; its failure is named at
+    // the end of the run.
+    rec.ArchiveName = stem + u".zip"_s;
+    return installItem(r, rec, true);
+}
+
 /// One queued name; true when it is counted.
-bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, const QString& name,
-             CacheBooks& books, QList<Taken>& taken, const std::function<void()>& relist,
-             CacheRunResult& run) {
+bool runItem(ItemRun& r, const QString& name, const std::function<void()>& relist) {
+    CommandContext& ctx = r.ctx;
     const std::optional<QString> iniPath = findCacheIni(ctx.state);
     if (!iniPath)
         throw platform::Error(u"The game's cache index cache.ini is missing in \""_s +
@@ -276,11 +290,11 @@ bool runItem(CommandContext& ctx, TUTPackage& reader, const CachePlan& plan, con
     const QString cached = files.first(cachedPackage(ini.text(at))->key);
     bool counted = false;
     if (!cached.isEmpty()) {
-        take(ctx, books, files, taken, cached, name);
-        counted = handleItem(ctx, reader, plan, ini, books, files, rec, taken, run);
+        take(ctx, r.books, files, r.taken, cached, name);
+        counted = handleItem(r, ini, files, rec);
     }
     core::DeleteTempFiles(ctx);
-    keepFirst(books.journal, *iniPath);
+    keepFirst(r.books.journal, *iniPath);
     RemoveCacheEntries(ctx, rec);
     if (relist)
         relist();
@@ -332,10 +346,11 @@ CacheRunResult RunCacheInstall(CommandContext& outer, TUTPackage& reader, const 
                          catalogue::SharedFiles::load(s.sharedDataPath())};
         uses.addInstalled(books.maps);
         uses.addInstalled(books.mods);
+        ItemRun items{ctx, reader, plan, books, taken, result};
         try {
             for (qsizetype i = 0; i < plan.queue.size(); ++i) {
                 taken.clear();
-                if (runItem(ctx, reader, plan, plan.queue[i], books, taken, relist, result))
+                if (runItem(items, plan.queue[i], relist))
                     ++result.count;
                 run.progress(int(i + 1));
             }
