@@ -213,7 +213,7 @@ bool ConfirmInstall(CommandContext& ctx, const TContentRecord& record, ImportsCa
     return answer == platform::Yes || answer == platform::YesToAll;
 }
 
-void AskBeforeInstall(CommandContext& ctx, std::shared_ptr<ImportsCache> cache) {
+void AskBeforeInstall(CommandContext& ctx, const std::shared_ptr<ImportsCache>& cache) {
     ctx.beforeInstall = [cache](CommandContext& run, const TContentRecord& record, bool& yesToAll) {
         return ConfirmInstall(run, record, *cache, yesToAll);
     };

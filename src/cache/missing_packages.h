@@ -81,7 +81,7 @@ bool ConfirmInstall(CommandContext& ctx, const TContentRecord& record, ImportsCa
 
 /// Makes every install through `ctx` ask ConfirmInstall first, reading
 /// through `cache`.
-void AskBeforeInstall(CommandContext& ctx, std::shared_ptr<ImportsCache> cache);
+void AskBeforeInstall(CommandContext& ctx, const std::shared_ptr<ImportsCache>& cache);
 
 /// Installed content whose packages need what the game folders lack.
 struct InstalledNeeds {

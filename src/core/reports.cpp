@@ -39,10 +39,18 @@ void block(QStringList& out, const QString& title, const TContentRecord& r, bool
     out.append(QString());
 }
 
+/// The texts of one kind's part of the record list.
+struct KindTexts {
+    QString heading; ///< "Maps:"
+    QString title;   ///< before each record's name
+    QString total;   ///< before the count
+};
+
 /// One kind's blocks and its total line.
 template <typename Keep>
-void kind(QStringList& out, const QString& heading, const QString& title, const QString& total,
-          const QList<TContentRecord>& records, bool full, Keep keep) {
+void kind(QStringList& out, const KindTexts& texts, const QList<TContentRecord>& records, bool full,
+          Keep keep) {
+    const auto& [heading, title, total] = texts;
     out.append(heading);
     int count = 0;
     for (const TContentRecord& r : records) {
@@ -81,13 +89,13 @@ QStringList briefList(const ListsSnapshot& l) {
 QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
                        bool full) {
     QStringList out;
-    kind(out, u"Maps:"_s, u"\tName of Map: "_s, u"Total Number of maps: "_s, maps, full,
+    kind(out, {u"Maps:"_s, u"\tName of Map: "_s, u"Total Number of maps: "_s}, maps, full,
          [](const TContentRecord& r) { return r.Kind < 10; });
     out.append(QString());
-    kind(out, u"Mutators:"_s, u"\tName of Mutator: "_s, u"Total Number of mutators: "_s, mods, full,
-         [](const TContentRecord& r) { return r.Kind < 2; });
+    kind(out, {u"Mutators:"_s, u"\tName of Mutator: "_s, u"Total Number of mutators: "_s}, mods,
+         full, [](const TContentRecord& r) { return r.Kind < 2; });
     out.append(QString());
-    kind(out, u"Skins:"_s, u"\tName of Skin: "_s, u"Total Number of skins: "_s, mods, full,
+    kind(out, {u"Skins:"_s, u"\tName of Skin: "_s, u"Total Number of skins: "_s}, mods, full,
          [](const TContentRecord& r) { return r.Kind >= 2 && r.Kind <= 9; });
     return out;
 }

@@ -39,7 +39,7 @@ void TForm1::buildMenus() {
     // Every item runs through the command boundary, so none starts while a
     // long command runs.
     auto quick = [this](QAction* action, CommandBoundary::Access access,
-                        std::function<void()> handler) {
+                        const std::function<void()>& handler) {
         connect(action, &QAction::triggered, this,
                 [this, access, handler] { runCommand(CommandBoundary::Quick, access, handler); });
     };

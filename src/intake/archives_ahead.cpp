@@ -67,6 +67,7 @@ void ArchivesAhead::readBatch() {
     // Components are made here: their first construction sets up the
     // process's time zone once.
     std::vector<std::unique_ptr<archives::ArchiveBackends>> backends;
+    backends.reserve(size_t(workers));
     for (int w = 0; w < workers; ++w)
         backends.push_back(std::make_unique<archives::ArchiveBackends>(nullptr));
     // Each worker takes the next index; every slot is written by one worker.

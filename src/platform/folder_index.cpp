@@ -44,7 +44,7 @@ FolderIndex::Listing& FolderIndex::listing(const QString& key) {
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QString& child : children)
         names[child.toCaseFolded()].append(child);
-    return *folders_.insert(key, std::move(names));
+    return *folders_.insert(key, names);
 }
 
 std::optional<QString> FolderIndex::find(const QString& folder, const QString& name) {
