@@ -140,14 +140,14 @@ bool writePackage(const QString& path, const PackageSpec& layout) {
 }
 
 QByteArray packageImporting(const QList<ImportedObject>& objects) {
-    PackageSpec spec;
-    auto name = [&spec](const QByteArray& text) {
-        for (qsizetype i = 0; i < spec.names.size(); ++i) {
-            if (spec.names[i].text == text)
+    PackageSpec layout;
+    auto name = [&layout](const QByteArray& text) {
+        for (qsizetype i = 0; i < layout.names.size(); ++i) {
+            if (layout.names[i].text == text)
                 return qint32(i);
         }
-        spec.names.append({text, 0, std::nullopt});
-        return qint32(spec.names.size() - 1);
+        layout.names.append({text, 0, std::nullopt});
+        return qint32(layout.names.size() - 1);
     };
     // The import of each package, by name: where its objects point.
     QList<std::pair<QByteArray, qint32>> packageImports;
@@ -158,14 +158,14 @@ QByteArray packageImporting(const QList<ImportedObject>& objects) {
                 outer = reference;
         }
         if (outer == 0) {
-            spec.imports.append({name("Core"), name("Package"), 0, name(o.package)});
-            outer = -qint32(spec.imports.size());
+            layout.imports.append({name("Core"), name("Package"), 0, name(o.package)});
+            outer = -qint32(layout.imports.size());
             packageImports.append({o.package, outer});
         }
         if (!o.object.isEmpty())
-            spec.imports.append({name("Engine"), name(o.className), outer, name(o.object)});
+            layout.imports.append({name("Engine"), name(o.className), outer, name(o.object)});
     }
-    return packageBytes(spec);
+    return packageBytes(layout);
 }
 
 } // namespace testing_support
