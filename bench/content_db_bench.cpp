@@ -44,7 +44,7 @@ void BM_LoadMapLists(benchmark::State& state) {
     AppState app;
     app.ProgramDir = dir.path();
     for (auto _ : state) {
-        MapLists lists = LoadMapLists(app, u"All"_s);
+        KindLists lists = LoadKindLists(app, catalogue::ContentKind::Maps, u"All"_s);
         benchmark::DoNotOptimize(lists);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -82,41 +82,36 @@ QString filterMask(const Session& session, const QString& wanted) {
                 u"\"."_s);
 }
 
+/// "--filter applies to maps only.", naming the kinds whose page has a filter.
+QString filterKindsText() {
+    QStringList words;
+    for (const ContentKind kind : catalogue::AllKinds) {
+        if (catalogue::describe(kind).filtered)
+            words.append(catalogue::describe(kind).many.toString());
+    }
+    return u"--filter applies to "_s + words.join(u" and "_s) + u" only."_s;
+}
+
 PageLists pageLists(Session& session, const Invocation& call, ContentKind kind,
                     const QList<TContentRecord>& records) {
     const AppState& s = session.state();
-    const bool byDate = call.isSet(u"by-date"_s);
-    PageLists lists;
-    if (kind == ContentKind::Maps) {
-        const QString mask =
-            call.isSet(u"filter"_s) ? filterMask(session, call.value(u"filter"_s)) : u"All"_s;
-        // A data folder no program has opened yet records nothing.
-        if (!QFileInfo::exists(s.mapDataPath()))
-            return lists;
-        const MapLists maps = LoadMapLists(s, mask);
-        if (!maps.error.isEmpty())
-            throw Exit{DataUnreadable, terminalText(maps.error)};
-        lists = {maps.notInstalled, maps.installed};
-        if (byDate)
-            lists = {mapListByDate(lists.notInstalled, records, false),
-                     mapListByDate(lists.installed, records, true)};
-        return lists;
+    const bool filtered = catalogue::describe(kind).filtered;
+    if (call.isSet(u"filter"_s) && !filtered)
+        throw usage(filterKindsText());
+    const QString mask =
+        call.isSet(u"filter"_s) ? filterMask(session, call.value(u"filter"_s)) : u"All"_s;
+    // A data folder no program has opened yet records nothing.
+    if (!QFileInfo::exists(catalogue::recordFile(s, kind)))
+        return {};
+    const KindLists loaded = LoadKindLists(s, kind, mask);
+    if (!loaded.error.isEmpty())
+        throw Exit{DataUnreadable, terminalText(loaded.error)};
+    if (call.isSet(u"by-date"_s)) {
+        const DateLists dated =
+            kindListsByDate(kind, {loaded.notInstalled, loaded.installed}, records);
+        return {dated.notInstalled, dated.installed};
     }
-    if (call.isSet(u"filter"_s))
-        throw usage(u"--filter applies to maps only."_s);
-    if (!QFileInfo::exists(s.modDataPath()))
-        return lists;
-    const bool skins = kind == ContentKind::Skins;
-    const ModLists mods = LoadModLists(s, skins);
-    if (!mods.error.isEmpty())
-        throw Exit{DataUnreadable, terminalText(mods.error)};
-    lists = {skins ? mods.skins : mods.mutators,
-             skins ? mods.skinsInstalled : mods.mutatorsInstalled};
-    if (byDate) {
-        const ModDateLists dated = modListsByDate(records, skins);
-        lists = {dated.notInstalled, dated.installed};
-    }
-    return lists;
+    return {loaded.notInstalled, loaded.installed};
 }
 
 } // namespace

@@ -125,15 +125,15 @@ int runUpdate(Session& session, const Invocation& call) {
                  u"map-dir DIR\" (and mutator-dir, skin-dir)."_s);
     const qsizetype logged = scanConfiguredFolders(session);
     const reports::ListsSnapshot lists = reports::listsAsLoaded(s);
-    QString summary =
-        u"Database updated: "_s +
-        counted(lists.mapsInstalled.size() + lists.mapsNotInstalled.size(), u"map"_s, u"maps"_s) +
-        u" ("_s + QString::number(lists.mapsInstalled.size()) + u" installed), "_s +
-        counted(lists.mutatorsInstalled.size() + lists.mutators.size(), u"mutator"_s,
-                u"mutators"_s) +
-        u" ("_s + QString::number(lists.mutatorsInstalled.size()) + u" installed), "_s +
-        counted(lists.skinsInstalled.size() + lists.skins.size(), u"skin"_s, u"skins"_s) + u" ("_s +
-        QString::number(lists.skinsInstalled.size()) + u" installed)"_s;
+    QStringList counts;
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        const catalogue::KindDescriptor& d = catalogue::describe(kind);
+        const reports::ListsSnapshot::Page& page = lists.of(kind);
+        counts.append(counted(page.installed.size() + page.notInstalled.size(), d.one.toString(),
+                              d.many.toString()) +
+                      u" ("_s + QString::number(page.installed.size()) + u" installed)"_s);
+    }
+    QString summary = u"Database updated: "_s + counts.join(u", "_s);
     // What this run logged, as error.log shows it: an archive refused by an
     // earlier run keeps its record and is not looked at (nor logged) again.
     if (logged > 0)

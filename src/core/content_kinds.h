@@ -67,11 +67,30 @@ struct KindDescriptor {
     /// The left list shows only records of installedKind: a record without
     /// its archive cannot be installed again.
     bool leftListNeedsArchive;
+    /// The page narrows its lists to one prefix before the first "-" (the
+    /// map filter's game type); their date order is then taken from the
+    /// entries shown, so the filter holds, else from all records.
+    bool filtered;
+    /// The plain box's text when the record file cannot be read.
+    QStringView unreadableText;
 
     // Installing.
     /// An archive's folders are kept while extracting, until the temporary
     /// folder is flattened (else it is extracted flat).
     bool extractKeepsFolders;
+
+    // Uninstalling.
+    /// An uninstalled record whose archive is gone stays in the record file,
+    /// listed nowhere (else it leaves the file, and with the last archive
+    /// of an uninstall its records of other kinds leave too).
+    bool keepsRecordWithoutArchive;
+
+    // The status texts of the page's commands.
+    QStringView noneSelectedText; ///< "  No maps selected! Try again."
+    QStringView deleteFailedText; ///< "  Operation failed."
+    /// An uninstall's closing status tells the number of archives and files
+    /// (else the name of the last one uninstalled).
+    bool uninstallCounts;
 
     // The scan.
     const char* requiredExt; ///< counted: an archive needs at least one

@@ -49,15 +49,15 @@ QStringList newestFirst(QStringList keys) {
 
 } // namespace
 
-QStringList mapListByDate(const QStringList& entries, const QList<TContentRecord>& records,
-                          bool installedList) {
+QStringList listByDate(ContentKind kind, const QStringList& entries,
+                       const QList<TContentRecord>& records, bool installedList) {
     const ListSide side = installedList ? ListSide::Installed : ListSide::NotInstalled;
     // The records the list shows, by entry in file order: the n-th entry of
     // a name is keyed by the n-th record of that name.
     QHash<QString, QList<const TContentRecord*>> byEntry;
     for (const TContentRecord& r : records) {
-        if (catalogue::isOnList(r, ContentKind::Maps, side))
-            byEntry[catalogue::listEntryOf(r, ContentKind::Maps, side)].append(&r);
+        if (catalogue::isOnList(r, kind, side))
+            byEntry[catalogue::listEntryOf(r, kind, side)].append(&r);
     }
     QHash<QString, int> seen;
     QStringList keys;
@@ -71,8 +71,7 @@ QStringList mapListByDate(const QStringList& entries, const QList<TContentRecord
     return newestFirst(keys);
 }
 
-ModDateLists modListsByDate(const QList<TContentRecord>& records, bool ForSkins) {
-    const ContentKind kind = ForSkins ? ContentKind::Skins : ContentKind::Mutators;
+DateLists listsFromRecordsByDate(ContentKind kind, const QList<TContentRecord>& records) {
     QStringList notInstalled;
     QStringList installed;
     for (const TContentRecord& r : records) {
@@ -84,6 +83,14 @@ ModDateLists modListsByDate(const QList<TContentRecord>& records, bool ForSkins)
                              catalogue::listEntryOf(r, kind, ListSide::Installed));
     }
     return {newestFirst(notInstalled), newestFirst(installed)};
+}
+
+DateLists kindListsByDate(ContentKind kind, const DateLists& shown,
+                          const QList<TContentRecord>& records) {
+    if (!catalogue::describe(kind).filtered)
+        return listsFromRecordsByDate(kind, records);
+    return {listByDate(kind, shown.notInstalled, records, false),
+            listByDate(kind, shown.installed, records, true)};
 }
 
 QStringList byName(const QStringList& entries) {
@@ -100,66 +107,48 @@ void insertByName(QStringList& list, const QString& entry) {
     list.insert(at, entry);
 }
 
-MapLists LoadMapLists(const AppState& state, const QString& filterMask) {
-    MapLists lists;
+QList<KindLists> LoadSharingLists(const AppState& state, ContentKind kind,
+                                  const QString& filterMask) {
+    const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
+    QList<KindLists> lists;
+    for (const ContentKind k : catalogue::AllKinds) {
+        if (catalogue::describe(k).recordFile == file)
+            lists.append(KindLists{k, {}, {}, {}, {}});
+    }
     QList<TContentRecord> records;
     try {
-        records = content_db::ReadAll(state.mapDataPath());
+        records = content_db::ReadAll((state.*file)());
     } catch (const platform::Error&) {
-        lists.error = u"Map database missing or corrupt"_s + retryHint();
+        for (KindLists& l : lists)
+            l.error = catalogue::describe(l.kind).unreadableText.toString() + retryHint();
         return lists;
     }
 
     const bool filtering = filterMask.toUpper() != u"ALL"_s;
-    auto passes = [&](const QString& name) {
-        return !filtering || QString::compare(prefixOf(name), filterMask, Qt::CaseInsensitive) == 0;
-    };
-    for (const TContentRecord& rec : std::as_const(records)) {
-        for (const ListSide side : {ListSide::NotInstalled, ListSide::Installed}) {
-            if (!catalogue::isOnList(rec, ContentKind::Maps, side))
-                continue;
-            const QString entry = catalogue::listEntryOf(rec, ContentKind::Maps, side);
-            if (passes(entry))
-                insertByName(side == ListSide::Installed ? lists.installed : lists.notInstalled,
-                             entry);
+    for (KindLists& l : lists) {
+        const bool narrowed = filtering && catalogue::describe(l.kind).filtered;
+        auto passes = [&](const QString& name) {
+            return !narrowed ||
+                   QString::compare(prefixOf(name), filterMask, Qt::CaseInsensitive) == 0;
+        };
+        for (const TContentRecord& rec : std::as_const(records)) {
+            for (const ListSide side : {ListSide::NotInstalled, ListSide::Installed}) {
+                if (!catalogue::isOnList(rec, l.kind, side))
+                    continue;
+                const QString entry = catalogue::listEntryOf(rec, l.kind, side);
+                if (passes(entry))
+                    insertByName(side == ListSide::Installed ? l.installed : l.notInstalled, entry);
+            }
         }
+        l.status = list_search::countsText(l.kind, l.installed.size(), l.notInstalled.size());
     }
-    lists.status = list_search::countsText(ContentKind::Maps, lists.installed.size(),
-                                           lists.notInstalled.size());
     return lists;
 }
 
-ModLists LoadModLists(const AppState& state, bool ForSkins) {
-    ModLists lists;
-    QList<TContentRecord> records;
-    try {
-        records = content_db::ReadAll(state.modDataPath());
-    } catch (const platform::Error&) {
-        lists.error = u"Databasefile missing or corrupt"_s + retryHint();
-        return lists;
+KindLists LoadKindLists(const AppState& state, ContentKind kind, const QString& filterMask) {
+    for (KindLists& lists : LoadSharingLists(state, kind, filterMask)) {
+        if (lists.kind == kind)
+            return std::move(lists);
     }
-
-    struct Target {
-        ContentKind kind;
-        ListSide side;
-        QStringList& list;
-    };
-    const Target targets[] = {
-        {ContentKind::Mutators, ListSide::NotInstalled, lists.mutators},
-        {ContentKind::Mutators, ListSide::Installed, lists.mutatorsInstalled},
-        {ContentKind::Skins, ListSide::NotInstalled, lists.skins},
-        {ContentKind::Skins, ListSide::Installed, lists.skinsInstalled},
-    };
-    for (const TContentRecord& rec : std::as_const(records)) {
-        for (const Target& t : targets) {
-            if (catalogue::isOnList(rec, t.kind, t.side))
-                insertByName(t.list, catalogue::listEntryOf(rec, t.kind, t.side));
-        }
-    }
-    const ContentKind kind = ForSkins ? ContentKind::Skins : ContentKind::Mutators;
-    lists.status =
-        ForSkins
-            ? list_search::countsText(kind, lists.skinsInstalled.size(), lists.skins.size())
-            : list_search::countsText(kind, lists.mutatorsInstalled.size(), lists.mutators.size());
-    return lists;
+    return KindLists{kind, {}, {}, {}, {}};
 }

@@ -3,6 +3,7 @@
 #include "core/app_core.h"
 #include "core/command_context.h"
 #include "core/content_db.h"
+#include "core/content_kinds.h"
 #include "core/lifecycle.h"
 #include "core/record_journal.h"
 #include "core/transaction.h"
@@ -35,7 +36,8 @@ QString ChosenFolder(const QString& option) {
 void Prepare(AppState& s, const QString& dir) {
     s.ProgramDir = dir;
     s.CanClose = true;
-    s.MapDirSet = s.MutatorDirSet = s.SkinDirSet = false;
+    for (const catalogue::ContentKind kind : catalogue::AllKinds)
+        s.*catalogue::describe(kind).archiveFolderSet = false;
     s.StartingUp = true;
     s.LastZipDir = QDir::homePath();
     s.LastUz2Dir = QDir::homePath();

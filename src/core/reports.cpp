@@ -66,37 +66,34 @@ void kind(QStringList& out, const KindTexts& texts, const QList<TContentRecord>&
 
 QStringList briefList(const ListsSnapshot& l) {
     QStringList out;
-    section(out, u"Maps (installed):"_s, l.mapsInstalled);
-    out.append(QString());
-    section(out, u"Maps (not installed):"_s, l.mapsNotInstalled);
-    out.append(u"Total number of maps: "_s +
-               QString::number(l.mapsInstalled.size() + l.mapsNotInstalled.size()));
-    out.append(QString());
-    section(out, u"Mutators (installed):"_s, l.mutatorsInstalled);
-    out.append(QString());
-    section(out, u"Mutators (not installed):"_s, l.mutators);
-    out.append(u"Total number of mutators: "_s +
-               QString::number(l.mutatorsInstalled.size() + l.mutators.size()));
-    out.append(QString());
-    section(out, u"Skins (installed):"_s, l.skinsInstalled);
-    out.append(QString());
-    section(out, u"Skins (not installed):"_s, l.skins);
-    out.append(u"Total number of skins: "_s +
-               QString::number(l.skinsInstalled.size() + l.skins.size()));
+    for (const catalogue::ContentKind k : catalogue::AllKinds) {
+        const catalogue::KindDescriptor& d = catalogue::describe(k);
+        const ListsSnapshot::Page& page = l.of(k);
+        if (k != catalogue::AllKinds.front())
+            out.append(QString());
+        section(out, d.page.toString() + u" (installed):"_s, page.installed);
+        out.append(QString());
+        section(out, d.page.toString() + u" (not installed):"_s, page.notInstalled);
+        out.append(u"Total number of "_s + d.many.toString() + u": "_s +
+                   QString::number(page.installed.size() + page.notInstalled.size()));
+    }
     return out;
 }
 
-QStringList recordList(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods,
-                       bool full) {
+QStringList recordList(const RecordsOf& records, bool full) {
     QStringList out;
-    kind(out, {u"Maps:"_s, u"\tName of Map: "_s, u"Total Number of maps: "_s}, maps, full,
-         [](const TContentRecord& r) { return r.Kind < 10; });
-    out.append(QString());
-    kind(out, {u"Mutators:"_s, u"\tName of Mutator: "_s, u"Total Number of mutators: "_s}, mods,
-         full, [](const TContentRecord& r) { return r.Kind < 2; });
-    out.append(QString());
-    kind(out, {u"Skins:"_s, u"\tName of Skin: "_s, u"Total Number of skins: "_s}, mods, full,
-         [](const TContentRecord& r) { return r.Kind >= 2 && r.Kind <= 9; });
+    for (const catalogue::ContentKind k : catalogue::AllKinds) {
+        const catalogue::KindDescriptor& d = catalogue::describe(k);
+        if (k != catalogue::AllKinds.front())
+            out.append(QString());
+        const QString one = d.one.toString();
+        const KindTexts texts{d.page.toString() + u":"_s,
+                              u"\tName of "_s + one.left(1).toUpper() + one.mid(1) + u": "_s,
+                              u"Total Number of "_s + d.many.toString() + u": "_s};
+        kind(out, texts, records(d.recordFile), full, [&d](const TContentRecord& r) {
+            return r.Kind >= d.firstRecordKind && r.Kind <= d.lastRecordKind;
+        });
+    }
     return out;
 }
 
@@ -123,7 +120,11 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
     }
     const QList<TContentRecord> maps = content_db::ReadAll(ctx.state.mapDataPath());
     const QList<TContentRecord> mods = content_db::ReadAll(ctx.state.modDataPath());
-    QStringList lines = recordList(maps, mods, level == Full);
+    QStringList lines = recordList(
+        [&](catalogue::RecordFileOf recordFile) -> const QList<TContentRecord>& {
+            return recordFile == &AppState::mapDataPath ? maps : mods;
+        },
+        level == Full);
     if (level == Full)
         lines += file_conflicts::reportSection(file_conflicts::Conflicts(
             file_conflicts::SharedFiles(ctx.state, maps, mods, ctx.state.sharedDataPath())));
@@ -132,19 +133,19 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
 }
 
 ListsSnapshot listsAsLoaded(const AppState& state) {
-    const MapLists maps = LoadMapLists(state, u"All"_s);
-    const ModLists mods = LoadModLists(state, false);
-    for (const QString* error : {&maps.error, &mods.error}) {
-        if (!error->isEmpty())
-            throw platform::Error(*error);
-    }
     ListsSnapshot lists;
-    lists.mapsInstalled = maps.installed;
-    lists.mapsNotInstalled = maps.notInstalled;
-    lists.mutatorsInstalled = mods.mutatorsInstalled;
-    lists.mutators = mods.mutators;
-    lists.skinsInstalled = mods.skinsInstalled;
-    lists.skins = mods.skins;
+    // A record file shared by several kinds is read once for all of them.
+    QList<catalogue::ContentKind> loaded;
+    for (const catalogue::ContentKind k : catalogue::AllKinds) {
+        if (loaded.contains(k))
+            continue;
+        for (const KindLists& kindLists : LoadSharingLists(state, k, u"All"_s)) {
+            if (!kindLists.error.isEmpty())
+                throw platform::Error(kindLists.error);
+            lists.of(kindLists.kind) = {kindLists.installed, kindLists.notInstalled};
+            loaded.append(kindLists.kind);
+        }
+    }
     return lists;
 }
 

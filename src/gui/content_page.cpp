@@ -22,7 +22,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 ContentPage::ContentPage(catalogue::ContentKind kind, const ContentPageNames& names,
-                         CommandContext& context, CommandBoundary& commands, QWidget* parent)
+                         CommandContext& context, CommandBoundary& commands, QWidget* besideInstall,
+                         QWidget* parent)
     : QWidget(parent), ctx_(context), commands_(commands), kind_(kind) {
     setObjectName(names.page);
     auto* grid = new QGridLayout(this);
@@ -41,12 +42,16 @@ ContentPage::ContentPage(catalogue::ContentKind kind, const ContentPageNames& na
     bUninstall = new QPushButton(u"Uninstall"_s);
     bUninstall->setObjectName(names.uninstall);
     setTag(bUninstall, names.uninstallTag);
-    installRow_ = new QHBoxLayout;
-    installRow_->addWidget(bInstall);
+    auto* installRow = new QHBoxLayout;
+    installRow->addWidget(bInstall);
+    if (besideInstall)
+        installRow->addWidget(besideInstall, 1);
+    else
+        installRow->addStretch(1);
     auto* uninstallRow = new QHBoxLayout;
     uninstallRow->addWidget(DelBox, 1);
     uninstallRow->addWidget(bUninstall);
-    grid->addLayout(installRow_, 2, 0);
+    grid->addLayout(installRow, 2, 0);
     grid->addLayout(uninstallRow, 2, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
@@ -82,9 +87,9 @@ QList<catalogue::ListEntry> ContentPage::selectedEntries(catalogue::ListSide sid
     return page_parts::selectedListEntries(list(side));
 }
 
-void ContentPage::showLists(const PageLists& lists) {
-    page_parts::fill(Installed, lists.installed);
-    page_parts::fill(NotInstalled, lists.notInstalled);
+void ContentPage::showLists(const QStringList& notInstalled, const QStringList& installed) {
+    page_parts::fill(Installed, installed);
+    page_parts::fill(NotInstalled, notInstalled);
 }
 
 void ContentPage::TabShow() {
@@ -98,9 +103,20 @@ void ContentPage::loadLists() {
     readStamp_ = platform::FileStamp::of(catalogue::recordFile(ctx_.state, kind_));
     if (partner_)
         partner_->readStamp_ = readStamp_;
-    const ReadOutcome read = readLists();
-    if (!read.error.isEmpty()) {
-        ctx_.dialogs.plainMessage(read.error);
+    // One read serves the pages that share the record file, so a report
+    // from either page is whole.
+    const QList<KindLists> read = LoadSharingLists(ctx_.state, kind_, filterMask());
+    KindLists own{kind_, {}, {}, {}, {}};
+    for (const KindLists& lists : read) {
+        for (ContentPage* page : sharing()) {
+            if (page->kind_ == lists.kind)
+                page->showLists(lists.notInstalled, lists.installed);
+        }
+        if (lists.kind == kind_)
+            own = lists;
+    }
+    if (!own.error.isEmpty()) {
+        ctx_.dialogs.plainMessage(own.error);
         return;
     }
     // A list in date order is sorted by date again.
@@ -108,7 +124,7 @@ void ContentPage::loadLists() {
         if (page->inDateOrder())
             page->SortByDate();
     }
-    ctx_.status.setStatus(read.status);
+    ctx_.status.setStatus(own.status);
     Search->showCounts();
 }
 
@@ -136,10 +152,11 @@ void ContentPage::reloadIfChanged(bool shown) {
 
 void ContentPage::SortByDate() {
     Lists->dateOrder = true;
-    const PageLists lists =
-        listsByDate(content_db::ReadAll(catalogue::recordFile(ctx_.state, kind_)));
-    page_parts::fill(NotInstalled, lists.notInstalled);
-    page_parts::fill(Installed, lists.installed);
+    const DateLists lists = kindListsByDate(
+        kind_,
+        {entries(catalogue::ListSide::NotInstalled), entries(catalogue::ListSide::Installed)},
+        content_db::ReadAll(catalogue::recordFile(ctx_.state, kind_)));
+    showLists(lists.notInstalled, lists.installed);
 }
 
 void ContentPage::ByName() {

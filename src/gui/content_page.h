@@ -37,12 +37,18 @@ struct ContentPageNames {
 
 /// A page of one kind of content (Maps, Mutators, Skins): archives not
 /// installed on the left, installed content on the right, the install
-/// controls below. The pages differ in their names, in how they read their
-/// lists (the maps through the game-type filter) and in the partner pages
-/// that share their record file; the subclass gives the lists.
+/// controls below. The pages differ in their names, in the filter a kind's
+/// row may give them (the maps' game type, which the subclass draws) and in
+/// the partner pages that share their record file.
 class ContentPage : public QWidget {
     Q_OBJECT
 public:
+    /// A page of `kind` whose controls carry `names`. `besideInstall` is
+    /// drawn beside the "&Install" button (the maps' filter); none: space.
+    ContentPage(catalogue::ContentKind kind, const ContentPageNames& names, CommandContext& context,
+                CommandBoundary& commands, QWidget* besideInstall = nullptr,
+                QWidget* parent = nullptr);
+
     catalogue::ContentKind contentKind() const { return kind_; }
     /// A page that shares this page's record file (Mutators and Skins):
     /// its lists follow when this page reads the file, and either page's
@@ -93,33 +99,11 @@ public:
     void openSearch();
 
 protected:
-    /// The lists a page shows, read from its record file.
-    struct PageLists {
-        QStringList notInstalled;
-        QStringList installed;
-    };
+    /// The hook of a page with a filter: the mask its lists are read
+    /// through ("All": none).
+    virtual QString filterMask() const { return QStringLiteral("All"); }
 
-    ContentPage(catalogue::ContentKind kind, const ContentPageNames& names, CommandContext& context,
-                CommandBoundary& commands, QWidget* parent);
-
-    /// What reading the record file came to.
-    struct ReadOutcome {
-        QString error;  ///< the plain box's text; empty when the file was read
-        QString status; ///< the counts of this page's lists
-    };
-
-    /// The hooks: reads the record file and shows the lists of this page
-    /// and of its partner, which share it.
-    virtual ReadOutcome readLists() = 0;
-    /// This page's lists in date order, from `records` (its record file).
-    virtual PageLists listsByDate(const QList<TContentRecord>& records) const = 0;
-
-    /// Puts `lists` into the page's two lists.
-    void showLists(const PageLists& lists);
-    /// The row of the "&Install" button, for a page's filter beside it.
-    QHBoxLayout* installRow() const { return installRow_; }
     QPushButton* installButton() const { return bInstall; }
-    ContentPage* partner() const { return partner_; }
     bool inDateOrder() const;
 
     CommandContext& ctx_;
@@ -127,6 +111,8 @@ protected:
 
 private:
     QListWidget* list(catalogue::ListSide side) const;
+    /// Puts the entries into the page's two lists.
+    void showLists(const QStringList& notInstalled, const QStringList& installed);
     /// The pages that show the record file: this one and its partner.
     QList<ContentPage*> sharing();
 
@@ -137,7 +123,6 @@ private:
     QPushButton* bInstall = nullptr;
     QCheckBox* DelBox = nullptr;
     QPushButton* bUninstall = nullptr;
-    QHBoxLayout* installRow_ = nullptr;
     /// The mouse-down handling and sort mode of both lists.
     ListPair* Lists = nullptr;
     /// The search above both lists, hidden until opened.

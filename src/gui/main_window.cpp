@@ -7,13 +7,13 @@
 #include "gui/about_box.h"
 #include "gui/cache_page.h"
 #include "gui/config_page.h"
+#include "gui/content_page_rows.h"
 #include "gui/cut_text_tips.h"
 #include "gui/demos_page.h"
 #include "gui/desktop_opener.h"
 #include "gui/help_window.h"
 #include "gui/list_pair.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/qt_dialogs.h"
 #include "gui/theme_engine.h"
 #include "gui/uz2_page.h"
@@ -37,6 +37,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -88,25 +90,32 @@ void TForm1::buildWindow() {
     PC1->setUsesScrollButtons(false);
     PC1->setDocumentMode(false);
     CommandContext& ctx = context();
-    TabMaps = new MapsPage(ctx, *commands_);
-    TabMuts = new ModPage(ModPage::Mutators, ctx, *commands_);
-    TabSkins = new ModPage(ModPage::Skins, ctx, *commands_);
-    TabMuts->setPartner(TabSkins);
-    TabSkins->setPartner(TabMuts);
+    for (const catalogue::ContentKind kind : catalogue::AllKinds)
+        contentPages_.append(makeContentPage(kind, ctx, *commands_));
+    // Pages that keep one record file show it together.
+    for (ContentPage* page : std::as_const(contentPages_)) {
+        for (ContentPage* other : std::as_const(contentPages_)) {
+            if (other != page && catalogue::describe(other->contentKind()).recordFile ==
+                                     catalogue::describe(page->contentKind()).recordFile)
+                page->setPartner(other);
+        }
+    }
     TabCache = new CachePage(ctx, *commands_);
     TabCache->onRecordsAppended = [this] {
-        TabMaps->loadLists();
-        TabMuts->loadLists();
+        for (ContentPage* page : recordFilePages(nullptr))
+            page->loadLists();
     };
     TabUZ = new Uz2Page(ctx, *commands_);
     TabDemos = new DemosPage(ctx, *commands_, fScan);
     TabConfig = new ConfigPage(ctx, *commands_);
-    const std::pair<QWidget*, QString> pages[] = {
-        {TabMaps, u"  Maps   "_s},      {TabMuts, u"  Mutators   "_s}, {TabSkins, u"  Skins   "_s},
-        {TabCache, u"  Cache   "_s},    {TabUZ, u" .uz2-files "_s},    {TabDemos, u"  Demos  "_s},
-        {TabConfig, u" Configure  "_s},
-    };
-    for (const auto& [page, caption] : pages) {
+    QList<std::pair<QWidget*, QString>> pages;
+    for (ContentPage* page : std::as_const(contentPages_))
+        pages.append({page, contentPageRow(page->contentKind()).caption});
+    pages += {{TabCache, u"  Cache   "_s},
+              {TabUZ, u" .uz2-files "_s},
+              {TabDemos, u"  Demos  "_s},
+              {TabConfig, u" Configure  "_s}};
+    for (const auto& [page, caption] : std::as_const(pages)) {
         const int index = PC1->addTab(page, caption);
         // The blanks space the captions on the screen; a screen reader
         // says the name alone.
@@ -251,10 +260,24 @@ void TForm1::reloadChangedLists() {
     // Every content page, shown or not: "Make List" reports them all.
     // One look per record file: somdata.dat through the shown one of its
     // two pages.
-    const ContentPage* shown = shownContentPage();
-    TabMaps->reloadIfChanged(shown == TabMaps);
-    const bool modShown = shown == TabMuts || shown == TabSkins;
-    (shown == TabSkins ? TabSkins : TabMuts)->reloadIfChanged(modShown);
+    ContentPage* shown = shownContentPage();
+    for (ContentPage* page : recordFilePages(shown))
+        page->reloadIfChanged(page == shown);
+}
+
+QList<ContentPage*> TForm1::recordFilePages(ContentPage* shown) const {
+    QList<ContentPage*> pages;
+    for (ContentPage* page : contentPages_) {
+        const catalogue::RecordFileOf file = catalogue::describe(page->contentKind()).recordFile;
+        const auto same = std::find_if(pages.begin(), pages.end(), [file](const ContentPage* p) {
+            return catalogue::describe(p->contentKind()).recordFile == file;
+        });
+        if (same == pages.end())
+            pages.append(page);
+        else if (page == shown)
+            *same = page;
+    }
+    return pages;
 }
 
 void TForm1::showPage(Page page) {
@@ -268,16 +291,11 @@ void TForm1::pageChanged(int index) {
     // Files may be dropped onto the window only while the .uz2 page shows.
     dropEnabled_ = index == Uz2Tab;
     runCommand(CommandBoundary::Quick, CommandBoundary::Reads, [this, index] {
+        if (auto* page = qobject_cast<ContentPage*>(PC1->widget(index))) {
+            page->TabShow();
+            return;
+        }
         switch (index) {
-        case MapsTab:
-            TabMaps->TabShow();
-            break;
-        case MutatorsTab:
-            TabMuts->TabShow();
-            break;
-        case SkinsTab:
-            TabSkins->TabShow();
-            break;
         case CacheTab:
             TabCache->TabCacheShow();
             break;

@@ -20,8 +20,6 @@ class DemosPage;
 class DesktopOpener;
 class HelpWindow;
 class ContentPage;
-class MapsPage;
-class ModPage;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -44,8 +42,16 @@ class ImportsCache;
 class TForm1 : public QMainWindow, public platform::StatusSink {
     Q_OBJECT
 public:
-    /// Page indexes of PC1.
-    enum Page { MapsTab, MutatorsTab, SkinsTab, CacheTab, Uz2Tab, DemosTab, ConfigTab };
+    /// Page indexes of PC1: the content pages by ContentKind, then the others.
+    enum Page {
+        MapsTab = int(catalogue::ContentKind::Maps),
+        MutatorsTab = int(catalogue::ContentKind::Mutators),
+        SkinsTab = int(catalogue::ContentKind::Skins),
+        CacheTab = int(catalogue::AllKinds.size()),
+        Uz2Tab,
+        DemosTab,
+        ConfigTab
+    };
 
     /// Runs the start-up sequence in the data folder `dataDir` (absolute;
     /// data_folder::ChosenFolder), made when missing and made the working
@@ -152,6 +158,9 @@ private:
     /// The Maps, Mutators or Skins page when shown, else null.
     ContentPage* shownContentPage() const;
     ContentPage* contentPage(catalogue::ContentKind kind) const;
+    /// One content page per record file, in page order: `shown` where it
+    /// is one of a file's pages, else the file's first page.
+    QList<ContentPage*> recordFilePages(ContentPage* shown) const;
     /// The kind of the Maps, Mutators or Skins page shown; none on others.
     std::optional<catalogue::ContentKind> contentPageShown() const;
     /// Archives dropped onto a content page: copied into its folder, then
@@ -173,9 +182,8 @@ private:
     QString dataDir_;
 
     QTabWidget* PC1 = nullptr;
-    MapsPage* TabMaps = nullptr;
-    ModPage* TabMuts = nullptr;
-    ModPage* TabSkins = nullptr;
+    /// The content pages (TabMaps, TabMuts, TabSkins), by ContentKind.
+    QList<ContentPage*> contentPages_;
     CachePage* TabCache = nullptr;
     Uz2Page* TabUZ = nullptr;
     DemosPage* TabDemos = nullptr;

@@ -2,10 +2,10 @@
 // Tags, and the dispatch of the popup items by their Tags.
 #include "cache/missing_packages.h"
 #include "core/reports.h"
+#include "gui/content_page_rows.h"
 #include "gui/demos_page.h"
 #include "gui/main_window.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/tags.h"
 #include "gui/theme_engine.h"
 #include "gui/verify_dialog.h"
@@ -114,50 +114,44 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::buildPopupMenus() {
+    /// An item's object name and Tag.
     struct Item {
-        const char16_t* caption;
+        QString name;
         PopupTag tag;
-        const char16_t* name;
     };
-    auto popup = [this](const char16_t* name, std::initializer_list<Item> items) {
+    auto popup = [this](const QString& name,
+                        std::initializer_list<std::pair<QString, Item>> items) {
         auto* menu = new QMenu(this);
-        menu->setObjectName(QString::fromUtf16(name));
-        for (const Item& i : items) {
-            QAction* action = item(menu, QString::fromUtf16(i.caption), static_cast<int>(i.tag),
-                                   QString::fromUtf16(i.name));
+        menu->setObjectName(name);
+        for (const auto& [caption, i] : items) {
+            QAction* action = item(menu, caption, static_cast<int>(i.tag), i.name);
             connect(action, &QAction::triggered, this,
                     [this, tag = i.tag] { popupItemClick(tag); });
         }
         return menu;
     };
-    using enum PopupTag;
-    TabMaps->setPopups(
-        popup(u"PopupMenu1", {{u"File info", MapInfo, u"FileInfo1"},
-                              {u"Install", MapInstall, u"Install1"},
-                              {u"Delete", MapDelete, u"Delete1"},
-                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled1"}}),
-        popup(u"PopupMenu2", {{u"File info", InstalledMapInfo, u"FileInfo2"},
-                              {u"Uninstall", MapUninstall, u"Uninstall1"},
-                              {u"Create Zip", MapCreateZip, u"Createzip1"},
-                              {u"Uninstall && Delete", MapUninstallDelete, u"UninstallDelete1"}}));
-    TabMuts->setPopups(
-        popup(u"PopupMenu3", {{u"File info", MutatorInfo, u"FileInfo3"},
-                              {u"Install", MutatorInstall, u"Install2"},
-                              {u"Delete", MutatorDelete, u"Delete2"},
-                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled2"}}),
-        popup(u"PopupMenu4", {{u"File info", InstalledMutatorInfo, u"FileInfo4"},
-                              {u"Uninstall", MutatorUninstall, u"Uninstall2"},
-                              {u"Create Zip", MutatorCreateZip, u"CreateZip2"},
-                              {u"Uninstall && Delete", MutatorUninstallDelete, u"Remove1"}}));
-    TabSkins->setPopups(
-        popup(u"PopupMenu5", {{u"File info", SkinInfo, u"FileInfo5"},
-                              {u"Install", SkinInstall, u"Install3"},
-                              {u"Delete", SkinDelete, u"Delete3"},
-                              {u"Mark as installed", MarkAsInstalled, u"Markasinstalled3"}}),
-        popup(u"PopupMenu6", {{u"File info", InstalledSkinInfo, u"FileInfo6"},
-                              {u"Uninstall", SkinUninstall, u"Uninstall3"},
-                              {u"Create Zip", SkinCreateZip, u"CreateZip3"},
-                              {u"Uninstall && Delete", SkinUninstallDelete, u"UninstallDelete2"}}));
+    // Each kind's two popups, named as its row says; an item's Tag is the
+    // popup's tens digit and the item's command ("Mark as installed": 0).
+    for (ContentPage* page : std::as_const(contentPages_)) {
+        const ContentPageRow& row = contentPageRow(page->contentKind());
+        auto tagged = [](const PopupNames& names, int index, int command) {
+            return Item{names.items.at(size_t(index)), PopupTag(names.tens * 10 + command)};
+        };
+        const PopupNames& left = row.notInstalledPopup;
+        const PopupNames& right = row.installedPopup;
+        page->setPopups(
+            popup(left.menu,
+                  {{u"File info"_s, tagged(left, 0, int(PopupCommand::Info))},
+                   {u"Install"_s, tagged(left, 1, int(PopupCommand::Install))},
+                   {u"Delete"_s, tagged(left, 2, int(PopupCommand::Delete))},
+                   {u"Mark as installed"_s, {left.items[3], PopupTag::MarkAsInstalled}}}),
+            popup(right.menu,
+                  {{u"File info"_s, tagged(right, 0, int(InstalledCommand::Info))},
+                   {u"Uninstall"_s, tagged(right, 1, int(InstalledCommand::Uninstall))},
+                   {u"Create Zip"_s, tagged(right, 2, int(InstalledCommand::CreateZip))},
+                   {u"Uninstall && Delete"_s,
+                    tagged(right, 3, int(InstalledCommand::UninstallDelete))}}));
+    }
 }
 
 void TForm1::popupItemClick(PopupTag tag) {
@@ -173,50 +167,26 @@ void TForm1::popupItemClick(PopupTag tag) {
         return;
     }
     // The page handlers run through the boundary themselves.
-    switch (tag) {
-    case PopupTag::MapInstall:
-        TabMaps->bInstallClick();
-        break;
-    case PopupTag::MutatorInstall:
-        TabMuts->bInstallClick();
-        break;
-    case PopupTag::SkinInstall:
-        TabSkins->bInstallClick();
-        break;
-    case PopupTag::MarkAsInstalled:
+    if (tag == PopupTag::MarkAsInstalled) {
         ReinstallFiles1Click();
-        break;
-    case PopupTag::MapDelete:
-        TabMaps->DeleteClick(fScan);
-        break;
-    case PopupTag::MutatorDelete:
-        TabMuts->DeleteClick(fScan);
-        break;
-    case PopupTag::SkinDelete:
-        TabSkins->DeleteClick(fScan);
-        break;
-    case PopupTag::MapCreateZip:
-        TabMaps->Createzip1Click();
-        break;
-    case PopupTag::MutatorCreateZip:
-        TabMuts->Createzip1Click();
-        break;
-    case PopupTag::SkinCreateZip:
-        TabSkins->Createzip1Click();
-        break;
-    default:
-        break;
+        return;
+    }
+    const std::optional<PopupItem> item = popupItemOf(tag);
+    if (!item)
+        return;
+    ContentPage* page = contentPage(item->kind);
+    if (item->side == catalogue::ListSide::NotInstalled) {
+        if (item->command == int(PopupCommand::Install))
+            page->bInstallClick();
+        else if (item->command == int(PopupCommand::Delete))
+            page->DeleteClick(fScan);
+    } else if (item->command == int(InstalledCommand::CreateZip)) {
+        page->Createzip1Click();
     }
 }
 
 ContentPage* TForm1::contentPage(catalogue::ContentKind kind) const {
-    for (ContentPage* page :
-         {static_cast<ContentPage*>(TabMaps), static_cast<ContentPage*>(TabMuts),
-          static_cast<ContentPage*>(TabSkins)}) {
-        if (page->contentKind() == kind)
-            return page;
-    }
-    return TabMaps;
+    return contentPages_.at(static_cast<qsizetype>(kind));
 }
 
 ContentPage* TForm1::shownContentPage() const {
@@ -282,11 +252,10 @@ void TForm1::ByName1Click() {
 void TForm1::BriefList1Click(reports::Level level) {
     using catalogue::ListSide;
     reports::ListsSnapshot lists;
-    lists.mapsInstalled = TabMaps->entries(ListSide::Installed);
-    lists.mapsNotInstalled = TabMaps->entries(ListSide::NotInstalled);
-    lists.mutatorsInstalled = TabMuts->entries(ListSide::Installed);
-    lists.mutators = TabMuts->entries(ListSide::NotInstalled);
-    lists.skinsInstalled = TabSkins->entries(ListSide::Installed);
-    lists.skins = TabSkins->entries(ListSide::NotInstalled);
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        const ContentPage* page = contentPage(kind);
+        lists.of(kind) = {page->entries(ListSide::Installed),
+                          page->entries(ListSide::NotInstalled)};
+    }
     reports::BriefList1Click(context(), level, lists);
 }

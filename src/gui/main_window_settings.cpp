@@ -4,9 +4,9 @@
 #include "core/lifecycle.h"
 #include "core/settings_file.h"
 #include "gui/config_page.h"
+#include "gui/content_page_rows.h"
 #include "gui/main_window.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/theme_engine.h"
 #include "intake/database_update.h"
 #include "platform/dialogs.h"
@@ -22,7 +22,10 @@ void TForm1::LoadSettings(bool AtStartUp) {
     // line turns out damaged.
     TabConfig->showRows(loaded.applied.editorRows);
     if (loaded.applied.mapFilter)
-        TabMaps->setMapFilter(*loaded.applied.mapFilter);
+        for (ContentPage* page : std::as_const(contentPages_)) {
+            if (auto* maps = qobject_cast<MapsPage*>(page))
+                maps->setMapFilter(*loaded.applied.mapFilter);
+        }
     if (loaded.layout)
         applyLayout(*loaded.layout);
     if (loaded.damaged) {
@@ -38,8 +41,9 @@ void TForm1::LoadSettings(bool AtStartUp) {
     runCommand(CommandBoundary::Long, CommandBoundary::Writes, [this, &recorded] {
         const intake::ScanResult scanned =
             ScanConfiguredFolders(context(), fScan, [this](catalogue::ContentKind kind) {
-                // The Maps page reads its lists when it is shown, below.
-                if (kind != catalogue::ContentKind::Maps)
+                // The first page (Maps) reads its lists when it is shown,
+                // below.
+                if (kind != catalogue::AllKinds.front())
                     contentPage(kind)->loadLists();
             });
         recorded = scanned.recorded;

@@ -2,8 +2,7 @@
 
 #include "core/command_boundary.h"
 #include "core/command_context.h"
-#include "core/content_lists.h"
-#include "gui/tags.h"
+#include "gui/content_page_rows.h"
 #include "platform/status_sink.h"
 
 #include <QComboBox>
@@ -13,22 +12,22 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-ContentPageNames mapsPageNames() {
-    return {u"TabMaps"_s, u"LBinst"_s,         u"LBun"_s,
-            u"Maplist"_s, u"Installed maps"_s, u"bInstallMaps"_s,
-            u"DelZip"_s,  u"bUninstallMaps"_s, tags::UninstallMaps};
+QComboBox* newFilter() {
+    auto* filter = new QComboBox;
+    filter->setObjectName(u"Filter1"_s);
+    return filter;
 }
 } // namespace
 
 MapsPage::MapsPage(CommandContext& context, CommandBoundary& commands, QWidget* parent)
-    : ContentPage(catalogue::ContentKind::Maps, mapsPageNames(), context, commands, parent) {
-    Filter1 = new QComboBox;
-    Filter1->setObjectName(u"Filter1"_s);
+    : ContentPage(catalogue::ContentKind::Maps, contentPageRow(catalogue::ContentKind::Maps).names,
+                  context, commands, newFilter(), parent) {
+    // The base drew the filter beside the install button.
+    Filter1 = findChild<QComboBox*>(u"Filter1"_s);
     // On Linux a screen reader gives a combo box's value as its name; the
     // description says what it is for.
     Filter1->setAccessibleName(u"Game type filter"_s);
     Filter1->setAccessibleDescription(u"Game type filter"_s);
-    installRow()->addWidget(Filter1, 1);
     // Tab goes from the button to the filter beside it, then on to the
     // right-hand row.
     setTabOrder(installButton(), Filter1);
@@ -44,19 +43,7 @@ void MapsPage::TabShow() {
     ContentPage::TabShow();
 }
 
-ContentPage::ReadOutcome MapsPage::readLists() {
-    const MapLists lists = ::LoadMapLists(ctx_.state, currentFilterMask());
-    showLists({lists.notInstalled, lists.installed});
-    return {lists.error, lists.status};
-}
-
-ContentPage::PageLists MapsPage::listsByDate(const QList<TContentRecord>& records) const {
-    using catalogue::ListSide;
-    return {mapListByDate(entries(ListSide::NotInstalled), records, false),
-            mapListByDate(entries(ListSide::Installed), records, true)};
-}
-
-QString MapsPage::currentFilterMask() const {
+QString MapsPage::filterMask() const {
     const QVariant mask = Filter1->currentData();
     return mask.isValid() ? mask.toString() : u"All"_s;
 }

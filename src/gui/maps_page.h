@@ -20,15 +20,11 @@ public:
     void setMapFilter(const QString& filter);
 
 protected:
-    /// LBinst and LBun from mapdata.dat through the filter.
-    ReadOutcome readLists() override;
-    /// Both lists to date order, rebuilt from their own entries so the
-    /// filter holds.
-    PageLists listsByDate(const QList<TContentRecord>& records) const override;
+    /// The mask of the selected filter entry ("All" when none): LBinst and
+    /// LBun are read through it.
+    QString filterMask() const override;
 
 private:
-    /// The mask of the selected filter entry ("All" when none).
-    QString currentFilterMask() const;
     /// The filter's selection changed: reload the lists (not while starting up).
     void Filter1Change();
 

@@ -1,5 +1,7 @@
 #include "gui/tags.h"
 
+#include "gui/content_page_rows.h"
+
 #include <QObject>
 #include <QVariant>
 
@@ -19,43 +21,42 @@ PopupTag popupTagOf(const QObject* object) {
     return static_cast<PopupTag>(tagOf(object));
 }
 
+std::optional<PopupItem> popupItemOf(PopupTag tag) {
+    if (tag == PopupTag::MarkAsInstalled)
+        return std::nullopt;
+    const int value = static_cast<int>(tag);
+    if (value <= 0)
+        return std::nullopt;
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        const ContentPageRow& row = contentPageRow(kind);
+        for (const auto& [popup, side] :
+             {std::pair{&row.notInstalledPopup, catalogue::ListSide::NotInstalled},
+              std::pair{&row.installedPopup, catalogue::ListSide::Installed}}) {
+            if (value / 10 == popup->tens)
+                return PopupItem{kind, side, value % 10};
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<UninstallRequest> uninstallRequestOf(PopupTag tag) {
-    using catalogue::ContentKind;
-    switch (tag) {
-    case PopupTag::MapUninstall:
-        return UninstallRequest{ContentKind::Maps, false};
-    case PopupTag::MapUninstallDelete:
-        return UninstallRequest{ContentKind::Maps, true};
-    case PopupTag::MutatorUninstall:
-        return UninstallRequest{ContentKind::Mutators, false};
-    case PopupTag::MutatorUninstallDelete:
-        return UninstallRequest{ContentKind::Mutators, true};
-    case PopupTag::SkinUninstall:
-        return UninstallRequest{ContentKind::Skins, false};
-    case PopupTag::SkinUninstallDelete:
-        return UninstallRequest{ContentKind::Skins, true};
+    const std::optional<PopupItem> item = popupItemOf(tag);
+    if (!item || item->side != catalogue::ListSide::Installed)
+        return std::nullopt;
+    switch (static_cast<InstalledCommand>(item->command)) {
+    case InstalledCommand::Uninstall:
+        return UninstallRequest{item->kind, false};
+    case InstalledCommand::UninstallDelete:
+        return UninstallRequest{item->kind, true};
     default:
         return std::nullopt;
     }
 }
 
 std::optional<std::pair<catalogue::ContentKind, catalogue::ListSide>> fileInfoListOf(PopupTag tag) {
-    using catalogue::ContentKind;
-    using catalogue::ListSide;
-    switch (tag) {
-    case PopupTag::MapInfo:
-        return std::pair{ContentKind::Maps, ListSide::NotInstalled};
-    case PopupTag::InstalledMapInfo:
-        return std::pair{ContentKind::Maps, ListSide::Installed};
-    case PopupTag::MutatorInfo:
-        return std::pair{ContentKind::Mutators, ListSide::NotInstalled};
-    case PopupTag::InstalledMutatorInfo:
-        return std::pair{ContentKind::Mutators, ListSide::Installed};
-    case PopupTag::SkinInfo:
-        return std::pair{ContentKind::Skins, ListSide::NotInstalled};
-    case PopupTag::InstalledSkinInfo:
-        return std::pair{ContentKind::Skins, ListSide::Installed};
-    default:
+    const std::optional<PopupItem> item = popupItemOf(tag);
+    // Info is the first item of both popups.
+    if (!item || item->command != static_cast<int>(PopupCommand::Info))
         return std::nullopt;
-    }
+    return std::pair{item->kind, item->side};
 }

@@ -56,6 +56,23 @@ inline constexpr int UninstallMutators = 2;
 inline constexpr int UninstallSkins = 3;
 } // namespace tags
 
+/// The commands of a content list's popup: the units digit of their Tags.
+/// The left list's popup has Info, Install and Delete (and "Mark as
+/// installed", Tag 0 on every page); the right list's Info, Uninstall,
+/// CreateZip and UninstallDelete.
+enum class PopupCommand { Info = 1, Install = 2, Delete = 3 };
+enum class InstalledCommand { Info = 1, Uninstall = 2, CreateZip = 3, UninstallDelete = 4 };
+
+/// The page and list of a popup item, and its command (the units digit),
+/// read through the pages' rows; none for a Tag of no list popup (and for
+/// "Mark as installed", which acts on the page shown).
+struct PopupItem {
+    catalogue::ContentKind kind;
+    catalogue::ListSide side;
+    int command;
+};
+std::optional<PopupItem> popupItemOf(PopupTag tag);
+
 /// What an uninstall item of a popup asks for.
 struct UninstallRequest {
     catalogue::ContentKind kind;

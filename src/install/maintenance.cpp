@@ -63,15 +63,13 @@ QStringList DeleteArchives(CommandContext& ctx, intake::TmFileScan& scan, Conten
                 ctx.status.setStatus(u"  Deleting "_s + path + u" .... Deleted"_s);
         }
         if (!deleted) {
-            ctx.status.setStatus(kind == ContentKind::Maps ? u"  Operation failed."_s
-                                                           : u"  Operation failed"_s);
+            ctx.status.setStatus(catalogue::describe(kind).deleteFailedText.toString());
             failed.append(item.name);
         }
     }
-    if (kind == ContentKind::Maps)
-        intake::ScanMapArchives(ctx, scan);
-    else
-        intake::ScanMutatorArchives(ctx, scan);
+    // The kind's own scan drops the records of the archives just deleted
+    // (the other kinds' scans keep records below this kind's folder).
+    intake::ScanArchives(ctx, scan, kind);
     return failed;
 }
 

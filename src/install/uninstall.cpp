@@ -213,7 +213,7 @@ namespace {
 /// archive was deleted after the install.
 QList<TContentRecord> recordsToWrite(ContentKind kind, const QList<TContentRecord>& records,
                                      qsizetype last) {
-    if (kind == ContentKind::Maps)
+    if (catalogue::describe(kind).keepsRecordWithoutArchive)
         return records;
     const qint32 keepKind = catalogue::installedKind(kind);
     const QString lastArchive = records[last].ArchiveName;
@@ -234,8 +234,7 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
     AppState& s = ctx.state;
     UninstallResult result;
     if (selected.isEmpty()) {
-        ctx.status.setStatus(kind == ContentKind::Maps ? u"  No maps selected! Try again."_s
-                                                       : u"  No files selected! Try again."_s);
+        ctx.status.setStatus(catalogue::describe(kind).noneSelectedText.toString());
         return result;
     }
     result.ran = true;
@@ -287,10 +286,10 @@ UninstallResult UninstallArchives(CommandContext& ctx, ContentKind kind,
         const QList<TContentRecord> written = recordsToWrite(kind, records, last);
         transaction.commit(RunRewrites(s, database, written, shared, originals));
     }
-    result.status = kind == ContentKind::Maps
+    result.status = catalogue::describe(kind).uninstallCounts
                         ? u"  Uninstalled "_s + QString::number(selected.size()) +
-                              u" map(s) with "_s + QString::number(result.ProgressDone) +
-                              u" file(s) total."_s
+                              catalogue::describe(kind).counted.toString() + u" with "_s +
+                              QString::number(result.ProgressDone) + u" file(s) total."_s
                         : u"  "_s + lastItem + u" successfully uninstalled"_s;
     if (!result.skipped.isEmpty()) {
         const QString names = result.skipped.join(u", "_s);

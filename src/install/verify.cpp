@@ -20,11 +20,6 @@ using namespace verifying;
 
 namespace {
 
-ContentKind pageOf(bool mapFile, const TContentRecord& r) {
-    return catalogue::kindOfRecord(mapFile ? &AppState::mapDataPath : &AppState::modDataPath,
-                                   r.Kind);
-}
-
 /// A file the install places in a game folder.
 struct PlacedFile {
     QString folder; ///< the game folder value (AppState, ending in "/")
@@ -63,12 +58,11 @@ VerifyReport VerifyInstallation(CommandContext& ctx) {
     const Books books(s);
     GameLook look(ctx);
     VerifyReport report;
-    for (const bool mapFile : {true, false}) {
-        const QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
+    for (const Book& book : books.files) {
         // Equal names are told apart by their place among those of the list.
         QHash<QString, int> seen;
-        for (const TContentRecord& r : records) {
-            const ContentKind page = pageOf(mapFile, r);
+        for (const TContentRecord& r : book.records) {
+            const ContentKind page = catalogue::kindOfRecord(book.file, r.Kind);
             const ListSide side = r.Installed == 1 ? ListSide::Installed : ListSide::NotInstalled;
             if (!catalogue::isOnList(r, page, side))
                 continue;

@@ -104,12 +104,12 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
     Books books(s);
     catalogue::SharedFiles shared = books.shared;
     int changed = 0;
-    QList<bool> written;
-    for (const bool mapFile : {true, false}) {
-        QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
+    QList<const Book*> written;
+    for (Book& book : books.files) {
+        QList<TContentRecord>& records = book.records;
         QList<qsizetype> indexes;
         for (const ContentKind page : AllPages) {
-            if ((page == ContentKind::Maps) == mapFile)
+            if (catalogue::describe(page).recordFile == book.file)
                 indexes += catalogue::findRecords(records, page, ListSide::Installed,
                                                   entriesOf(entries, page));
         }
@@ -126,7 +126,9 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
             ++here;
             // As after an uninstall: a mutator or skin without its archive
             // has nothing left to be installed from.
-            if (!mapFile && catalogue::isWithoutArchive(rec))
+            if (!catalogue::describe(catalogue::kindOfRecord(book.file, rec.Kind))
+                     .keepsRecordWithoutArchive &&
+                catalogue::isWithoutArchive(rec))
                 dropped.insert(index);
         }
         if (here == 0)
@@ -138,20 +140,19 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
         // The counts go with the records; with both files changed, the
         // second write carries them again, unchanged since the first.
         changed += here;
-        written.append(mapFile);
+        written.append(&book);
     }
     if (written.isEmpty())
         return changed;
     // Both record files and the counts in one commit.
     txn::Transaction transaction(s);
     QList<txn::Transaction::Rewrite> files;
-    for (const bool mapFile : std::as_const(written)) {
-        const QList<TContentRecord>& records = mapFile ? books.maps : books.mods;
-        files.append(
-            {mapFile ? s.mapDataPath() : s.modDataPath(), [&records](platform::AtomicFile& out) {
-                 content_db::EncodeRecords(records,
-                                           [&out](const char* d, qint64 n) { out.writeAll(d, n); });
-             }});
+    for (const Book* book : std::as_const(written)) {
+        const QList<TContentRecord>& records = book->records;
+        files.append({(s.*book->file)(), [&records](platform::AtomicFile& out) {
+                          content_db::EncodeRecords(
+                              records, [&out](const char* d, qint64 n) { out.writeAll(d, n); });
+                      }});
     }
     files.append(shared.commitRewrite(s));
     transaction.commit(files);

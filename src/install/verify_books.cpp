@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,10 +34,15 @@ QList<TContentRecord> readIfThere(const QString& path) {
 }
 
 Books::Books(const AppState& s)
-    : maps(readIfThere(s.mapDataPath())), mods(readIfThere(s.modDataPath())),
-      shared(catalogue::SharedFiles::loadIfThere(s.sharedDataPath())), uses(s) {
-    uses.addInstalled(maps);
-    uses.addInstalled(mods);
+    : shared(catalogue::SharedFiles::loadIfThere(s.sharedDataPath())), uses(s) {
+    for (const ContentKind kind : catalogue::AllKinds) {
+        const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
+        if (std::any_of(files.cbegin(), files.cend(),
+                        [file](const Book& book) { return book.file == file; }))
+            continue;
+        files.append({file, readIfThere((s.*file)())});
+        uses.addInstalled(files.last().records);
+    }
 }
 
 bool GameLook::exists(const QString& folderValue, const QString& name) {

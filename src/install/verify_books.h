@@ -20,11 +20,17 @@ void requireGameFolder(const AppState& s);
 /// The records of `path`; none when the file is not there.
 QList<TContentRecord> readIfThere(const QString& path);
 
-/// Both record files and who uses which game file, read once.
+/// One record file of the kinds and its records.
+struct Book {
+    catalogue::RecordFileOf file;
+    QList<TContentRecord> records;
+};
+
+/// Every record file of the kinds (each once, in page order) and who uses
+/// which game file, read once.
 struct Books {
     explicit Books(const AppState& s);
-    QList<TContentRecord> maps;
-    QList<TContentRecord> mods;
+    QList<Book> files;
     catalogue::SharedFiles shared;
     catalogue::RecordedUses uses;
 };

@@ -31,8 +31,8 @@ bool stillNeeded(const AppState& s, const Books& books, const QString& gamePath)
         return true;
     if (*folder != s.HelpDir)
         return false;
-    for (const QList<TContentRecord>* records : {&books.maps, &books.mods}) {
-        for (const TContentRecord& r : *records) {
+    for (const Book& book : books.files) {
+        for (const TContentRecord& r : book.records) {
             const QString stem = ArchiveStem(r.ArchiveName);
             if (r.Installed == 1 && !stem.isEmpty() &&
                 name.startsWith(stem + u'-', Qt::CaseInsensitive))

@@ -256,6 +256,25 @@ TEST(ContentKindsTest, EveryKindHasAWholeRowThatAgreesWithTheOtherRules) {
         EXPECT_TRUE(catalogue::gameFolderForExtension(s, QString::fromLatin1(d.nameExt)))
             << d.nameExt;
         EXPECT_TRUE(QString::fromLatin1(d.tooManyText).startsWith(u" - "_s));
+
+        // The texts of its page's commands.
+        EXPECT_TRUE(d.unreadableText.endsWith(u" missing or corrupt"_s));
+        EXPECT_TRUE(d.noneSelectedText.startsWith(u"  No "_s));
+        EXPECT_TRUE(d.noneSelectedText.endsWith(u" selected! Try again."_s));
+        EXPECT_TRUE(d.deleteFailedText.startsWith(u"  Operation failed"_s));
+        // Kinds that keep one record file read it once, so they say the same
+        // when it cannot be read, and keep its records by the same rule.
+        for (const ContentKind other : catalogue::AllKinds) {
+            const catalogue::KindDescriptor& o = catalogue::describe(other);
+            if (o.recordFile != d.recordFile)
+                continue;
+            EXPECT_EQ(o.unreadableText, d.unreadableText);
+            EXPECT_EQ(o.keepsRecordWithoutArchive, d.keepsRecordWithoutArchive);
+            EXPECT_EQ(o.writeBack, d.writeBack);
+        }
+        // A kind that keeps records without their archive never lists them
+        // to be installed again.
+        EXPECT_TRUE(!d.keepsRecordWithoutArchive || d.leftListNeedsArchive);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
+using catalogue::ContentKind;
 using testing_support::TempTree;
 
 namespace {
@@ -431,7 +432,7 @@ TEST_F(DbFixture, CreateMissingFilesLeavesExistingAlone) {
 
 TEST_F(DbFixture, EmptyMapDatabaseCountsZero) {
     tree.file(u"mapdata.dat"_s);
-    const MapLists lists = LoadMapLists(state, u"All"_s);
+    const KindLists lists = LoadKindLists(state, ContentKind::Maps, u"All"_s);
     EXPECT_TRUE(lists.installed.isEmpty());
     EXPECT_TRUE(lists.notInstalled.isEmpty());
     EXPECT_TRUE(lists.error.isEmpty());
@@ -446,7 +447,7 @@ TEST_F(DbFixture, MapKindsDecideTheList) {
                           makeRecord(u"DM-Gone2.zip"_s, u"DM-Gone2"_s, 0, 1), // uninstalled, no zip
                           makeRecord(u"DM-Bad.zip"_s, u"DM-Bad"_s, 0, 10),
                           makeRecord(u"DM-Bad2.zip"_s, u"DM-Bad2"_s, 1, 12)});
-    const MapLists lists = LoadMapLists(state, u"all"_s);
+    const KindLists lists = LoadKindLists(state, ContentKind::Maps, u"all"_s);
     EXPECT_EQ(lists.installed, (QStringList{u"DM-Gone"_s, u"DM-On"_s}));
     EXPECT_EQ(lists.notInstalled, QStringList{u"DM-Off.zip"_s});
     EXPECT_EQ(lists.status, u"  2 maps listed as installed and 1 maps as not installed"_s);
@@ -462,11 +463,11 @@ TEST_F(DbFixture, MapFilterComparesPrefixBeforeFirstDash) {
                           makeRecord(u"v.zip"_s, u"BR-CTF-Mixed"_s, 1, 0),
                           makeRecord(u"Ctf-Open.zip"_s, u"ignored"_s, 0, 0),
                           makeRecord(u"DM-Open.zip"_s, u"CTF-ignored"_s, 0, 0)});
-    const MapLists lists = LoadMapLists(state, u"CTF"_s);
+    const KindLists lists = LoadKindLists(state, ContentKind::Maps, u"CTF"_s);
     EXPECT_EQ(lists.installed, (QStringList{u"CTF-Face"_s, u"ctf-Lava-Remix"_s}));
     EXPECT_EQ(lists.notInstalled, QStringList{u"Ctf-Open.zip"_s});
     EXPECT_EQ(lists.status, u"  2 maps listed as installed and 1 maps as not installed"_s);
-    EXPECT_EQ(LoadMapLists(state, u"ALL"_s).installed.size(), 6);
+    EXPECT_EQ(LoadKindLists(state, ContentKind::Maps, u"ALL"_s).installed.size(), 6);
 }
 
 TEST_F(DbFixture, ModKindsSplitSkinsAndMutators) {
@@ -477,26 +478,37 @@ TEST_F(DbFixture, ModKindsSplitSkinsAndMutators) {
                           makeRecord(u"SkinOff.zip"_s, u"Skin Off"_s, 0, 3),
                           makeRecord(u"Odd.zip"_s, u"Odd Skin"_s, 0, 9),
                           makeRecord(u"Bad.zip"_s, u"Bad"_s, 1, 10)});
-    const ModLists mods = LoadModLists(state, false);
-    EXPECT_EQ(mods.mutatorsInstalled, QStringList{u"Mut On"_s});
-    EXPECT_EQ(mods.mutators, QStringList{u"Mut Gone"_s});
-    EXPECT_EQ(mods.skinsInstalled, QStringList{u"SkinOn.zip"_s});
+    // One read gives both pages of somdata.dat, in page order; a filter
+    // mask does not narrow kinds whose page has no filter.
+    const QList<KindLists> mods = LoadSharingLists(state, ContentKind::Skins, u"Mut"_s);
+    ASSERT_EQ(mods.size(), 2);
+    const KindLists& mutators = mods[0];
+    const KindLists& skins = mods[1];
+    EXPECT_EQ(mutators.kind, ContentKind::Mutators);
+    EXPECT_EQ(skins.kind, ContentKind::Skins);
+    EXPECT_EQ(mutators.installed, QStringList{u"Mut On"_s});
+    EXPECT_EQ(mutators.notInstalled, QStringList{u"Mut Gone"_s});
+    EXPECT_EQ(skins.installed, QStringList{u"SkinOn.zip"_s});
     // Kind 9 is never written: the reader leaves such a record out as
     // damaged (it was listed as a skin before damaged records were kept
     // aside and named).
-    EXPECT_EQ(mods.skins, (QStringList{u"Skin Off"_s}));
-    EXPECT_EQ(mods.status, u"  1 mutators listed as installed and 1 mutators as not installed"_s);
-    EXPECT_EQ(LoadModLists(state, true).status,
-              u"  1 skins listed as installed and 1 skins as not installed"_s);
+    EXPECT_EQ(skins.notInstalled, (QStringList{u"Skin Off"_s}));
+    EXPECT_EQ(mutators.status,
+              u"  1 mutators listed as installed and 1 mutators as not installed"_s);
+    EXPECT_EQ(skins.status, u"  1 skins listed as installed and 1 skins as not installed"_s);
+    const KindLists alone = LoadKindLists(state, ContentKind::Mutators, u"All"_s);
+    EXPECT_EQ(alone.kind, ContentKind::Mutators);
+    EXPECT_EQ(alone.notInstalled, mutators.notInstalled);
+    EXPECT_EQ(alone.status, mutators.status);
 }
 
 TEST_F(DbFixture, MissingDatabaseGivesMessageAndNoStatus) {
-    const ModLists mods = LoadModLists(state, false);
-    EXPECT_EQ(mods.error, u"Databasefile missing or corrupt\rRun config and Update database"_s);
-    EXPECT_TRUE(mods.status.isEmpty());
-    EXPECT_TRUE(mods.mutators.isEmpty() && mods.mutatorsInstalled.isEmpty() &&
-                mods.skins.isEmpty() && mods.skinsInstalled.isEmpty());
-    const MapLists maps = LoadMapLists(state, u"ALL"_s);
+    for (const KindLists& mods : LoadSharingLists(state, ContentKind::Mutators, u"All"_s)) {
+        EXPECT_EQ(mods.error, u"Databasefile missing or corrupt\rRun config and Update database"_s);
+        EXPECT_TRUE(mods.status.isEmpty());
+        EXPECT_TRUE(mods.notInstalled.isEmpty() && mods.installed.isEmpty());
+    }
+    const KindLists maps = LoadKindLists(state, ContentKind::Maps, u"ALL"_s);
     EXPECT_EQ(maps.error, u"Map database missing or corrupt\rRun config and Update database"_s);
     EXPECT_TRUE(maps.status.isEmpty());
 }
@@ -506,7 +518,7 @@ TEST_F(DbFixture, ListsInNameOrderKeepDuplicates) {
     for (const QString& name : {u"b.zip"_s, u"A.zip"_s, u"a.zip"_s, u"B.zip"_s, u"a.zip"_s})
         recs.append(makeRecord(name, {}, 0, 0));
     content_db::WriteAll(state.mapDataPath(), recs);
-    EXPECT_EQ(LoadMapLists(state, u"ALL"_s).notInstalled,
+    EXPECT_EQ(LoadKindLists(state, ContentKind::Maps, u"ALL"_s).notInstalled,
               (QStringList{u"A.zip"_s, u"a.zip"_s, u"a.zip"_s, u"b.zip"_s, u"B.zip"_s}));
 
     QStringList list;

@@ -181,7 +181,7 @@ TEST(FullDiskInside, EveryWriterKeepsTheOldFileAndSaysWhy) {
     expectFailure("error.log", [&] { lifecycle::ReportUnsupportedFiles(s, logLines, dialogs); });
     dialogs.saveAnswers.push_back(disk + u"/report.txt"_s);
     reports::ListsSnapshot lists;
-    lists.mapsInstalled = QStringList(20000, u"DM-Installed.ut2"_s);
+    lists.of(catalogue::ContentKind::Maps).installed = QStringList(20000, u"DM-Installed.ut2"_s);
     expectFailure("report", [&] { reports::BriefList1Click(ctx, reports::Brief, lists); });
     expectFailure("merged .int", [&] { install::MergeIntFile(ctx, u"XPlayers.int"_s); });
     TContentRecord gone = record(u"DM-Gone.ut2"_s);

@@ -34,11 +34,18 @@ TEST(DateOrder, NewestFirstAndSameDayNamesZToA) {
     };
     // The left list keeps only the entries it has (the filter holds); an
     // entry without a record drops out.
-    EXPECT_EQ(mapListByDate({u"DM-Zulu.zip"_s, u"DM-Alpha.zip"_s, u"CTF-Old.zip"_s, u"Gone.zip"_s},
-                            records, false),
+    using catalogue::ContentKind;
+    EXPECT_EQ(listByDate(ContentKind::Maps,
+                         {u"DM-Zulu.zip"_s, u"DM-Alpha.zip"_s, u"CTF-Old.zip"_s, u"Gone.zip"_s},
+                         records, false),
               (QStringList{u"DM-Zulu.zip"_s, u"DM-Alpha.zip"_s, u"CTF-Old.zip"_s}));
-    EXPECT_EQ(mapListByDate({u"DM-Inst"_s, u"CTF-New"_s}, records, true),
+    EXPECT_EQ(listByDate(ContentKind::Maps, {u"DM-Inst"_s, u"CTF-New"_s}, records, true),
               (QStringList{u"CTF-New"_s, u"DM-Inst"_s}));
+    // The maps' page has a filter: its date order keeps the entries shown.
+    const DateLists shownMaps =
+        kindListsByDate(ContentKind::Maps, {{u"CTF-Old.zip"_s}, {u"DM-Inst"_s}}, records);
+    EXPECT_EQ(shownMaps.notInstalled, QStringList{u"CTF-Old.zip"_s});
+    EXPECT_EQ(shownMaps.installed, QStringList{u"DM-Inst"_s});
     EXPECT_EQ(byName({u"b"_s, u"A"_s, u"a"_s}), (QStringList{u"A"_s, u"a"_s, u"b"_s}));
 
     const QList<TContentRecord> mods = {
@@ -49,19 +56,24 @@ TEST(DateOrder, NewestFirstAndSameDayNamesZToA) {
         rec(u"s2.zip"_s, u"SkinB"_s, 1, 3, u"2026-01-02"_s, u"2026-01-03"_s),
         rec(u"bad.zip"_s, u"Rejected"_s, 0, 10, u"2030-01-01"_s),
     };
-    const ModDateLists mutators = modListsByDate(mods, false);
+    const DateLists mutators = listsFromRecordsByDate(ContentKind::Mutators, mods);
     EXPECT_EQ(mutators.notInstalled, (QStringList{u"MutB"_s, u"MutA"_s}));
     EXPECT_EQ(mutators.installed, QStringList{u"MutC"_s});
-    const ModDateLists skins = modListsByDate(mods, true);
+    const DateLists skins = listsFromRecordsByDate(ContentKind::Skins, mods);
     EXPECT_EQ(skins.notInstalled, QStringList{u"SkinA"_s});
     EXPECT_EQ(skins.installed, QStringList{u"SkinB"_s});
+    // Without a filter the date order is built from all records, whatever
+    // the lists showed.
+    const DateLists allSkins = kindListsByDate(ContentKind::Skins, {{}, {}}, mods);
+    EXPECT_EQ(allSkins.notInstalled, skins.notInstalled);
+    EXPECT_EQ(allSkins.installed, skins.installed);
 }
 
 TEST(Reports, BriefListLinesFromTheListsAsTheyStand) {
     reports::ListsSnapshot lists;
-    lists.mapsInstalled = {u"CTF-Face"_s};
-    lists.mapsNotInstalled = {u"CTF-A.zip"_s, u"CTF-B.zip"_s};
-    lists.mutators = {u"FastMut"_s};
+    lists.of(catalogue::ContentKind::Maps).installed = {u"CTF-Face"_s};
+    lists.of(catalogue::ContentKind::Maps).notInstalled = {u"CTF-A.zip"_s, u"CTF-B.zip"_s};
+    lists.of(catalogue::ContentKind::Mutators).notInstalled = {u"FastMut"_s};
     EXPECT_EQ(reports::briefList(lists),
               (QStringList{u"Maps (installed):"_s, u"\tCTF-Face"_s, QString(),
                            u"Maps (not installed):"_s, u"\tCTF-A.zip"_s, u"\tCTF-B.zip"_s,
@@ -95,12 +107,18 @@ TEST(Reports, DetailedAndFullListsFromTheRecords) {
              << u"Total Number of mutators: 0"_s << QString() << u"Skins:"_s;
     detailed += skinBlock;
     detailed << QString() << u"Total Number of skins: 1"_s;
-    EXPECT_EQ(reports::recordList({map, rejected}, {skin}, false), detailed);
+    const QList<TContentRecord> maps = {map, rejected};
+    const QList<TContentRecord> mods = {skin};
+    const reports::RecordsOf recordsOf =
+        [&](catalogue::RecordFileOf file) -> const QList<TContentRecord>& {
+        return file == &AppState::mapDataPath ? maps : mods;
+    };
+    EXPECT_EQ(reports::recordList(recordsOf, false), detailed);
 
     QStringList full = detailed;
     // Only the full list names the other files, and only from two files on.
     full.insert(7, u"\t\t\tAdditional files: "_s);
     full.insert(8, u"\t\t\t\tFooTex.utx"_s);
     full.insert(9, u"\t\t\t\tFooMesh.usx"_s);
-    EXPECT_EQ(reports::recordList({map, rejected}, {skin}, true), full);
+    EXPECT_EQ(reports::recordList(recordsOf, true), full);
 }

@@ -2,8 +2,8 @@
 // window: archives on disk, records, questions, the game folder afterwards,
 // the status line and the busy state.
 #include "core/content_db.h"
+#include "gui/content_page_rows.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/page_parts.h"
 #include "platform/trash.h"
 #include "support/fake_game.h"

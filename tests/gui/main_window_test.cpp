@@ -2,10 +2,10 @@
 #include "gui/cache_page.h"
 #include "gui/config_page.h"
 #include "gui/content_page.h"
+#include "gui/content_page_rows.h"
 #include "gui/demos_page.h"
 #include "gui/main_window.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/page_parts.h"
 #include "gui/theme_engine.h"
 #include "gui/uz2_page.h"
@@ -252,6 +252,48 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndTags) {
     EXPECT_EQ(captions(control<QMenu>(w, u"PopupMenu6"_s)),
               (QStringList{u"File info:61"_s, u"Uninstall:62"_s, u"Create Zip:63"_s,
                            u"Uninstall && Delete:64"_s}));
+}
+
+TEST_F(MainWindowTest, EveryKindsPageRowIsDrawnAndItsPopupTagsLeadBack) {
+    TForm1& w = start();
+    QStringList names;
+    for (const catalogue::ContentKind kind : catalogue::AllKinds) {
+        const ContentPageRow& row = contentPageRow(kind);
+        SCOPED_TRACE(row.names.page.toStdString());
+        EXPECT_EQ(row.kind, kind);
+        const auto* page = control<ContentPage>(w, row.names.page);
+        EXPECT_EQ(page->contentKind(), kind);
+        for (const QString& name : {row.names.notInstalled, row.names.installed, row.names.install,
+                                    row.names.deleteBox, row.names.uninstall})
+            EXPECT_TRUE(page->findChild<QWidget*>(name)) << name.toStdString();
+        // Each popup item is found by its name, carries the Tag of its
+        // place and leads back to this page's list.
+        for (const auto& [popup, side] :
+             {std::pair{&row.notInstalledPopup, catalogue::ListSide::NotInstalled},
+              std::pair{&row.installedPopup, catalogue::ListSide::Installed}}) {
+            names.append(popup->menu);
+            const QList<QAction*> actions = control<QMenu>(w, popup->menu)->actions();
+            ASSERT_EQ(actions.size(), 4);
+            for (int i = 0; i < 4; ++i) {
+                names.append(popup->items.at(size_t(i)));
+                EXPECT_EQ(actions[i]->objectName(), popup->items.at(size_t(i)));
+                const auto tag = PopupTag(tagOf(actions[i]));
+                if (tag == PopupTag::MarkAsInstalled) {
+                    EXPECT_EQ(side, catalogue::ListSide::NotInstalled);
+                    EXPECT_EQ(i, 3);
+                    continue;
+                }
+                const std::optional<PopupItem> item = popupItemOf(tag);
+                ASSERT_TRUE(item) << tagOf(actions[i]);
+                EXPECT_EQ(item->kind, kind);
+                EXPECT_EQ(item->side, side);
+                EXPECT_EQ(item->command, i + 1);
+            }
+        }
+    }
+    // No two items share a name: the tests find each by it.
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), qsizetype(catalogue::AllKinds.size() * 10));
 }
 
 TEST_F(MainWindowTest, PageShowHandlers) {

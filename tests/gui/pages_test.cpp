@@ -6,9 +6,9 @@
 #include "core/content_db.h"
 #include "gui/cache_page.h"
 #include "gui/config_page.h"
+#include "gui/content_page_rows.h"
 #include "gui/demos_page.h"
 #include "gui/maps_page.h"
-#include "gui/mod_page.h"
 #include "gui/uz2_page.h"
 #include "gui/value_list_editor.h"
 #include "intake/folder_search.h"
@@ -93,8 +93,11 @@ TEST_F(PagesTest, ContentPagesListTheRecordsAndKeepTheirBoxesAsTheyShould) {
     EXPECT_TRUE(DelZip->isChecked());
     EXPECT_EQ(status.status(), u"  1 maps listed as installed and 1 maps as not installed"_s);
 
-    ModPage mutators(ModPage::Mutators, core.context(), commands);
-    ModPage skins(ModPage::Skins, core.context(), commands);
+    using catalogue::ContentKind;
+    ContentPage mutators(ContentKind::Mutators, contentPageRow(ContentKind::Mutators).names,
+                         core.context(), commands);
+    ContentPage skins(ContentKind::Skins, contentPageRow(ContentKind::Skins).names, core.context(),
+                      commands);
     mutators.setPartner(&skins);
     skins.setPartner(&mutators);
     // Each page's controls carry the names of that page.

@@ -3,6 +3,7 @@
 // new zip, the records and the status texts.
 #include "core/app_core.h"
 #include "core/content_db.h"
+#include "core/content_lists.h"
 #include "install/install.h"
 #include "install/maintenance.h"
 #include "intake/folder_search.h"
@@ -103,6 +104,34 @@ TEST_F(MaintenanceTest, DeletingTwoMapArchives) {
     const QList<TContentRecord> left = maps();
     ASSERT_EQ(left.size(), 1);
     EXPECT_EQ(left[0].ArchiveName, u"DM-C.zip"_s);
+}
+
+TEST_F(MaintenanceTest, DeletedArchivesLeaveTheListsOfTheirOwnPage) {
+    zip(u"muts/FastMut.zip"_s, {{u"FastMut.u"_s, "u"}, {u"FastMut.int"_s, "Name=FastMut.A\n"}});
+    zip(u"skins/RedSkin.zip"_s, {{u"RedSkin.upl"_s, "upl"}, {u"RedSkin.utx"_s, "tex"}});
+    zip(u"skins/BlueSkin.zip"_s, {{u"BlueSkin.upl"_s, "upl"}});
+    intake::ScanMutatorArchives(ctx(), fScan);
+    intake::ScanSkinArchives(ctx(), fScan);
+    const KindLists before = LoadKindLists(core.state, ContentKind::Skins, u"All"_s);
+    ASSERT_EQ(before.notInstalled.size(), 2);
+    const QStringList mutatorsBefore =
+        LoadKindLists(core.state, ContentKind::Mutators, u"All"_s).notInstalled;
+    ASSERT_EQ(mutatorsBefore.size(), 1);
+    status.texts.clear();
+
+    // The first skin listed goes to the trash; a name no record has fails
+    // with the mutator and skin pages' text (no full stop).
+    install::DeleteArchives(ctx(), fScan, ContentKind::Skins,
+                            {before.notInstalled[0], u"NoSuchSkin"_s});
+    EXPECT_EQ(status.texts.last(), u"  Operation failed"_s);
+    EXPECT_EQ(tree.allFiles().filter(u"Trash/files/"_s).size(), 1);
+    // The scan that follows is the skins' own: the deleted skin's record
+    // leaves somdata.dat at once, so the Skins page no longer offers it.
+    const KindLists after = LoadKindLists(core.state, ContentKind::Skins, u"All"_s);
+    EXPECT_EQ(after.notInstalled, before.notInstalled.mid(1));
+    EXPECT_EQ(LoadKindLists(core.state, ContentKind::Mutators, u"All"_s).notInstalled,
+              mutatorsBefore);
+    EXPECT_EQ(mods().size(), 2);
 }
 
 TEST_F(MaintenanceTest, CreateZipTakesTheRecordedFilesFoundUnderBareNames) {
