@@ -75,6 +75,19 @@ TForm1::TForm1(const QString& dataDir, platform::Dialogs* dialogs,
 
 TForm1::~TForm1() = default;
 
+void TForm1::buildContentPages() {
+    for (const catalogue::ContentKind kind : catalogue::AllKinds)
+        contentPages_.append(makeContentPage(kind, context(), *commands_));
+    // Pages that keep one record file show it together.
+    for (ContentPage* page : std::as_const(contentPages_)) {
+        for (ContentPage* other : std::as_const(contentPages_)) {
+            if (other != page && catalogue::describe(other->contentKind()).recordFile ==
+                                     catalogue::describe(page->contentKind()).recordFile)
+                page->setPartner(other);
+        }
+    }
+}
+
 void TForm1::buildWindow() {
     setWindowTitle(u"Quorvel"_s);
     // The window's fixed size was drawn for an 11-pixel interface font; a
@@ -90,16 +103,7 @@ void TForm1::buildWindow() {
     PC1->setUsesScrollButtons(false);
     PC1->setDocumentMode(false);
     CommandContext& ctx = context();
-    for (const catalogue::ContentKind kind : catalogue::AllKinds)
-        contentPages_.append(makeContentPage(kind, ctx, *commands_));
-    // Pages that keep one record file show it together.
-    for (ContentPage* page : std::as_const(contentPages_)) {
-        for (ContentPage* other : std::as_const(contentPages_)) {
-            if (other != page && catalogue::describe(other->contentKind()).recordFile ==
-                                     catalogue::describe(page->contentKind()).recordFile)
-                page->setPartner(other);
-        }
-    }
+    buildContentPages();
     TabCache = new CachePage(ctx, *commands_);
     TabCache->onRecordsAppended = [this] {
         for (ContentPage* page : recordFilePages(nullptr))

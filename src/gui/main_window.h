@@ -101,6 +101,8 @@ protected:
 
 private:
     void buildWindow();
+    /// One page per kind of content, as its row says, in page order.
+    void buildContentPages();
     void buildMenus();
     void buildPopupMenus();
     void FormCreate();
