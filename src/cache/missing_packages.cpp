@@ -223,16 +223,14 @@ QList<InstalledNeeds> InstalledWithMissingImports(CommandContext& ctx, ImportsCa
     using catalogue::ContentKind;
     using catalogue::ListSide;
     QList<InstalledNeeds> out;
-    const std::pair<QString, bool> files[] = {{ctx.state.mapDataPath(), true},
-                                              {ctx.state.modDataPath(), false}};
-    for (const auto& [path, maps] : files) {
+    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers()) {
+        const QString path = (ctx.state.*file)();
         if (!QFileInfo::exists(path))
             continue;
         const QList<TContentRecord> records = content_db::ReadAll(path);
         QHash<QString, int> seen;
         for (const TContentRecord& r : records) {
-            const ContentKind page = catalogue::kindOfRecord(
-                maps ? &AppState::mapDataPath : &AppState::modDataPath, r.Kind);
+            const ContentKind page = catalogue::kindOfRecord(file, r.Kind);
             if (!catalogue::isOnList(r, page, ListSide::Installed))
                 continue;
             const QString name = catalogue::listEntryOf(r, page, ListSide::Installed);

@@ -35,8 +35,9 @@ bool isRedirectPackage(const QString& fileName) {
 RedirectSources redirectSources(const AppState& state, platform::FolderIndex& folders) {
     if (state.GameDir.isEmpty())
         throw platform::Error(u"No game folder is set."_s);
-    QList<TContentRecord> records = recordsOf(state.mapDataPath());
-    records += recordsOf(state.modDataPath());
+    QList<TContentRecord> records;
+    for (const QString& path : catalogue::recordFiles(state))
+        records += recordsOf(path);
 
     RedirectSources out;
     QSet<QString> looked;                       // folder + case-folded recorded name

@@ -2,6 +2,7 @@
 
 #include "cache/missing_packages.h"
 #include "core/content_db.h"
+#include "core/content_kinds.h"
 #include "core/data_folder.h"
 #include "core/lifecycle.h"
 #include "core/shared_files.h"
@@ -24,6 +25,12 @@ QStringList nineRows(QStringList rows) {
     while (rows.size() < settings_file::settingRowNames().size())
         rows.append(QString());
     return rows.mid(0, settings_file::settingRowNames().size());
+}
+
+/// The files of the data folder: the settings, the record files, the counts.
+QStringList dataFiles(const AppState& s) {
+    return QStringList{s.settingsPath()} + catalogue::recordFiles(s) +
+           QStringList{s.sharedDataPath()};
 }
 
 } // namespace
@@ -59,8 +66,7 @@ Session::~Session() = default;
 
 void Session::checkDataFilesReadable() const {
     const AppState& s = core_->state;
-    for (const QString& path :
-         {s.settingsPath(), s.mapDataPath(), s.modDataPath(), s.sharedDataPath()}) {
+    for (const QString& path : dataFiles(s)) {
         const QFileInfo info(path);
         if (!info.exists() && !info.isSymLink())
             continue;
@@ -103,8 +109,7 @@ void Session::requireData() const {
                    u"The data folder "_s + dataDir_ +
                        u" does not exist. Give the folder that holds Quorvel.ini with --data DIR, "
                        u"or set one up with \"quorvel-cli config map-dir DIR\"."_s};
-    for (const QString& path :
-         {s.settingsPath(), s.mapDataPath(), s.modDataPath(), s.sharedDataPath()}) {
+    for (const QString& path : dataFiles(s)) {
         if (QFileInfo::exists(path))
             return;
     }
@@ -118,11 +123,10 @@ void Session::requireData() const {
 void Session::requireSoundRecords() const {
     requireData();
     const AppState& s = core_->state;
-    const std::pair<QString, int> files[] = {
-        {s.mapDataPath(), TContentRecord::RecordSize},
-        {s.modDataPath(), TContentRecord::RecordSize},
-        {s.sharedDataPath(), catalogue::SharedFiles::RecordSize},
-    };
+    QList<std::pair<QString, int>> files;
+    for (const QString& path : catalogue::recordFiles(s))
+        files.append({path, TContentRecord::RecordSize});
+    files.append({s.sharedDataPath(), catalogue::SharedFiles::RecordSize});
     for (const auto& [path, recordSize] : files) {
         if (!QFileInfo(path).isFile())
             continue;

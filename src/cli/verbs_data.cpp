@@ -155,7 +155,7 @@ int runReport(Session& session, const Invocation& call) {
     session.openForReading();
     session.requireSoundRecords();
     const AppState& s = session.state();
-    for (const QString& path : {s.mapDataPath(), s.modDataPath()}) {
+    for (const QString& path : catalogue::recordFiles(s)) {
         if (!QFileInfo::exists(path))
             throw Exit{NotAllDone, path + u" is not there yet: nothing is recorded. Run "_s
                                           u"\"quorvel-cli update\" first."_s};

@@ -2,6 +2,7 @@
 // header: a file is its records back to back, read whole and rewritten whole.
 #include "core/content_db.h"
 
+#include "core/content_kinds.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/io_errors.h"
@@ -192,7 +193,9 @@ QByteArray CleanRecordBytes(const QString& path, int recordSize) {
 }
 
 void CreateMissingFiles(const AppState& state) {
-    for (const QString& path : {state.mapDataPath(), state.modDataPath(), state.sharedDataPath()}) {
+    QStringList files = catalogue::recordFiles(state);
+    files.append(state.sharedDataPath());
+    for (const QString& path : std::as_const(files)) {
         if (QFileInfo::exists(path))
             continue;
         QFile file(path);
@@ -207,10 +210,12 @@ void UpgradeRecords(const AppState& state) {
     // one into a zero-filled record, and only entries 1 to FileCount. Both
     // files are read before either is written, so a file that cannot be
     // read leaves both unconverted rather than one converted twice later.
-    const QList<TContentRecord> maps = ReadAll(state.mapDataPath(), TContentRecord::OldRecordSize);
-    const QList<TContentRecord> mods = ReadAll(state.modDataPath(), TContentRecord::OldRecordSize);
-    WriteAll(state.mapDataPath(), maps);
-    WriteAll(state.modDataPath(), mods);
+    const QStringList files = catalogue::recordFiles(state);
+    QList<QList<TContentRecord>> records;
+    for (const QString& path : files)
+        records.append(ReadAll(path, TContentRecord::OldRecordSize));
+    for (qsizetype i = 0; i < files.size(); ++i)
+        WriteAll(files[i], records[i]);
 }
 
 } // namespace core::content_db

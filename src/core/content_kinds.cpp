@@ -113,6 +113,22 @@ const KindDescriptor& describe(ContentKind kind) {
     return Kinds.at(static_cast<size_t>(kind));
 }
 
+QList<RecordFileOf> recordFileMembers() {
+    QList<RecordFileOf> files;
+    for (const ContentKind kind : AllKinds) {
+        if (!files.contains(describe(kind).recordFile))
+            files.append(describe(kind).recordFile);
+    }
+    return files;
+}
+
+QStringList recordFiles(const AppState& state) {
+    QStringList paths;
+    for (const RecordFileOf file : recordFileMembers())
+        paths.append((state.*file)());
+    return paths;
+}
+
 QString recordFile(const AppState& state, ContentKind kind) {
     return (state.*describe(kind).recordFile)();
 }

@@ -3,7 +3,9 @@
 #include "core/globals.h"
 #include "core/namespaces.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -112,6 +114,11 @@ inline constexpr std::array<ContentKind, 3> AllKinds = {ContentKind::Maps, Conte
 
 /// The descriptor of `kind`.
 const KindDescriptor& describe(ContentKind kind);
+
+/// The record files of the kinds, each once, in page order (mapdata.dat,
+/// somdata.dat): as members of AppState, and as paths.
+QList<RecordFileOf> recordFileMembers();
+QStringList recordFiles(const AppState& state);
 
 /// The record file of a page (mapdata.dat for maps, somdata.dat for
 /// mutators and skins).

@@ -1,5 +1,6 @@
 #include "core/record_guard.h"
 
+#include "core/content_kinds.h"
 #include "core/shared_files.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
@@ -13,11 +14,10 @@ using namespace Qt::Literals::StringLiterals;
 
 QList<RecordDamage> RecordFileGuard::check(const AppState& state, int contentRecordSize,
                                            const std::function<void()>& beforeRepair) {
-    const std::pair<QString, int> files[] = {
-        {state.mapDataPath(), contentRecordSize},
-        {state.modDataPath(), contentRecordSize},
-        {state.sharedDataPath(), catalogue::SharedFiles::RecordSize},
-    };
+    QList<std::pair<QString, int>> files;
+    for (const QString& path : catalogue::recordFiles(state))
+        files.append({path, contentRecordSize});
+    files.append({state.sharedDataPath(), catalogue::SharedFiles::RecordSize});
     QList<RecordDamage> found;
     bool repairing = false;
     for (const auto& [path, recordSize] : files) {

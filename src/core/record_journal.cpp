@@ -1,5 +1,6 @@
 #include "core/record_journal.h"
 
+#include "core/content_kinds.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "platform/io_errors.h"
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -111,8 +114,9 @@ std::optional<Fingerprint> fingerprintOf(const QString& path) {
 
 /// Only the program's own record files are ever named by a journal.
 bool isRecordFileName(const AppState& state, const QString& name) {
-    return name == QFileInfo(state.mapDataPath()).fileName() ||
-           name == QFileInfo(state.modDataPath()).fileName();
+    const QStringList files = catalogue::recordFiles(state);
+    return std::any_of(files.cbegin(), files.cend(),
+                       [&name](const QString& path) { return name == QFileInfo(path).fileName(); });
 }
 
 /// The journal is written, then the record file replaced by `fill`'s

@@ -118,16 +118,20 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
         ctx.status.setStatus(u"  Brief list saved to "_s + file);
         return;
     }
-    const QList<TContentRecord> maps = content_db::ReadAll(ctx.state.mapDataPath());
-    const QList<TContentRecord> mods = content_db::ReadAll(ctx.state.modDataPath());
-    QStringList lines = recordList(
-        [&](catalogue::RecordFileOf recordFile) -> const QList<TContentRecord>& {
-            return recordFile == &AppState::mapDataPath ? maps : mods;
-        },
-        level == Full);
+    // Each record file read once, in page order, before anything is written.
+    const QList<catalogue::RecordFileOf> members = catalogue::recordFileMembers();
+    QList<QList<TContentRecord>> records;
+    for (const catalogue::RecordFileOf member : members)
+        records.append(content_db::ReadAll((ctx.state.*member)()));
+    const auto recordsOf = [&](catalogue::RecordFileOf member) -> const QList<TContentRecord>& {
+        return records.at(members.indexOf(member));
+    };
+    QStringList lines = recordList(recordsOf, level == Full);
     if (level == Full)
-        lines += file_conflicts::reportSection(file_conflicts::Conflicts(
-            file_conflicts::SharedFiles(ctx.state, maps, mods, ctx.state.sharedDataPath())));
+        lines +=
+            file_conflicts::reportSection(file_conflicts::Conflicts(file_conflicts::SharedFiles(
+                ctx.state, recordsOf(&AppState::mapDataPath), recordsOf(&AppState::modDataPath),
+                ctx.state.sharedDataPath())));
     platform::writeLines(file, lines);
     ctx.status.setStatus(u"  Detailed list saved to "_s + file);
 }

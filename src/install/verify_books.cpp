@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,11 +34,7 @@ QList<TContentRecord> readIfThere(const QString& path) {
 
 Books::Books(const AppState& s)
     : shared(catalogue::SharedFiles::loadIfThere(s.sharedDataPath())), uses(s) {
-    for (const ContentKind kind : catalogue::AllKinds) {
-        const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
-        if (std::any_of(files.cbegin(), files.cend(),
-                        [file](const Book& book) { return book.file == file; }))
-            continue;
+    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers()) {
         files.append({file, readIfThere((s.*file)())});
         uses.addInstalled(files.last().records);
     }

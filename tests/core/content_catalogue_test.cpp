@@ -222,6 +222,9 @@ TEST(ContentKindsTest, EveryKindHasAWholeRowThatAgreesWithTheOtherRules) {
         EXPECT_TRUE(catalogue::recordFile(s, kind).endsWith(u".dat"_s));
         EXPECT_FALSE(catalogue::archiveFolder(s, kind).isEmpty());
         EXPECT_FALSE(catalogue::otherRecordFiles(s, kind).contains(catalogue::recordFile(s, kind)));
+        // Everything that goes through all record files meets it once.
+        EXPECT_EQ(catalogue::recordFileMembers().count(d.recordFile), 1);
+        EXPECT_EQ(catalogue::recordFiles(s).count(catalogue::recordFile(s, kind)), 1);
 
         // What the scan gives a new record and what an install makes of it
         // are records of this kind: its file reads them back as its own,
@@ -276,6 +279,9 @@ TEST(ContentKindsTest, EveryKindHasAWholeRowThatAgreesWithTheOtherRules) {
         // to be installed again.
         EXPECT_TRUE(!d.keepsRecordWithoutArchive || d.leftListNeedsArchive);
     }
+    // In page order: the record checks, the journal and the reports meet
+    // the files as they always have.
+    EXPECT_EQ(catalogue::recordFiles(s), (QStringList{s.mapDataPath(), s.modDataPath()}));
 }
 
 TEST(ContentKindsTest, ARecordOfAFileBelongsToTheKindItsRecordKindNames) {
