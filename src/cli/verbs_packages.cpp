@@ -6,7 +6,6 @@
 #include "cli/verbs.h"
 #include "core/file_conflicts.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,10 +18,6 @@ namespace {
 
 void printJson(const QJsonDocument& doc) {
     printOut(QString::fromUtf8(doc.toJson(QJsonDocument::Indented)).trimmed());
-}
-
-QList<TContentRecord> readIfThere(const QString& path) {
-    return QFileInfo::exists(path) ? content_db::ReadAll(path) : QList<TContentRecord>();
 }
 
 } // namespace
@@ -67,8 +62,7 @@ int runConflicts(Session& session, const Invocation& call) {
     session.openForReading();
     const AppState& s = session.state();
     const QList<file_conflicts::SharedFile> conflicts =
-        file_conflicts::Conflicts(file_conflicts::SharedFiles(
-            s, readIfThere(s.mapDataPath()), readIfThere(s.modDataPath()), s.sharedDataPath()));
+        file_conflicts::Conflicts(file_conflicts::SharedFilesOnDisk(s));
     if (call.isSet(u"json"_s)) {
         QJsonArray array;
         for (const file_conflicts::SharedFile& file : conflicts)

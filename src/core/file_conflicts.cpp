@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace core::file_conflicts {
@@ -37,11 +39,11 @@ struct Collected {
     QHash<QString, qsizetype> byKey;
 };
 
-void collect(Collected& c, const AppState& state, const QList<TContentRecord>& records, bool maps) {
+void collect(Collected& c, const AppState& state, const QList<TContentRecord>& records,
+             catalogue::RecordFileOf file) {
     using catalogue::ContentKind;
     for (const TContentRecord& r : records) {
-        const ContentKind page =
-            catalogue::kindOfRecord(maps ? &AppState::mapDataPath : &AppState::modDataPath, r.Kind);
+        const ContentKind page = catalogue::kindOfRecord(file, r.Kind);
         if (!catalogue::isOnList(r, page, catalogue::ListSide::Installed))
             continue;
         const User user{catalogue::listEntryOf(r, page, catalogue::ListSide::Installed),
@@ -66,11 +68,20 @@ void collect(Collected& c, const AppState& state, const QList<TContentRecord>& r
     }
 }
 
-Collected collectAll(const AppState& state, const QList<TContentRecord>& maps,
-                     const QList<TContentRecord>& mods, const QString& sharedPath) {
+/// The record files as they are on disk, each read now.
+RecordsOf onDisk(const AppState& state) {
+    auto read = std::make_shared<QHash<QString, QList<TContentRecord>>>();
+    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers())
+        read->insert((state.*file)(), readIfThere((state.*file)()));
+    return [read, &state](catalogue::RecordFileOf file) -> const QList<TContentRecord>& {
+        return *read->constFind((state.*file)());
+    };
+}
+
+Collected collectAll(const AppState& state, const RecordsOf& records, const QString& sharedPath) {
     Collected c;
-    collect(c, state, maps, true);
-    collect(c, state, mods, false);
+    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers())
+        collect(c, state, records(file), file);
     if (QFileInfo::exists(sharedPath)) {
         const catalogue::SharedFiles counts = catalogue::SharedFiles::load(sharedPath);
         for (SharedFile& file : c.files)
@@ -81,9 +92,13 @@ Collected collectAll(const AppState& state, const QList<TContentRecord>& maps,
 
 } // namespace
 
-QList<SharedFile> SharedFiles(const AppState& state, const QList<TContentRecord>& maps,
-                              const QList<TContentRecord>& mods, const QString& sharedPath) {
-    return collectAll(state, maps, mods, sharedPath).files;
+QList<SharedFile> SharedFiles(const AppState& state, const RecordsOf& records,
+                              const QString& sharedPath) {
+    return collectAll(state, records, sharedPath).files;
+}
+
+QList<SharedFile> SharedFilesOnDisk(const AppState& state) {
+    return collectAll(state, onDisk(state), state.sharedDataPath()).files;
 }
 
 QList<SharedFile> Conflicts(const QList<SharedFile>& files) {
@@ -112,8 +127,7 @@ QStringList SharedWith(const AppState& state, const TContentRecord& record,
     QStringList cells(files.size());
     if (record.Installed != 1)
         return cells;
-    const Collected c = collectAll(state, readIfThere(state.mapDataPath()),
-                                   readIfThere(state.modDataPath()), state.sharedDataPath());
+    const Collected c = collectAll(state, onDisk(state), state.sharedDataPath());
     for (qsizetype i = 0; i < files.size(); ++i) {
         const auto it = c.byKey.constFind(keyOf(state, files[i]));
         if (it == c.byKey.constEnd())

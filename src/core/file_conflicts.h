@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 /// Whose file is it: the game files that more than one installed record
 /// lists, and those the game had before an install placed them again.
 /// File info, the Full List and the command line's conflicts show them.
@@ -23,13 +25,18 @@ struct SharedFile {
     bool gameHadIt = false;
 };
 
-/// Every game file that installed records of `maps` (mapdata.dat) and
-/// `mods` (somdata.dat) list, with its users; a file is known by its game
+/// The records of a record file (named as in the kinds' rows).
+using RecordsOf = std::function<const QList<TContentRecord>&(catalogue::RecordFileOf)>;
+
+/// Every game file that installed records of the record files list (each
+/// file's `records`, in page order), with its users; a file is known by its game
 /// folder and its name ignoring case, as the game finds it. Pictures and
 /// readmes, which the install renames after their archive, are left out.
 /// `sharedPath` is sharedfiles.dat (a missing file counts nothing).
-QList<SharedFile> SharedFiles(const AppState& state, const QList<TContentRecord>& maps,
-                              const QList<TContentRecord>& mods, const QString& sharedPath);
+QList<SharedFile> SharedFiles(const AppState& state, const RecordsOf& records,
+                              const QString& sharedPath);
+/// The same from the record files on disk (a missing one lists nothing).
+QList<SharedFile> SharedFilesOnDisk(const AppState& state);
 
 /// The files listed by more than one installed record: the conflicts.
 QList<SharedFile> Conflicts(const QList<SharedFile>& files);

@@ -128,10 +128,8 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
     };
     QStringList lines = recordList(recordsOf, level == Full);
     if (level == Full)
-        lines +=
-            file_conflicts::reportSection(file_conflicts::Conflicts(file_conflicts::SharedFiles(
-                ctx.state, recordsOf(&AppState::mapDataPath), recordsOf(&AppState::modDataPath),
-                ctx.state.sharedDataPath())));
+        lines += file_conflicts::reportSection(file_conflicts::Conflicts(
+            file_conflicts::SharedFiles(ctx.state, recordsOf, ctx.state.sharedDataPath())));
     platform::writeLines(file, lines);
     ctx.status.setStatus(u"  Detailed list saved to "_s + file);
 }

@@ -3,6 +3,7 @@
 #include "core/command_context.h"
 #include "core/content_db.h"
 #include "core/content_kinds.h"
+#include "core/file_conflicts.h"
 #include "core/namespaces.h"
 
 #include <QList>
@@ -34,8 +35,7 @@ enum Level { Brief = 0, Detailed = 1, Full = 2 };
 
 /// The brief list, from the lists as they stand.
 QStringList briefList(const ListsSnapshot& lists);
-/// The records of a record file (named as in the kinds' rows).
-using RecordsOf = std::function<const QList<TContentRecord>&(catalogue::RecordFileOf)>;
+using file_conflicts::RecordsOf;
 /// The detailed or full list, from the records in file order.
 QStringList recordList(const RecordsOf& records, bool full);
 
