@@ -1,5 +1,7 @@
 #include "archive/rar_backend.h"
 
+#include "archive/kept_value.h"
+
 namespace archives {
 
 namespace {
@@ -24,26 +26,18 @@ public:
         };
         rar_.ArchiveFileName = job.archive;
     }
-    ~RarCall() {
-        rar_.FileListToProcess.clear();
-        rar_.ArchiveFileName = archive_;
-        rar_.TargetDirectory = target_;
-        rar_.OnFileAboutToBeListed = listed_;
-        rar_.OnFileAboutToBeExtracted = extracted_;
-        rar_.OnReqPassword = password_;
-        rar_.Limits.maxBytes = maxBytes_;
-    }
+    ~RarCall() { rar_.FileListToProcess.clear(); }
     RarCall(const RarCall&) = delete;
     RarCall& operator=(const RarCall&) = delete;
 
 private:
     TdRar3& rar_;
-    QString archive_;
-    QString target_;
-    std::function<void(const QString&)> listed_;
-    std::function<void(const QString&)> extracted_;
-    std::function<std::optional<QString>()> password_;
-    qint64 maxBytes_;
+    KeptValue<QString> archive_;
+    KeptValue<QString> target_;
+    KeptValue<std::function<void(const QString&)>> listed_;
+    KeptValue<std::function<void(const QString&)>> extracted_;
+    KeptValue<std::function<std::optional<QString>()>> password_;
+    KeptValue<qint64> maxBytes_;
 };
 
 } // namespace

@@ -21,12 +21,12 @@ namespace {
 struct ArchiveFree {
     void operator()(archive* a) const { archive_read_free(a); }
 };
-using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
+using ReaderPtr = std::unique_ptr<archive, ArchiveFree>;
 
 /// The entry's name. libarchive converts names through the current locale,
 /// so under a plain "C" locale a non-ASCII name may come in no form at all;
 /// the name decoded from the block header stands in then.
-QString entryName(archive_entry* entry, const RarHeaderFacts::Entry* facts) {
+QString readerEntryName(archive_entry* entry, const RarHeaderFacts::Entry* facts) {
     if (const char* utf8 = archive_entry_pathname_utf8(entry))
         return QString::fromUtf8(utf8);
     if (const wchar_t* wide = archive_entry_pathname_w(entry))
@@ -168,7 +168,7 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
     // libarchive takes an empty name for standard input.
     if (archivePath.isEmpty())
         return rarcode::BadArchive;
-    ArchivePtr a(archive_read_new());
+    ReaderPtr a(archive_read_new());
     if (!a)
         return rarcode::NoMemory;
     archive_read_support_format_rar(a.get());
@@ -196,7 +196,7 @@ int processRarWithLibarchive(const QString& archivePath, const QString& targetDi
                 return rarcode::BadArchive;
             continue;
         }
-        const QString name = normalisedRarEntryName(entryName(entry, run.facts()));
+        const QString name = normalisedRarEntryName(readerEntryName(entry, run.facts()));
         const RarEntryAction action = onEntry ? onEntry(name) : RarEntryAction::Skip;
         const int result = guard != nullptr && action == RarEntryAction::Extract
                                ? run.extract(entry, targetDir, name)

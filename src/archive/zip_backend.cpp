@@ -1,11 +1,13 @@
 #include "archive/zip_backend.h"
 
+#include "archive/kept_value.h"
+
 namespace archives {
 
 namespace {
 
 /// The component's options and events as a call found them; put back
-/// when the call ends, however it ends.
+/// when the call ends, however it ends, with its list of names empty.
 class ZipCall {
 public:
     ZipCall(TZipMaster& zip, const ArchiveJob& job)
@@ -18,24 +20,17 @@ public:
                 progress(item);
         };
     }
-    ~ZipCall() {
-        zip_.FSpecArgs.clear();
-        zip_.ExtrOptions = options_;
-        zip_.ExtrBaseDir = base_;
-        zip_.Unattended = unattended_;
-        zip_.OnItemProgress = progress_;
-        zip_.Limits.maxBytes = maxBytes_;
-    }
+    ~ZipCall() { zip_.FSpecArgs.clear(); }
     ZipCall(const ZipCall&) = delete;
     ZipCall& operator=(const ZipCall&) = delete;
 
 private:
     TZipMaster& zip_;
-    TZipMaster::ExtrOpts options_;
-    QString base_;
-    bool unattended_;
-    TZipMaster::ItemProgress progress_;
-    qint64 maxBytes_;
+    KeptValue<TZipMaster::ExtrOpts> options_;
+    KeptValue<QString> base_;
+    KeptValue<bool> unattended_;
+    KeptValue<TZipMaster::ItemProgress> progress_;
+    KeptValue<qint64> maxBytes_;
 };
 
 } // namespace

@@ -17,12 +17,11 @@ constexpr quint32 Zip64EndSignature = 0x06064b50;
 constexpr quint32 Zip64LocatorSignature = 0x07064b50;
 constexpr quint32 CentralSignature = 0x02014b50;
 constexpr quint32 LocalSignature = 0x04034b50;
-constexpr qint64 EndRecordSize = 22;
 constexpr qint64 MaxComment = 65535;
 constexpr qint64 MaxDirectory = qint64(64) << 20;
 constexpr quint32 Unknown32 = 0xFFFFFFFFu;
 
-std::optional<QByteArray> readAt(QFile& file, qint64 at, qint64 size) {
+std::optional<QByteArray> readExactly(QFile& file, qint64 at, qint64 size) {
     if (at < 0 || size < 0 || at > file.size() || size > file.size() - at || !file.seek(at))
         return std::nullopt;
     QByteArray bytes = file.read(size);
@@ -38,11 +37,11 @@ struct Directory {
 
 /// The central directory's place, from the end record (and its Zip64 form).
 std::optional<Directory> findDirectory(QFile& file) {
-    const qint64 tailSize = std::min(file.size(), EndRecordSize + MaxComment);
-    const std::optional<QByteArray> tail = readAt(file, file.size() - tailSize, tailSize);
+    const qint64 tailSize = std::min(file.size(), ZipEndRecordSize + MaxComment);
+    const std::optional<QByteArray> tail = readExactly(file, file.size() - tailSize, tailSize);
     if (!tail)
         return std::nullopt;
-    for (qsizetype at = tail->size() - EndRecordSize; at >= 0; --at) {
+    for (qsizetype at = tail->size() - ZipEndRecordSize; at >= 0; --at) {
         platform::ByteCursor end(*tail, at);
         if (end.u32() != EndSignature)
             continue;
@@ -56,7 +55,7 @@ std::optional<Directory> findDirectory(QFile& file) {
             return dir;
         // Zip64: the locator stands right before the end record.
         const qint64 endAt = file.size() - tailSize + at;
-        const std::optional<QByteArray> locator = readAt(file, endAt - 20, 20);
+        const std::optional<QByteArray> locator = readExactly(file, endAt - 20, 20);
         if (!locator)
             return std::nullopt;
         platform::ByteCursor loc(*locator);
@@ -66,7 +65,7 @@ std::optional<Directory> findDirectory(QFile& file) {
         const quint64 zip64At = loc.u64();
         if (!loc.ok() || zip64At > quint64(file.size()))
             return std::nullopt;
-        const std::optional<QByteArray> record = readAt(file, qint64(zip64At), 56);
+        const std::optional<QByteArray> record = readExactly(file, qint64(zip64At), 56);
         if (!record)
             return std::nullopt;
         platform::ByteCursor z(*record);
@@ -98,7 +97,7 @@ bool zipEntriesOverlap(const QString& path) {
     const std::optional<Directory> dir = findDirectory(file);
     if (!dir || dir->size > MaxDirectory)
         return false;
-    const std::optional<QByteArray> central = readAt(file, dir->offset, dir->size);
+    const std::optional<QByteArray> central = readExactly(file, dir->offset, dir->size);
     if (!central)
         return false;
 
@@ -143,7 +142,7 @@ bool zipEntriesOverlap(const QString& path) {
         }
         if (local >= quint64(file.size()) || compressed > quint64(file.size()))
             return false;
-        const std::optional<QByteArray> header = readAt(file, qint64(local), 30);
+        const std::optional<QByteArray> header = readExactly(file, qint64(local), 30);
         if (!header)
             return false;
         platform::ByteCursor h(*header);

@@ -4,6 +4,10 @@
 
 namespace archives {
 
+/// The fixed part of a zip's end of central directory record, in bytes:
+/// where the search for the central directory starts.
+inline constexpr qint64 ZipEndRecordSize = 22;
+
 /// Whether two entries of a zip share bytes: each entry's local header and
 /// compressed data, found through the central directory, must lie apart. A
 /// bomb points many entries at one block of compressed data, so that each

@@ -1,5 +1,7 @@
 #include "archive/zip_probe.h"
 
+#include "archive/zip_layout.h"
+
 #include "platform/byte_cursor.h"
 
 #include <QByteArray>
@@ -20,10 +22,9 @@ constexpr quint32 LocalSig = 0x04034B50;
 constexpr quint32 SpanSig = 0x08074B50;
 constexpr quint32 CentralSig = 0x02014B50;
 constexpr quint32 EndSig = 0x06054B50;
-constexpr qint64 EndRecordSize = 22;
 constexpr qint64 CentralHeaderSize = 46;
 // An end record followed by the longest comment its 16-bit length allows.
-constexpr qint64 SearchWindow = 65535 + EndRecordSize;
+constexpr qint64 SearchWindow = 65535 + ZipEndRecordSize;
 constexpr int StartFlagsMask = 0x1F;
 
 using platform::ByteCursor;
@@ -107,7 +108,7 @@ struct EndRecord {
     quint32 directoryOffset;
     quint16 commentLength;
 
-    /// `record` holds at least EndRecordSize bytes.
+    /// `record` holds at least ZipEndRecordSize bytes.
     explicit EndRecord(QByteArrayView record)
         : disk(le16At(record, 4)), directoryDisk(le16At(record, 6)),
           directoryOffset(le32At(record, 16)), commentLength(le16At(record, 20)) {}
@@ -161,9 +162,9 @@ int ZipProbe(const QString& path) {
 
     bool endSeen = false;
     bool search = true;
-    if (size >= EndRecordSize) {
-        const QByteArray tail = reader.readAt(size - EndRecordSize, EndRecordSize);
-        if (tail.size() == EndRecordSize && le32At(tail, 0) == EndSig) {
+    if (size >= ZipEndRecordSize) {
+        const QByteArray tail = reader.readAt(size - ZipEndRecordSize, ZipEndRecordSize);
+        if (tail.size() == ZipEndRecordSize && le32At(tail, 0) == EndSig) {
             const EndRecord end(tail);
             endSeen = true;
             flags |= ZipProbeHasEndRecord;
@@ -183,13 +184,13 @@ int ZipProbe(const QString& path) {
         // spanned set): look backwards for an earlier record.
         const qint64 windowStart = size > SearchWindow ? size - SearchWindow : 0;
         const QByteArray window = reader.readAt(windowStart, size - windowStart);
-        for (qint64 p = qint64(window.size()) - EndRecordSize; p >= 0; --p) {
+        for (qint64 p = qint64(window.size()) - ZipEndRecordSize; p >= 0; --p) {
             if (le32At(window, p) != EndSig)
                 continue;
             const EndRecord end(QByteArrayView(window).sliced(p));
             endSeen = true;
             flags |= ZipProbeHasEndRecord;
-            if (windowStart + p + EndRecordSize + end.commentLength == size)
+            if (windowStart + p + ZipEndRecordSize + end.commentLength == size)
                 flags |= ZipProbeNoComment;
             if (end.spanned()) {
                 flags &= StartFlagsMask;

@@ -28,8 +28,6 @@ namespace cache {
 
 namespace {
 
-const QPoint kBoxOffset(50, 125);
-
 /// A package moved out of the cache for the current item.
 struct Taken {
     QString name;      ///< its file name in cache.ini
@@ -171,7 +169,7 @@ void takeImports(ItemRun& r, const CacheIni& ini, CacheFiles& files, TContentRec
                 rec.ArchiveName +
                     u" imports more cached packages than one record can hold. Only the first "_s +
                     QString::number(TContentRecord::MaxFiles - 1) + u" were taken along."_s,
-                platform::Ok, kBoxOffset);
+                platform::Ok, CacheBoxOffset);
             return;
         }
         take(ctx, r.books, files, r.taken, cached, it->fileName);
@@ -377,14 +375,14 @@ void FinishCacheRun(CommandContext& ctx, const CachePlan& plan, const CacheRunRe
     install::ReportFailedCopies(ctx, result.FailedCopies);
     if (!result.zipFailures.isEmpty())
         ctx.dialogs.message(platform::MsgKind::Error, result.zipFailures.join(u"\r\r"_s),
-                            platform::Ok, kBoxOffset);
+                            platform::Ok, CacheBoxOffset);
     if (result.failed) {
         // The fixed words first, then what really happened, so the user
         // can act on it.
         QString text = u"Sorry, but something went terrible wrong. Check your settings."_s;
         if (!result.error.isEmpty())
             text += u"\r\r"_s + result.error;
-        ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, kBoxOffset);
+        ctx.dialogs.message(platform::MsgKind::Error, text, platform::Ok, CacheBoxOffset);
         return;
     }
     const QString n = u"  "_s + QString::number(result.count);

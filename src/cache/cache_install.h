@@ -3,6 +3,7 @@
 #include "core/command_context.h"
 #include "core/run_progress.h"
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,9 @@
 namespace cache {
 
 class TUTPackage;
+
+/// Where the Cache page's message boxes stand, from the window's corner.
+inline const QPoint CacheBoxOffset(50, 125);
 
 /// The four items of "What to do?", by index; None when no item is chosen.
 enum class CacheAction {

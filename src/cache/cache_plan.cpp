@@ -20,12 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace cache {
 
-namespace {
-
-const QPoint kBoxOffset(50, 125);
-
-} // namespace
-
 CacheAction cacheActionAt(int index) {
     return index >= 0 && index <= 3 ? CacheAction(index) : CacheAction::None;
 }
@@ -65,7 +59,7 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
             ctx.dialogs.message(platform::MsgKind::Warning,
                                 s.TempDir +
                                     u" is not empty. Please delete all files before you continue"_s,
-                                platform::Ok, kBoxOffset);
+                                platform::Ok, CacheBoxOffset);
             return std::nullopt;
         }
     }
@@ -92,7 +86,7 @@ std::optional<CachePlan> PlanCacheRun(CommandContext& ctx, CacheAction action,
 bool ConfirmClearCache(CommandContext& ctx) {
     return ctx.dialogs.message(platform::MsgKind::Warning,
                                u"Are you sure you wan't to totally clean out your cache?"_s,
-                               platform::Ok | platform::Cancel, kBoxOffset) == platform::Ok;
+                               platform::Ok | platform::Cancel, CacheBoxOffset) == platform::Ok;
 }
 
 void ClearCache(CommandContext& ctx) {

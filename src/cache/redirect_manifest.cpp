@@ -60,10 +60,6 @@ ManifestRead refuse(const QString& why) {
     return {RedirectManifest(), why};
 }
 
-QString systemReason(int error) {
-    return qt_error_string(error);
-}
-
 } // namespace
 
 bool isPlainUz2Name(const QString& name) {
@@ -159,13 +155,13 @@ RedirectManifest readRedirectManifest(const QString& dir, QString& problem) {
         const int error = errno;
         if (error == ENOENT)
             return {};
-        problem = error == ELOOP ? u"it is a link"_s : systemReason(error);
+        problem = error == ELOOP ? u"it is a link"_s : qt_error_string(error);
         return {};
     }
     QByteArray bytes;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        problem = systemReason(errno);
+        problem = qt_error_string(errno);
     } else if (!S_ISREG(st.st_mode)) {
         problem = u"it is not a plain file"_s;
     } else if (st.st_size > RedirectManifest::MaxSize) {
@@ -179,7 +175,7 @@ RedirectManifest readRedirectManifest(const QString& dir, QString& problem) {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                problem = systemReason(errno);
+                problem = qt_error_string(errno);
                 break;
             }
             if (n == 0)

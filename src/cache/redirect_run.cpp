@@ -46,10 +46,6 @@ QString lockName() {
     return u".quorvel-redirect.lock"_s;
 }
 
-QString systemReason(int error) {
-    return qt_error_string(error);
-}
-
 /// The size and time of a plain file, following links (a game folder may
 /// link its files elsewhere: reading through a link writes nothing).
 struct SourceStat {
@@ -61,7 +57,7 @@ std::optional<SourceStat> plainFileStat(const QString& path, QString* why = null
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
         if (why)
-            *why = platform::cannotOpenText(path, systemReason(errno));
+            *why = platform::cannotOpenText(path, qt_error_string(errno));
         return std::nullopt;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -295,7 +291,7 @@ void RedirectRun::prune() {
             !kept.contains({quint64(st->st_dev), quint64(st->st_ino)})) {
             if (::unlink(QFile::encodeName(path).constData()) != 0) {
                 result_.failed.append(
-                    {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, systemReason(errno))});
+                    {e.name, u"Cannot delete \"%1\". %2"_s.arg(path, qt_error_string(errno))});
                 continue;
             }
             folders_.removed(path);

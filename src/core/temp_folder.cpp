@@ -122,6 +122,12 @@ bool FlattenTempFolder(CommandContext& ctx) {
     return !changed;
 }
 
+void FlattenTempFolderFully(CommandContext& ctx) {
+    constexpr int MaxPasses = 4096;
+    for (int pass = 0; pass < MaxPasses && !FlattenTempFolder(ctx); ++pass) {
+    }
+}
+
 ExtractedIntoTemp::ExtractedIntoTemp(CommandContext& ctx) : ctx_(ctx) {
     if (ctx.state.TempDir.isEmpty())
         return;

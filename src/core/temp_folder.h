@@ -17,6 +17,9 @@ namespace core {
 /// TempDir (at most 10 subfolders a pass). True when TempDir had no
 /// subfolder or the pass could change nothing; callers repeat until true.
 bool FlattenTempFolder(CommandContext& ctx);
+/// FlattenTempFolder repeated until it can change nothing, at most 4096
+/// passes: the bound only guards against a tree that keeps changing.
+void FlattenTempFolderFully(CommandContext& ctx);
 
 /// Moves every entry left in TempDir into ProgramDir + "/ToBeMoved/".
 /// True when the last move succeeded; false when there was nothing to move.

@@ -158,8 +158,7 @@ bool ArchiveInstaller::extract(const TContentRecord& rec, const QString& item) {
             return false;
         }
     }
-    while (!core::FlattenTempFolder(ctx_)) {
-    }
+    core::FlattenTempFolderFully(ctx_);
     return true;
 }
 

@@ -24,6 +24,9 @@ InstallRun::InstallRun(CommandContext& ctx, int total)
       trash_(ctx.trash), run_{ctx.state, ctx.dialogs,   status_,    ctx.backends,
                               trash_,    ctx.processes, ctx.folders},
       total_(total), savedOverwriteAlways_(ctx.state.OverwriteAlways) {
+    // The run's context is the caller's with two senders wrapped: the hooks
+    // go through unchanged.
+    run_.beforeWriting = ctx.beforeWriting;
     run_.beforeInstall = ctx.beforeInstall;
     progress(0);
 }

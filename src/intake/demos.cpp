@@ -23,10 +23,6 @@ namespace intake {
 
 namespace {
 
-// FlattenTempFolder ends when a pass can change nothing; the bound only
-// guards against a folder tree that keeps changing under it.
-constexpr int MaxFlattenPasses = 4096;
-
 void warn(CommandContext& ctx, const QString& text) {
     ctx.dialogs.message(platform::MsgKind::Warning, text, platform::Ok, DemoMessageOffset);
 }
@@ -74,8 +70,7 @@ void extractIntoTemp(CommandContext& ctx, const QString& path) {
         // A demo that did not come out is said by the search for it.
         core::ExtractArchive(ctx, request);
     }
-    for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx); ++pass) {
-    }
+    core::FlattenTempFolderFully(ctx);
 }
 
 /// The lower-cased extension with its dot, as the launch tells demos from

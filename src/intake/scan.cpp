@@ -29,10 +29,6 @@ namespace intake {
 
 namespace {
 
-// FlattenTempFolder ends when a pass can change nothing; the bound only
-// guards against a folder tree that keeps changing under it.
-constexpr int MaxFlattenPasses = 4096;
-
 // One new archive under examination: its record and the tallies of the
 // classification.
 class ArchiveExam {
@@ -131,8 +127,7 @@ void ArchiveExam::extractAlone(const QString& storedName) {
         return;
     // Every pass brings the files up one level, so an .int however deep
     // in the archive reaches TempDir.
-    for (int pass = 0; pass < MaxFlattenPasses && !core::FlattenTempFolder(ctx_); ++pass) {
-    }
+    core::FlattenTempFolderFully(ctx_);
 }
 
 std::optional<int> ArchiveExam::finish() {
