@@ -251,7 +251,7 @@ bool gone(qint64 pid) {
     return state.isEmpty() || state == "Z" || state == "X";
 }
 
-QStringList filesBelow(const QString& folder) {
+QStringList pathsBelow(const QString& folder) {
     QStringList out;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
@@ -298,7 +298,7 @@ TEST(UnrarHelperParent, TheHelperEndsWithItsProgramAndLeavesNoPartialFile) {
     ASSERT_TRUE(said.contains(asking)) << said.toStdString();
     const qint64 pid = said.left(said.indexOf('\n')).toLongLong();
     ASSERT_GT(pid, 0);
-    ASSERT_EQ(filesBelow(out).size(), 1) << "the entry's temporary file, being written";
+    ASSERT_EQ(pathsBelow(out).size(), 1) << "the entry's temporary file, being written";
 
     program.kill();
     ASSERT_TRUE(program.waitForFinished(10000));
@@ -306,7 +306,7 @@ TEST(UnrarHelperParent, TheHelperEndsWithItsProgramAndLeavesNoPartialFile) {
     while (!gone(pid) && !deadline.hasExpired())
         QThread::msleep(10);
     EXPECT_TRUE(gone(pid)) << "the helper outlived its program";
-    EXPECT_EQ(filesBelow(out), QStringList());
+    EXPECT_EQ(pathsBelow(out), QStringList());
 
     // Started for a program that is no longer its parent: ends, does nothing.
     request.parent = QCoreApplication::applicationPid() + 1;
@@ -320,7 +320,7 @@ TEST(UnrarHelperParent, TheHelperEndsWithItsProgramAndLeavesNoPartialFile) {
     ASSERT_TRUE(late.waitForFinished(10000));
     EXPECT_EQ(late.exitCode(), 4);
     EXPECT_TRUE(late.readAllStandardOutput().isEmpty());
-    EXPECT_EQ(filesBelow(out), QStringList());
+    EXPECT_EQ(pathsBelow(out), QStringList());
 }
 
 } // namespace

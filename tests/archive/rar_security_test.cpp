@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
+using testing_support::MiB;
 using testing_support::Rar4Entry;
 using testing_support::RarBackendTest;
 
@@ -185,7 +186,6 @@ TEST_P(RarSecurityTest, AnEmptyArchiveNameFailsWithoutReadingAnything) {
 }
 
 // Archives made to fill the disk or the folder.
-constexpr qint64 MiB = qint64(1) << 20;
 
 TEST_P(RarSecurityTest, DataPastTheDeclaredSizeIsNeverWritten) {
     // A stored entry whose header says 10 bytes while 1 MiB follows (its

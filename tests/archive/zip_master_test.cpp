@@ -17,6 +17,7 @@
 using namespace Qt::Literals::StringLiterals;
 using archives::TZipMaster;
 using testing_support::FakeDialogs;
+using testing_support::MiB;
 using testing_support::patchZipSizes;
 using testing_support::readZip;
 using testing_support::TempTree;
@@ -314,8 +315,6 @@ protected:
         zip.Limits.maxRatio = std::numeric_limits<qint64>::max();
     }
 };
-
-constexpr qint64 MiB = qint64(1) << 20;
 
 TEST_F(ZipLimits, DataPastTheDeclaredSizeIsNeverWritten) {
     struct Case {

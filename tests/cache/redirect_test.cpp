@@ -31,7 +31,7 @@ using testing_support::TempTree;
 namespace {
 
 /// Package-like bytes: runs of table text and of noise, some chunks long.
-QByteArray content(qint64 size, unsigned seed) {
+QByteArray tableAndNoise(qint64 size, unsigned seed) {
     std::mt19937 rng(seed);
     QByteArray out;
     while (out.size() < size) {
@@ -154,7 +154,7 @@ TEST_F(Redirect, CompressesEachSourceOnceAndAgainOnlyWhenItChanged) {
     QMap<QString, QByteArray> sources;
     for (int i = 0; i < 6; ++i) {
         const QString name = u"DM-Map%1.ut2"_s.arg(i);
-        sources.insert(name + u".uz2"_s, content(40000 + i * 30011, unsigned(i)));
+        sources.insert(name + u".uz2"_s, tableAndNoise(40000 + i * 30011, unsigned(i)));
         game(u"Maps/"_s + name, sources.last());
     }
     sources.insert(u"Empty.utx.uz2"_s, {});
@@ -187,7 +187,7 @@ TEST_F(Redirect, CompressesEachSourceOnceAndAgainOnlyWhenItChanged) {
 
     // A new size, a new time with the same size, a .uz2 cut short and a
     // .uz2 removed are each compressed again; the rest stays.
-    sources[u"DM-Map0.ut2.uz2"_s] = content(1000, 99);
+    sources[u"DM-Map0.ut2.uz2"_s] = tableAndNoise(1000, 99);
     game(u"Maps/DM-Map0.ut2"_s, sources[u"DM-Map0.ut2.uz2"_s]);
     sources[u"DM-Map1.ut2.uz2"_s][5] = 'Z';
     game(u"Maps/DM-Map1.ut2"_s, sources[u"DM-Map1.ut2.uz2"_s]);
@@ -205,7 +205,7 @@ TEST_F(Redirect, CompressesEachSourceOnceAndAgainOnlyWhenItChanged) {
 
 TEST_F(Redirect, PruneRemovesOnlyTheUz2ItWroteForSourcesNowGone) {
     for (const QString& name : {u"DM-Keep.ut2"_s, u"DM-Gone.ut2"_s, u"DM-Moved.ut2"_s})
-        game(u"Maps/"_s + name, content(5000, 1));
+        game(u"Maps/"_s + name, tableAndNoise(5000, 1));
     record(true, {u"DM-Keep.ut2"_s, u"DM-Gone.ut2"_s, u"DM-Moved.ut2"_s});
     ASSERT_EQ(run().compressed.size(), 3);
     tree.file(u"redirect/Stock.utx.uz2"_s, "made by hand");
@@ -243,12 +243,12 @@ TEST_F(Redirect, PruneRemovesOnlyTheUz2ItWroteForSourcesNowGone) {
                      QFile::encodeName(dir + u"/DM-Keep.ut2.uz2"_s).constData()),
               0);
     EXPECT_TRUE(run(true).pruned.isEmpty());
-    EXPECT_EQ(unpacked(u"DM-Keep.ut2.uz2"_s), content(5000, 1));
+    EXPECT_EQ(unpacked(u"DM-Keep.ut2.uz2"_s), tableAndNoise(5000, 1));
 }
 
 TEST_F(Redirect, DamagedOrHostileManifestOnlyCostsACompression) {
-    game(u"Maps/DM-A.ut2"_s, content(70000, 3));
-    game(u"Textures/T.utx"_s, content(9000, 4));
+    game(u"Maps/DM-A.ut2"_s, tableAndNoise(70000, 3));
+    game(u"Textures/T.utx"_s, tableAndNoise(9000, 4));
     record(true, {u"DM-A.ut2"_s, u"T.utx"_s});
     const QString bait = tree.file(u"bait.uz2"_s, "outside");
     tree.file(u"redirect/bait.uz2"_s, "not Quorvel's");
@@ -296,9 +296,9 @@ TEST_F(Redirect, NamesThatDifferOnlyInCaseAreNeitherServed) {
 }
 
 TEST_F(Redirect, WritesNothingOutsideItsFolderNorThroughALink) {
-    game(u"Maps/DM-A.ut2"_s, content(50000, 5));
-    game(u"Maps/DM-B.ut2"_s, content(50000, 6));
-    game(u"Maps/DM-C.ut2"_s, content(50000, 7));
+    game(u"Maps/DM-A.ut2"_s, tableAndNoise(50000, 5));
+    game(u"Maps/DM-B.ut2"_s, tableAndNoise(50000, 6));
+    game(u"Maps/DM-C.ut2"_s, tableAndNoise(50000, 7));
     record(true, {u"DM-A.ut2"_s, u"DM-B.ut2"_s, u"DM-C.ut2"_s});
     const QString target = tree.file(u"outside/DM-A.ut2.uz2"_s, "outside");
     tree.folder(u"redirect/DM-B.ut2.uz2"_s); // a folder in the way
@@ -367,7 +367,7 @@ TEST_F(Redirect, AKillLeavesEveryUz2WholeAndTheNextRunTidy) {
     QStringList maps;
     for (int i = 0; i < 8; ++i) {
         maps.append(u"DM-Kill%1.ut2"_s.arg(i));
-        game(u"Maps/"_s + maps.last(), content(600000, unsigned(i)));
+        game(u"Maps/"_s + maps.last(), tableAndNoise(600000, unsigned(i)));
     }
     record(true, maps);
     int leftovers = 0;

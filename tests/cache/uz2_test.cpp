@@ -52,9 +52,9 @@ public:
     }
 };
 
-class Uz2Run : public ::testing::Test {
+class Uz2RunTest : public ::testing::Test {
 protected:
-    explicit Uz2Run(std::unique_ptr<platform::Trash> trash = nullptr)
+    explicit Uz2RunTest(std::unique_ptr<platform::Trash> trash = nullptr)
         : oldHome_(qgetenv("HOME")), core(dialogs, status, std::move(trash)) {
         // The desktop trash lives below HOME.
         qputenv("HOME", tree.folder(u"home"_s).toLocal8Bit());
@@ -63,7 +63,7 @@ protected:
         core.state.LastUz2Dir = tree.folder(u"home"_s);
         log = tree.path(u"tool.log"_s);
     }
-    ~Uz2Run() override { qputenv("HOME", oldHome_); }
+    ~Uz2RunTest() override { qputenv("HOME", oldHome_); }
 
     /// The fake tool in the game's System folder.
     void installTool(const QString& name = u"ucc-bin"_s, const QByteArray& interpreter = "/bin/sh",
@@ -109,7 +109,7 @@ protected:
 
 } // namespace
 
-TEST_F(Uz2Run, TheToolRunsOncePerFileInSystemDirWithTheFolderWhole) {
+TEST_F(Uz2RunTest, TheToolRunsOncePerFileInSystemDirWithTheFolderWhole) {
     installTool();
     const QString good = tree.file(u"My Downloads/DM-Good Map.ut2.uz2"_s, "x");
     const QString bad = tree.file(u"My Downloads/DM-bad.ut2.uz2"_s, "y");
@@ -138,7 +138,7 @@ TEST_F(Uz2Run, TheToolRunsOncePerFileInSystemDirWithTheFolderWhole) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(Uz2Run, AToolThatCrashesOnOneFileGoesOnWithTheNext) {
+TEST_F(Uz2RunTest, AToolThatCrashesOnOneFileGoesOnWithTheNext) {
     installTool();
     const QString crash = tree.file(u"in/crash.uz2"_s, "x");
     const QString good = tree.file(u"in/good.uz2"_s, "y");
@@ -153,7 +153,7 @@ TEST_F(Uz2Run, AToolThatCrashesOnOneFileGoesOnWithTheNext) {
               u"  1 files successfully Decompressed. Input file(s) moved to recyclebin"_s);
 }
 
-TEST_F(Uz2Run, OnlyConvertedInputsGoToTheTrash) {
+TEST_F(Uz2RunTest, OnlyConvertedInputsGoToTheTrash) {
     installTool(u"UCC"_s); // found ignoring case
     const QString good = tree.file(u"in/Song.ogg"_s, "x");
     const QString bad = tree.file(u"in/bad.ogg"_s, "y");
@@ -168,7 +168,7 @@ TEST_F(Uz2Run, OnlyConvertedInputsGoToTheTrash) {
               u"  1 files successfully Compressed. Input file(s) moved to recyclebin"_s);
 }
 
-TEST_F(Uz2Run, AToolThatCannotStartEndsTheRunWithItsMessage) {
+TEST_F(Uz2RunTest, AToolThatCannotStartEndsTheRunWithItsMessage) {
     installTool(u"ucc-bin"_s, "/nonexistent/interpreter");
     const QString a = tree.file(u"in/A.uz2"_s, "x");
     const QString b = tree.file(u"in/B.uz2"_s, "y");
@@ -188,7 +188,7 @@ TEST_F(Uz2Run, AToolThatCannotStartEndsTheRunWithItsMessage) {
     EXPECT_TRUE(QFileInfo::exists(a));
 }
 
-TEST_F(Uz2Run, WithoutAToolQuorvelsOwnCodecWritesBesideTheInput) {
+TEST_F(Uz2RunTest, WithoutAToolQuorvelsOwnCodecWritesBesideTheInput) {
     // A tool without execute permission, and a Windows program, could only
     // fail to start.
     installTool(u"ucc-bin"_s, "/bin/sh", false);
@@ -215,7 +215,7 @@ TEST_F(Uz2Run, WithoutAToolQuorvelsOwnCodecWritesBesideTheInput) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(Uz2Run, AnExistingOutputIsReplacedOnlyWhenTheUserSaysYes) {
+TEST_F(Uz2RunTest, AnExistingOutputIsReplacedOnlyWhenTheUserSaysYes) {
     QByteArray packed;
     ASSERT_TRUE(cache::compressUz2Bytes("new content", packed).ok);
     const QString keep = tree.file(u"in/Keep.ut2.uz2"_s, packed);
@@ -242,7 +242,7 @@ TEST_F(Uz2Run, AnExistingOutputIsReplacedOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(trashed(), QStringList{u"Swap.ut2.uz2"_s});
 }
 
-TEST_F(Uz2Run, RefusedFilesAreMarkedWithTheirReasonAndLeaveNothingBehind) {
+TEST_F(Uz2RunTest, RefusedFilesAreMarkedWithTheirReasonAndLeaveNothingBehind) {
     // A .uz2 is never compressed again, tool or not, and the tool is not
     // even asked; a damaged .uz2 leaves no output.
     for (const bool withTool : {true, false}) {
@@ -275,7 +275,7 @@ TEST_F(Uz2Run, RefusedFilesAreMarkedWithTheirReasonAndLeaveNothingBehind) {
                                u"Input file(s) moved to recyclebin"_s);
 }
 
-TEST_F(Uz2Run, AnOutputFolderTakesWhatTheToolAndTheCodecWrite) {
+TEST_F(Uz2RunTest, AnOutputFolderTakesWhatTheToolAndTheCodecWrite) {
     // The tool writes beside its input, as the game's does, except for a
     // file named "nothing"; the run moves what it wrote.
     makeExecutable(tree.file(u"game/System/ucc-bin"_s,
@@ -312,7 +312,7 @@ TEST_F(Uz2Run, AnOutputFolderTakesWhatTheToolAndTheCodecWrite) {
     EXPECT_EQ(back, data);
 }
 
-TEST_F(Uz2Run, DropsChooseOneActionByTheFirstFile) {
+TEST_F(Uz2RunTest, DropsChooseOneActionByTheFirstFile) {
     struct Case {
         QStringList names;
         Uz2Action action;
@@ -353,9 +353,9 @@ TEST_F(Uz2Run, DropsChooseOneActionByTheFirstFile) {
 }
 
 namespace {
-class Uz2RunWithBrokenTrash : public Uz2Run {
+class Uz2RunWithBrokenTrash : public Uz2RunTest {
 protected:
-    Uz2RunWithBrokenTrash() : Uz2Run(std::make_unique<ThrowingTrash>()) {}
+    Uz2RunWithBrokenTrash() : Uz2RunTest(std::make_unique<ThrowingTrash>()) {}
 };
 } // namespace
 

@@ -14,6 +14,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::CliRun;
+using testing_support::diagnose;
 using testing_support::packageImporting;
 
 namespace {
@@ -56,12 +57,6 @@ protected:
 private:
     QByteArray oldHome_;
 };
-
-std::string diagnose(const CliRun& run) {
-    return (u"exit "_s + QString::number(run.code) + u"\nout: "_s + run.out + u"\nerr: "_s +
-            run.err)
-        .toStdString();
-}
 
 } // namespace
 

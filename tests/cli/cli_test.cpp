@@ -26,6 +26,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::CliRun;
+using testing_support::diagnose;
 using testing_support::TempTree;
 
 namespace {
@@ -75,13 +76,6 @@ private:
     QByteArray oldHome_;
     QByteArray oldXdg_;
 };
-
-QString diagnose(const CliRun& run) {
-    return u"exit "_s + QString::number(run.code) + u"\nout: "_s + run.out + u"\nerr: "_s + run.err;
-}
-
-#define EXPECT_EXIT_CODE(run, expected)                                                            \
-    EXPECT_EQ((run).code, expected) << diagnose(run).toStdString()
 
 } // namespace
 

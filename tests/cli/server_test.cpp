@@ -24,16 +24,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 using testing_support::CliRun;
+using testing_support::diagnose;
 using testing_support::TempTree;
 
 namespace {
-
-QString diagnose(const CliRun& run) {
-    return u"exit "_s + QString::number(run.code) + u"\nout: "_s + run.out + u"\nerr: "_s + run.err;
-}
-
-#define EXPECT_EXIT_CODE(run, expected)                                                            \
-    EXPECT_EQ((run).code, expected) << diagnose(run).toStdString()
 
 /// A server: the game folder holds System/ucc-bin and nothing else, the
 /// data folder is below a fresh XDG_DATA_HOME.

@@ -24,7 +24,7 @@ using testing_support::TempTree;
 
 namespace {
 
-constexpr char kMountVariable[] = "QUORVEL_LOCK_FULL_DISK";
+constexpr char kLockDiskVariable[] = "QUORVEL_LOCK_FULL_DISK";
 
 /// The process id of a process that has ended.
 qint64 deadProcess() {
@@ -165,13 +165,13 @@ TEST(DataLock, AFailureToWriteItNamesItsRealCause) {
 
 // Runs the case below inside a fresh mount namespace with a 64 KiB tmpfs.
 TEST(DataLock, OnAFullDiskItSaysSo) {
-    if (!qEnvironmentVariable(kMountVariable).isEmpty())
+    if (!qEnvironmentVariable(kLockDiskVariable).isEmpty())
         GTEST_SKIP() << "the inner run";
     TempTree tree;
     const QString mount = tree.folder(u"disk"_s);
     QProcess inner;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kMountVariable), mount);
+    env.insert(QString::fromLatin1(kLockDiskVariable), mount);
     inner.setProcessEnvironment(env);
     inner.setProcessChannelMode(QProcess::MergedChannels);
     inner.start(u"unshare"_s,
@@ -188,7 +188,7 @@ TEST(DataLock, OnAFullDiskItSaysSo) {
 }
 
 TEST(DataLockFullDisk, TheRefusalNamesTheFullDisk) {
-    const QString disk = qEnvironmentVariable(kMountVariable);
+    const QString disk = qEnvironmentVariable(kLockDiskVariable);
     if (disk.isEmpty())
         GTEST_SKIP() << "runs inside the namespace only";
     QFile filler(disk + u"/filler"_s);

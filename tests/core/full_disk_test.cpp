@@ -35,11 +35,11 @@ using testing_support::FakeDialogs;
 
 namespace {
 
-constexpr char kMountVariable[] = "QUORVEL_FULL_DISK";
+constexpr char kFullDiskVariable[] = "QUORVEL_FULL_DISK";
 
 /// The mount point when this process runs inside the namespace.
 QString fullDisk() {
-    return qEnvironmentVariable(kMountVariable);
+    return qEnvironmentVariable(kFullDiskVariable);
 }
 
 QByteArray readFile(const QString& path) {
@@ -95,7 +95,7 @@ TEST(FullDisk, EveryWriterKeepsTheOldFile) {
     const QString mount = tree.folder(u"disk"_s);
     QProcess inner;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kMountVariable), mount);
+    env.insert(QString::fromLatin1(kFullDiskVariable), mount);
     inner.setProcessEnvironment(env);
     inner.setProcessChannelMode(QProcess::MergedChannels);
     inner.start(u"unshare"_s,

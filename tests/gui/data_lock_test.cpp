@@ -79,11 +79,6 @@ private:
     QProcess process_;
 };
 
-void select(QListWidget* list, const QStringList& entries) {
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
-}
-
 class DataLockWindowTest : public WindowFixture {
 protected:
     // The refusals below come after the whole wait: 1.5 s, not ten.

@@ -34,13 +34,6 @@ TContentRecord rec(const QString& archive, const QString& display, bool installe
     return r;
 }
 
-void select(QListWidget* list, const QString& entry) {
-    const auto found = list->findItems(entry, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << entry.toStdString();
-    list->clearSelection();
-    found[0]->setSelected(true);
-}
-
 QString cell(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text() : QString();

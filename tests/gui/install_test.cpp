@@ -43,15 +43,6 @@ public:
     }
 };
 
-QStringList texts(const QListWidget* list) {
-    return page_parts::entries(list);
-}
-
-void select(QListWidget* list, const QStringList& entries) {
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
-}
-
 QString question(const QString& name) {
     return name + u" already exists. Proceed anyway?"_s;
 }

@@ -26,13 +26,6 @@ TContentRecord map(const QString& archive, const QString& added, bool installed 
     return r;
 }
 
-QStringList texts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
 class ListsTest : public WindowFixture {
 protected:
     TForm1& startWithMaps() {

@@ -14,11 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-void select(QListWidget* list, const QStringList& entries) {
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
-}
-
 class CreateZipWindowTest : public WindowFixture {
 protected:
     /// Settings naming the game and the archive folders.

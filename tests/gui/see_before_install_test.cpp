@@ -62,12 +62,6 @@ Viewed fileInfo(TForm1& w, const QString& action) {
     return seen;
 }
 
-void select(QListWidget* list, const QString& entry) {
-    list->clearSelection();
-    for (QListWidgetItem* item : list->findItems(entry, Qt::MatchExactly))
-        item->setSelected(true);
-}
-
 int shownRows(const QListWidget* list) {
     int n = 0;
     for (int row = 0; row < list->count(); ++row)

@@ -67,11 +67,6 @@ QString recordDamageBox(const QString& path, int kept, int dropped, int torn, bo
                   u"is now listed as not installed."_s;
 }
 
-void select(QListWidget* list, const QStringList& entries) {
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
-}
-
 QStringList filterMasks(const QComboBox* box) {
     QStringList out;
     for (int i = 0; i < box->count(); ++i)

@@ -22,11 +22,6 @@ using testing_support::scannedRecord;
 
 namespace {
 
-void select(QListWidget* list, const QStringList& entries) {
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
-}
-
 class UninstallWindowTest : public WindowFixture {
 protected:
     TForm1& startWith(const QList<TContentRecord>& maps, const QList<TContentRecord>& mods = {}) {

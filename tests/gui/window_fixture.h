@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
@@ -35,6 +36,28 @@ inline bool dropFiles(QWidget& window, const QStringList& paths) {
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &drop);
     return drop.isAccepted();
+}
+
+/// The texts of `list`'s rows, top to bottom.
+inline QStringList texts(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+/// Selects the rows of `list` whose text is one of `entries`, and no other.
+inline void select(QListWidget* list, const QStringList& entries) {
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setSelected(entries.contains(list->item(i)->text()));
+}
+
+/// Selects the one row of `list` that reads `entry`, and no other.
+inline void select(QListWidget* list, const QString& entry) {
+    const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << entry.toStdString();
+    list->clearSelection();
+    found[0]->setSelected(true);
 }
 
 /// Whether the page control and the four main menus are enabled, in that

@@ -25,7 +25,7 @@ using catalogue::ContentKind;
 namespace {
 
 /// Status texts in order, repeats once.
-class RecordingStatus : public platform::StatusSink {
+class StatusLog : public platform::StatusSink {
 public:
     void setStatus(const QString& text) override {
         text_ = text;
@@ -76,7 +76,7 @@ private:
 protected:
     testing_support::TempTree tree;
     testing_support::FakeDialogs dialogs;
-    RecordingStatus status;
+    StatusLog status;
     AppCore core;
     intake::TmFileScan fScan;
 };

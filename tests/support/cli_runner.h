@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 namespace testing_support {
 
 /// How one run of quorvel-cli ended.
@@ -22,4 +24,14 @@ struct CliRun {
 CliRun runCli(const QString& binary, const QStringList& args, const QString& workDir,
               const QByteArray& input = {});
 
+/// The exit code and both outputs of `run`, for a failed expectation.
+inline std::string diagnose(const CliRun& run) {
+    return (QStringLiteral("exit ") + QString::number(run.code) + QStringLiteral("\nout: ") +
+            run.out + QStringLiteral("\nerr: ") + run.err)
+        .toStdString();
+}
+
 } // namespace testing_support
+
+#define EXPECT_EXIT_CODE(run, expected)                                                            \
+    EXPECT_EQ((run).code, expected) << testing_support::diagnose(run)

@@ -9,6 +9,9 @@
 
 namespace testing_support {
 
+/// A mebibyte, for sizes in tests.
+inline constexpr qint64 MiB = qint64(1) << 20;
+
 /// A temporary folder for one test, with helpers that make files in it.
 class TempTree {
 public:
