@@ -1,6 +1,5 @@
 #include "cli/command_line.h"
 
-#include "cli/verbs.h"
 #include "core/data_folder.h"
 #include "core/settings_file.h"
 

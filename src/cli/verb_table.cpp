@@ -1,15 +1,38 @@
 #include "cli/command_line.h"
-#include "cli/verbs.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace cli {
 
+class Session;
+struct Invocation;
+
+// The verbs' run functions, written in the verbs_*.cpp file of their
+// subject; this table is their only caller. Each returns an exit code
+// (cli::ExitCode); a failure that ends it is thrown (cli::Exit,
+// platform::Error).
+int runConfig(Session& session, const Invocation& call);
+int runUpdate(Session& session, const Invocation& call);
+int runReport(Session& session, const Invocation& call);
+int runList(Session& session, const Invocation& call);
+int runInfo(Session& session, const Invocation& call);
+int runInstall(Session& session, const Invocation& call);
+int runUninstall(Session& session, const Invocation& call);
+int runMarkInstalled(Session& session, const Invocation& call);
+int runDelete(Session& session, const Invocation& call);
+int runCreateZip(Session& session, const Invocation& call);
+int runCache(Session& session, const Invocation& call);
+int runUz2(Session& session, const Invocation& call);
+int runRedirect(Session& session, const Invocation& call);
+int runVerify(Session& session, const Invocation& call);
+int runDeps(Session& session, const Invocation& call);
+int runConflicts(Session& session, const Invocation& call);
+
 namespace {
 
-// The verbs, as --help lists them: a new verb is a row here and its run
-// function in a verbs_*.cpp (the man page and the completion follow; the
-// cli_docs test holds them to this table).
+// The verbs, as --help lists them: a new verb is a row here, its run
+// function declared above and written in a verbs_*.cpp (the man page and
+// the completion follow; the cli_docs test holds them to this table).
 const QList<Verb> VerbTable = {
     {u"config"_s,
      u"[KEY VALUE]"_s,

@@ -4,7 +4,6 @@
 #include "cli/content_names.h"
 #include "cli/run_control.h"
 #include "cli/session.h"
-#include "cli/verbs.h"
 #include "core/content_lists.h"
 #include "core/file_info.h"
 #include "core/list_search.h"

@@ -2,7 +2,6 @@
 // "Update database" and "Make List".
 #include "cli/command_line.h"
 #include "cli/session.h"
-#include "cli/verbs.h"
 #include "core/content_catalogue.h"
 #include "core/content_lists.h"
 #include "core/data_folder.h"

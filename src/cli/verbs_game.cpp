@@ -7,7 +7,6 @@
 #include "cli/command_line.h"
 #include "cli/run_control.h"
 #include "cli/session.h"
-#include "cli/verbs.h"
 #include "core/content_lists.h"
 #include "platform/file_helpers.h"
 

@@ -3,7 +3,6 @@
 #include "cli/command_line.h"
 #include "cli/content_names.h"
 #include "cli/session.h"
-#include "cli/verbs.h"
 #include "core/file_conflicts.h"
 
 #include <QJsonArray>

@@ -1,7 +1,6 @@
 #include "cache/missing_packages.h"
 #include "cli/content_names.h"
 #include "cli/session.h"
-#include "cli/verbs.h"
 #include "install/verify.h"
 
 #include <QJsonArray>
