@@ -25,18 +25,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -357,40 +353,6 @@ void TForm1::GameOver1Click() {
     CloseDown();
     close();
     QCoreApplication::exit(0);
-}
-
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if ((dropEnabled_ || contentPageShown()) && event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void TForm1::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    const QList<QUrl> urls = event->mimeData()->urls();
-    for (const QUrl& url : urls) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
-    }
-    // Through the boundary: a drop arriving while a long command runs (the
-    // .uz2 run waits for the game's tool in an event loop) is refused there.
-    if (const std::optional<catalogue::ContentKind> kind = contentPageShown()) {
-        // Taken only when an archive was copied; a refused drop is named.
-        bool copied = false;
-        if (runCommand(CommandBoundary::Long, CommandBoundary::Writes,
-                       [this, &paths, kind, &copied] { copied = DropArchives(*kind, paths); }) &&
-            copied)
-            event->acceptProposedAction();
-        else
-            event->ignore();
-        return;
-    }
-    if (dropEnabled_ && runCommand(CommandBoundary::Quick, CommandBoundary::Reads,
-                                   [this, &paths] { TabUZ->dragndropDropFiles(paths); }))
-        event->acceptProposedAction();
-    else
-        event->ignore();
 }
 
 void TForm1::ShowErrorLog() {
