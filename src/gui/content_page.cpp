@@ -7,6 +7,7 @@
 #include "gui/list_pair.h"
 #include "gui/list_search_bar.h"
 #include "gui/page_parts.h"
+#include "install/dropped_archives.h"
 #include "install/install.h"
 #include "install/maintenance.h"
 #include "install/uninstall.h"
@@ -233,4 +234,13 @@ void ContentPage::ReinstallFiles1Click() {
         if (install::MarkAsInstalled(ctx_, kind_, page_parts::selectedListEntries(NotInstalled)))
             loadLists();
     });
+}
+
+bool ContentPage::DropArchives(const QStringList& paths,
+                               const std::function<void()>& updateDatabase) {
+    const install::DropResult result = install::CopyDroppedArchives(ctx_, kind_, paths);
+    if (!result.copied.isEmpty())
+        updateDatabase();
+    install::ReportRefusedDrops(ctx_, result);
+    return !result.copied.isEmpty();
 }

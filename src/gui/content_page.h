@@ -97,6 +97,10 @@ public:
     void ReinstallFiles1Click();
     /// "Find" (Ctrl+F): the search above the lists, opened.
     void openSearch();
+    /// Archives dropped onto the page: copied into the kind's folder, then
+    /// `updateDatabase`; what was refused is named. True when any was
+    /// copied. Runs inside the caller's command (the window's drop).
+    bool DropArchives(const QStringList& paths, const std::function<void()>& updateDatabase);
 
 protected:
     /// The hook of a page with a filter: the mask its lists are read

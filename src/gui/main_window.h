@@ -136,13 +136,12 @@ private:
     /// "Verify installation": the check as a long command, then its dialog,
     /// whose actions reload the lists of the page shown.
     void Verifyinstallation1Click();
-    /// "Mark as installed" acts on the page shown; any other page: nothing.
-    void ReinstallFiles1Click();
     /// "Sort list": the lists of the page shown to date or name order.
     void Bydate1Click();
     void ByName1Click();
-    /// "Find" (Ctrl+F): the search of the Maps, Mutators or Skins page shown.
-    void Find1Click();
+    /// A menu item that acts on the content page shown ("Mark as
+    /// installed", "Find"): its handler there; any other page: nothing.
+    void forShownPage(void (ContentPage::*handler)());
     /// "Make List" at the item's level.
     void BriefList1Click(reports::Level level);
     /// Theme menu: a built-in theme (0..3), a theme file.
@@ -163,12 +162,6 @@ private:
     /// One content page per record file, in page order: `shown` where it
     /// is one of a file's pages, else the file's first page.
     QList<ContentPage*> recordFilePages(ContentPage* shown) const;
-    /// The kind of the Maps, Mutators or Skins page shown; none on others.
-    std::optional<catalogue::ContentKind> contentPageShown() const;
-    /// Archives dropped onto a content page: copied into its folder, then
-    /// "Update database"; what was refused is named. True when any was
-    /// copied.
-    bool DropArchives(catalogue::ContentKind kind, const QStringList& paths);
 
     std::unique_ptr<platform::Dialogs> ownDialogs_;
     platform::Dialogs* dialogs_ = nullptr;

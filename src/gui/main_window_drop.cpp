@@ -3,7 +3,6 @@
 #include "gui/content_page.h"
 #include "gui/main_window.h"
 #include "gui/uz2_page.h"
-#include "install/dropped_archives.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,22 +10,8 @@
 #include <QTabWidget>
 #include <QUrl>
 
-std::optional<catalogue::ContentKind> TForm1::contentPageShown() const {
-    if (const ContentPage* page = shownContentPage())
-        return page->contentKind();
-    return std::nullopt;
-}
-
-bool TForm1::DropArchives(catalogue::ContentKind kind, const QStringList& paths) {
-    const install::DropResult result = install::CopyDroppedArchives(context(), kind, paths);
-    if (!result.copied.isEmpty())
-        Updatedatabase1Click();
-    install::ReportRefusedDrops(context(), result);
-    return !result.copied.isEmpty();
-}
-
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if ((dropEnabled_ || contentPageShown()) && event->mimeData()->hasUrls())
+    if ((dropEnabled_ || shownContentPage()) && event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -41,11 +26,13 @@ void TForm1::dropEvent(QDropEvent* event) {
     }
     // Through the boundary: a drop arriving while a long command runs (the
     // .uz2 run waits for the game's tool in an event loop) is refused there.
-    if (const std::optional<catalogue::ContentKind> kind = contentPageShown()) {
+    if (ContentPage* page = shownContentPage()) {
         // Taken only when an archive was copied; a refused drop is named.
         bool copied = false;
         if (runCommand(CommandBoundary::Long, CommandBoundary::Writes,
-                       [this, &paths, kind, &copied] { copied = DropArchives(*kind, paths); }) &&
+                       [this, &paths, page, &copied] {
+                           copied = page->DropArchives(paths, [this] { Updatedatabase1Click(); });
+                       }) &&
             copied)
             event->acceptProposedAction();
         else

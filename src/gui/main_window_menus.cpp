@@ -56,7 +56,8 @@ void TForm1::buildMenus() {
     connect(verify, &QAction::triggered, this, [this] { Verifyinstallation1Click(); });
     QAction* mark = item(system, u"Mark as installed"_s,
                          static_cast<int>(PopupTag::SystemMarkAsInstalled), u"ReinstallFiles1"_s);
-    connect(mark, &QAction::triggered, this, [this] { ReinstallFiles1Click(); });
+    connect(mark, &QAction::triggered, this,
+            [this] { forShownPage(&ContentPage::ReinstallFiles1Click); });
     QMenu* makeList = system->addMenu(u"Make List"_s);
     makeList->setObjectName(u"MakeList1"_s);
     quick(item(makeList, u"Brief List"_s, reports::Brief, u"BriefList1"_s), Writes,
@@ -103,7 +104,7 @@ void TForm1::buildMenus() {
     sort->addSeparator();
     QAction* find = item(sort, u"Find"_s, 0, u"Find1"_s);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    quick(find, Reads, [this] { Find1Click(); });
+    quick(find, Reads, [this] { forShownPage(&ContentPage::openSearch); });
 
     QMenu* help = mainMenu(menuBar(), u"Help"_s, u"HelpMenu"_s);
     QAction* contents = item(help, u"Contents"_s, 0, u"Contents1"_s);
@@ -168,7 +169,7 @@ void TForm1::popupItemClick(PopupTag tag) {
     }
     // The page handlers run through the boundary themselves.
     if (tag == PopupTag::MarkAsInstalled) {
-        ReinstallFiles1Click();
+        forShownPage(&ContentPage::ReinstallFiles1Click);
         return;
     }
     const std::optional<PopupItem> item = popupItemOf(tag);
@@ -193,9 +194,9 @@ ContentPage* TForm1::shownContentPage() const {
     return qobject_cast<ContentPage*>(PC1->currentWidget());
 }
 
-void TForm1::ReinstallFiles1Click() {
+void TForm1::forShownPage(void (ContentPage::*handler)()) {
     if (ContentPage* page = shownContentPage())
-        page->ReinstallFiles1Click();
+        (page->*handler)();
 }
 
 QStringList TForm1::Updatedatabase1Click() {
@@ -235,18 +236,11 @@ void TForm1::reloadShownLists() {
 }
 
 void TForm1::Bydate1Click() {
-    if (ContentPage* page = shownContentPage())
-        page->SortByDate();
-}
-
-void TForm1::Find1Click() {
-    if (ContentPage* page = shownContentPage())
-        page->openSearch();
+    forShownPage(&ContentPage::SortByDate);
 }
 
 void TForm1::ByName1Click() {
-    if (ContentPage* page = shownContentPage())
-        page->ByName();
+    forShownPage(&ContentPage::ByName);
 }
 
 void TForm1::BriefList1Click(reports::Level level) {
