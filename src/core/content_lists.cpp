@@ -107,17 +107,17 @@ void insertByName(QStringList& list, const QString& entry) {
     list.insert(at, entry);
 }
 
-QList<KindLists> LoadSharingLists(const AppState& state, ContentKind kind,
-                                  const QString& filterMask) {
-    const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
+namespace {
+
+/// The lists of `kinds` (all kept in one record file) from one read of it.
+QList<KindLists> loadLists(const AppState& state, const QList<ContentKind>& kinds,
+                           const QString& filterMask) {
     QList<KindLists> lists;
-    for (const ContentKind k : catalogue::AllKinds) {
-        if (catalogue::describe(k).recordFile == file)
-            lists.append(KindLists{k, {}, {}, {}, {}});
-    }
+    for (const ContentKind k : kinds)
+        lists.append(KindLists{k, {}, {}, {}, {}});
     QList<TContentRecord> records;
     try {
-        records = content_db::ReadAll((state.*file)());
+        records = content_db::ReadAll((state.*catalogue::describe(kinds.first()).recordFile)());
     } catch (const platform::Error&) {
         for (KindLists& l : lists)
             l.error = catalogue::describe(l.kind).unreadableText.toString() + retryHint();
@@ -145,10 +145,19 @@ QList<KindLists> LoadSharingLists(const AppState& state, ContentKind kind,
     return lists;
 }
 
-KindLists LoadKindLists(const AppState& state, ContentKind kind, const QString& filterMask) {
-    for (KindLists& lists : LoadSharingLists(state, kind, filterMask)) {
-        if (lists.kind == kind)
-            return std::move(lists);
+} // namespace
+
+QList<KindLists> LoadSharingLists(const AppState& state, ContentKind kind,
+                                  const QString& filterMask) {
+    const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
+    QList<ContentKind> sharing;
+    for (const ContentKind k : catalogue::AllKinds) {
+        if (catalogue::describe(k).recordFile == file)
+            sharing.append(k);
     }
-    return KindLists{kind, {}, {}, {}, {}};
+    return loadLists(state, sharing, filterMask);
+}
+
+KindLists LoadKindLists(const AppState& state, ContentKind kind, const QString& filterMask) {
+    return loadLists(state, {kind}, filterMask).first();
 }
