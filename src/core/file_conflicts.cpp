@@ -23,10 +23,6 @@ QString keyOf(const AppState& state, const QString& entry) {
     return folder ? catalogue::gameFileKey(*folder, name) : QString();
 }
 
-QList<TContentRecord> readIfThere(const QString& path) {
-    return QFileInfo::exists(path) ? content_db::ReadAll(path) : QList<TContentRecord>();
-}
-
 /// Each user as its installed list shows it, with the record's archive.
 struct User {
     QString shown;
@@ -68,16 +64,6 @@ void collect(Collected& c, const AppState& state, const QList<TContentRecord>& r
     }
 }
 
-/// The record files as they are on disk, each read now.
-RecordsOf onDisk(const AppState& state) {
-    auto read = std::make_shared<QHash<QString, QList<TContentRecord>>>();
-    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers())
-        read->insert((state.*file)(), readIfThere((state.*file)()));
-    return [read, &state](catalogue::RecordFileOf file) -> const QList<TContentRecord>& {
-        return *read->constFind((state.*file)());
-    };
-}
-
 Collected collectAll(const AppState& state, const RecordsOf& records, const QString& sharedPath) {
     Collected c;
     for (const catalogue::RecordFileOf file : catalogue::recordFileMembers())
@@ -92,13 +78,31 @@ Collected collectAll(const AppState& state, const RecordsOf& records, const QStr
 
 } // namespace
 
+RecordsOf readRecordFiles(const AppState& state, bool missingIsEmpty) {
+    struct Read {
+        QList<catalogue::RecordFileOf> files;
+        QList<QList<TContentRecord>> records;
+    };
+    auto read = std::make_shared<Read>();
+    for (const catalogue::RecordFileOf file : catalogue::recordFileMembers()) {
+        const QString path = (state.*file)();
+        read->files.append(file);
+        read->records.append(missingIsEmpty && !QFileInfo::exists(path)
+                                 ? QList<TContentRecord>()
+                                 : content_db::ReadAll(path));
+    }
+    return [read](catalogue::RecordFileOf file) -> const QList<TContentRecord>& {
+        return read->records.at(read->files.indexOf(file));
+    };
+}
+
 QList<SharedFile> SharedFiles(const AppState& state, const RecordsOf& records,
                               const QString& sharedPath) {
     return collectAll(state, records, sharedPath).files;
 }
 
 QList<SharedFile> SharedFilesOnDisk(const AppState& state) {
-    return collectAll(state, onDisk(state), state.sharedDataPath()).files;
+    return collectAll(state, readRecordFiles(state, true), state.sharedDataPath()).files;
 }
 
 QList<SharedFile> Conflicts(const QList<SharedFile>& files) {
@@ -127,7 +131,7 @@ QStringList SharedWith(const AppState& state, const TContentRecord& record,
     QStringList cells(files.size());
     if (record.Installed != 1)
         return cells;
-    const Collected c = collectAll(state, onDisk(state), state.sharedDataPath());
+    const Collected c = collectAll(state, readRecordFiles(state, true), state.sharedDataPath());
     for (qsizetype i = 0; i < files.size(); ++i) {
         const auto it = c.byKey.constFind(keyOf(state, files[i]));
         if (it == c.byKey.constEnd())

@@ -28,6 +28,11 @@ struct SharedFile {
 /// The records of a record file (named as in the kinds' rows).
 using RecordsOf = std::function<const QList<TContentRecord>&(catalogue::RecordFileOf)>;
 
+/// Every record file read once, now. A missing file lists nothing when
+/// `missingIsEmpty`; otherwise it throws platform::Error, as an unreadable
+/// one always does.
+RecordsOf readRecordFiles(const AppState& state, bool missingIsEmpty);
+
 /// Every game file that installed records of the record files list (each
 /// file's `records`, in page order), with its users; a file is known by its game
 /// folder and its name ignoring case, as the game finds it. Pictures and

@@ -119,13 +119,7 @@ void WriteReport(CommandContext& ctx, Level level, const ListsSnapshot& lists,
         return;
     }
     // Each record file read once, in page order, before anything is written.
-    const QList<catalogue::RecordFileOf> members = catalogue::recordFileMembers();
-    QList<QList<TContentRecord>> records;
-    for (const catalogue::RecordFileOf member : members)
-        records.append(content_db::ReadAll((ctx.state.*member)()));
-    const auto recordsOf = [&](catalogue::RecordFileOf member) -> const QList<TContentRecord>& {
-        return records.at(members.indexOf(member));
-    };
+    const file_conflicts::RecordsOf recordsOf = file_conflicts::readRecordFiles(ctx.state, false);
     QStringList lines = recordList(recordsOf, level == Full);
     if (level == Full)
         lines += file_conflicts::reportSection(file_conflicts::Conflicts(
