@@ -122,6 +122,15 @@ QList<RecordFileOf> recordFileMembers() {
     return files;
 }
 
+QList<ContentKind> kindsOf(RecordFileOf file) {
+    QList<ContentKind> kinds;
+    for (const ContentKind kind : AllKinds) {
+        if (describe(kind).recordFile == file)
+            kinds.append(kind);
+    }
+    return kinds;
+}
+
 QStringList recordFiles(const AppState& state) {
     QStringList paths;
     for (const RecordFileOf file : recordFileMembers())

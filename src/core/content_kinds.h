@@ -119,6 +119,8 @@ const KindDescriptor& describe(ContentKind kind);
 /// somdata.dat): as members of AppState, and as paths.
 QList<RecordFileOf> recordFileMembers();
 QStringList recordFiles(const AppState& state);
+/// The kinds whose records `file` keeps, in page order.
+QList<ContentKind> kindsOf(RecordFileOf file);
 
 /// The record file of a page (mapdata.dat for maps, somdata.dat for
 /// mutators and skins).

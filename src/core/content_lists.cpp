@@ -149,13 +149,7 @@ QList<KindLists> loadLists(const AppState& state, const QList<ContentKind>& kind
 
 QList<KindLists> LoadSharingLists(const AppState& state, ContentKind kind,
                                   const QString& filterMask) {
-    const catalogue::RecordFileOf file = catalogue::describe(kind).recordFile;
-    QList<ContentKind> sharing;
-    for (const ContentKind k : catalogue::AllKinds) {
-        if (catalogue::describe(k).recordFile == file)
-            sharing.append(k);
-    }
-    return loadLists(state, sharing, filterMask);
+    return loadLists(state, catalogue::kindsOf(catalogue::describe(kind).recordFile), filterMask);
 }
 
 KindLists LoadKindLists(const AppState& state, ContentKind kind, const QString& filterMask) {

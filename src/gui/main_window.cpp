@@ -76,10 +76,11 @@ void TForm1::buildContentPages() {
         contentPages_.append(makeContentPage(kind, context(), *commands_));
     // Pages that keep one record file show it together.
     for (ContentPage* page : std::as_const(contentPages_)) {
-        for (ContentPage* other : std::as_const(contentPages_)) {
-            if (other != page && catalogue::describe(other->contentKind()).recordFile ==
-                                     catalogue::describe(page->contentKind()).recordFile)
-                page->setPartner(other);
+        const catalogue::ContentKind kind = page->contentKind();
+        for (const catalogue::ContentKind other :
+             catalogue::kindsOf(catalogue::describe(kind).recordFile)) {
+            if (other != kind)
+                page->setPartner(contentPage(other));
         }
     }
 }

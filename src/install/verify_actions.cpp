@@ -108,11 +108,9 @@ int MarkNotInstalled(CommandContext& ctx, const QList<MissingFiles>& entries) {
     for (Book& book : books.files) {
         QList<TContentRecord>& records = book.records;
         QList<qsizetype> indexes;
-        for (const ContentKind page : AllPages) {
-            if (catalogue::describe(page).recordFile == book.file)
-                indexes += catalogue::findRecords(records, page, ListSide::Installed,
-                                                  entriesOf(entries, page));
-        }
+        for (const ContentKind page : catalogue::kindsOf(book.file))
+            indexes += catalogue::findRecords(records, page, ListSide::Installed,
+                                              entriesOf(entries, page));
         int here = 0;
         QSet<qsizetype> dropped;
         for (const qsizetype index : std::as_const(indexes)) {
