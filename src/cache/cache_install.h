@@ -18,7 +18,7 @@ namespace cache {
 class TUTPackage;
 
 /// Where the Cache page's message boxes stand, from the window's corner.
-inline const QPoint CacheBoxOffset(50, 125);
+inline constexpr QPoint CacheBoxOffset(50, 125);
 
 /// The four items of "What to do?", by index; None when no item is chosen.
 enum class CacheAction {
